@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Stored text (R9.ini, configurations, scenarios, masks, protocols, logs) is windows-1251, so that
+// files move between this program and the analyser's other tools. Inside the program text is QString;
+// these two calls are the only crossing of that boundary.
+QString FromCp1251(const QByteArray &bytes);
+QByteArray ToCp1251(const QString &text);
