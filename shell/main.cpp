@@ -1,3 +1,5 @@
+#include "platform/NumberFormat.h"
+
 #include <QApplication>
 #include <QMainWindow>
 
@@ -5,6 +7,7 @@
 // that the demo command already starts something a user can see.
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    InitNumberFormat();
     QString programName = QStringLiteral("R9_307");
     for (const QString &arg : app.arguments().mid(1))
         if (arg.compare(QStringLiteral("/demo"), Qt::CaseInsensitive) == 0)

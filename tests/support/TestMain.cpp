@@ -11,6 +11,10 @@ using TestApplication = QCoreApplication;
 #endif
 
 int main(int argc, char **argv) {
+    // Windows are tested on the offscreen platform; CTest's listing of the cases runs without the
+    // test environment, so the default is set here rather than there.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

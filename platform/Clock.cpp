@@ -1,0 +1,50 @@
+#include "platform/Clock.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+class SteadyTicks : public TickSource {
+public:
+    uint32_t Ticks() override {
+        const auto since = std::chrono::steady_clock::now().time_since_epoch();
+        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+    }
+    void Sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    void AfterPump() override {}
+};
+
+SteadyTicks steadyTicks;
+std::atomic<TickSource *> currentSource{&steadyTicks};
+
+} // namespace
+
+uint32_t GetTickCount() {
+    return currentSource.load()->Ticks();
+}
+
+uint32_t TicksSince(uint32_t start) {
+    return GetTickCount() - start;
+}
+
+void Sleep(uint32_t ms) {
+    currentSource.load()->Sleep(ms);
+}
+
+void PumpMessages() {
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    currentSource.load()->AfterPump();
+}
+
+VirtualClock::VirtualClock(uint32_t start, uint32_t pumpStep)
+    : ticks_(start), pumpStep_(pumpStep), previous_(currentSource.exchange(this)) {}
+
+VirtualClock::~VirtualClock() {
+    currentSource.store(previous_);
+}
