@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/NoValue.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -16,9 +17,6 @@
 // The program's own helper library: number, time and date texts, small text and file-name helpers,
 // the debug log, file and memory streams, and the CRC of the link frames and of the identification image.
 // Main thread only.
-
-// Marks a missing value in results, curves, table cells and masks; compared by exact equality.
-inline constexpr double NoValue = -9999999.0;
 
 // As many '0' characters as the number precision of the program settings ("00" at start).
 extern QString PrecisionZeros;
