@@ -1,0 +1,224 @@
+#include "sim/SimDspApplication.h"
+
+#include "sim/SimPacketBytes.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int FrameHeaderType = 4;
+constexpr int SamplesType = 5;
+constexpr int BlockSizeAckType = 6;
+constexpr int PowerType = 7;
+constexpr int SpeakerType = 13;
+constexpr int FaultType = 511;
+constexpr int BlockSizeCommand = 5;
+constexpr int DisconnectCommand = 13;
+
+constexpr std::uint32_t PowerIntervalMs = 1000;
+constexpr std::size_t MaxKeptPackets = 65536;
+constexpr std::size_t MaxRecordsPerFrame = 12; // 12-byte header and 20-byte records within 256 bytes
+constexpr int MinBlockSize = 1024;
+constexpr int MaxBlockSize = 32768;
+constexpr int SamplesPerPacket = SimMaxPayload / 2;
+
+std::uint32_t DspTime(std::uint32_t elapsedMs) {
+    return std::uint32_t(std::uint64_t(elapsedMs) * 1024 / 1000);
+}
+
+} // namespace
+
+SimDspApplication::SimDspApplication(SimDspConfig config, Clock clock)
+    : config_(std::move(config)), clock_(std::move(clock)) {
+    signal_.SetSine(config_.sineAmplitude, config_.sineFrequency, config_.sampleRate);
+}
+
+void SimDspApplication::Start() {
+    startMs_ = clock_();
+    checker_.Reset();
+    outbox_.clear();
+    received_.clear();
+    meterGroups_.clear();
+    framePartsWaiting_ = 0;
+    identified_ = false;
+    nextPowerMs_ = PowerIntervalMs;
+    powerFlags_ = config_.powerFlags;
+    syncCount_ = config_.syncCount;
+    breakDue_ = silent_ = halted_ = shutDown_ = false;
+    SetBlockSize(config_.blockSize);
+}
+
+std::uint64_t SimDspApplication::SamplesBy(std::uint32_t elapsedMs) const {
+    return config_.sampleRate > 0 ? std::uint64_t(double(elapsedMs) * config_.sampleRate / 1000) : 0;
+}
+
+std::uint32_t SimDspApplication::SampleTime(std::uint64_t sample) const {
+    return config_.sampleRate > 0 ? std::uint32_t(double(sample) * 1024 / config_.sampleRate) : 0;
+}
+
+void SimDspApplication::SetBlockSize(int samples) {
+    blockSize_ = std::clamp(samples, 0, MaxBlockSize);
+    nextFrameSample_ = SamplesBy(Elapsed());
+}
+
+void SimDspApplication::SetPower(std::int16_t flags, std::uint16_t syncCount) {
+    powerFlags_ = flags;
+    syncCount_ = syncCount;
+}
+
+bool SimDspApplication::SendMeterRecords(std::int16_t kind, std::vector<SimMeterRecord> records) {
+    if (records.empty() || records.size() > MaxRecordsPerFrame)
+        return false;
+    meterGroups_.push_back(MeterGroup{kind, std::move(records)});
+    return true;
+}
+
+void SimDspApplication::StartSpeaker(std::int16_t brkIn) {
+    std::vector<std::uint8_t> payload;
+    SimAppendLe(payload, std::uint16_t(brkIn), 2);
+    Queue(SpeakerType, std::move(payload));
+}
+
+void SimDspApplication::ReportFault(std::int16_t err, std::int16_t v) {
+    std::vector<std::uint8_t> payload;
+    SimAppendLe(payload, std::uint16_t(err), 2);
+    SimAppendLe(payload, std::uint16_t(v), 2);
+    Queue(FaultType, std::move(payload));
+    halted_ = true;
+}
+
+std::optional<SimPacket> SimDspApplication::TakeReceived(SimLinkPeer &link) {
+    if (!config_.enabled)
+        return link.Take();
+    if (received_.empty())
+        return std::nullopt;
+    SimPacket packet = std::move(received_.front());
+    received_.pop_front();
+    return packet;
+}
+
+bool SimDspApplication::IsFramePart(int type) const {
+    return type == FrameHeaderType || type == SamplesType;
+}
+
+void SimDspApplication::Queue(int type, std::vector<std::uint8_t> payload) {
+    if (IsFramePart(type))
+        ++framePartsWaiting_;
+    outbox_.push_back(SimPacket{type, std::move(payload)});
+}
+
+void SimDspApplication::Handle(const SimPacket &packet) {
+    checker_.Check(packet);
+    received_.push_back(packet);
+    if (received_.size() > MaxKeptPackets)
+        received_.pop_front();
+    if (shutDown_)
+        return;
+    if (packet.type == DisconnectCommand) {
+        shutDown_ = true;
+    } else if (packet.type == BlockSizeCommand && packet.payload.size() == 8) {
+        const int samples = int(SimReadLe(packet.payload.data(), 2));
+        if (samples == 0) {
+            SetBlockSize(0);
+            Queue(BlockSizeAckType, {});
+        } else if (samples >= MinBlockSize && samples <= MaxBlockSize) {
+            SetBlockSize(samples);
+        }
+    }
+}
+
+void SimDspApplication::Service(SimLinkPeer &link) {
+    if (!config_.enabled)
+        return;
+    while (std::optional<SimPacket> packet = link.Take())
+        Handle(*packet);
+    Produce(Elapsed());
+    if (silent_)
+        return;
+    if (breakDue_) {
+        breakDue_ = false;
+        link.QueueBreak();
+    }
+    while (!outbox_.empty() && link.CanQueue()) {
+        const SimPacket &packet = outbox_.front();
+        link.Queue(packet.type, packet.payload);
+        if (IsFramePart(packet.type))
+            --framePartsWaiting_;
+        outbox_.pop_front();
+    }
+}
+
+void SimDspApplication::Produce(std::uint32_t elapsed) {
+    const bool working = !silent_ && !halted_ && !shutDown_;
+    if (working && !identified_ && elapsed >= config_.bootMs) {
+        identified_ = true;
+        for (SimPacket &packet : SimIdentificationPackets(config_.identity))
+            Queue(packet.type, std::move(packet.payload));
+    }
+    // One packet for the newest second passed: seconds missed while hung or unserviced are not made up for.
+    if (elapsed >= nextPowerMs_) {
+        const std::uint32_t second = elapsed / PowerIntervalMs * PowerIntervalMs;
+        nextPowerMs_ = second + PowerIntervalMs;
+        if (working) {
+            std::vector<std::uint8_t> payload;
+            SimAppendLe(payload, DspTime(second), 4);
+            SimAppendLe(payload, std::uint16_t(powerFlags_), 2);
+            SimAppendLe(payload, syncCount_, 2);
+            Queue(PowerType, std::move(payload));
+        }
+    }
+    ProduceFrame(elapsed, working && identified_);
+}
+
+void SimDspApplication::ProduceFrame(std::uint32_t elapsed, bool send) {
+    if (blockSize_ == 0) {
+        if (send && !meterGroups_.empty())
+            QueueFrame(DspTime(elapsed), 0, 0);
+        return;
+    }
+    const std::uint64_t size = std::uint64_t(blockSize_);
+    const std::uint64_t available = SamplesBy(elapsed);
+    if (available < nextFrameSample_ + size)
+        return;
+    // Only the newest complete block can go; older ones, and this one while the link still carries the
+    // last frame, are lost.
+    const std::uint64_t newest = nextFrameSample_ + ((available - nextFrameSample_) / size - 1) * size;
+    nextFrameSample_ = newest + size;
+    if (send && framePartsWaiting_ == 0)
+        QueueFrame(SampleTime(newest), newest, blockSize_);
+}
+
+// Header {uint32 Tadc; uint16 Nadc; int16 FLGcomm; int16 record count; int16 reserved; records}, then the
+// samples in packets of 128.
+void SimDspApplication::QueueFrame(std::uint32_t Tadc, std::uint64_t firstSample, int samples) {
+    MeterGroup group{0, {}};
+    if (!meterGroups_.empty()) {
+        group = std::move(meterGroups_.front());
+        meterGroups_.pop_front();
+    }
+    std::vector<std::uint8_t> header;
+    SimAppendLe(header, Tadc, 4);
+    SimAppendLe(header, std::uint16_t(samples), 2);
+    SimAppendLe(header, std::uint16_t(group.kind), 2);
+    SimAppendLe(header, std::uint16_t(group.records.size()), 2);
+    SimAppendLe(header, 0, 2);
+    for (const SimMeterRecord &record : group.records) {
+        SimAppendLe(header, record.Tcomm, 4);
+        SimAppendLe(header, std::uint32_t(record.SGNcomm), 4);
+        SimAppendLe(header, std::uint32_t(record.NSEcomm), 4);
+        SimAppendLe(header, std::uint32_t(record.SNRcomm), 4);
+        SimAppendLe(header, std::uint16_t(record.FRQcomm), 2);
+        SimAppendLe(header, std::uint16_t(record.OVRcomm), 2);
+    }
+    Queue(FrameHeaderType, std::move(header));
+
+    std::int16_t block[SamplesPerPacket];
+    for (int at = 0; at < samples; at += SamplesPerPacket) {
+        const int count = std::min(SamplesPerPacket, samples - at);
+        signal_.Fill(block, std::size_t(count), firstSample + std::uint64_t(at));
+        std::vector<std::uint8_t> payload;
+        for (int i = 0; i < count; ++i)
+            SimAppendLe(payload, std::uint16_t(block[i]), 2);
+        Queue(SamplesType, std::move(payload));
+    }
+}

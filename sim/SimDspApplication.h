@@ -1,0 +1,112 @@
+#pragma once
+
+#include "sim/SimIdentification.h"
+#include "sim/SimLinkPeer.h"
+#include "sim/SimPacketChecker.h"
+#include "sim/SimSignalSource.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+struct SimDspConfig {
+    // Off, the DSP program only carries the link: it sends nothing of its own and the program's packets
+    // wait in the link's ring until a test takes them.
+    bool enabled = true;
+    std::uint32_t bootMs = 10; // from the accepted download to the identification
+    SimIdentity identity;
+    std::int16_t powerFlags = 0x05; // external supply and battery present
+    std::uint16_t syncCount = 0;
+    double sampleRate = 25600;    // Hz; the ADC runs from the start of the DSP program
+    int blockSize = 0;            // samples per frame; 0: no frames until the program sets a block size
+    double sineAmplitude = 10000; // ADC codes
+    double sineFrequency = 1000;  // Hz
+};
+
+// One record of a meter frame (20 bytes on the wire).
+struct SimMeterRecord {
+    std::uint32_t Tcomm = 0;
+    std::int32_t SGNcomm = 0;
+    std::int32_t NSEcomm = 0;
+    std::int32_t SNRcomm = 0;
+    std::int16_t FRQcomm = 0;
+    std::int16_t OVRcomm = 0;
+};
+
+// The DSP program at packet level, above the instrument's end of the link. From its start it sends the
+// identification (after bootMs), a power-status packet every second, and while a block size is set one
+// frame of samples per block from the signal source; it takes every packet the program sends, checks it,
+// keeps it for tests and acts on the block size (5) and the disconnect (13). Times are in 1/1024 s since
+// the start, as the instrument counts them.
+//
+// When the link cannot take a frame before the next block is complete, that block is lost, as the
+// instrument's ADC does not wait; packets of other kinds queue up in order.
+class SimDspApplication {
+public:
+    using Clock = std::function<std::uint32_t()>;
+
+    SimDspApplication(SimDspConfig config, Clock clock);
+
+    // The boot loader accepted the program.
+    void Start();
+    // Takes what arrived, sends what is due, hands waiting packets to the link as far as it has room.
+    void Service(SimLinkPeer &link);
+    // The program said goodbye (packet 13): the DSP stops and drops its handshake lines.
+    bool ShutDown() const { return shutDown_; }
+
+    // Packets the program sent, oldest first; the oldest are dropped beyond 65536 kept.
+    std::optional<SimPacket> TakeReceived(SimLinkPeer &link);
+    const std::vector<SimPacketViolation> &Violations() const { return checker_.Violations(); }
+
+    SimSignalSource &Signal() { return signal_; }
+    void SetBlockSize(int samples);
+    void SetPower(std::int16_t flags, std::uint16_t syncCount);
+    // Records ride in the next frame's header, or in a frame of their own while no block size is set; at
+    // most 12 fit in one header.
+    bool SendMeterRecords(std::int16_t kind, std::vector<SimMeterRecord> records);
+    void SendBreak() { breakDue_ = true; }
+    void StartSpeaker(std::int16_t brkIn);
+    // The fault report (type 511) ends the DSP program's work: nothing is produced after it.
+    void ReportFault(std::int16_t err, std::int16_t v);
+    // A hung DSP program: nothing is sent, packets due meanwhile are not made up for; the link still
+    // acknowledges.
+    void SetSilent(bool silent) { silent_ = silent; }
+
+private:
+    std::uint32_t Elapsed() const { return std::uint32_t(clock_() - startMs_); }
+    std::uint64_t SamplesBy(std::uint32_t elapsedMs) const;
+    std::uint32_t SampleTime(std::uint64_t sample) const;
+    void Handle(const SimPacket &packet);
+    void Produce(std::uint32_t elapsed);
+    void ProduceFrame(std::uint32_t elapsed, bool send);
+    void QueueFrame(std::uint32_t Tadc, std::uint64_t firstSample, int samples);
+    void Queue(int type, std::vector<std::uint8_t> payload);
+    bool IsFramePart(int type) const;
+
+    struct MeterGroup {
+        std::int16_t kind;
+        std::vector<SimMeterRecord> records;
+    };
+
+    SimDspConfig config_;
+    Clock clock_;
+    SimSignalSource signal_;
+    SimPacketChecker checker_;
+    std::uint32_t startMs_ = 0;
+    std::deque<SimPacket> outbox_;
+    std::deque<SimPacket> received_;
+    std::deque<MeterGroup> meterGroups_;
+    int framePartsWaiting_ = 0;
+    bool identified_ = false;
+    std::uint32_t nextPowerMs_ = 0;
+    std::int16_t powerFlags_ = 0;
+    std::uint16_t syncCount_ = 0;
+    int blockSize_ = 0;
+    std::uint64_t nextFrameSample_ = 0;
+    bool breakDue_ = false;
+    bool silent_ = false;
+    bool halted_ = false;
+    bool shutDown_ = false;
+};
