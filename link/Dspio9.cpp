@@ -1,0 +1,515 @@
+#include "link/Dspio9.h"
+
+#include "link/DspPackets.h"
+#include "link/FirmwareDownload.h"
+#include "platform/Clock.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint32_t EntryHeaderOffset = 8;
+constexpr std::uint32_t EntrySamplesOffset = 260;
+constexpr std::uint32_t IdentCharacters = 44;
+constexpr std::uint32_t MsgHeaderWords = 10;
+
+enum PacketType : int {
+    PacketDebug = 1,
+    PacketIdentHeader = 2,
+    PacketIdentImage = 3,
+    PacketFrameHeader = 4,
+    PacketSamples = 5,
+    PacketSizeAck = 6,
+    PacketPower = 7,
+    PacketMsgFirst = 8,
+    PacketMsg = 9,
+    PacketMsgInErr = 10,
+    PacketMsgOutFin = 11,
+    PacketMsgOutProgress = 12,
+    PacketSpeakerStart = 13,
+    PacketSelectiveEnd = 14,
+    PacketDisconnect = 13,
+};
+
+} // namespace
+
+TDspIo9::TDspIo9(QObject *owner, UsbPort *port)
+    : TSio9(owner, port), CadrRing(new std::int16_t[FrameEntries * FrameEntrySize / 2]()),
+      MsgInBuffer(new std::int16_t[MsgInWords]()) {}
+
+TDspIo9::~TDspIo9() {
+    Disconnect();
+}
+
+void TDspIo9::StopPacketThread() {
+    PacketRunning.store(0);
+    PacketThread.reset();
+}
+
+void TDspIo9::ResetPacketLayer() {
+    for (auto *flag : {&MsgInBusy, &AdcStopPending, &SstRunning, &MsgOutBusyFlag, &SpkStarted, &IdentReady,
+                       &MesOutFinReady, &MesInpErrReady, &MesInpReady, &MesInpProgressReady, &MesOutProgressReady,
+                       &PowerReady, &SpkReady, &DbgVectBusy, &DataPosted})
+        flag->store(0);
+    RingRead.store(0);
+    RingWrite.store(0);
+    CurrentEntry = 0;
+    WordsExpected = WordsReceived = IdentWords = MsgWords = 0;
+    MsgCounter = 0;
+    LastOverheat = 0;
+    LastPacketLength = 0;
+}
+
+int TDspIo9::Connect(int index, bool trace) {
+    StopPacketThread();
+    ResetPacketLayer();
+    const int status = Open(index, trace);
+    if (status != Sio9Ok) {
+        Close();
+        return status;
+    }
+    PacketRunning.store(1);
+    PacketThread = std::make_unique<TIoThread>(&TDspIo9::ReaderThreadProc, this);
+    return Sio9Ok;
+}
+
+void TDspIo9::Disconnect() {
+    PacketRunning.store(0);
+    // Goes straight into the ring: the send gates (an outgoing message, the speaker start) must not keep
+    // the instrument from learning that we leave.
+    if (WaitTxSlot()) {
+        QueuePacket(nullptr, 0, PacketDisconnect);
+        const std::uint32_t start = GetTickCount();
+        while (CtsHigh() && TicksSince(start) < DisconnectCtsWaitMs)
+            Sleep(1);
+    }
+    Close();
+    StopPacketThread();
+}
+
+bool TDspIo9::SendPacket(const void *data, std::uint32_t length, std::uint32_t type) {
+    if (MsgOutBusyFlag.load() || SpkStarted.load() || type == 0 || type > LinkMaxType || !WaitTxSlot())
+        return false;
+    QueuePacket(data, length, type);
+    return true;
+}
+
+int TDspIo9::LoadFirmware() {
+    auto *text = reinterpret_cast<std::uint8_t *>(CadrRing.get());
+    std::size_t size = 0;
+    const int status = ReadFirmwareFile(HexFileName, text, size);
+    return status != FirmwareOk ? status : DownloadFirmware(*this, text, size);
+}
+
+std::uint8_t *TDspIo9::Entry(std::uint32_t index) {
+    return reinterpret_cast<std::uint8_t *>(CadrRing.get()) + std::size_t(index) * FrameEntrySize;
+}
+
+const std::int16_t *TDspIo9::EntrySamples(std::uint32_t index) {
+    return CadrRing.get() + (std::size_t(index) * FrameEntrySize + EntrySamplesOffset) / 2;
+}
+
+void TDspIo9::ReaderThreadProc(void *self) {
+    static_cast<TDspIo9 *>(self)->ReaderLoop();
+}
+
+void TDspIo9::ReaderLoop() {
+    while (PacketRunning.load()) {
+        const int type = NextPacketType();
+        if (type == 0) {
+            if (SilenceExpired()) {
+                PostLinkMessage(WmLinkDisconnect, 2, 0);
+                return;
+            }
+            if (DspTimeoutDue())
+                PostLinkMessage(WmDspTimeout, 0, 0);
+            Sleep(1);
+        } else if (!HandlePacket(type)) {
+            Sleep(1);
+        }
+        PostDataReady();
+    }
+}
+
+// Copies the waiting packet into area (the rest of area zeroed) and consumes it.
+bool TDspIo9::TakeInto(std::uint8_t *area, std::uint32_t size) {
+    const std::uint32_t length = TakePacket(Packet);
+    std::memset(area, 0, size);
+    std::memcpy(area, Packet, std::min(length, size));
+    LastPacketLength = length;
+    return true;
+}
+
+bool TDspIo9::HandlePacket(int type) {
+    switch (type) {
+    case PacketDebug: {
+        TakeInto(DebugArea, sizeof DebugArea);
+        const std::uint32_t length = LastPacketLength;
+        if (length == 2)
+            PostLinkMessage(WmDbgVal, LeU16(DebugArea), 0);
+        else if (length == 4)
+            PostLinkMessage(WmDbgU32, LeU32(DebugArea), 0);
+        else if (length == 6)
+            PostLinkMessage(WmDbgI48, LeU32(DebugArea), LeI16(DebugArea + 4));
+        else if (!DbgVectBusy.load()) {
+            std::memcpy(DbgVect, DebugArea, length);
+            DbgVectLength = length;
+            DbgVectBusy.store(1);
+            PostLinkMessage(WmDbgVect, 0, 0);
+        }
+        return true;
+    }
+    case PacketIdentHeader:
+        TakeInto(IdentHeader, sizeof IdentHeader);
+        IdentWords = 0;
+        return true;
+    case PacketIdentImage: {
+        const std::uint32_t length = TakePacket(Packet);
+        const std::uint32_t words = std::min(length / 2, IdentWordsMax - IdentWords);
+        std::memcpy(IdentImage + IdentWords, Packet, words * 2);
+        IdentWords += words;
+        if (IdentWords >= IdentWordsMax)
+            IdentReady.store(1);
+        return true;
+    }
+    case PacketFrameHeader:
+        WordsExpected = WordsReceived = 0;
+        if (MsgInBusy.load() || AdcStopPending.load() || MsgOutBusyFlag.load() || SpkStarted.load()) {
+            SkipPacket();
+            return true;
+        }
+        if (!StoreEntry(PacketFrameHeader))
+            return false;
+        {
+            std::uint8_t *entry = Entry(CurrentEntry);
+            const FrameHeader header = ParseFrameHeader(entry + EntryHeaderOffset, LeU32(entry + 4));
+            WordsExpected = std::min<std::uint32_t>(header.Nadc, FrameSamplesMax);
+            // What the entry holds is what the frame announces from here on.
+            if (LeU32(entry + 4) >= 6)
+                PutLe16(entry + EntryHeaderOffset + 4, std::uint16_t(WordsExpected));
+        }
+        if (WordsExpected == 0)
+            CompleteEntry();
+        return true;
+    case PacketSamples:
+        if (WordsExpected == 0)
+            SkipPacket();
+        else
+            AppendSamples();
+        return true;
+    case PacketSizeAck:
+    case PacketSelectiveEnd:
+        if (!StoreEntry(std::uint32_t(type)))
+            return false;
+        CompleteEntry();
+        return true;
+    case PacketPower:
+        if (PowerReady.load()) {
+            SkipPacket();
+            return true;
+        }
+        TakeInto(PowerArea, sizeof PowerArea);
+        PowerReady.store(1);
+        return true;
+    case PacketMsgFirst:
+        MsgInBusy.store(1);
+        if (MesInpReady.load())
+            return false;
+        MsgWords = 0;
+        return AppendMessage();
+    case PacketMsg:
+        return AppendMessage();
+    case PacketMsgInErr:
+        MsgInBusy.store(1);
+        if (MesInpErrReady.load())
+            return false;
+        TakeInto(MesInpErrArea, sizeof MesInpErrArea);
+        MesInpErrReady.store(1);
+        return true;
+    case PacketMsgOutFin:
+        if (MesOutFinReady.load())
+            return false;
+        TakeInto(MesOutFinArea, sizeof MesOutFinArea);
+        MesOutFinReady.store(1);
+        return true;
+    case PacketMsgOutProgress:
+        if (MesOutProgressReady.load()) {
+            SkipPacket();
+            return true;
+        }
+        TakeInto(MesOutProgressArea, sizeof MesOutProgressArea);
+        MesOutProgressReady.store(1);
+        return true;
+    case PacketSpeakerStart:
+        MsgInBusy.store(1);
+        if (SpkReady.load())
+            return false;
+        TakeInto(SpkArea, sizeof SpkArea);
+        SpkReady.store(1);
+        return true;
+    case BreakPacketType:
+        MsgInBusy.store(1);
+        return true;
+    default:
+        TakeInto(DebugArea, sizeof DebugArea);
+        PostLinkMessage(WmDspCadr, std::uintptr_t(type), LeI16(DebugArea));
+        return true;
+    }
+}
+
+// A new frame-ring entry from the waiting packet; false (the packet stays) while the ring is full, so that
+// the link's flow control holds the instrument back.
+bool TDspIo9::StoreEntry(std::uint32_t kind) {
+    const std::uint32_t write = RingWrite.load(std::memory_order_relaxed);
+    if ((write + 1) % FrameEntries == RingRead.load(std::memory_order_acquire))
+        return false;
+    std::uint8_t *entry = Entry(write);
+    const std::uint32_t length = TakePacket(Packet);
+    const std::uint32_t stored = std::min(length, FrameHeaderMax);
+    PutLe32(entry, kind);
+    PutLe32(entry + 4, stored);
+    std::memcpy(entry + EntryHeaderOffset, Packet, stored);
+    CurrentEntry = write;
+    return true;
+}
+
+void TDspIo9::CompleteEntry() {
+    WordsExpected = 0;
+    RingWrite.store((CurrentEntry + 1) % FrameEntries, std::memory_order_release);
+}
+
+void TDspIo9::AppendSamples() {
+    const std::uint32_t length = TakePacket(Packet);
+    const std::uint32_t words = std::min(length / 2, WordsExpected - WordsReceived);
+    std::memcpy(Entry(CurrentEntry) + EntrySamplesOffset + 2 * WordsReceived, Packet, words * 2);
+    WordsReceived += words;
+    if (WordsReceived >= WordsExpected)
+        CompleteEntry();
+}
+
+// Appends a message packet; false (the packet stays) while the previous message waits for the main thread.
+bool TDspIo9::AppendMessage() {
+    if (MesInpReady.load())
+        return false;
+    const std::uint32_t length = TakePacket(Packet);
+    const std::uint32_t words = std::min(length / 2, MsgInWords - MsgWords);
+    std::memcpy(MsgInBuffer.get() + MsgWords, Packet, words * 2);
+    MsgWords += words;
+    if (MsgWords == 0)
+        return true;
+    const std::uint32_t total = std::uint16_t(MsgInBuffer[0]);
+    if (MsgWords >= std::min(total, MsgInWords)) {
+        // A length word below the header's own size describes no message.
+        if (total < MsgHeaderWords)
+            MsgInBusy.store(0);
+        else
+            MesInpReady.store(1);
+        MsgWords = 0;
+        return true;
+    }
+    if (!MesInpProgressReady.load()) {
+        MesInpProgressTotal = total;
+        MesInpProgressWords = MsgWords;
+        MesInpProgressReady.store(1);
+    }
+    return true;
+}
+
+void TDspIo9::PostDataReady() {
+    if (DataPosted.load())
+        return;
+    const bool ready = IdentReady.load() || MesOutFinReady.load() || MesInpErrReady.load() || MesInpReady.load() ||
+                       MesInpProgressReady.load() || MesOutProgressReady.load() || PowerReady.load() ||
+                       SpkReady.load() || RingRead.load() != RingWrite.load();
+    if (ready) {
+        DataPosted.store(1);
+        PostLinkMessage(WmDataReady, 0, 0);
+    }
+}
+
+void TDspIo9::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (!PacketRunning.load())
+        return;
+    switch (msg) {
+    case WmLinkDisconnect:
+        PacketRunning.store(0);
+        TSio9::Close();
+        if (OnDisconnect)
+            OnDisconnect(this, std::int16_t(wParam), std::int16_t(lParam));
+        break;
+    case WmDspTimeout:
+        if (OnDspTimeout)
+            OnDspTimeout(this);
+        break;
+    case WmDataReady:
+        DataReady();
+        DataPosted.store(0);
+        break;
+    case WmDbgVal:
+        if (OnDbgVal)
+            OnDbgVal(this, std::int16_t(wParam));
+        break;
+    case WmDbgU32:
+        if (OnDbgU32)
+            OnDbgU32(this, std::uint32_t(wParam));
+        break;
+    case WmDbgI48:
+        if (OnDbgI48)
+            OnDbgI48(this, std::uint32_t(wParam), std::int16_t(lParam));
+        break;
+    case WmDbgVect:
+        if (OnDbgVect)
+            OnDbgVect(this, DbgVect, DbgVectLength / 2);
+        DbgVectBusy.store(0);
+        break;
+    case WmDspCadr:
+        if (OnDspCadr)
+            OnDspCadr(this, std::uint32_t(wParam), std::int16_t(lParam));
+        break;
+    default:
+        break;
+    }
+}
+
+// Frames are not wanted while a message, a block-size change, a selective run or the speaker holds the
+// instrument: they are dropped up to a selective run's end, which stays.
+void TDspIo9::FlushRing() {
+    if (!(MsgInBusy.load() || AdcStopPending.load() || SstRunning.load() || MsgOutBusyFlag.load() || SpkStarted.load()))
+        return;
+    std::uint32_t read = RingRead.load();
+    while (read != RingWrite.load(std::memory_order_acquire)) {
+        const std::uint32_t kind = LeU32(Entry(read));
+        if (kind == PacketSelectiveEnd)
+            break;
+        if (kind == PacketSizeAck)
+            AdcStopPending.store(0);
+        read = (read + 1) % FrameEntries;
+        RingRead.store(read, std::memory_order_release);
+    }
+}
+
+void TDspIo9::DataReady() {
+    FlushRing();
+    if (DataItem())
+        return;
+    FlushRing();
+    RingStep();
+}
+
+// The first waiting item of the fixed priority list other than the frame ring; false when none waited.
+bool TDspIo9::DataItem() {
+    if (IdentReady.load()) {
+        for (std::uint32_t i = 0; i < IdentCharacters; ++i)
+            IdentHeader[4 + i] = IdentHeader[4 + 2 * i];
+        if (OnIdent)
+            OnIdent(this, LeU16(IdentHeader), LeU16(IdentHeader + 2), reinterpret_cast<const char *>(IdentHeader + 4),
+                    IdentImage);
+        IdentReady.store(0);
+        return true;
+    }
+    if (MesOutFinReady.load()) {
+        MsgOutBusyFlag.store(0);
+        MesOutFinReady.store(0);
+        MesOutProgressReady.store(0);
+        if (MesOutFinArea[3] == MsgCounter && OnMesOutFin)
+            OnMesOutFin(this, std::int16_t(MesOutFinArea[2]), LeI16(MesOutFinArea + 4));
+        return true;
+    }
+    if (MesInpErrReady.load()) {
+        MsgInBusy.store(0);
+        if (OnMesInpErr)
+            OnMesInpErr(this, LeU16(MesInpErrArea), LeU16(MesInpErrArea + 4));
+        MesInpErrReady.store(0);
+        MesInpProgressReady.store(0);
+        return true;
+    }
+    if (MesInpReady.load()) {
+        MsgInBusy.store(0);
+        const std::uint32_t total = std::min<std::uint32_t>(std::uint16_t(MsgInBuffer[0]), MsgInWords);
+        if (OnMesInp)
+            OnMesInp(this, std::int16_t(MsgInBuffer[1] & 0xFF), MsgInBuffer.get() + MsgHeaderWords,
+                     total - MsgHeaderWords);
+        MesInpReady.store(0);
+        MesInpProgressReady.store(0);
+        return true;
+    }
+    if (MesInpProgressReady.load()) {
+        const std::uint32_t total = MesInpProgressTotal, words = MesInpProgressWords;
+        MesInpProgressReady.store(0);
+        if (OnMesInpProgress)
+            OnMesInpProgress(this, total, words);
+        return true;
+    }
+    if (MesOutProgressReady.load()) {
+        const std::uint32_t n = LeU16(MesOutProgressArea);
+        const std::uint32_t i = std::min<std::uint32_t>(LeU16(MesOutProgressArea + 4), n);
+        const bool current = MesOutProgressArea[3] == MsgCounter;
+        MesOutProgressReady.store(0);
+        if (current && OnMesOutProgress)
+            OnMesOutProgress(this, n, i);
+        return true;
+    }
+    if (PowerReady.load()) {
+        const PowerStatus power = ParsePowerStatus(PowerArea);
+        PowerReady.store(0);
+        if (OnPowerSts)
+            OnPowerSts(this, power.Flags & 4, power.Flags & 1, power.dspTime);
+        if ((power.Flags & 0x30) && OnAdcDacErr)
+            OnAdcDacErr(this, power.Flags & 0x10, power.Flags & 0x20);
+        if (power.SyncCount && OnSyncMet)
+            OnSyncMet(this, power.SyncCount < 0x8000 ? power.SyncCount - 1u : power.SyncCount);
+        const std::uint32_t overheat = std::uint32_t(power.Flags & 0x80);
+        if (overheat != LastOverheat) {
+            LastOverheat = overheat;
+            if (OnGenOverheat)
+                OnGenOverheat(this, overheat);
+        }
+        return true;
+    }
+    if (SpkReady.load()) {
+        SpkStarted.store(1);
+        MsgInBusy.store(0);
+        if (OnSpkStart)
+            OnSpkStart(this, LeI16(SpkArea));
+        SpkReady.store(0);
+        return true;
+    }
+    return false;
+}
+
+// Delivers the oldest frame entry. Older sample blocks are skipped when a newer one waits (their meter
+// records are not); selective-mode frames always deliver their samples.
+void TDspIo9::RingStep() {
+    const std::uint32_t read = RingRead.load();
+    const std::uint32_t write = RingWrite.load(std::memory_order_acquire);
+    if (read == write)
+        return;
+    const std::uint8_t *entry = Entry(read);
+    const std::uint32_t kind = LeU32(entry);
+    if (kind == PacketFrameHeader) {
+        const std::uint32_t headerLength = std::min(LeU32(entry + 4), FrameHeaderMax);
+        const std::uint8_t *header = entry + EntryHeaderOffset;
+        const FrameHeader frame = ParseFrameHeader(header, headerLength);
+        const bool selective = frame.FLGcomm == std::int16_t(FrameSelectiveFlag);
+        for (std::uint32_t r = 0; r < frame.RecordCount; ++r) {
+            if (selective) {
+                const SelectiveRecord s = ParseSelectiveRecord(header + FrameRecordsOffset + r * SelectiveRecordSize);
+                if (OnSstRez)
+                    OnSstRez(this, s.Re, s.Im, s.dP, s.T, s.OVR, s.SstEnd);
+            } else {
+                const MeterRecord m = ParseMeterRecord(header + FrameRecordsOffset + r * MeterRecordSize);
+                if (OnMetCadr)
+                    OnMetCadr(this, frame.FLGcomm, m.SGNcomm, m.NSEcomm, m.SNRcomm, m.FRQcomm, m.OVRcomm, m.Tcomm);
+            }
+        }
+        const bool newest = (read + 1) % FrameEntries == write;
+        if (frame.Nadc && (selective || newest) && OnAdcArray)
+            OnAdcArray(this, EntrySamples(read), frame.Nadc, frame.Tadc);
+    } else if (kind == PacketSelectiveEnd) {
+        SstRunning.store(0);
+        if (OnSstStop)
+            OnSstStop(this);
+    }
+    RingRead.store((read + 1) % FrameEntries, std::memory_order_release);
+}

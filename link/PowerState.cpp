@@ -1,0 +1,3 @@
+#include "link/PowerState.h"
+
+PowerStateEntry PowerState[PowerStateCount];
