@@ -1,0 +1,95 @@
+#include "engine/EngineBuffers.h"
+
+#include "engine/PrbsReference.h"
+#include "settings/DeviceSettings.h"
+
+#include <new>
+
+TEngineBuffers EngineBuffers;
+int32_t SignalKind = 0;
+double NowStamp = 0;
+int16_t ImpedanceCalState = -2;
+TWeightingCurve WeightingCurve;
+
+namespace {
+
+// An array left from an earlier, failed call is kept, so that a retry completes the set.
+template <typename T> bool Allocate(T *&array, int32_t length) {
+    if (array == nullptr)
+        array = new (std::nothrow) T[length]();
+    return array != nullptr;
+}
+
+template <typename T> void Release(T *&array) {
+    delete[] array;
+    array = nullptr;
+}
+
+bool AllocateAll(bool withEmulatorBuffer) {
+    TEngineBuffers &b = EngineBuffers;
+    if (!Allocate(b.AdcSampleBuffer, MaxBlockSize))
+        return false;
+    if (withEmulatorBuffer && !Allocate(b.EmulatorAdcBuffer, MaxBlockSize))
+        return false;
+    if (!Allocate(b.RecognitionWork, MaxBlockSize + 1) || !Allocate(b.SampleVolts, MaxBlockSize) ||
+        !Allocate(b.SampleTimeAxis, MaxBlockSize) || !Allocate(b.SyncCurve, MaxBlockSize) ||
+        !Allocate(b.SyncTimeAxis, MaxBlockSize))
+        return false;
+    for (float *&curve : b.NoiseCurves)
+        if (!Allocate(curve, MaxBlockSize))
+            return false;
+    if (!Allocate(b.ComplexSpectrum, MaxBlockSize + 1) || !Allocate(b.AveragedPower, MaxSpectrumBins) ||
+        !Allocate(b.PowerSpectrum, MaxSpectrumBins) || !Allocate(b.WeightedLevels, MaxSpectrumBins) ||
+        !Allocate(b.FrequencyAxis, MaxSpectrumBins))
+        return false;
+    if (!BuildPrbsReference())
+        return false;
+    if (!Allocate(b.PrbsCorrelation, PrbsReferenceLength))
+        return false;
+    for (float *&curve : b.Reflectograms)
+        if (!Allocate(curve, ReflectogramLength))
+            return false;
+    return true;
+}
+
+} // namespace
+
+int32_t AllocAnalysisBuffers(bool withEmulatorBuffer) {
+    if (EngineBuffers.AllocatedSize == 0 && !AllocateAll(withEmulatorBuffer))
+        return 0;
+    EngineBuffers.AllocatedSize = DeviceSettings->AdcSize;
+    return EngineBuffers.AllocatedSize;
+}
+
+bool AnalysisBuffersReady() {
+    return EngineBuffers.AllocatedSize != 0;
+}
+
+void FreeAnalysisBuffers() {
+    TEngineBuffers &b = EngineBuffers;
+    Release(b.AdcSampleBuffer);
+    Release(b.EmulatorAdcBuffer);
+    Release(b.RecognitionWork);
+    Release(b.SampleVolts);
+    Release(b.SampleTimeAxis);
+    Release(b.SyncCurve);
+    Release(b.SyncTimeAxis);
+    for (float *&curve : b.NoiseCurves)
+        Release(curve);
+    Release(b.ComplexSpectrum);
+    Release(b.AveragedPower);
+    Release(b.PowerSpectrum);
+    Release(b.WeightedLevels);
+    Release(b.FrequencyAxis);
+    Release(b.PrbsCorrelation);
+    for (float *&curve : b.Reflectograms)
+        Release(curve);
+    Release(b.PrbsPositiveIndexes);
+    Release(b.PrbsNegativeIndexes);
+    b.PrbsPositiveCount = 0;
+    b.PrbsNegativeCount = 0;
+    Release(WeightingCurve.Frequencies);
+    Release(WeightingCurve.Attenuations);
+    WeightingCurve.Count = 0;
+    b.AllocatedSize = 0;
+}

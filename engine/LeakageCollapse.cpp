@@ -1,0 +1,135 @@
+#include "engine/LeakageCollapse.h"
+
+#include "engine/EngineBuffers.h"
+#include "engine/EngineMath.h"
+#include "engine/RandomSource.h"
+#include "settings/DeviceSettings.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr int32_t Offsets = 32;   // tone offsets d = j/62 from the peak, j = 0 .. 31
+constexpr int32_t Distances = 42; // neighbours drained on each side of a peak
+
+// Per offset: the neighbour power ratio, and per distance k the power of bin k + 1 on the side the
+// tone leans to (Near, k + 1 - d away) and on the other side (Far, k + 1 + d away), relative to the peak.
+struct TLeakageTables {
+    std::array<float, Offsets> Ratio;
+    std::array<std::array<float, Offsets>, Distances> Near;
+    std::array<std::array<float, Offsets>, Distances> Far;
+};
+
+// Magnitude response of the Hann window d bins from a tone.
+double HannResponse(double d) {
+    d = std::fabs(d);
+    if (d == 0)
+        return 1;
+    if (d == 1)
+        return 0.5;
+    if (d == std::floor(d))
+        return 0;
+    return std::fabs(std::sin(std::numbers::pi * d) / (std::numbers::pi * d)) / std::fabs(1 - d * d);
+}
+
+const TLeakageTables &LeakageTables() {
+    static const TLeakageTables tables = [] {
+        TLeakageTables t{};
+        for (int32_t j = 0; j < Offsets; ++j) {
+            const double d = j / 62.0;
+            const double centre = HannResponse(d);
+            const auto relative = [&](double distance) {
+                const double r = HannResponse(distance) / centre;
+                return static_cast<float>(r * r);
+            };
+            t.Ratio[j] = relative(1 - d);
+            for (int32_t k = 0; k < Distances; ++k) {
+                t.Near[k][j] = relative(k + 1 - d);
+                t.Far[k][j] = relative(k + 1 + d);
+            }
+        }
+        return t;
+    }();
+    return tables;
+}
+
+// Response of input range 3 below 7.66 kHz, dB, relative to its flat part (-17.9532 dB).
+constexpr std::array<float, 41> LowRangeFrequency = {
+    0.0195f, 0.0391f, 0.0586f, 0.0781f, 0.0977f, 0.1172f, 0.1367f, 0.1563f, 0.1758f, 0.1953f, 0.2148f,
+    0.2344f, 0.2539f, 0.2734f, 0.293f,  0.3125f, 0.3516f, 0.4297f, 0.5078f, 0.5859f, 0.6641f, 0.7422f,
+    0.8203f, 0.8984f, 0.9766f, 1.0547f, 1.1328f, 1.2109f, 1.5625f, 2.0703f, 2.5781f, 3.0859f, 3.5938f,
+    4.1016f, 4.6094f, 5.1172f, 5.625f,  6.1328f, 6.6406f, 7.1484f, 7.6563f};
+constexpr std::array<float, 41> LowRangeDb = {
+    1.3638f,   0,         -1.5096f,  -2.9675f,  -4.2863f,  -5.4708f,  -6.4983f,  -7.4208f,  -8.2428f,
+    -8.9734f,  -9.6257f,  -10.2129f, -10.7561f, -11.2339f, -11.6781f, -12.082f,  -12.7855f, -13.8872f,
+    -14.6805f, -15.2773f, -15.7383f, -16.0918f, -16.3736f, -16.5921f, -16.7713f, -16.9144f, -17.0422f,
+    -17.1402f, -17.4538f, -17.6598f, -17.7653f, -17.8286f, -17.8652f, -17.8847f, -17.8984f, -17.9127f,
+    -17.925f,  -17.9383f, -17.9405f, -17.9499f, -17.9532f};
+constexpr float LowRangeTop = 7.6563f;
+constexpr float LowRangeFlat = 17.9532f;
+constexpr int32_t LowestInputRange = 3;
+
+} // namespace
+
+bool IsLocalPeak(int32_t i, int32_t h) {
+    const float *A = EngineBuffers.AveragedPower;
+    if (!(A[i] > A[i + 1] && A[i] > A[i - 1]))
+        return false;
+    return i + 2 >= h || (A[i + 1] > A[i + 2] && (i - 2 < 0 || A[i - 1] > A[i - 2]));
+}
+
+float RandomFloorFactor() {
+    const float y = 0.316f + 0.684f * static_cast<float>(EngineRandom().Next15()) / 32767.0f;
+    return y * y * y * y;
+}
+
+int32_t CollapseLeakage(int32_t n) {
+    TEngineBuffers &b = EngineBuffers;
+    const TDeviceSettings &s = *DeviceSettings;
+    const TLeakageTables &tables = LeakageTables();
+    float *P = b.PowerSpectrum;
+    const float *A = b.AveragedPower;
+    const int32_t h = std::min(n, MaxBlockSize) / 2;
+    const float perBin = b.SampleGain * 1024.0f / s.AdcSize;
+    const float floor = 10000.0f * perBin * perBin * std::sqrt(s.SampleRate * 0.000390625f);
+    const bool lowRange = s.MaxLevelIndex == LowestInputRange;
+
+    for (int32_t i = 1; i <= h - 3; ++i) {
+        if (!IsLocalPeak(i, h))
+            continue;
+        const bool leansRight = A[i + 1] > A[i - 1];
+        const float ratio = (leansRight ? A[i + 1] : A[i - 1]) / A[i];
+        const TTableSegment segment = FindTableSegment(ratio, Offsets, tables.Ratio.data());
+        const float peak = P[i];
+        float sum = 0;
+        float lastFloor = 0;
+        const auto drain = [&](int32_t direction, const std::array<std::array<float, Offsets>, Distances> &table) {
+            for (int32_t k = 0; k < Distances; ++k) {
+                const int32_t l = i + direction * (k + 1);
+                if (l < 0 || l >= h)
+                    break;
+                float leak = SegmentValue(segment, table[k].data()) * peak;
+                lastFloor = floor * RandomFloorFactor();
+                if (P[l] - lastFloor < leak)
+                    leak = P[l] - lastFloor;
+                P[l] -= leak;
+                sum += leak;
+            }
+        };
+        drain(+1, leansRight ? tables.Near : tables.Far);
+        drain(-1, leansRight ? tables.Far : tables.Near);
+        P[i] += sum;
+        if (P[i] < 0)
+            P[i] = 0;
+        if (lowRange && b.FrequencyAxis[i] <= LowRangeTop) {
+            const float dB = InterpolateTable(b.FrequencyAxis[i], LowRangeFrequency.size(), LowRangeFrequency.data(),
+                                              LowRangeDb.data());
+            P[i] *= std::pow(10.0f, 0.1f * (dB + LowRangeFlat));
+        }
+        P[i] = std::max(P[i], lastFloor);
+    }
+    return h - 2;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+// The entries of ParamResultSlots that the engine writes, named after their rows.
+enum ResultSlot : int32_t {
+    SlotSinFrequency = 0,
+    SlotSinLevel = 1,
+    SlotSinMeanLevel = 2,
+    SlotSinLevelDeviation = 3,
+    SlotSinAttenuation = 4,
+    SlotSinNoise = 5,
+    SlotSinSnr = 6,
+    SlotSinWeightedNoise = 7,
+    SlotSinWeightedSnr = 8,
+    SlotSinA2 = 19,
+    SlotSinK2 = 20,
+    SlotSinA3 = 21,
+    SlotSinK3 = 22,
+    SlotSinA23 = 23,
+    SlotSinK23 = 24,
+    SlotSin2Frequency1 = 25,
+    SlotSin2Frequency2 = 26,
+    SlotSin2FrequencyShift = 27,
+    SlotSin2Level1 = 28,
+    SlotSin2Level2 = 29,
+    SlotSin2Level = 30,
+    SlotSin2Noise = 31,
+    SlotSin2Snr = 32,
+    SlotSin2A3 = 33,
+    SlotSin2K3 = 34,
+    SlotSin2A21 = 35,
+    SlotMttsLevel = 36,
+    SlotMttsNoise = 37,
+    SlotMttsSnr = 38,
+    SlotPrbsLevel = 71,
+    SlotPrbsReflections = 72,
+    SlotPrbsSnr = 73,
+};
+
+// Writes a result into its row; nothing when the catalogue has not published the slot.
+void SetResult(ResultSlot slot, float value);
+// The value of a row as the engine last wrote it; NoValue when the slot is not published.
+float ResultValue(ResultSlot slot);

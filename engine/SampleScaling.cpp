@@ -1,0 +1,35 @@
+#include "engine/SampleScaling.h"
+
+#include "engine/EngineBuffers.h"
+#include "settings/DeviceSettings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// ADC codes per volt at full scale: the balanced inputs of connection types 7 to 11 have their own.
+float CodesPerVolt(int16_t connectionType) {
+    return connectionType >= 7 && connectionType <= 11 ? 15175.0f : 14968.0f;
+}
+
+} // namespace
+
+void ScaleBlock(int32_t n) {
+    TEngineBuffers &b = EngineBuffers;
+    n = std::clamp(n, 0, MaxBlockSize);
+    b.SampleGain = std::pow(10.0f, 0.05f * b.MeterScaleLevel) / CodesPerVolt(DeviceSettings->ConnectionType);
+    bool clipped = false;
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t code = b.AdcSampleBuffer[i];
+        b.SampleVolts[i] = static_cast<float>(-code) * b.SampleGain;
+        b.SampleTimeAxis[i] = static_cast<float>(i) * 1000.0f / DeviceSettings->SampleRate;
+        clipped = clipped || std::abs(code) > ClipThreshold;
+    }
+    SetOverloadFlag(clipped ? 1 : 0);
+}
+
+void SetOverloadFlag(int16_t flag) {
+    EngineBuffers.OverloadFlag = flag;
+}
