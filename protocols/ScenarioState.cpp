@@ -1,0 +1,3 @@
+#include "protocols/ScenarioState.h"
+
+uint8_t ScenarioRunning = 0;

@@ -1,0 +1,11 @@
+#pragma once
+
+// The frequency and level masters follow a change of the maximum frequency by the factor r.
+void RescaleMasterFreq(double r);
+void RescaleMasterLev(double r);
+
+class QObject;
+
+// One step of a running master, called by the main window's master timers (passed on as the sender).
+void MasterFreqStep(QObject *timer);
+void MasterLevStep(QObject *timer);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+// The one outgoing message of the remote link between two analysers, with the local program of one-byte
+// action codes that runs after the message or its receipt.
+struct TRemoteMessage {
+    int32_t Size = 0;
+    uint8_t *Message = nullptr;
+    uint8_t *Program = nullptr;
+    int16_t ProgramCount = 0;
+    int16_t ProgramPosition = 0;
+};
+
+extern TRemoteMessage RemoteMessage;
+
+// Frees the message bytes and the program codes and zeroes the counts.
+void ClearRemoteMessage(TRemoteMessage &message);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QLatin1String>
+#include <QString>
+
+class QWidget;
+
+// A control created in code takes the name by which the window knows it as its object name.
+template <typename T> T *NamedControl(T *control, const char *name) {
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+// Moves a top-level window so that its frame sits in the middle of the available area of its screen.
+void CentreOnScreen(QWidget *window);

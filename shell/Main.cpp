@@ -1,0 +1,271 @@
+#include "shell/Main.h"
+
+#include "controls/Placemnt.h"
+#include "engine/EngineBuffers.h"
+#include "engine/catalogue/ParamCatalogue.h"
+#include "link/PowerReadings.h"
+#include "link/connection/Tr9sendgetcommand.h"
+#include "platform/MessageService.h"
+#include "platform/NumberFormat.h"
+#include "platform/ProgramDir.h"
+#include "platform/StringTable.h"
+#include "protocols/PackageWork.h"
+#include "protocols/ProtocolFiles.h"
+#include "settings/DeviceSettings.h"
+#include "settings/window/RemoteMessage.h"
+#include "settings/window/SettingsInterlocks.h"
+#include "shell/Formhelp.h"
+#include "shell/MainGlobals.h"
+#include "shell/StatusBar2.h"
+#include "shell/WindowRegistries.h"
+#include "storage/Configuration.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+TMainForm *MainForm = nullptr;
+TWindowFactories WindowFactories;
+
+QString FindDefaultConfig(const QString &configDir, int instance) {
+    const QString candidates[] = {DefaultConfigName(instance), DefaultConfigName(1), DefaultConfigName(2),
+                                  QStringLiteral("default.cfg")};
+    for (const QString &name : candidates)
+        if (QFileInfo::exists(configDir + name))
+            return configDir + name;
+    return {};
+}
+
+namespace {
+
+// The file of that name in the program folder; a name written in another case also finds it, as the
+// schedule names come from a system whose file names ignore case.
+QString FindInProgramDir(const QString &name) {
+    const QString exact = ProgramDir() + name;
+    if (QFileInfo(exact).isFile())
+        return exact;
+    if (name.contains('/') || name.contains('\\'))
+        return {};
+    for (const QString &entry : QDir(ProgramDir()).entryList(QDir::Files))
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return ProgramDir() + entry;
+    return {};
+}
+
+} // namespace
+
+TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindow(parent), arguments_(arguments) {
+    setObjectName(QStringLiteral("MainForm"));
+    MainForm = this;
+    // The command line is read only in FormCreate, so the caption starts with the name of a normal run.
+    CaptionText = ProgramName;
+    setWindowTitle(CaptionText);
+    BuildControls();
+    FormStorage1 = new TFormStorage(this);
+    FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
+    FormStorage1->OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };
+    FormStorage1->OnCloseQuery = [this](bool &canClose) { FormCloseQuery(canClose); };
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    FormStorage1->FormDestroy();
+    qApp->removeEventFilter(this);
+    // A window destroyed without closing still ends the batch run it started, while its timers exist.
+    delete PackageWork;
+    PackageWork = nullptr;
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+void TMainForm::ParseCommandLine() {
+    for (const QString &argument : arguments_) {
+        const QString lower = argument.toLower();
+        if (lower == QStringLiteral("/demo")) {
+            ConnectionKind = 0;
+            ProgramName = QString::fromUtf8(DemoProgramName);
+        } else if (lower == QStringLiteral("/technology")) {
+            TechnologyMode = true;
+        }
+    }
+}
+
+void TMainForm::ParseBatchArguments() {
+    for (const QString &argument : arguments_) {
+        const QString upper = argument.toUpper();
+        if (upper.endsWith(QStringLiteral(".LST"))) {
+            const QString path = FindInProgramDir(argument);
+            if (!path.isEmpty() && !PackageWork) {
+                PackageWork = new TPackageWork(path);
+                PackageWork->OnStartPolling = [this](int period) { PackWork_Timer->start(std::max(period, 1)); };
+                PackageWork->OnStopPolling = [this] { PackWork_Timer->stop(); };
+                PackageWork->OnCloseRequest = [this] {
+                    QMetaObject::invokeMethod(this, &TMainForm::close, Qt::QueuedConnection);
+                };
+            }
+        } else if (upper == QStringLiteral("/SPECTR_FULL")) {
+            SpectrumTableMinStep = 0;
+        }
+    }
+}
+
+void TMainForm::CreateFolders() {
+    const QString dir = ProgramDir();
+    for (const char *name : {"Picture", "Data", "Report", "Masks", "Config"})
+        if (!QFileInfo::exists(dir + QLatin1String(name)))
+            QDir().mkpath(dir + QLatin1String(name));
+    MaskDir = dir + QStringLiteral("Masks/");
+    ConfigDir = dir + QStringLiteral("Config/");
+}
+
+void TMainForm::FormCreate() {
+    ParseCommandLine();
+    TlB_Tech->setVisible(TechnologyMode);
+    Memo1->setVisible(TechnologyMode);
+    CreateFolders();
+    QDir::setCurrent(ProgramDir());
+    IniFileName = ProgramDir() + QStringLiteral("R9.ini");
+    BuildParamCatalogue();
+    BuildStatusLists();
+    ProgramVersionText = QStringLiteral("V") + DoubleToText(ProgramVersionWord * 0.01, 2);
+    EngineBuffers.OverloadFlag = 0;
+    ConfigFileName.clear();
+    spareList_ = std::make_unique<QStringList>();
+    FormStorage1->SetIniFileName(IniFileName);
+    FormStorage1->SetIniSection(QStringLiteral("R-9"));
+    FormStorage1->SetStoredProps({
+        QStringLiteral("Memo1.Width"),
+        QStringLiteral("ToolBar_Menu.Visible"),
+        QStringLiteral("ToolBar_Menu.Left"),
+        QStringLiteral("ToolBar_Menu.Top"),
+        QStringLiteral("ToolBar_SelfGen.Visible"),
+        QStringLiteral("ToolBar_SelfGen.Left"),
+        QStringLiteral("ToolBar_SelfGen.Top"),
+        QStringLiteral("ToolBar_SelfMeter.Visible"),
+        QStringLiteral("ToolBar_SelfMeter.Left"),
+        QStringLiteral("ToolBar_SelfMeter.Top"),
+        QStringLiteral("ToolBar_Error.Visible"),
+        QStringLiteral("ToolBar_Error.Left"),
+        QStringLiteral("ToolBar_Error.Top"),
+        QStringLiteral("PageControl1.Visible"),
+        QStringLiteral("PageControl1.Left"),
+        QStringLiteral("PageControl1.Top"),
+        QStringLiteral("PageControl1.ActivePage"),
+        QStringLiteral("Menu_Result.Tag"),
+        QStringLiteral("Menu_Spectr.Tag"),
+        QStringLiteral("Menu_Rnd.Tag"),
+        QStringLiteral("Menu_MTTS.Tag"),
+        QStringLiteral("Menu_TimeDiag.Tag"),
+    });
+    ListKeyFlag = false;
+    InitDeviceSettings();
+    StopRequest = false;
+    InitProtocolFiles();
+    CloseProtocol(true);
+    ParseBatchArguments();
+    InitPowerStates();
+    PowerReadPhase = 1;
+    if (!UnsavedProtocolStartPage.isEmpty() && !PackageWork) {
+        const QString folder = QFileInfo(UnsavedProtocolStartPage).absolutePath();
+        ShowMessage({QStringLiteral("Все несохраненные протоколы из каталога \n") + folder +
+                         QStringLiteral("\nперемещены в каталог \n") + ProgramDir() +
+                         QStringLiteral("Report/UnsavedProtocol/"),
+                     LoadStr(7), MsgIcon::Warning, MsgButtons::Ok});
+        UnsavedProtocolStartPage.clear();
+    }
+    qApp->installEventFilter(this);
+}
+
+void TMainForm::InitDeviceSettings() {
+    DeviceSettings->Mode = 0x804;
+    SendCommand();
+    ClearRemoteMessage(RemoteMessage);
+    WeightingCurve.Count = 0;
+    AllocAnalysisBuffers(ConnectionKind == 0);
+    PreviousConnectionType = DeviceSettings->ConnectionType;
+    if (ApplySampleRate(true)) {
+        RefreshSettingsInterlocks();
+        DeviceSettings->Mode |= 0x101;
+        SendCommand();
+    }
+}
+
+void TMainForm::FormStorage1RestorePlacement() {
+    const int screenWidth = screen() ? screen()->availableGeometry().width() : 1024;
+    for (QToolBar *band : {ToolBar_Menu, ToolBar_SelfGen, ToolBar_SelfMeter, ToolBar_Error})
+        if (band->x() > screenWidth)
+            band->move(0, band->y());
+    if (PageControl1->x() > screenWidth)
+        PageControl1->move(screenWidth - 20, PageControl1->y());
+    RestoreLayout();
+    InitStatusPanels();
+    if (PackageWork) {
+        if (PackageWork->ResultCode == 0)
+            PackageWork->Start();
+        return;
+    }
+    const QString config = FindDefaultConfig(ConfigDir, InstanceNumber);
+    if (config.isEmpty())
+        return;
+    if (LoadConfiguration(config))
+        ConfigFileName.clear();
+    SetSettingsLocked(false);
+}
+
+bool TMainForm::StopMeasurement(const QString &question, bool ask) {
+    if (ask && ShowMessage({question, LoadStr(7), MsgIcon::Warning, MsgButtons::YesNo}) != IdYes)
+        return false;
+    for (QTimer *timer : {Timer_G9master, Timer_M9master, Timer_PowerStatus})
+        timer->stop();
+    MeasurementRunning = false;
+    return true;
+}
+
+void TMainForm::FormCloseQuery(bool &canClose) {
+    if (!StopMeasurement(LoadStr(126), true)) {
+        canClose = false;
+        return;
+    }
+    delete PackageWork;
+    PackageWork = nullptr;
+    SaveLayout();
+    NCloseClick();
+    CloseStatusList();
+    FreeAnalysisBuffers();
+    FrequencyList.clear();
+    FrequencyListShort.clear();
+    ConnectionTypeList.clear();
+    ConnectionTypeList6.clear();
+    ConnectionTypeHintList.clear();
+    spareList_.reset();
+    if (Form_Help)
+        Form_Help->close();
+}
+
+void TMainForm::SaveDefaultConfig() {
+    // The configuration writer replaces the old file only once the new one is complete, so the old
+    // default survives a failed save.
+    SaveConfiguration(ConfigDir + DefaultConfigName(InstanceNumber), 0);
+}
+
+void TMainForm::Button_ExitClick() {
+    close();
+}
+
+void TMainForm::FormResize() {
+    FitMainCaption();
+}
+
+void TMainForm::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}

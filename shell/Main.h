@@ -1,0 +1,251 @@
+#pragma once
+
+#include "shell/PowerWatch.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QListWidget;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TFormStorage;
+class TStatusBar2;
+
+// How each kind of child window is made: the index of its registry slot (or the mode of a single
+// window) in, a new window out; empty until that window exists in the program.
+using WindowFactory = std::function<QWidget *(int index)>;
+struct TWindowFactories {
+    WindowFactory Graph, MeasPar, BasePar, TimeDiagram;
+    WindowFactory SetDev, MaskEdit, Settings, Scenario, Txt, Power;
+    WindowFactory Tech, Device;
+};
+extern TWindowFactories WindowFactories;
+
+// The main window: a multiple-document frame with the control bar, the pages of the run controls and
+// views, the status bar, the service memo and the timers. Child windows are created on demand.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window and runs FormCreate; arguments are the command line without the program name.
+    explicit TMainForm(const QStringList &arguments, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // Controls.
+    QWidget *ControlBar1 = nullptr;
+    QToolBar *ToolBar_Menu = nullptr;
+    QToolBar *ToolBar_SelfGen = nullptr;
+    QToolBar *ToolBar_SelfMeter = nullptr;
+    QToolBar *ToolBar_Error = nullptr;
+    QTabWidget *PageControl1 = nullptr;
+    QToolBar *ToolBar_Start = nullptr;
+    QToolBar *ToolBar_FormView = nullptr;
+    QToolBar *ToolBar_Scale = nullptr;
+    QToolBar *ToolBar_Cursor = nullptr;
+    QToolButton *Button_Start = nullptr;
+    QToolButton *Button_Stop = nullptr;
+    QToolButton *Button_Break = nullptr;
+    QToolButton *Button_SaveData = nullptr;
+    QToolButton *Button_PlayData = nullptr;
+    QToolButton *Button_Exit = nullptr;
+    QToolButton *Button_Gen = nullptr;
+    QToolButton *Button_Power = nullptr;
+    QToolButton *TlB_Tech = nullptr;
+    QToolButton *ToolButton1 = nullptr;
+    QToolButton *ToolButton20 = nullptr;
+    QToolButton *Button_Result = nullptr;
+    QToolButton *Button_Spectr = nullptr;
+    QToolButton *Button_Reflect = nullptr;
+    QToolButton *Button_MTTS = nullptr;
+    QToolButton *Button_SST = nullptr;
+    QToolButton *Button_TimeDiag = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
+    QMdiArea *MdiArea = nullptr;
+    TStatusBar2 *StatusBar2 = nullptr;
+    QListWidget *LB1 = nullptr; // the open drop-down choice list, none while closed
+
+    QMenu *Menu_Control = nullptr;
+    QMenu *Menu_Settings = nullptr;
+    QMenu *Menu_Param = nullptr;
+    QMenu *Menu_Options = nullptr;
+    QMenu *Menu_Window = nullptr;
+    QMenu *Menu_Help = nullptr;
+    QMenu *Menu_Result = nullptr;
+    QMenu *Menu_Spectr = nullptr;
+    QMenu *Menu_Rnd = nullptr;
+    QMenu *Menu_MTTS = nullptr;
+    QMenu *Menu_SST = nullptr;
+    QMenu *Menu_TimeDiag = nullptr;
+    QMenu *Menu_ControlBar = nullptr;
+
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer_G9master = nullptr;
+    QTimer *Timer_M9master = nullptr;
+    QTimer *PackWork_Timer = nullptr;
+    QTimer *Timer_Message = nullptr;
+    QTimer *Timer_PowerStatus = nullptr;
+    QTimer *ListCloseTimer = nullptr; // closes the choice list while Timer1 is off
+
+    TFormStorage *FormStorage1 = nullptr;
+
+    // Fields other parts of the program use.
+    QString DeviceDescription;
+    int AdcErrorCount = 0;
+    int DacErrorCount = 0;
+    bool StopRequest = false;
+    int TechPort = -1;
+    int TransferProgress = -1;
+    QString ConfigFileName;
+    QString MaskDir;
+    QString ConfigDir;
+    int CurrentIndex = 0;
+    QString IniFileName;
+    QString DirCfgFile, DirMaskFile, DirReport, DirDataFile;
+    QString PendingWarning;
+    QString CaptionText; // the full caption before it is fitted into the title bar
+
+    // The choice lists of status panels 1 and 2.
+    QStringList FrequencyList;       // 11 items, connection types below 6
+    QStringList FrequencyListShort;  // 6 items, 4096 to 128 kHz
+    QStringList ConnectionTypeList;  // the full names
+    QStringList ConnectionTypeList6; // the first 6 names
+    QStringList ConnectionTypeHintList;
+
+    TPowerWatchState PowerWatch;
+    int PowerReadPhase = 0;
+    int ActiveListPanel = -1;
+    bool ListKeyFlag = false;
+    int ListCloseCountdown = 0;
+
+    // Start-up and shutdown.
+    void ParseCommandLine();
+    void ParseBatchArguments();
+    void InitDeviceSettings();
+    void SaveDefaultConfig();
+    void FormCloseQuery(bool &canClose);
+    void FormStorage1RestorePlacement();
+    // Ends a measurement; false only when the user answered No to the question.
+    bool StopMeasurement(const QString &question, bool ask);
+
+    // Status bar and frequency range.
+    void BuildStatusLists();
+    void InitStatusPanels();
+    bool ApplySampleRate(bool recheck);
+    void ApplyBlockSize(bool changed, bool force);
+    void RefreshSettingsInterlocks();
+    void SetSettingsLocked(bool locked);
+    void SetFrequencyPanel(float maxFrequency);
+    void OpenStatusList(int panel);
+    void CloseStatusList();
+    void LB1Choose(int index);
+    void ListCloseTick();
+    void StatusBar2DrawPanel(QPainter &painter, int panel, const QRect &rect);
+    // The colour and alignment of panel 3 for its text, as the drawing chooses them.
+    struct Panel3Look {
+        QColor background;
+        bool rightAligned = false;
+    };
+    Panel3Look Panel3Style(const QString &text, int tag);
+    QString StatusBarHint(int x) const;
+    QString PowerHint() const;
+    void ApplyPowerTick(const TPowerTick &tick);
+
+    // Menus and window registries.
+    QWidget *ShowGraphWindow();
+    QWidget *ShowMeasParWindow();
+    QWidget *ShowBaseParWindow();
+    QWidget *ShowTimeDiagramWindow();
+    QWidget *ShowTextMessageWindow();
+    void AddWindowMenuItem(QWidget *window, int index);
+    void RemoveWindowMenuItem(QWidget *window);
+    void UpdateWindowMenuCaption(QWidget *window);
+    bool MenuSetCheck(QMenu *menu);
+    void ShowFromMenu(QAction *item, QMenu *menu);
+    void MenuButton_Click(QMenu *menu);
+    void UpdateViewMenuChecks(QMenu *menu);
+    void WindowMenuItemClick(QAction *item);
+    bool FormShortCut(int key, Qt::KeyboardModifiers modifiers);
+    QList<QAction *> WindowMenuItems() const;
+    QMdiSubWindow *SubWindowOf(QWidget *window) const;
+    QList<QWidget *> MdiChildren() const;
+
+    // R9.ini keys of the main window.
+    void SaveLayout();
+    void RestoreLayout();
+    void FitMainCaption();
+
+public slots:
+    void Button_ExitClick();
+    void FormResize();
+    void StatusBar2Click(QPoint position);
+    void StatusBar2MouseMove(QPoint position);
+    void Timer1Timer();
+    void Timer_PowerStatusTimer();
+    void Timer_MessageTimer();
+    void Timer_masterTimer();
+    void PackWork_TimerTimer();
+    void Button_PowerClick();
+    void N_GenClick(QObject *sender);
+    void N_MasksClick(QObject *sender);
+    void N_Settings(QObject *sender);
+    void N_ScenarClick();
+    void N_AboutClick();
+    void N_DeviceClick();
+    void N_HelpClick();
+    void TlB_TechClick();
+    void N_LoadConfigClick();
+    void N_SaveConfigClick();
+    void NCascadeClick();
+    void N_TileVertClick();
+    void N_TileHorzClick();
+    void NArrangeClick();
+    void NRollDnClick();
+    void NRollUpClick();
+    void NCloseClick();
+
+signals:
+    // A configuration is to be loaded or saved through the file dialog.
+    void LoadConfigRequested();
+    void SaveConfigRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void FormCreate();
+    void BuildControls();
+    void BuildControlBar();
+    void BuildPages();
+    void BuildStatusBar();
+    void BuildMenus();
+    void BuildViewMenus();
+    void BuildTimers();
+    void CreateFolders();
+    QWidget *ShowRegistryWindow(QPointer<QWidget> &slot, const WindowFactory &factory, int index, int tag);
+    void BringUp(QWidget *window);
+    void PlaceBands();
+    QAction *ItemByName(const QString &name) const;
+
+    QStringList arguments_;
+    std::unique_ptr<QStringList> spareList_;
+};
+
+extern TMainForm *MainForm;
+
+// The default configuration start-up loads: the first existing of default<n>.cfg, default1.cfg,
+// default2.cfg and default.cfg in the folder; empty when there is none.
+QString FindDefaultConfig(const QString &configDir, int instance);

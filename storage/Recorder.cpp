@@ -1,0 +1,3 @@
+#include "storage/Recorder.h"
+
+int32_t RecordChangeMask = 0;
