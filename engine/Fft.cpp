@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <utility>
 
@@ -55,73 +56,253 @@ template <typename T> void BitReverse(T *data, int32_t nn) {
 
 } // namespace
 
-void ComplexFft(float *data, int32_t nn, int32_t isign) {
-    BitReverse(data, nn);
-    const int32_t n = nn * 2;
-    for (int32_t mmax = 2; mmax < n; mmax *= 2) {
-        const int32_t istep = mmax * 2;
-        const double theta = isign * (2 * std::numbers::pi / mmax);
-        const double s = std::sin(0.5 * theta);
-        const double wpr = -2.0 * s * s;
-        const double wpi = std::sin(theta);
-        double wr = 1.0;
-        double wi = 0.0;
-        for (int32_t m = 0; m < mmax; m += 2) {
-            for (int32_t i = m; i < n; i += istep) {
-                const int32_t j = i + mmax;
-                const float tempr = static_cast<float>(wr * data[j] - wi * data[j + 1]);
-                const float tempi = static_cast<float>(wr * data[j + 1] + wi * data[j]);
-                data[j] = data[i] - tempr;
-                data[j + 1] = data[i + 1] - tempi;
-                data[i] += tempr;
-                data[i + 1] += tempi;
+namespace {
+
+// The butterfly loops are vectorised; on x86-64 they get a second, AVX2 build chosen at load time
+// by what the processor supports. Without FMA both builds compute the same bits.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define R9_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define R9_WIDE_VECTORS
+#endif
+
+// Tables of the float transforms, built once for the largest block: e^(+i pi k/h) for k < h at
+// [h, 2h) of Twiddle (h = 1 .. FloatFftMaxPoints; the real transform's split step reads the level of
+// its own length), and for each length 2^m the index pairs (i, j), i < j, that the bit reversal swaps,
+// from SwapStart[m] to SwapStart[m + 1].
+constexpr int32_t FloatFftBits = 14;
+static_assert(FloatFftMaxPoints == 1 << FloatFftBits);
+
+struct TSwap {
+    uint16_t i;
+    uint16_t j;
+};
+
+struct TFloatTables {
+    std::array<float, 4 * FloatFftMaxPoints> Twiddle; // interleaved (cos, sin)
+    std::array<TSwap, FloatFftMaxPoints> Swaps;
+    std::array<int32_t, FloatFftBits + 2> SwapStart;
+};
+
+const TFloatTables &FloatTables() {
+    static const TFloatTables tables = [] {
+        TFloatTables t{};
+        for (int32_t h = 1; h <= FloatFftMaxPoints; h *= 2)
+            for (int32_t k = 0; k < h; ++k) {
+                const double angle = std::numbers::pi * k / h;
+                t.Twiddle[2 * (h + k)] = static_cast<float>(std::cos(angle));
+                t.Twiddle[2 * (h + k) + 1] = static_cast<float>(std::sin(angle));
             }
-            const double w = wr;
-            wr = w * wpr - wi * wpi + wr;
-            wi = wi * wpr + w * wpi + wi;
+        int32_t count = 0;
+        for (int32_t m = 0; m <= FloatFftBits; ++m) {
+            t.SwapStart[m] = count;
+            for (int32_t i = 0; i < (1 << m); ++i) {
+                int32_t j = 0;
+                for (int32_t bit = 0; bit < m; ++bit)
+                    j |= ((i >> bit) & 1) << (m - 1 - bit);
+                if (j > i)
+                    t.Swaps[count++] = {static_cast<uint16_t>(i), static_cast<uint16_t>(j)};
+            }
+        }
+        t.SwapStart[FloatFftBits + 1] = count;
+        return t;
+    }();
+    return tables;
+}
+
+bool ValidFloatLength(int32_t nn) {
+    return nn >= 1 && nn <= FloatFftMaxPoints && (nn & (nn - 1)) == 0;
+}
+
+// Moves each complex point as one 8-byte unit.
+void ReverseBits(float *data, int32_t nn, const TFloatTables &t) {
+    const int32_t m = Log2(nn);
+    for (int32_t p = t.SwapStart[m]; p < t.SwapStart[m + 1]; ++p) {
+        float *a = data + 2 * t.Swaps[p].i;
+        float *b = data + 2 * t.Swaps[p].j;
+        uint64_t x, y;
+        std::memcpy(&x, a, sizeof x);
+        std::memcpy(&y, b, sizeof y);
+        std::memcpy(a, &y, sizeof y);
+        std::memcpy(b, &x, sizeof x);
+    }
+}
+
+// The first two radix-2 stages at once: their twiddles are 1 and ±i.
+template <int Sign> R9_WIDE_VECTORS void FirstStages(float *x, int32_t nn) {
+    for (int32_t g = 0; g < 2 * nn; g += 8) {
+        float *p = x + g;
+        const float ar = p[0] + p[2], ai = p[1] + p[3];
+        const float br = p[0] - p[2], bi = p[1] - p[3];
+        const float cr = p[4] + p[6], ci = p[5] + p[7];
+        const float dr = p[4] - p[6], di = p[5] - p[7];
+        // Sign·i·d
+        const float er = -Sign * di, ei = Sign * dr;
+        p[0] = ar + cr;
+        p[1] = ai + ci;
+        p[4] = ar - cr;
+        p[5] = ai - ci;
+        p[2] = br + er;
+        p[3] = bi + ei;
+        p[6] = br - er;
+        p[7] = bi - ei;
+    }
+}
+
+// Two complex points (re, im, re, im) in one vector register.
+using TComplexPair = float __attribute__((vector_size(16)));
+
+TComplexPair LoadPair(const float *p) {
+    TComplexPair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void StorePair(float *p, TComplexPair v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+// x·w, w = (cos, sin) taken as cos + Sign·i·sin.
+template <int Sign> TComplexPair Twiddled(TComplexPair x, TComplexPair w) {
+    const TComplexPair c{w[0], w[0], w[2], w[2]};
+    const TComplexPair s = TComplexPair{w[1], w[1], w[3], w[3]} * TComplexPair{-Sign, Sign, -Sign, Sign};
+    return x * c + TComplexPair{x[1], x[0], x[3], x[2]} * s;
+}
+
+// Two radix-2 stages of spans h and 2h at once over groups of 4h points, h >= 2.
+template <int Sign> R9_WIDE_VECTORS void TwoStages(float *x, int32_t nn, int32_t h, const float *twiddle) {
+    const float *w1 = twiddle + 2 * h;
+    const float *w2 = twiddle + 4 * h;
+    for (int32_t g = 0; g < nn; g += 4 * h) {
+        float *p0 = x + 2 * g;
+        float *p1 = p0 + 2 * h;
+        float *p2 = p1 + 2 * h;
+        float *p3 = p2 + 2 * h;
+        for (int32_t i = 0; i < 2 * h; i += 4) {
+            const TComplexPair t1 = Twiddled<Sign>(LoadPair(p1 + i), LoadPair(w1 + i));
+            const TComplexPair t3 = Twiddled<Sign>(LoadPair(p3 + i), LoadPair(w1 + i));
+            const TComplexPair a0 = LoadPair(p0 + i);
+            const TComplexPair a2 = LoadPair(p2 + i);
+            const TComplexPair u2 = Twiddled<Sign>(a2 + t3, LoadPair(w2 + i));
+            const TComplexPair u3 = Twiddled<Sign>(a2 - t3, LoadPair(w2 + 2 * h + i));
+            StorePair(p0 + i, a0 + t1 + u2);
+            StorePair(p2 + i, a0 + t1 - u2);
+            StorePair(p1 + i, a0 - t1 + u3);
+            StorePair(p3 + i, a0 - t1 - u3);
         }
     }
 }
 
+// One radix-2 stage of span h >= 2, for a stage count that leaves one over.
+template <int Sign> R9_WIDE_VECTORS void OneStage(float *x, int32_t nn, int32_t h, const float *twiddle) {
+    const float *w = twiddle + 2 * h;
+    for (int32_t g = 0; g < nn; g += 2 * h) {
+        float *p0 = x + 2 * g;
+        float *p1 = p0 + 2 * h;
+        for (int32_t i = 0; i < 2 * h; i += 4) {
+            const TComplexPair t = Twiddled<Sign>(LoadPair(p1 + i), LoadPair(w + i));
+            const TComplexPair a = LoadPair(p0 + i);
+            StorePair(p0 + i, a + t);
+            StorePair(p1 + i, a - t);
+        }
+    }
+}
+
+template <int Sign> void Butterflies(float *x, int32_t nn, const float *twiddle) {
+    if (nn == 2) {
+        const float r = x[2], i = x[3];
+        x[2] = x[0] - r;
+        x[3] = x[1] - i;
+        x[0] += r;
+        x[1] += i;
+        return;
+    }
+    if (nn < 4)
+        return;
+    FirstStages<Sign>(x, nn);
+    int32_t h = 4;
+    if (Log2(nn / h) % 2 == 1) {
+        OneStage<Sign>(x, nn, h, twiddle);
+        h *= 2;
+    }
+    for (; h < nn; h *= 4)
+        TwoStages<Sign>(x, nn, h, twiddle);
+}
+
+} // namespace
+
+void ComplexFft(float *data, int32_t nn, int32_t isign) {
+    if (!ValidFloatLength(nn))
+        return;
+    const TFloatTables &t = FloatTables();
+    ReverseBits(data, nn, t);
+    if (isign == 1)
+        Butterflies<1>(data, nn, t.Twiddle.data());
+    else
+        Butterflies<-1>(data, nn, t.Twiddle.data());
+}
+
+namespace {
+
+// The step between the complex transform of the even and odd samples and the real spectrum, for
+// bins k and k' = half - k in two lanes each: a holds bins (k, k + 1), b bins (k', k' - 1).
+template <int Sign> void SplitBins(TComplexPair &a, TComplexPair &b, TComplexPair w) {
+    const TComplexPair conjugate{1, -1, 1, -1};
+    const TComplexPair h1 = 0.5f * (a + b * conjugate);
+    const TComplexPair d = a - b * conjugate;
+    const TComplexPair h2 =
+        TComplexPair{d[1], d[0], d[3], d[2]} * TComplexPair{0.5f * Sign, -0.5f * Sign, 0.5f * Sign, -0.5f * Sign};
+    const TComplexPair t = Twiddled<Sign>(h2, w);
+    a = h1 + t;
+    b = (h1 - t) * conjugate;
+}
+
+TComplexPair SwapHalves(TComplexPair v) {
+    return TComplexPair{v[2], v[3], v[0], v[1]};
+}
+
+// Bins 1 .. half/2 - 1 with their mirrors; the DC, Nyquist and middle bins are left alone.
+template <int Sign> R9_WIDE_VECTORS void SplitSpectrum(float *data, int32_t half, const float *w) {
+    const int32_t n = 2 * half;
+    const int32_t last = n / 4 - 1;
+    int32_t k = 1;
+    for (; k < last; k += 2) {
+        TComplexPair a = LoadPair(data + 2 * k);
+        TComplexPair b = SwapHalves(LoadPair(data + n - 2 * k - 2));
+        SplitBins<Sign>(a, b, LoadPair(w + 2 * k));
+        StorePair(data + 2 * k, a);
+        StorePair(data + n - 2 * k - 2, SwapHalves(b));
+    }
+    if (k == last) {
+        float *p = data + 2 * k;
+        float *q = data + n - 2 * k;
+        TComplexPair a{p[0], p[1], p[0], p[1]};
+        TComplexPair b{q[0], q[1], q[0], q[1]};
+        SplitBins<Sign>(a, b, TComplexPair{w[2 * k], w[2 * k + 1], w[2 * k], w[2 * k + 1]});
+        p[0] = a[0];
+        p[1] = a[1];
+        q[0] = b[0];
+        q[1] = b[1];
+    }
+}
+
+} // namespace
+
 void RealFft(float *data, int32_t half, int32_t isign) {
-    const int32_t n = half * 2;
-    double theta = std::numbers::pi / half;
-    const float c1 = 0.5f;
-    float c2;
+    if (!ValidFloatLength(half))
+        return;
+    const float *w = FloatTables().Twiddle.data() + 2 * half;
     if (isign == 1) {
-        c2 = -0.5f;
         ComplexFft(data, half, 1);
+        SplitSpectrum<1>(data, half, w);
+        const float dc = data[0];
+        data[0] = dc + data[1];
+        data[1] = dc - data[1];
     } else {
-        c2 = 0.5f;
-        theta = -theta;
-    }
-    const double s = std::sin(0.5 * theta);
-    const double wpr = -2.0 * s * s;
-    const double wpi = std::sin(theta);
-    double wr = 1.0 + wpr;
-    double wi = wpi;
-    for (int32_t k = 1; k < n / 4; ++k) {
-        const int32_t a = 2 * k;
-        const int32_t b = n - 2 * k;
-        const float h1r = c1 * (data[a] + data[b]);
-        const float h1i = c1 * (data[a + 1] - data[b + 1]);
-        const float h2r = -c2 * (data[a + 1] + data[b + 1]);
-        const float h2i = c2 * (data[a] - data[b]);
-        data[a] = static_cast<float>(h1r + wr * h2r - wi * h2i);
-        data[a + 1] = static_cast<float>(h1i + wr * h2i + wi * h2r);
-        data[b] = static_cast<float>(h1r - wr * h2r + wi * h2i);
-        data[b + 1] = static_cast<float>(-h1i + wr * h2i + wi * h2r);
-        const double w = wr;
-        wr = w * wpr - wi * wpi + wr;
-        wi = wi * wpr + w * wpi + wi;
-    }
-    const float first = data[0];
-    if (isign == 1) {
-        data[0] = first + data[1];
-        data[1] = first - data[1];
-    } else {
-        data[0] = c1 * (first + data[1]);
-        data[1] = c1 * (first - data[1]);
+        SplitSpectrum<-1>(data, half, w);
+        const float first = data[0];
+        data[0] = 0.5f * (first + data[1]);
+        data[1] = 0.5f * (first - data[1]);
         ComplexFft(data, half, -1);
     }
 }

@@ -3,10 +3,14 @@
 #include <cstdint>
 
 // In-place radix-2 transforms with the kernel e^(+2 pi i jk/N) for isign = +1 (e^(-...) for -1).
-// ComplexFft: nn complex points interleaved (re, im) in data[0 .. 2nn - 1], nn a power of two.
+// ComplexFft: nn complex points interleaved (re, im) in data[0 .. 2nn - 1], nn a power of two of at
+// most FloatFftMaxPoints (the complex half of the largest block).
 // RealFft: 2·half real samples in data[0 .. 2·half - 1]; the forward result holds the DC term at 0,
 // the Nyquist term at 1 and bin k (1 <= k < half) as re at 2k, im at 2k + 1. The inverse takes that
 // layout back to the samples times half.
+// A length outside those leaves the data as it was. The twiddle and bit-reversal tables are built
+// once, on the first call, for the largest length; a call allocates nothing.
+inline constexpr int32_t FloatFftMaxPoints = 16384;
 void ComplexFft(float *data, int32_t nn, int32_t isign);
 void RealFft(float *data, int32_t half, int32_t isign);
 

@@ -30,7 +30,6 @@ constexpr float NoScore = -100000000.0f;
 // signal in the level checks.
 constexpr int32_t SingleToneReach = 6;
 constexpr int32_t TwoToneReach = 2;
-constexpr int32_t ToneHalfWidth = 8;
 constexpr int32_t ToneSignalBins = 2 * ToneHalfWidth + 1;
 // The smallest tone spacing of a two-tone signal and of a comb, and the lowest bin of a tone.
 constexpr int32_t MinTwoToneSpacing = 8;

@@ -15,8 +15,6 @@
 
 namespace {
 
-// The noise of a tone's measurement leaves out this many bins each side of it, as recognition does.
-constexpr int32_t ToneHalfWidth = 8;
 constexpr int32_t SinSignalBins = 3;
 constexpr int32_t Sin2SignalBins = 2;
 // Harmonics and intermodulation need the tones this far from each other and from the band's edges.

@@ -2,6 +2,10 @@
 
 #include <cstdint>
 
+// Bins each side of a tone that belong to it: a tone is 17 bins wide in recognition, and the noise of
+// its measurement leaves them out.
+inline constexpr int32_t ToneHalfWidth = 8;
+
 // A sum of PowerSpectrum bins with the number of bins that went into it.
 struct TBinSum {
     double Power = 0;

@@ -2,6 +2,8 @@
 #include "engine/EngineBuffers.h"
 #include "engine/RandomSource.h"
 
+#include "EngineTestSettings.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -65,13 +67,6 @@ TEST(ComplexHelpers, DivideUndoesMultiplication) {
     EXPECT_EQ(IsGreater(2, 1), 1);
     EXPECT_EQ(IsGreater(1, 1), 0);
 }
-
-class FixedRandom final : public TRandomSource {
-public:
-    explicit FixedRandom(int32_t value) : Value(value) {}
-    int32_t Next31() override { return Value; }
-    int32_t Value;
-};
 
 TEST(RandomSource, SeededSequenceRepeatsAndStaysInRange) {
     TSeededRandom a(42);

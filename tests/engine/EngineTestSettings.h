@@ -6,6 +6,14 @@
 
 #include <gtest/gtest.h>
 
+// A random source that always answers the same value, so the random floor is known.
+class FixedRandom final : public TRandomSource {
+public:
+    explicit FixedRandom(int32_t value) : Value(value) {}
+    int32_t Next31() override { return Value; }
+    int32_t Value;
+};
+
 // A fresh settings record and engine buffers for each test: fs 2560 kHz, 2048-sample blocks, meter
 // 600 Ohm, reference 0.
 class EngineTest : public ::testing::Test {

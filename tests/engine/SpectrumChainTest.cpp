@@ -13,13 +13,6 @@
 
 namespace {
 
-class FixedRandom final : public TRandomSource {
-public:
-    explicit FixedRandom(int32_t value) : Value(value) {}
-    int32_t Next31() override { return Value; }
-    int32_t Value;
-};
-
 class SpectrumChain : public EngineTest {
 protected:
     // A power spectrum with the given bins set on a floor.

@@ -15,11 +15,11 @@ const QColor kGrey(128, 128, 128);
 const QColor kParent(255, 255, 0);
 
 // A big caption in distinct colours without antialiasing, so that every pixel is one of them.
-struct Scene {
+struct LabelScene {
     QWidget parent;
     TLabel3D *label;
 
-    Scene() : label(new TLabel3D(QStringLiteral("HI"), &parent)) {
+    LabelScene() : label(new TLabel3D(QStringLiteral("HI"), &parent)) {
         QPalette parentPalette;
         parentPalette.setColor(QPalette::Window, kParent);
         parent.setPalette(parentPalette);
@@ -64,7 +64,7 @@ Pixels Find(const QImage &image, const QColor &colour) {
 }
 
 TEST(Label3D, LoweredHasItsShadowAboveLeftAndItsHighlightBelowRight) {
-    Scene scene;
+    LabelScene scene;
     const QImage image = scene.Image();
     const Pixels shadow = Find(image, kShadow);
     const Pixels highlight = Find(image, kHighlight);
@@ -76,7 +76,7 @@ TEST(Label3D, LoweredHasItsShadowAboveLeftAndItsHighlightBelowRight) {
 }
 
 TEST(Label3D, RaisedSwapsShadowAndHighlight) {
-    Scene scene;
+    LabelScene scene;
     scene.label->SetStyle(lsRaised);
     const QImage image = scene.Image();
     const Pixels shadow = Find(image, kShadow);
@@ -88,7 +88,7 @@ TEST(Label3D, RaisedSwapsShadowAndHighlight) {
 }
 
 TEST(Label3D, DisabledIsFlatGrey) {
-    Scene scene;
+    LabelScene scene;
     scene.label->setEnabled(false);
     const QImage image = scene.Image();
     EXPECT_EQ(Find(image, kShadow).count, 0);
@@ -98,7 +98,7 @@ TEST(Label3D, DisabledIsFlatGrey) {
 }
 
 TEST(Label3D, TransparentLeavesTheBackgroundToTheParent) {
-    Scene scene;
+    LabelScene scene;
     const QPoint corner(12, 12); // inside the label, away from the caption
     EXPECT_EQ(scene.parent.grab().toImage().pixelColor(corner), kBackground);
     scene.label->SetTransparent(true);

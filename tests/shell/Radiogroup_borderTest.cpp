@@ -10,22 +10,22 @@
 
 namespace {
 
-const QColor kBackground(255, 255, 255);
+const QColor kGroupBackground(255, 255, 255);
 const QColor kCaption(0, 0, 255);
-const QColor kShadow(255, 0, 0);
-const QColor kHighlight(0, 255, 0);
+const QColor kGroupShadow(255, 0, 0);
+const QColor kGroupHighlight(0, 255, 0);
 const QColor kFrame(255, 0, 255);
 
-struct Scene {
+struct GroupScene {
     QWidget parent;
     TRadioGroup_Border *group;
 
-    Scene() : group(new TRadioGroup_Border(&parent)) {
+    GroupScene() : group(new TRadioGroup_Border(&parent)) {
         QPalette palette;
-        palette.setColor(QPalette::Window, kBackground);
+        palette.setColor(QPalette::Window, kGroupBackground);
         palette.setColor(QPalette::WindowText, kCaption);
-        palette.setColor(QPalette::Dark, kShadow);
-        palette.setColor(QPalette::Light, kHighlight);
+        palette.setColor(QPalette::Dark, kGroupShadow);
+        palette.setColor(QPalette::Light, kGroupHighlight);
         palette.setColor(QPalette::Shadow, kFrame);
         parent.setPalette(palette);
         parent.setAutoFillBackground(true);
@@ -52,41 +52,41 @@ int CountInRect(const QImage &image, const QRect &rect, const QColor &colour) {
 }
 
 TEST(RadioGroup_Border, SunkenFrameIsShadowOutsideHighlightInside) {
-    Scene scene;
+    GroupScene scene;
     const QImage image = scene.Image();
     const int w = image.width();
     const int h = image.height();
     const int top = scene.FrameTop();
-    EXPECT_EQ(image.pixelColor(0, h / 2), kShadow);
-    EXPECT_EQ(image.pixelColor(1, h / 2), kHighlight);
-    EXPECT_EQ(image.pixelColor(w - 2, h / 2), kShadow);
-    EXPECT_EQ(image.pixelColor(w - 1, h / 2), kHighlight);
-    EXPECT_EQ(image.pixelColor(w / 2, top), kShadow);
-    EXPECT_EQ(image.pixelColor(w / 2, top + 1), kHighlight);
-    EXPECT_EQ(image.pixelColor(w / 2, h - 2), kShadow);
-    EXPECT_EQ(image.pixelColor(w / 2, h - 1), kHighlight);
+    EXPECT_EQ(image.pixelColor(0, h / 2), kGroupShadow);
+    EXPECT_EQ(image.pixelColor(1, h / 2), kGroupHighlight);
+    EXPECT_EQ(image.pixelColor(w - 2, h / 2), kGroupShadow);
+    EXPECT_EQ(image.pixelColor(w - 1, h / 2), kGroupHighlight);
+    EXPECT_EQ(image.pixelColor(w / 2, top), kGroupShadow);
+    EXPECT_EQ(image.pixelColor(w / 2, top + 1), kGroupHighlight);
+    EXPECT_EQ(image.pixelColor(w / 2, h - 2), kGroupShadow);
+    EXPECT_EQ(image.pixelColor(w / 2, h - 1), kGroupHighlight);
 }
 
 TEST(RadioGroup_Border, FlatFrameIsOneLineInTheFrameColour) {
-    Scene scene;
+    GroupScene scene;
     scene.group->SetCtl3D(false);
     const QImage image = scene.Image();
     EXPECT_EQ(image.pixelColor(0, image.height() / 2), kFrame);
-    EXPECT_EQ(image.pixelColor(1, image.height() / 2), kBackground);
+    EXPECT_EQ(image.pixelColor(1, image.height() / 2), kGroupBackground);
     EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 1), kFrame);
-    EXPECT_EQ(CountInRect(image, image.rect(), kShadow), 0);
+    EXPECT_EQ(CountInRect(image, image.rect(), kGroupShadow), 0);
 }
 
 TEST(RadioGroup_Border, WithoutBorderOnlyCaptionAndButtonsRemain) {
     for (bool ctl3D : {true, false}) {
         SCOPED_TRACE(ctl3D);
-        Scene scene;
+        GroupScene scene;
         scene.group->SetCtl3D(ctl3D);
         scene.group->SetBorder(false);
         const QImage image = scene.Image();
         const QRect leftEdge(0, 0, 2, image.height());
         const QRect bottomEdge(0, image.height() - 2, image.width(), 2);
-        for (const QColor &colour : {kShadow, kHighlight, kFrame}) {
+        for (const QColor &colour : {kGroupShadow, kGroupHighlight, kFrame}) {
             EXPECT_EQ(CountInRect(image, leftEdge, colour), 0);
             EXPECT_EQ(CountInRect(image, bottomEdge, colour), 0);
         }
@@ -100,7 +100,7 @@ TEST(RadioGroup_Border, WithoutBorderOnlyCaptionAndButtonsRemain) {
 TEST(RadioGroup_Border, CaptionStandsEightPixelsFromTheReadingStart) {
     for (Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
         SCOPED_TRACE(direction);
-        Scene scene;
+        GroupScene scene;
         scene.group->setLayoutDirection(direction);
         const QImage image = scene.Image();
         const int lineHeight = scene.group->fontMetrics().height();
@@ -124,7 +124,7 @@ TEST(RadioGroup_Border, CaptionStandsEightPixelsFromTheReadingStart) {
 }
 
 TEST(RadioGroup_Border, ButtonsFollowItemsAndReportTheUsersChoice) {
-    Scene scene;
+    GroupScene scene;
     TRadioGroup_Border *group = scene.group;
     EXPECT_EQ(group->ItemIndex(), -1);
     QSignalSpy click(group, &TRadioGroup_Border::Click);
@@ -147,7 +147,7 @@ TEST(RadioGroup_Border, ButtonsFollowItemsAndReportTheUsersChoice) {
 }
 
 TEST(RadioGroup_Border, ColumnsFillTopToBottomFirst) {
-    Scene scene;
+    GroupScene scene;
     scene.group->SetItems({"1", "2", "3", "4", "5"});
     scene.group->SetColumns(2);
     QCoreApplication::processEvents();

@@ -1,0 +1,169 @@
+// ProcessBlock per signal kind at the smallest and the largest block, as a fraction of the block's
+// own duration at the maximum sample rate and of the 50 ms cadence of the demo mode, on one core.
+#include "engine/BlockProcessing.h"
+#include "engine/EngineBuffers.h"
+#include "engine/RandomSource.h"
+#include "engine/SpectrumAveraging.h"
+#include "engine/catalogue/ParamCatalogue.h"
+#include "settings/DeviceSettings.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double MaxSampleRate = 10240; // kHz
+constexpr double DemoCadence = 0.05;    // s
+
+TDeviceSettings Settings;
+
+struct TKind {
+    int32_t Kind;
+    const char *Name;
+};
+constexpr TKind Kinds[] = {{1, "SIN"}, {2, "SIN2"}, {3, "MTTS"}, {4, "PRBS"}, {5, "NOISE"}};
+
+void SetUpEngine(int32_t n) {
+    Settings = DefaultDeviceSettings();
+    Settings.MaxFrequency = static_cast<float>(MaxSampleRate / 2.5);
+    Settings.SampleRate = static_cast<float>(MaxSampleRate);
+    Settings.AdcSize = n;
+    Settings.SpectrumStep = Settings.SampleRate / n;
+    Settings.PresentationStep = Settings.SpectrumStep;
+    Settings.ConnectionType = 0;
+    Settings.MeterImpedance = 600;
+    Settings.BandF0 = Settings.SampleRate / 1024;
+    Settings.BandF1 = Settings.MaxFrequency;
+    Settings.Lmin = -60;
+    Settings.MinSnr = 5;
+    Settings.AveragingInterval = 10;
+    DeviceSettings = &Settings;
+    AllocAnalysisBuffers(false);
+    EngineBuffers.MeterScaleLevel = 35;
+    SeedEngineRandom(1);
+    BuildParamCatalogue();
+    ResetAveragingClock();
+}
+
+// Bins are those of the 2048-sample recognition block, scaled to the block; a little deterministic
+// noise under every kind.
+void FillBlock(int32_t kind, int32_t n) {
+    const double q = n / 2048.0;
+    uint32_t state = 0x3ff;
+    for (int32_t i = 0; i < n; ++i) {
+        double x = (i * 7919 % 61) - 30;
+        switch (kind) {
+        case 1:
+            x += 10000 * std::cos(2 * std::numbers::pi * 100 * q * i / n);
+            break;
+        case 2:
+            x += 8000 * (std::cos(2 * std::numbers::pi * 100 * q * i / n) +
+                         std::cos(2 * std::numbers::pi * 140 * q * i / n + 1));
+            break;
+        case 3:
+            for (int32_t k = 5; k <= 815; k += 5)
+                x += 100 * std::cos(2 * std::numbers::pi * k * q * i / n + k);
+            break;
+        case 4: // x^10 + x^7 + 1, two samples a chip, repeated every 2046 samples
+            if (i % 2 == 0) {
+                if (i % 2046 == 0)
+                    state = 0x3ff;
+                state = ((state << 1) | (((state >> 6) ^ (state >> 9)) & 1)) & 0x3ff;
+            }
+            x = (state & 1) ? 8000 : -8000;
+            break;
+        default:
+            x = 3000 * std::sin(i * 0.7 + std::cos(i * 0.013 * i)) + x;
+            break;
+        }
+        EngineBuffers.AdcSampleBuffer[i] = static_cast<int16_t>(std::lround(x));
+    }
+}
+
+void ProcessBlockOfKind(benchmark::State &state, int32_t kind) {
+    const int32_t n = static_cast<int32_t>(state.range(0));
+    SetUpEngine(n);
+    FillBlock(kind, n);
+    for (int block = 0; block < 4; ++block) { // past settling, with the engine's tables built
+        NowStamp += DemoCadence / 86400;
+        ProcessBlock();
+    }
+    if (SignalKind != kind) {
+        state.SkipWithError(("the block is analysed as kind " + std::to_string(SignalKind)).c_str());
+        FreeAnalysisBuffers();
+        return;
+    }
+    for (auto _ : state) {
+        NowStamp += DemoCadence / 86400;
+        ProcessBlock();
+    }
+    const int32_t analysedAs = SignalKind;
+    FreeAnalysisBuffers();
+    if (analysedAs != kind)
+        state.SkipWithError(("the block turned into kind " + std::to_string(analysedAs)).c_str());
+}
+
+void RegisterKinds() {
+    for (const TKind &k : Kinds)
+        benchmark::RegisterBenchmark((std::string("ProcessBlock/") + k.Name).c_str(), ProcessBlockOfKind, k.Kind)
+            ->Arg(2048)
+            ->Arg(32768)
+            ->Unit(benchmark::kMicrosecond);
+}
+
+// Prints as usual, then each benchmark's time per block (the median when the run has repetitions) as
+// a percentage of the block's duration at the maximum sample rate and of the demo cadence.
+class TFractionReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &r : runs) {
+            if (r.error_occurred)
+                continue;
+            const double seconds = r.GetAdjustedCPUTime() / 1e6; // CPU microseconds: one core, whatever else runs
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+                Times[r.run_name.str()] = seconds;
+            else if (r.run_type == Run::RT_Iteration && !Times.count(r.run_name.str()))
+                Times[r.run_name.str()] = seconds;
+        }
+    }
+
+    void PrintFractions() const {
+        std::printf("\n%-8s %7s %12s %16s %12s\n", "kind", "samples", "CPU us/block", "% of block time", "% of 50 ms");
+        for (const TKind &k : Kinds)
+            for (const int32_t n : {2048, 32768}) {
+                char name[64];
+                std::snprintf(name, sizeof name, "ProcessBlock/%s/%d", k.Name, n);
+                const auto it = Times.find(name);
+                if (it == Times.end())
+                    continue;
+                const double blockTime = n / (MaxSampleRate * 1000);
+                std::printf("%-8s %7d %12.0f %16.1f %12.2f\n", k.Name, n, it->second * 1e6,
+                            100 * it->second / blockTime, 100 * it->second / DemoCadence);
+            }
+    }
+
+private:
+    std::map<std::string, double> Times; // seconds per block
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    RegisterKinds();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    TFractionReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintFractions();
+    benchmark::Shutdown();
+    return 0;
+}
