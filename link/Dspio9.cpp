@@ -48,9 +48,10 @@ void TDspIo9::StopPacketThread() {
 }
 
 void TDspIo9::ResetPacketLayer() {
-    for (auto *flag : {&MsgInBusy, &AdcStopPending, &SstRunning, &MsgOutBusyFlag, &SpkStarted, &IdentReady,
-                       &MesOutFinReady, &MesInpErrReady, &MesInpReady, &MesInpProgressReady, &MesOutProgressReady,
-                       &PowerReady, &SpkReady, &DbgVectBusy, &DataPosted})
+    MsgInBusy.store(0);
+    for (auto *flag :
+         {&AdcStopPending, &SstRunning, &MsgOutBusyFlag, &SpkStarted, &IdentReady, &MesOutFinReady, &MesInpErrReady,
+          &MesInpReady, &MesInpProgressReady, &MesOutProgressReady, &PowerReady, &SpkReady, &DbgVectBusy, &DataPosted})
         flag->store(0);
     RingRead.store(0);
     RingWrite.store(0);
@@ -59,6 +60,7 @@ void TDspIo9::ResetPacketLayer() {
     MsgCounter = 0;
     LastOverheat = 0;
     LastPacketLength = 0;
+    HoldCount = MesInpHold = MesInpErrHold = SpkHold = 0;
 }
 
 int TDspIo9::Connect(int index, bool trace) {
@@ -116,20 +118,36 @@ void TDspIo9::ReaderThreadProc(void *self) {
 
 void TDspIo9::ReaderLoop() {
     while (PacketRunning.load()) {
-        const int type = NextPacketType();
-        if (type == 0) {
+        const PacketStep step = PacketThreadStep();
+        if (step == PacketStep::Idle) {
             if (SilenceExpired()) {
                 PostLinkMessage(WmLinkDisconnect, 2, 0);
                 return;
             }
             if (DspTimeoutDue())
                 PostLinkMessage(WmDspTimeout, 0, 0);
-            Sleep(1);
-        } else if (!HandlePacket(type)) {
-            Sleep(1);
         }
-        PostDataReady();
+        if (step != PacketStep::Handled)
+            Sleep(1);
     }
+}
+
+TDspIo9::PacketStep TDspIo9::PacketThreadStep() {
+    const int type = NextPacketType();
+    const PacketStep step = type == 0 ? PacketStep::Idle : HandlePacket(type) ? PacketStep::Handled : PacketStep::Held;
+    PostDataReady();
+    return step;
+}
+
+void TDspIo9::HoldFrames() {
+    if (++HoldCount == 0)
+        HoldCount = 1;
+    MsgInBusy.store(HoldCount);
+}
+
+// Main thread: ends the hold unless a later packet set a new one.
+void TDspIo9::ReleaseFrames(std::uint32_t hold) {
+    MsgInBusy.compare_exchange_strong(hold, 0);
 }
 
 // Copies the waiting packet into area (the rest of area zeroed) and consumes it.
@@ -213,7 +231,7 @@ bool TDspIo9::HandlePacket(int type) {
         PowerReady.store(1);
         return true;
     case PacketMsgFirst:
-        MsgInBusy.store(1);
+        HoldFrames();
         if (MesInpReady.load())
             return false;
         MsgWords = 0;
@@ -221,10 +239,11 @@ bool TDspIo9::HandlePacket(int type) {
     case PacketMsg:
         return AppendMessage();
     case PacketMsgInErr:
-        MsgInBusy.store(1);
+        HoldFrames();
         if (MesInpErrReady.load())
             return false;
         TakeInto(MesInpErrArea, sizeof MesInpErrArea);
+        MesInpErrHold = MsgInBusy.load();
         MesInpErrReady.store(1);
         return true;
     case PacketMsgOutFin:
@@ -242,14 +261,15 @@ bool TDspIo9::HandlePacket(int type) {
         MesOutProgressReady.store(1);
         return true;
     case PacketSpeakerStart:
-        MsgInBusy.store(1);
+        HoldFrames();
         if (SpkReady.load())
             return false;
         TakeInto(SpkArea, sizeof SpkArea);
+        SpkHold = MsgInBusy.load();
         SpkReady.store(1);
         return true;
     case BreakPacketType:
-        MsgInBusy.store(1);
+        HoldFrames();
         return true;
     default:
         TakeInto(DebugArea, sizeof DebugArea);
@@ -301,10 +321,12 @@ bool TDspIo9::AppendMessage() {
     const std::uint32_t total = std::uint16_t(MsgInBuffer[0]);
     if (MsgWords >= std::min(total, MsgInWords)) {
         // A length word below the header's own size describes no message.
-        if (total < MsgHeaderWords)
+        if (total < MsgHeaderWords) {
             MsgInBusy.store(0);
-        else
+        } else {
+            MesInpHold = MsgInBusy.load();
             MesInpReady.store(1);
+        }
         MsgWords = 0;
         return true;
     }
@@ -417,7 +439,7 @@ bool TDspIo9::DataItem() {
         return true;
     }
     if (MesInpErrReady.load()) {
-        MsgInBusy.store(0);
+        ReleaseFrames(MesInpErrHold);
         if (OnMesInpErr)
             OnMesInpErr(this, LeU16(MesInpErrArea), LeU16(MesInpErrArea + 4));
         MesInpErrReady.store(0);
@@ -425,13 +447,14 @@ bool TDspIo9::DataItem() {
         return true;
     }
     if (MesInpReady.load()) {
-        MsgInBusy.store(0);
+        ReleaseFrames(MesInpHold);
         const std::uint32_t total = std::min<std::uint32_t>(std::uint16_t(MsgInBuffer[0]), MsgInWords);
         if (OnMesInp)
             OnMesInp(this, std::int16_t(MsgInBuffer[1] & 0xFF), MsgInBuffer.get() + MsgHeaderWords,
                      total - MsgHeaderWords);
-        MesInpReady.store(0);
+        // Progress first: the next message's first progress may be recorded as soon as the buffer is free.
         MesInpProgressReady.store(0);
+        MesInpReady.store(0);
         return true;
     }
     if (MesInpProgressReady.load()) {
@@ -469,7 +492,7 @@ bool TDspIo9::DataItem() {
     }
     if (SpkReady.load()) {
         SpkStarted.store(1);
-        MsgInBusy.store(0);
+        ReleaseFrames(SpkHold);
         if (OnSpkStart)
             OnSpkStart(this, LeI16(SpkArea));
         SpkReady.store(0);

@@ -73,10 +73,19 @@ protected:
     int LoadFirmware() override;
     void WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
 
+    enum class PacketStep { Idle, Handled, Held };
+    // One pass of the packet thread over the oldest waiting packet, then the data-ready post: Idle when
+    // none waited, Held when it has to stay for a later pass. The silence watch is the thread's own.
+    PacketStep PacketThreadStep();
+
     // Packet-layer state shared by the packet thread (writer of the areas and ready flags) and the main
     // thread (reader, which clears a flag once it took its item).
     std::atomic<std::uint8_t> PacketRunning{0};
-    std::atomic<std::uint8_t> MsgInBusy{0}, AdcStopPending{0}, SstRunning{0}, MsgOutBusyFlag{0}, SpkStarted{0};
+    // Non-zero while an incoming message, a break, a message error or the speaker start holds the frames
+    // back: the number of the packet that set it, so that handing over an older item in the main thread
+    // does not release a hold that a later packet set meanwhile.
+    std::atomic<std::uint32_t> MsgInBusy{0};
+    std::atomic<std::uint8_t> AdcStopPending{0}, SstRunning{0}, MsgOutBusyFlag{0}, SpkStarted{0};
     std::atomic<std::uint8_t> IdentReady{0}, MesOutFinReady{0}, MesInpErrReady{0}, MesInpReady{0},
         MesInpProgressReady{0}, MesOutProgressReady{0}, PowerReady{0}, SpkReady{0};
     std::atomic<std::uint8_t> DbgVectBusy{0}, DataPosted{0};
@@ -96,6 +105,8 @@ private:
     void AppendSamples();
     bool AppendMessage();
     void PostDataReady();
+    void HoldFrames();
+    void ReleaseFrames(std::uint32_t hold);
 
     void DataReady();
     bool DataItem();
@@ -114,6 +125,9 @@ private:
     std::uint32_t MsgWords = 0;
     std::uint32_t LastOverheat = 0;
     std::uint32_t LastPacketLength = 0;
+    std::uint32_t HoldCount = 0; // holds set so far (packet thread)
+    // The hold standing when each waiting item was completed; handing the item over releases it.
+    std::uint32_t MesInpHold = 0, MesInpErrHold = 0, SpkHold = 0;
 
     std::uint8_t Packet[LinkMaxPayload] = {};
     std::uint8_t MesOutFinArea[6] = {}, MesInpErrArea[6] = {}, MesOutProgressArea[6] = {};

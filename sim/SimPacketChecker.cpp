@@ -34,7 +34,7 @@ std::string Text(int value) {
 const SimPacketChecker::Layout SimPacketChecker::Layouts[] = {
     {2, "mode", 20, 20, 2, &SimPacketChecker::Mode},
     {3, "logic data", 1, 256, 1, nullptr},
-    {4, "relay", 1, 256, 1, nullptr},
+    {4, "relay", 2, 2, 2, &SimPacketChecker::Relay},
     {5, "block size", 8, 8, 2, &SimPacketChecker::BlockSize},
     {6, "generator", 20, 20, 2, &SimPacketChecker::Generator},
     {7, "meter", 16, 16, 2, &SimPacketChecker::Meter},
@@ -78,8 +78,10 @@ void SimPacketChecker::Check(const SimPacket &packet) {
         Flag("unknown packet type " + Text(type_));
     } else if (length < layout->min || length > layout->max || length % layout->unit != 0) {
         Flag(std::string(layout->name) + " packet of " + Text(length) + " bytes");
-    } else if (layout->fields) {
-        (this->*layout->fields)(packet.payload);
+    } else {
+        if (layout->fields)
+            (this->*layout->fields)(packet.payload);
+        commands_.Take(packet);
     }
     if (type_ == DisconnectType)
         disconnected_ = true;
@@ -113,6 +115,12 @@ void SimPacketChecker::Mode(const Payload &payload) {
         Flag("input range code " + Text(r));
 }
 
+// The relay word of the connection types with a relay on the BC board (11 and 12).
+void SimPacketChecker::Relay(const Payload &payload) {
+    if (!OneOf(SimWord(payload, 0), {10, 12}))
+        Flag("relay word " + Text(SimWord(payload, 0)));
+}
+
 // Words {n, mode, edge, delay}; n counts samples up to 32768, so it is unsigned.
 void SimPacketChecker::BlockSize(const Payload &payload) {
     const int n = int(SimReadLe(payload.data(), 2));
@@ -143,6 +151,18 @@ void SimPacketChecker::Generator(const Payload &payload) {
         Flag("generator range " + Text(SimWord(payload, 1)) + " outside -1 to 1");
     if (SimWord(payload, 7) != 0)
         Flag("generator word 7 is not 0");
+    if (SimWord(payload, 2) < 0)
+        Flag("generator code " + Text(SimWord(payload, 2)) + " below 0");
+    const int length = SimWord(payload, 3);
+    // A sine's table holds whole periods in 1024 to 8192 samples; the selective-mode program's has none.
+    if (kind == 1 && length != 0 && (length < 1024 || length > 8192))
+        Flag("sine table of " + Text(length) + " samples");
+    if (kind == 3) {
+        const int first = SimWord(payload, 8), spacing = SimWord(payload, 9);
+        if (length < 1 || first < 0 || spacing < 0 || first + (length - 1) * spacing > 512)
+            Flag("multitone of " + Text(length) + " tones from " + Text(first) + " by " + Text(spacing) +
+                 " beyond half the sample rate");
+    }
     const int fixedLength = kind == 2 ? 8192 : kind == 4 ? 2046 : -1;
     if (fixedLength >= 0 && (SimWord(payload, 3) != fixedLength || step != 0))
         Flag("generator kind " + Text(kind) + " without length " + Text(fixedLength) + " and step 0");
@@ -186,6 +206,8 @@ void SimPacketChecker::MessageBody(const Payload &payload) {
 void SimPacketChecker::SyncMeter(const Payload &payload) {
     if (!OneOf(SimWord(payload, 0), {0, 1}))
         Flag("sync meter switch " + Text(SimWord(payload, 0)));
+    if (SimWord(payload, 1) < 0 || SimWord(payload, 1) > 3)
+        Flag("sync edge mode " + Text(SimWord(payload, 1)));
 }
 
 // {int32 first; int32 second; int16 p3 to p10; int16 count; int16 p12; int32 p13} after the builder's

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/SimCommandState.h"
 #include "sim/SimLinkPeer.h"
 
 #include <cstddef>
@@ -21,6 +22,8 @@ public:
     void Reset();
     void Check(const SimPacket &packet);
     const std::vector<SimPacketViolation> &Violations() const { return violations_; }
+    // The instrument's settings as the well-formed command packets so far left them.
+    const SimCommandState &Commands() const { return commands_; }
 
 private:
     using Payload = std::vector<std::uint8_t>;
@@ -39,6 +42,7 @@ private:
     void SelectiveLevels(const Payload &payload);
     void SelectiveEntries(const Payload &payload);
     void Mode(const Payload &payload);
+    void Relay(const Payload &payload);
     void BlockSize(const Payload &payload);
     void Generator(const Payload &payload);
     void Meter(const Payload &payload);
@@ -48,6 +52,7 @@ private:
     void SelectiveSetup(const Payload &payload);
 
     std::vector<SimPacketViolation> violations_;
+    SimCommandState commands_;
     std::size_t index_ = 0;
     int type_ = 0;
     bool disconnected_ = false;

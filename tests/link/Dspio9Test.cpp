@@ -1,10 +1,12 @@
-#include "LinkTestPorts.h"
+#include "DspTestRig.h"
 
 #include "link/Dspio9.h"
 #include "platform/Clock.h"
 #include "shell/Chartlib.h"
 
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
 
 #include <span>
 
@@ -83,6 +85,47 @@ TEST(Dspio9, SilenceWatchBoundaries) {
     EXPECT_FALSE(link.SilenceExpired());
     clock.Advance(1);
     EXPECT_TRUE(link.SilenceExpired());
+}
+
+// The DSP program hangs: its time-outs and the silence disconnect come from the packet thread as events,
+// on a clock that only the test moves.
+TEST(Dspio9, SilenceGivesTimeOutsThenTheDisconnect) {
+    StillClock clock(5000);
+    FirmwareFolder firmware;
+    SimRig rig;
+    TDspIo9 link{nullptr, &rig.Port};
+    EventLog log{link};
+    link.HexFileName = firmware.Path();
+    ASSERT_EQ(link.Connect(0, false), 0);
+    rig.Instrument->WithApplication([](SimDspApplication &program) { program.SetSilent(true); });
+    const std::uint32_t opened = GetTickCount();
+    // Moves the clock to `ms` after the open and lets the packet thread look at it.
+    const auto at = [&](std::uint32_t ms) {
+        clock.Advance(opened + ms - GetTickCount());
+        EXPECT_TRUE(clock.Settle(2));
+        QCoreApplication::processEvents();
+        return log.Take();
+    };
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(at(4500), Lines{});
+    EXPECT_EQ(at(4501), Lines{"timeout"});
+    EXPECT_EQ(at(9001), Lines{});
+    EXPECT_EQ(at(9002), Lines{"timeout"}) << "repeated every further 4501 ms";
+
+    // A packet restarts both watches.
+    ASSERT_TRUE(rig.Instrument->SendPacket(200, {1, 0}));
+    ASSERT_TRUE(WaitUntil([&] { return !log.lines.empty(); }));
+    EXPECT_EQ(log.Take(), Lines{"cadr 200 1"});
+    EXPECT_EQ(at(9002 + 4500), Lines{});
+    EXPECT_EQ(at(9002 + 4501), Lines{"timeout"});
+    EXPECT_EQ(at(9002 + 30000), Lines{"timeout"});
+    EXPECT_TRUE(link.IsRunning());
+
+    clock.Advance(1);
+    ASSERT_TRUE(WaitUntil([&] { return !log.lines.empty(); }));
+    EXPECT_EQ(log.Take(), Lines{"disc 2 0"});
+    EXPECT_FALSE(link.IsRunning());
+    EXPECT_FALSE(link.ChannelsOpen);
 }
 
 } // namespace

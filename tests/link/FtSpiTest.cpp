@@ -26,7 +26,7 @@ const QString Base = QStringLiteral(u"Ошибка на интерфейсе I2C
 
 TEST(FtSpi, ConstructionSetsTheClockAndResetsTheBridge) {
     VirtualClock clock{500};
-    auto instrument = std::make_shared<SimInstrument>(SpiRig::NoDelay(), [] { return GetTickCount(); });
+    auto instrument = InstrumentOnTicks(SpiRig::NoDelay());
     TappedPort port(instrument);
     UsbHandle a = 0;
     ASSERT_EQ(port.OpenByLocation(0x3011, a), UsbOk);
@@ -59,7 +59,7 @@ TEST(FtSpi, ConstructionSetsTheClockAndResetsTheBridge) {
     UsbHandle b = 0;
     SimConfig failing = SpiRig::NoDelay();
     failing.failing = {SimCall::WriteA};
-    TappedPort broken(std::make_shared<SimInstrument>(failing, [] { return GetTickCount(); }));
+    TappedPort broken(InstrumentOnTicks(failing));
     ASSERT_EQ(broken.OpenByLocation(0x3011, b), UsbOk);
     EXPECT_FALSE(TFT_SPI(b, &broken).Initialised());
 }

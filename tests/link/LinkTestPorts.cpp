@@ -23,7 +23,7 @@ std::vector<std::uint32_t> FilterPort::OpenedLocations() {
 }
 
 int FilterPort::OpenByLocation(std::uint32_t location, UsbHandle &handle) {
-    const int status = inner_.OpenByLocation(location, handle);
+    const int status = UsbPortRelay::OpenByLocation(location, handle);
     std::lock_guard lock(mutex_);
     if (status == UsbOk)
         opened_.push_back(location);
@@ -33,7 +33,7 @@ int FilterPort::OpenByLocation(std::uint32_t location, UsbHandle &handle) {
 }
 
 int FilterPort::Write(UsbHandle handle, const std::uint8_t *buffer, std::uint32_t count, std::uint32_t &written) {
-    const int status = inner_.Write(handle, buffer, count, written);
+    const int status = UsbPortRelay::Write(handle, buffer, count, written);
     std::lock_guard lock(mutex_);
     if (handle == handleB_ && status == UsbOk)
         writtenB_.insert(writtenB_.end(), buffer, buffer + written);
@@ -43,12 +43,12 @@ int FilterPort::Write(UsbHandle handle, const std::uint8_t *buffer, std::uint32_
 // Moves what the instrument sent into the released bytes, holding back a frame until it is complete.
 int FilterPort::Pull(UsbHandle handle) {
     std::uint32_t waiting = 0;
-    int status = inner_.GetQueueStatus(handle, waiting);
+    int status = UsbPortRelay::GetQueueStatus(handle, waiting);
     if (status != UsbOk || waiting == 0)
         return status;
     std::vector<std::uint8_t> bytes(waiting);
     std::uint32_t read = 0;
-    status = inner_.Read(handle, bytes.data(), waiting, read);
+    status = UsbPortRelay::Read(handle, bytes.data(), waiting, read);
     if (status != UsbOk)
         return status;
     for (std::uint32_t i = 0; i < read; ++i) {
@@ -77,7 +77,7 @@ int FilterPort::Pull(UsbHandle handle) {
 int FilterPort::GetQueueStatus(UsbHandle handle, std::uint32_t &rxBytes) {
     std::lock_guard lock(mutex_);
     if (handle != handleB_)
-        return inner_.GetQueueStatus(handle, rxBytes);
+        return UsbPortRelay::GetQueueStatus(handle, rxBytes);
     const int status = Pull(handle);
     rxBytes = std::uint32_t(released_.size());
     return status;
@@ -86,7 +86,7 @@ int FilterPort::GetQueueStatus(UsbHandle handle, std::uint32_t &rxBytes) {
 int FilterPort::Read(UsbHandle handle, std::uint8_t *buffer, std::uint32_t count, std::uint32_t &read) {
     std::lock_guard lock(mutex_);
     if (handle != handleB_)
-        return inner_.Read(handle, buffer, count, read);
+        return UsbPortRelay::Read(handle, buffer, count, read);
     const int status = Pull(handle);
     read = 0;
     while (read < count && !released_.empty()) {
@@ -96,9 +96,11 @@ int FilterPort::Read(UsbHandle handle, std::uint8_t *buffer, std::uint32_t count
     return status;
 }
 
-SimRig::SimRig(SimConfig config)
-    : Instrument(std::make_shared<SimInstrument>(std::move(config), [] { return GetTickCount(); })), Sim(Instrument),
-      Port(Sim) {}
+std::shared_ptr<SimInstrument> InstrumentOnTicks(SimConfig config) {
+    return std::make_shared<SimInstrument>(std::move(config), [] { return GetTickCount(); });
+}
+
+SimRig::SimRig(SimConfig config) : Instrument(InstrumentOnTicks(std::move(config))), Sim(Instrument), Port(Sim) {}
 
 FirmwareFolder::FirmwareFolder(const QByteArray &text) : file(Write("r9_307.i00", text)) {}
 

@@ -2,6 +2,7 @@
 
 #include "platform/usb/UsbPort.h"
 #include "sim/SimFrameCodec.h"
+#include "sim/UsbPortRelay.h"
 #include "sim/UsbPortSim.h"
 
 #include <QByteArray>
@@ -17,55 +18,23 @@
 
 // A port between the link and the simulated instrument that records what the program writes to the data
 // channel and can take whole frames of the instrument out of the stream before the program sees them.
-class FilterPort final : public UsbPort {
+class FilterPort final : public UsbPortRelay {
 public:
-    explicit FilterPort(UsbPortSim &inner) : inner_(inner) {}
+    explicit FilterPort(UsbPortSim &inner) : UsbPortRelay(inner) {}
 
     // Called for every complete frame the instrument sends; true drops it.
     void DropFromInstrument(std::function<bool(const SimFrame &)> drop);
     std::vector<std::uint8_t> WrittenB();
     std::vector<std::uint32_t> OpenedLocations();
 
-    int CreateDeviceList(std::uint32_t &count) override { return inner_.CreateDeviceList(count); }
-    int GetDeviceList(std::vector<UsbDeviceNode> &nodes) override { return inner_.GetDeviceList(nodes); }
     int OpenByLocation(std::uint32_t location, UsbHandle &handle) override;
-    int ResetDevice(UsbHandle handle) override { return inner_.ResetDevice(handle); }
-    int Purge(UsbHandle handle, std::uint32_t mask) override { return inner_.Purge(handle, mask); }
-    int SetBitMode(UsbHandle handle, std::uint8_t mask, std::uint8_t mode) override {
-        return inner_.SetBitMode(handle, mask, mode);
-    }
-    int SetBaudRate(UsbHandle handle, std::uint32_t baud) override { return inner_.SetBaudRate(handle, baud); }
-    int SetDataCharacteristics(UsbHandle handle, std::uint8_t bits, std::uint8_t stopBits,
-                               std::uint8_t parity) override {
-        return inner_.SetDataCharacteristics(handle, bits, stopBits, parity);
-    }
-    int SetFlowControl(UsbHandle handle, std::uint16_t mode, std::uint8_t xon, std::uint8_t xoff) override {
-        return inner_.SetFlowControl(handle, mode, xon, xoff);
-    }
-    int SetTimeouts(UsbHandle handle, std::uint32_t readMs, std::uint32_t writeMs) override {
-        return inner_.SetTimeouts(handle, readMs, writeMs);
-    }
-    int SetLatencyTimer(UsbHandle handle, std::uint8_t ms) override { return inner_.SetLatencyTimer(handle, ms); }
-    int SetDtr(UsbHandle handle) override { return inner_.SetDtr(handle); }
-    int ClrDtr(UsbHandle handle) override { return inner_.ClrDtr(handle); }
-    int SetRts(UsbHandle handle) override { return inner_.SetRts(handle); }
-    int ClrRts(UsbHandle handle) override { return inner_.ClrRts(handle); }
-    int GetModemStatus(UsbHandle handle, std::uint32_t &status) override {
-        return inner_.GetModemStatus(handle, status);
-    }
     int GetQueueStatus(UsbHandle handle, std::uint32_t &rxBytes) override;
-    int GetStatus(UsbHandle handle, std::uint32_t &rxBytes, std::uint32_t &txBytes,
-                  std::uint32_t &eventStatus) override {
-        return inner_.GetStatus(handle, rxBytes, txBytes, eventStatus);
-    }
     int Read(UsbHandle handle, std::uint8_t *buffer, std::uint32_t count, std::uint32_t &read) override;
     int Write(UsbHandle handle, const std::uint8_t *buffer, std::uint32_t count, std::uint32_t &written) override;
-    int Close(UsbHandle handle) override { return inner_.Close(handle); }
 
 private:
     int Pull(UsbHandle handle);
 
-    UsbPortSim &inner_;
     std::mutex mutex_;
     UsbHandle handleB_ = 0;
     std::vector<std::uint32_t> opened_;
@@ -75,6 +44,32 @@ private:
     std::vector<std::uint8_t> frame_;
     bool inFrame_ = false;
     std::deque<std::uint8_t> released_;
+};
+
+// The simulated instrument on the process's tick source.
+std::shared_ptr<SimInstrument> InstrumentOnTicks(SimConfig config = SimConfig());
+
+struct SimPortHolder {
+    explicit SimPortHolder(std::shared_ptr<SimInstrument> instrument) : sim(std::move(instrument)) {}
+    UsbPortSim sim;
+};
+
+// The simulated instrument's port with every write recorded call by call, and a hook that runs before a
+// write reaches the instrument (a caller arriving in the middle of a transaction).
+class TappedPort final : private SimPortHolder, public UsbPortRelay {
+public:
+    explicit TappedPort(std::shared_ptr<SimInstrument> instrument)
+        : SimPortHolder(std::move(instrument)), UsbPortRelay(sim) {}
+
+    std::vector<std::vector<std::uint8_t>> writes;
+    std::function<void()> beforeWrite;
+
+    int Write(UsbHandle handle, const std::uint8_t *buffer, std::uint32_t count, std::uint32_t &written) override {
+        if (beforeWrite)
+            beforeWrite();
+        writes.emplace_back(buffer, buffer + count);
+        return UsbPortRelay::Write(handle, buffer, count, written);
+    }
 };
 
 // The simulated instrument with a filter port in front of it, running on the process's tick source.

@@ -1,0 +1,60 @@
+#include "link/LibraryPackets.h"
+
+#include "link/Dspio9.h"
+#include "link/Library.h"
+#include "platform/MessageService.h"
+#include "settings/DeviceSettings.h"
+#include "shell/MainGlobals.h"
+
+#include <algorithm>
+#include <cmath>
+
+PacketWords &PacketWords::Word(std::int32_t value) {
+    bytes_.push_back(std::uint8_t(value));
+    bytes_.push_back(std::uint8_t(value >> 8));
+    return *this;
+}
+
+PacketWords &PacketWords::Long(std::uint32_t value) {
+    return Word(std::int32_t(value & 0xFFFF)).Word(std::int32_t(value >> 16));
+}
+
+bool DemoMode() {
+    return ConnectionKind == 0;
+}
+
+bool SendWords(const PacketWords &words, std::uint32_t type) {
+    return DspIo->SendPacket(words.Bytes().data(), std::uint32_t(words.Bytes().size()), type);
+}
+
+bool CommandRefused(const QString &text) {
+    ShowMessage({text, ProgramName, MsgIcon::None, MsgButtons::Ok});
+    return false;
+}
+
+QString NotIssued(const char *name) {
+    return QStringLiteral("Команда ") + QString::fromUtf8(name) + QStringLiteral(" не выдана");
+}
+
+QString NotIssuedWithMode(const char *what) {
+    return NotIssued(what) + QStringLiteral(" R9->Mode=") + QString::number(DeviceSettings->Mode);
+}
+
+std::int64_t RoundCode(double x) {
+    // Settings read from a damaged file may hold anything: keep the result a defined number.
+    if (!std::isfinite(x))
+        return 0;
+    return std::int64_t(std::trunc(std::clamp(x + 0.5, -9.0e18, 9.0e18)));
+}
+
+std::uint32_t PhaseStepOf(double frequency, double sampleRate) {
+    if (!(sampleRate > 0))
+        return 0;
+    return std::uint32_t(std::uint64_t(RoundCode(frequency / sampleRate * 4294967296.0)));
+}
+
+bool SetAdcSizeSync(std::int32_t n, std::int16_t mode, std::int16_t edge, std::int16_t delay) {
+    if (n != 0 && (n < 1024 || n > 32768))
+        return false;
+    return SendWords(PacketWords().Word(n).Word(mode).Word(edge).Word(delay), BlockSizePacket);
+}

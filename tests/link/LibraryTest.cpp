@@ -1,0 +1,492 @@
+#include "LinkTestPorts.h"
+
+#include "engine/Calibration.h"
+#include "engine/EngineBuffers.h"
+#include "engine/GeneratorSynthesis.h"
+#include "link/Dspio9.h"
+#include "link/Ft_spi.h"
+#include "link/Library.h"
+#include "platform/MessageService.h"
+#include "settings/DeviceSettings.h"
+#include "shell/MainGlobals.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes LibraryWords(std::initializer_list<int> words, std::initializer_list<std::uint32_t> longs = {}) {
+    Bytes out;
+    for (int w : words) {
+        out.push_back(std::uint8_t(w));
+        out.push_back(std::uint8_t(w >> 8));
+    }
+    for (std::uint32_t l : longs)
+        for (int i = 0; i < 4; ++i)
+            out.push_back(std::uint8_t(l >> (8 * i)));
+    return out;
+}
+
+// Every calibration row of the image holds the same words, so that the expected packets do not depend on
+// which row the output stage selects.
+void FillCalibrationRows(std::int16_t k0, std::int16_t k1, std::int16_t k2) {
+    for (int row = 0; row < CalibrationRowCount; ++row) {
+        std::uint8_t *p = EepromImage + CalibrationRowsOffset + 6 * row;
+        for (std::int16_t k : {k0, k1, k2}) {
+            p[0] = std::uint8_t(k);
+            p[1] = std::uint8_t(k >> 8);
+            p += 2;
+        }
+    }
+}
+
+// Settings of a 1024 kHz range (fs 2560 kHz, above the rate where the calibration is refitted) on
+// connection type 2 with a 600 Ohm generator.
+TDeviceSettings BaseSettings() {
+    TDeviceSettings s = DefaultDeviceSettings();
+    s.MaxFrequency = 1024;
+    s.SampleRate = 2560;
+    s.ConnectionType = 2;
+    s.GenImpedance = 600;
+    s.GenLowImpedance = 0;
+    s.GenRef = 0;
+    s.AdcSize = 4096;
+    s.Mode = 0;
+    for (GenBlock *g : {&s.Sin, &s.Sin2, &s.Mtts, &s.Rnd, &s.Noise, &s.Block})
+        g->State = 0;
+    s.SyncGenState = 0;
+    return s;
+}
+
+// The program's link to the simulated instrument, with the command layer's globals pointing at it.
+class Library : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = BaseSettings();
+        DeviceSettings = &settings;
+        ConnectionKind = 1;
+        FtSpi = nullptr;
+        FillCalibrationRows(100, -200, 300);
+        link.HexFileName = firmware.Path();
+        ASSERT_EQ(link.Connect(0, false), 0);
+        DspIo = &link;
+        SetMessageBoxHandler([this](const MessageRequest &request) {
+            messages.push_back(request.text);
+            return int(IdOk);
+        });
+    }
+    void TearDown() override {
+        SetMessageBoxHandler({});
+        DspIo = nullptr;
+        link.Disconnect();
+        DeviceSettings = saved;
+        std::memset(EepromImage, 0, sizeof EepromImage);
+    }
+
+    // Waits until the instrument has taken `count` packets of the commands (packets 13 and none else are
+    // the link's own) and returns them.
+    std::vector<SimPacket> Received(std::size_t count) {
+        std::vector<SimPacket> packets;
+        WaitUntil([&] {
+            while (std::optional<SimPacket> p = rig.Instrument->TakePacket())
+                packets.push_back(*p);
+            return packets.size() >= count;
+        });
+        // Anything more would be a packet too many.
+        WaitUntil([] { return false; }, 0.1);
+        while (std::optional<SimPacket> p = rig.Instrument->TakePacket())
+            packets.push_back(*p);
+        return packets;
+    }
+    std::vector<SimPacketViolation> Violations() {
+        std::vector<SimPacketViolation> found;
+        rig.Instrument->WithApplication([&](SimDspApplication &app) { found = app.Violations(); });
+        return found;
+    }
+
+    TDeviceSettings *saved = DeviceSettings;
+    TDeviceSettings settings;
+    FirmwareFolder firmware;
+    SimRig rig;
+    TDspIo9 link{nullptr, &rig.Port};
+    std::vector<QString> messages;
+};
+
+struct PacketCase {
+    const char *name;
+    std::function<void(TDeviceSettings &)> set;
+    std::function<bool()> command;
+    std::vector<SimPacket> expected;
+};
+
+// Codes computed apart from the program (in Python): level to volts into 600 Ohm, x 7672 x 1.0186 above
+// 500 Ohm, then the output stage: x 31.622555 below 1.0 x 0.031623 x 7672 (raised), x 0.19952513 above
+// the limit (lowered); phase step 2^32 / 160 rounded.
+const PacketCase PacketCases[] = {
+    {"sine 16 kHz at 0 dBm0: 160-sample period, table 1120, code 6053",
+     [](TDeviceSettings &s) {
+         s.Sin.Level = 0;
+         s.Sin.F1 = 16;
+     },
+     G9_setSin,
+     {{6, LibraryWords({1, 0, 6053, 1120, 100, -200, 300, 0}, {26843546})}}},
+    {"two tones 40 and 80 kHz at -10 dBm0",
+     [](TDeviceSettings &s) {
+         s.Sin2.Level = -10;
+         s.Sin2.F1 = 40;
+         s.Sin2.F2 = 80;
+         s.Sin2.Count = 0x70002; // only the low 16 bits count the tones
+     },
+     G9_setSin2,
+     {{6, LibraryWords({3, 0, 1914, 2, 100, -200, 300, 0, 16, 16})}}},
+    {"multitone from 8 kHz by 4 kHz, 100 tones at -20 dBm0",
+     [](TDeviceSettings &s) {
+         s.Mtts.Level = -20;
+         s.Mtts.F1 = 8;
+         s.Mtts.Step = 4;
+         s.Mtts.Count = 100;
+     },
+     G9_setMTTS,
+     {{6, LibraryWords({3, 0, 605, 100, 100, -200, 300, 0, 3, 2})}}},
+    {"pseudo-random at +10 dBm0 lowers the output stage",
+     [](TDeviceSettings &s) { s.Rnd.Level = 10; },
+     G9_setRnd,
+     {{6, LibraryWords({4, -1, 3819, 2046, 100, -200, 300, 0}, {0})}}},
+    {"noise at -45 dBm0 raises the output stage",
+     [](TDeviceSettings &s) { s.Noise.Level = -45; },
+     G9_setNoise,
+     {{6, LibraryWords({2, 1, 1246, 8192, 100, -200, 300, 0}, {0})}}},
+    {"mute", [](TDeviceSettings &) {}, G9_setMute, {{6, LibraryWords({0, 1, 0, 0, 0, 0, 0, 0}, {0})}}},
+    {"block size", [](TDeviceSettings &s) { s.AdcSize = 8192; }, M9_setADCsize, {{5, LibraryWords({8192, 0, 0, 0})}}},
+    {"block size 32768 as the word 0x8000",
+     [](TDeviceSettings &s) { s.AdcSize = 32768; },
+     M9_setADCsize,
+     {{5, LibraryWords({0x8000, 0, 0, 0})}}},
+    {"block size of the pseudo-random signal",
+     [](TDeviceSettings &s) {
+         s.AdcSize = 8192;
+         s.Rnd.State = 1;
+     },
+     M9_setADCsize,
+     {{5, LibraryWords({2046, 0, 0, 0})}}},
+    {"no meter in connection type 1", [](TDeviceSettings &s) { s.ConnectionType = 1; }, M9_setADCsize, {}},
+    {"no meter in connection type 6: no SYNC either",
+     [](TDeviceSettings &s) { s.ConnectionType = 6; },
+     R9_setSyncMet,
+     {}},
+    {"stop", [](TDeviceSettings &) {}, StopADC, {{5, LibraryWords({0, 0, 0, 0})}, {17, LibraryWords({0, 0})}}},
+    {"SYNC on the falling edge at the block's end, 1000 us delay",
+     [](TDeviceSettings &s) {
+         s.SyncGenState = 1;
+         s.SyncEdgeMode = 3;
+         s.SyncDelay[3] = 1000;
+     },
+     R9_setSyncMet,
+     {{17, LibraryWords({1, 3})}, {5, LibraryWords({4096, 2, 1, 40})}}},
+    {"SYNC off keeps edge and delay, mode word 0",
+     [](TDeviceSettings &s) {
+         s.SyncEdgeMode = 1;
+         s.SyncDelay[1] = 251.9f;
+     },
+     R9_setSyncMet,
+     {{17, LibraryWords({0, 1})}, {5, LibraryWords({4096, 0, 1, 10})}}},
+    {"meter frames for noise go out as kind 2",
+     [](TDeviceSettings &) {
+         SignalKind = 5;
+         MeterFrameSetup = {0x12345678, {1, -2, 3, 4, 5}};
+     },
+     [] { return M9_setMet(true); },
+     {{7, LibraryWords({0x5678, 0x1234, 2, 1, -2, 3, 4, 5})}}},
+    {"meter frames off",
+     [](TDeviceSettings &) {
+         SignalKind = 1;
+         MeterFrameSetup = {7, {0, 0, 0, 0, 9}};
+     },
+     [] { return M9_setMet(false); },
+     {{7, LibraryWords({7, 0, 0, 0, 0, 0, 0, 9})}}},
+    {"message mode", [](TDeviceSettings &s) { s.ExchangeMode = 2; }, R9_MesMode, {{9, LibraryWords({1})}}},
+    {"selective run off: a stop",
+     [](TDeviceSettings &s) { s.Mirvak.RunActive = 0; },
+     R9_setSST,
+     {{18, LibraryWords({0, 0, 0, 0, 0, 0, 0, 0, 1, 1000, 0, 0, 0, 0}, {0})}}},
+};
+
+TEST_F(Library, CommandsSendTheirPacketsToTheInstrument) {
+    for (const PacketCase &c : PacketCases) {
+        SCOPED_TRACE(c.name);
+        settings = BaseSettings();
+        c.set(settings);
+        EXPECT_TRUE(c.command());
+        const std::vector<SimPacket> got = Received(c.expected.size());
+        ASSERT_EQ(got.size(), c.expected.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].type, c.expected[i].type) << i;
+            EXPECT_EQ(got[i].payload, c.expected[i].payload) << i;
+        }
+    }
+    EXPECT_TRUE(messages.empty());
+    for (const SimPacketViolation &v : Violations())
+        ADD_FAILURE() << v.index << " type " << v.type << ": " << v.what;
+    SignalKind = 0;
+    MeterFrameSetup = {};
+}
+
+TEST_F(Library, ModeCarriesTheCodesOfTheConnectionAndReissuesTheGenerators) {
+    struct Case {
+        int type;
+        float sampleRate, genOhms, meterOhms;
+        std::int8_t maxLevel;
+        Bytes expected;
+        float scale;
+    };
+    const Case cases[] = {
+        // s 2; path (5, 1, 1); generator 135 Ohm: 4; meter 120 Ohm: 2; range 3: code 2, scale -25 dB.
+        {5, 2560, 135, 120, 3, LibraryWords({5, 2, 1, 1, 1, 2, 5, 4, 2, 2}), -25},
+        // Type 10 goes out as 8, on the BC board's fixed impedances; s 0 above 10000 kHz.
+        {10, 25600, 75, 600, 0, LibraryWords({8, 0, 0, 6, 1, 0, 8, 0, 6, 3}), 35},
+        // s 7 from 78 to 156 kHz: path (3, 6, 6); 600 Ohm on both sides.
+        {2, 100, 600, 600, 1, LibraryWords({2, 7, 6, 6, 1, 7, 3, 6, 5, 0}), 15},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        settings = BaseSettings();
+        settings.ConnectionType = std::int16_t(c.type);
+        settings.SampleRate = c.sampleRate;
+        settings.GenImpedance = c.genOhms;
+        settings.MeterImpedance = c.meterOhms;
+        settings.MeterHighImpedance = 0;
+        settings.MaxLevelIndex = c.maxLevel;
+        settings.Sin.State = 1;
+        settings.Noise.State = 2;
+        settings.Mode = 0x1;
+        EXPECT_TRUE(R9_setMode());
+        const std::vector<SimPacket> got = Received(1);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].type, 2);
+        EXPECT_EQ(got[0].payload, c.expected);
+        EXPECT_EQ(EngineBuffers.MeterScaleLevel, c.scale);
+        EXPECT_EQ(settings.Mode, 0x1 | 0x08 | 0x80) << "the generators that are on go out again";
+    }
+    EXPECT_TRUE(Violations().empty());
+}
+
+TEST_F(Library, SelectiveRunSendsItsPlanInPackets) {
+    FillCalibrationRows(819, 0, 0); // a flat correction table of 9011
+    settings.Mirvak.RunActive = 1;
+    settings.Mirvak.B = 0.25f;      // 10240 points per band
+    settings.Mirvak.SubMode = 1;    // scan
+    settings.Mirvak.Options = 0x07; // continuous, meter shift on and direct
+    settings.Mirvak.FcM = 100;
+    settings.Mirvak.SinLevel = -10;
+    MirvakPlanCount = 130;
+    for (int i = 0; i < MirvakPlanCount; ++i)
+        MirvakPlanSteps[i] = 0x01000000u * std::uint32_t(i % 100);
+    EXPECT_TRUE(R9_setSST());
+    const std::vector<SimPacket> got = Received(6);
+    ASSERT_EQ(got.size(), 6u);
+    EXPECT_EQ(got[0].type, 18);
+    // unit 2^32 / 10240, N, run kind 2, scan 2, range 0, p6 0, p7 1, 1500, 300, 1000, 130, +1, shift phase.
+    Bytes header = LibraryWords({}, {419430, 10240});
+    const Bytes headerRest = LibraryWords({2, 2, 0, 0, 1, 1500, 300, 1000, 130, 1}, {167772160});
+    header.insert(header.end(), headerRest.begin(), headerRest.end());
+    EXPECT_EQ(got[0].payload, header);
+    const std::vector<int> types = {got[1].type, got[2].type, got[3].type, got[4].type, got[5].type};
+    EXPECT_EQ(types, (std::vector<int>{20, 20, 19, 19, 19}));
+    EXPECT_EQ(got[1].payload.size(), 256u);
+    EXPECT_EQ(got[2].payload.size(), 4u);
+    // -10 dBm0 is code 1914; (9011 x 1914) >> 13 = 2105, sent x 0.3311 truncated: 697.
+    EXPECT_EQ(got[1].payload[0] | got[1].payload[1] << 8, 697);
+    EXPECT_EQ(MirvakPlanLevels[0], 697) << "the plan's levels are scaled in place";
+    EXPECT_EQ(got[5].payload, LibraryWords({}, {0x01000000u * 28, 0x01000000u * 29}));
+    EXPECT_TRUE(Violations().empty());
+    MirvakPlanCount = 0;
+}
+
+TEST_F(Library, AfcRunWithTheGeneratorSendsASecondSetup) {
+    settings.Mirvak.RunActive = 1;
+    settings.Mirvak.B = 0.25f;
+    settings.Mirvak.SubMode = 0;
+    settings.Mirvak.SinOn = 1;
+    settings.Mirvak.Options = 0x40; // generator shift on, inverted
+    settings.Mirvak.FcG = 200;
+    MirvakPlanCount = 0;
+    EXPECT_TRUE(R9_setSST());
+    const std::vector<SimPacket> got = Received(2);
+    ASSERT_EQ(got.size(), 2u);
+    // fs 2560: the rate index is 8, 9 samples to settle: p7 = ceil(10 / 0.25) = 40.
+    Bytes first = LibraryWords({}, {419430, 10240});
+    // The meter shift is off: sign +1, phase 0.
+    const Bytes firstRest = LibraryWords({1, 0, 0, 0, 40, 1500, 300, 1000, 0, 1}, {0});
+    first.insert(first.end(), firstRest.begin(), firstRest.end());
+    EXPECT_EQ(got[0].payload, first);
+    Bytes second = LibraryWords({}, {0, 0});
+    const Bytes secondRest = LibraryWords({4, 0, 0, 0, 1, 1000, 0, 0, 0, -1}, {335544320});
+    second.insert(second.end(), secondRest.begin(), secondRest.end());
+    EXPECT_EQ(got[1].payload, second);
+    EXPECT_TRUE(Violations().empty());
+}
+
+TEST_F(Library, SelectiveRunWithoutABandSendsNothing) {
+    settings.Mirvak.RunActive = 1;
+    settings.Mirvak.B = 0;
+    EXPECT_TRUE(R9_setSST());
+    EXPECT_TRUE(Received(0).empty());
+    EXPECT_EQ(MirvakPointsPerBand, 0);
+}
+
+TEST_F(Library, BlockSizesOutsideTheInstrumentsRangeAreRefused) {
+    // 66560 would pass as the 16-bit word 1024; -1 as 0xFFFF.
+    for (int size : {1000, 32769, 66560, -1}) {
+        SCOPED_TRACE(size);
+        messages.clear();
+        settings.AdcSize = size;
+        settings.Mode = 0x400;
+        EXPECT_FALSE(M9_setADCsize());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], QStringLiteral("Команда M9_setADCsize(Nadc) не выдана R9->Mode=1024"));
+    }
+    EXPECT_TRUE(Received(0).empty());
+}
+
+TEST_F(Library, ARefusedPacketIsShownOnceAndFails) {
+    bool speaker = false;
+    link.OnSpkStart = [&](TDspIo9 *, std::int16_t) { speaker = true; };
+    rig.Instrument->WithApplication([](SimDspApplication &app) { app.StartSpeaker(1); });
+    ASSERT_TRUE(WaitUntil([&] { return speaker; })) << "after the speaker start no packet can be sent";
+    settings.Mode = 0x2000;
+    settings.ConnectionType = 11; // with a relay word, but no register channel: the relay fails first
+    struct Case {
+        std::function<bool()> command;
+        const char *text;
+    };
+    const Case cases[] = {
+        {R9_setMode, "Команда R9_setMode не выдана"},
+        {G9_setMute, "Команда G9_setMute не выдана"},
+        {G9_setSin, "Команда G9_setSin не выдана"},
+        {G9_setSinSst, "Команда G9_setSin не выдана"},
+        {G9_setSin2, "Команда G9_setSin2 не выдана"},
+        {G9_setMTTS, "Команда G9_setMTTS не выдана"},
+        {G9_setRnd, "Команда G9_setRnd не выдана"},
+        {G9_setNoise, "Команда G9_setNoise не выдана"},
+        {M9_setADCsize, "Команда M9_setADCsize(Nadc) не выдана R9->Mode=8192"},
+        {StopADC, "Команда M9_setADCsize(0) не выдана R9->Mode=8192"},
+        {R9_setSyncMet, "Команда R9_setSyncMet(1,x) не выдана R9->Mode=8192"},
+        {[] { return M9_setMet(true); }, "Команда M9_setMet(On) не выдана"},
+        {[] { return M9_setMet(false); }, "Команда M9_setMet(Off) не выдана"},
+        {R9_MesMode, "Команда R9_Work->R9_MesMode не выполнена!\nНет ответа или прибор занят приемом\nвстречного "
+                     "сообщения."},
+        {R9_setSST, "Команда R9_setSST не выдана"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        messages.clear();
+        EXPECT_FALSE(c.command());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], QString::fromUtf8(c.text));
+    }
+    EXPECT_FALSE(R9_setRelay()) << "no register channel";
+}
+
+TEST_F(Library, DemonstrationModeOnlyChoosesTheEmulatorsWaveform) {
+    ConnectionKind = 0;
+    DspIo = nullptr;
+    const std::pair<std::function<bool()>, std::int32_t> cases[] = {
+        {G9_setSin, 0x08},   {G9_setSin2, 0x10}, {G9_setMTTS, 0x20},   {G9_setRnd, 0x40},
+        {G9_setNoise, 0x80}, {G9_setMute, 0x04}, {G9_setSinSst, 0x08}, {R9_setSST, 0x1000},
+    };
+    GenRangeStep = 1;
+    for (const auto &[command, waveform] : cases) {
+        EmuGenMode = 0;
+        EXPECT_TRUE(command());
+        EXPECT_EQ(EmuGenMode, waveform);
+    }
+    EXPECT_EQ(GenRangeStep, 1) << "the mute changes no output stage in demonstration mode";
+    for (const auto &command : {M9_setADCsize, StopADC, R9_setSyncMet, R9_setMode, R9_MesMode})
+        EXPECT_TRUE(command());
+    EXPECT_TRUE(M9_setMet(true));
+    EXPECT_TRUE(messages.empty());
+    DspIo = &link;
+    ConnectionKind = 1;
+    EXPECT_TRUE(Received(0).empty());
+}
+
+} // namespace
+
+namespace {
+
+// The codes need no link: they are read from the settings alone.
+class LibraryCodes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = BaseSettings();
+        DeviceSettings = &settings;
+    }
+    void TearDown() override { DeviceSettings = saved; }
+    TDeviceSettings *saved = DeviceSettings;
+    TDeviceSettings settings;
+};
+
+TEST_F(LibraryCodes, SampleRateCodesAtTheirBoundaries) {
+    const std::pair<float, int> cases[] = {{25600, 0},  {10000.5f, 0}, {10000, 1}, {5000, 2}, {2560, 2}, {625, 5},
+                                           {312.5f, 5}, {312, 6},      {19.5f, 9}, {19, 10},  {0, 10}};
+    for (const auto &[rate, code] : cases) {
+        settings.SampleRate = rate;
+        EXPECT_EQ(SampleRateCode(), code) << rate;
+    }
+}
+
+TEST_F(LibraryCodes, ImpedanceCodesAndTheirOverrides) {
+    struct Case {
+        int type;
+        float genOhms;
+        std::uint8_t genLow;
+        float meterOhms;
+        std::uint8_t meterHigh;
+        int gen, meter;
+    };
+    const Case cases[] = {
+        {2, 75, 0, 75, 0, 0, 6},    {2, 100, 0, 100, 0, 1, 1}, {2, 119.6f, 0, 120.4f, 0, 3, 2},
+        {2, 135, 0, 135, 0, 4, 3},  {2, 600, 0, 600, 0, 6, 5}, {2, 300, 0, 300, 0, 1, 1},
+        {2, 600, 1, 600, 1, 0, 6},  {4, 600, 0, 600, 0, 0, 6}, {11, 600, 0, 600, 0, 6, 6},
+        {12, 600, 0, 600, 0, 0, 5}, {7, 600, 0, 600, 0, 0, 6}, {5, 135, 0, 135, 0, 4, 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        settings.ConnectionType = std::int16_t(c.type);
+        settings.GenImpedance = c.genOhms;
+        settings.GenLowImpedance = c.genLow;
+        settings.MeterImpedance = c.meterOhms;
+        settings.MeterHighImpedance = c.meterHigh;
+        EXPECT_EQ(GenImpedanceCode(), c.gen);
+        EXPECT_EQ(MeterImpedanceCode(), c.meter);
+    }
+}
+
+TEST_F(LibraryCodes, InputRangeCodesAndMeterScale) {
+    const std::tuple<int, int, float> cases[] = {{0, 3, 35}, {1, 0, 15}, {2, 1, -5}, {3, 2, -25}, {4, 4, -5}};
+    for (const auto &[index, code, scale] : cases) {
+        settings.MaxLevelIndex = std::int8_t(index);
+        EXPECT_EQ(InputRangeCode(), code);
+        SetMeterScaleLevel();
+        EXPECT_EQ(EngineBuffers.MeterScaleLevel, scale);
+    }
+}
+
+// The correction table has 512 entries for the steps below half the sample rate; larger steps (up to the
+// whole rate) read its last entry instead of memory past it.
+TEST_F(LibraryCodes, DacCodeOfAStepAtOrAboveHalfTheRateReadsTheLastEntry) {
+    FillCalibrationRows(0, 4000, 0);
+    settings.SampleRate = 2560;
+    const std::int16_t last = CalcDacCode(-10, 511u << 22);
+    EXPECT_NE(last, CalcDacCode(-10, 0)) << "the table is not flat, so the entry matters";
+    for (std::uint32_t step : {1u << 31, 0xFFFFFFFFu})
+        EXPECT_EQ(CalcDacCode(-10, step), last) << step;
+    std::memset(EepromImage, 0, sizeof EepromImage);
+}
+
+} // namespace
