@@ -10,9 +10,17 @@ using TestApplication = QApplication;
 using TestApplication = QCoreApplication;
 #endif
 
+// Sanitizer settings of every test program, whichever way CTest starts it. Leaks are not reported: Qt
+// and the JPEG library keep process-wide state to the end.
+extern "C" const char *__asan_default_options() {
+    return "detect_leaks=0:abort_on_error=1";
+}
+extern "C" const char *__ubsan_default_options() {
+    return "print_stacktrace=1:halt_on_error=1";
+}
+
 int main(int argc, char **argv) {
-    // Windows are tested on the offscreen platform; CTest's listing of the cases runs without the
-    // test environment, so the default is set here rather than there.
+    // Windows are tested on the offscreen platform unless the caller chose another (Xvfb for a look).
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TestApplication app(argc, argv);
