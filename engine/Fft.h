@@ -16,7 +16,7 @@ void RealFft(float *data, int32_t half, int32_t isign);
 
 // The same transforms in int32 arithmetic with Q26 twiddle factors, for at most 1024 complex points.
 // The split step of the real transform halves its sums, so the fixed forward result matches the float
-// one for the same input.
+// one for the same input. Other lengths leave the data as it was.
 inline constexpr int32_t FixedFftMaxPoints = 1024;
 void FixedComplexFft(int32_t *data, int32_t nn, int32_t isign);
 void FixedRealFft(int32_t *data, int32_t half, int32_t isign);

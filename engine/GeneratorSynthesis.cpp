@@ -6,7 +6,7 @@
 #include <cmath>
 
 int16_t SynthBuffer[SynthBufferLength];
-int16_t GenRangeStep = 0;
+int16_t GenRangeStep = 1;
 
 int32_t ChooseGenRangeStep(float code, float amplitude, float limit) {
     const int16_t type = DeviceSettings->ConnectionType;

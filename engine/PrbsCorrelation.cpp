@@ -17,27 +17,31 @@ constexpr int32_t EnergyShift = 20;
 // The correlation energy of the generator's PRBS lies this much above the level of the signal.
 constexpr float PrbsLevelCorrection = 3.12f;
 
-int64_t SumAtLag(const int16_t *codes, int32_t length, int32_t lag, const int16_t *positions, int32_t count) {
-    int64_t sum = 0;
+// Adds sign·codes[(position + d) mod length] to out[d] for every lag d: two contiguous runs per
+// position, so that the loops over the lags vectorise. The sums of 16-bit codes over at most 2^15
+// positions stay within int32.
+void AccumulateAtLags(const int16_t *codes, int32_t *out, int32_t length, int32_t lags, const int16_t *positions,
+                      int32_t count, int32_t sign) {
     for (int32_t k = 0; k < count; ++k) {
-        int32_t i = positions[k] + lag;
-        if (i >= length)
-            i -= length;
-        sum += codes[i];
+        const int32_t p = positions[k];
+        const int32_t wrap = length - p; // the lag at which the run goes on from codes[0]
+        const int32_t direct = std::min(lags, wrap);
+        for (int32_t d = 0; d < direct; ++d)
+            out[d] += sign * codes[p + d];
+        for (int32_t d = std::max(wrap, 0); d < lags; ++d)
+            out[d] += sign * codes[d - wrap];
     }
-    return sum;
 }
 
 } // namespace
 
 void CorrelatePrbs(const int16_t *codes, int32_t *out, int32_t length, int32_t lags, const int16_t *positive,
                    int32_t positiveCount, const int16_t *negative, int32_t negativeCount) {
-    for (int32_t d = 0; d < lags; ++d) {
-        const int64_t c =
-            SumAtLag(codes, length, d, positive, positiveCount) - SumAtLag(codes, length, d, negative, negativeCount);
-        out[d] = static_cast<int32_t>(c);
-        out[d + lags] = static_cast<int32_t>(-c);
-    }
+    std::fill(out, out + lags, 0);
+    AccumulateAtLags(codes, out, length, lags, positive, positiveCount, 1);
+    AccumulateAtLags(codes, out, length, lags, negative, negativeCount, -1);
+    for (int32_t d = 0; d < lags; ++d)
+        out[d + lags] = -out[d];
 }
 
 void RotateCircular(int32_t *values, int32_t count, int32_t target, int32_t index) {

@@ -30,6 +30,9 @@ enum PacketType : int {
     PacketSpeakerStart = 13,
     PacketSelectiveEnd = 14,
     PacketDisconnect = 13,
+    PacketMsgOutAbort = 8,
+    PacketMsgOutHeader = 10,
+    PacketMsgOutBody = 11,
 };
 
 } // namespace
@@ -94,6 +97,58 @@ bool TDspIo9::SendPacket(const void *data, std::uint32_t length, std::uint32_t t
     if (MsgOutBusyFlag.load() || SpkStarted.load() || type == 0 || type > LinkMaxType || !WaitTxSlot())
         return false;
     QueuePacket(data, length, type);
+    return true;
+}
+
+std::uint32_t TDspIo9::MesOut(bool reliable, std::uint8_t identifier, std::int16_t w3, std::int16_t w4, std::int16_t w5,
+                              std::int16_t w6, std::int16_t k0, std::int16_t k1, std::int16_t k2, const void *body,
+                              std::uint32_t bodyWords) {
+    if (body == nullptr || bodyWords == 0 || bodyWords > MesOutMaxWords)
+        return 0;
+    std::uint8_t header[2 * MsgHeaderWords];
+    const std::uint16_t words[MsgHeaderWords] = {std::uint16_t(bodyWords + MsgHeaderWords),
+                                                 std::uint16_t(MsgCounter << 8 | identifier),
+                                                 std::uint16_t(reliable ? 1 : 0),
+                                                 std::uint16_t(w3),
+                                                 std::uint16_t(w4),
+                                                 std::uint16_t(w5),
+                                                 std::uint16_t(w6),
+                                                 std::uint16_t(k0),
+                                                 std::uint16_t(k1),
+                                                 std::uint16_t(k2)};
+    for (std::uint32_t i = 0; i < MsgHeaderWords; ++i)
+        PutLe16(header + 2 * i, words[i]);
+    if (!SendPacket(header, sizeof header, PacketMsgOutHeader))
+        return 0;
+    const auto *bytes = static_cast<const std::uint8_t *>(body);
+    const std::uint32_t total = 2 * bodyWords;
+    for (std::uint32_t at = 0; at < total; at += LinkMaxPayload) {
+        if (!SendPacket(bytes + at, std::min<std::uint32_t>(LinkMaxPayload, total - at), PacketMsgOutBody)) {
+            // The instrument holds a header whose body will never be complete: tell it to drop the message.
+            SendAbort();
+            return 0;
+        }
+    }
+    MsgOutBusyFlag.store(1);
+    return bodyWords;
+}
+
+bool TDspIo9::MesOutAbort() {
+    if (!MsgOutBusyFlag.load())
+        return true;
+    if (!SendAbort())
+        return false;
+    MsgOutBusyFlag.store(0);
+    return true;
+}
+
+// Queues packet 8 past the message gate and moves on to the next message counter, so that late reports of
+// the aborted message raise no event.
+bool TDspIo9::SendAbort() {
+    if (!WaitTxSlot())
+        return false;
+    QueuePacket(nullptr, 0, PacketMsgOutAbort);
+    ++MsgCounter;
     return true;
 }
 

@@ -35,6 +35,19 @@ public:
 
     bool MsgOutBusy() const { return MsgOutBusyFlag.load() != 0; }
 
+    static constexpr std::uint32_t MesOutMaxWords = 16000;
+    // Hands the instrument a message for the analyser at the line's other end: the header {body words + 10,
+    // message counter x 256 + identifier, reliable flag, w3 to w6, k0 to k2} (packet 10), then the body in
+    // packets 11 of at most 256 bytes. Returns the body words sent, 0 when the body is empty or longer than
+    // 16000 words or a packet was refused; from then on no other packet is sent until the instrument
+    // reports the end (OnMesOutFin) or MesOutAbort.
+    std::uint32_t MesOut(bool reliable, std::uint8_t identifier, std::int16_t w3, std::int16_t w4, std::int16_t w5,
+                         std::int16_t w6, std::int16_t k0, std::int16_t k1, std::int16_t k2, const void *body,
+                         std::uint32_t bodyWords);
+    // Ends an outgoing message (packet 8); progress and end reports of the old message are ignored from
+    // then on. True at once when none is outgoing; false when no transmit slot frees.
+    bool MesOutAbort();
+
     QString HexFileName;
 
     // Events; each is raised only when assigned.
@@ -105,6 +118,7 @@ private:
     void AppendSamples();
     bool AppendMessage();
     void PostDataReady();
+    bool SendAbort();
     void HoldFrames();
     void ReleaseFrames(std::uint32_t hold);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 class TDspIo9;
 
@@ -45,6 +46,14 @@ bool R9_setSyncMet();
 bool M9_setMet(bool on);
 bool R9_MesMode();
 bool R9_setSST();
+// Hands the instrument the remote-link message (`size` bytes, sent as size / 2 words, its first byte the
+// message identifier) with the control multitone it is carried on. The end of the transfer comes back as
+// the link's OnMesOutFin event; false when it could not go out ("Команда GenMsg_set не выполнена!...").
+bool GenMsg_set(const std::uint8_t *message, std::int32_t size);
+// What the main window shows of an outgoing remote-link message: with true the settings pages locked,
+// "Передача команды" in status panel 3 and the first progress step; with false (the message did not go
+// out) all of it taken back. The main window sets it; unset (the link alone) nothing is shown.
+extern std::function<void(bool sending)> ShowMessageTransfer;
 
 // Codes derived from DeviceSettings.
 std::int16_t SampleRateCode();

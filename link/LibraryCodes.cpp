@@ -15,7 +15,7 @@
 #include <limits>
 
 TDspIo9 *DspIo = nullptr;
-std::int32_t EmuGenMode = EmuGenSin;
+std::int32_t EmuGenMode = 0;
 std::int16_t GenCalibrationMode = 1;
 std::int16_t FreqCorrTable[FreqCorrTableLength] = {};
 MeterFrameSettings MeterFrameSetup;
@@ -42,11 +42,6 @@ std::int16_t ImpedanceCodeOf(float ohms, const std::array<ImpedanceCode, 5> &tab
     const auto found =
         std::find_if(table.begin(), table.end(), [&](const ImpedanceCode &e) { return e.ohms == rounded; });
     return found != table.end() ? found->code : OtherImpedanceCode;
-}
-
-// Connection types whose generator output runs through the BC board.
-bool BcGeneratorPath(std::int16_t type) {
-    return type > 5 && type != 11;
 }
 
 } // namespace

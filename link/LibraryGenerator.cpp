@@ -1,8 +1,11 @@
 #include "link/Library.h"
 
 #include "engine/GeneratorSynthesis.h"
+#include "link/Dspio9.h"
 #include "link/LibraryPackets.h"
 #include "settings/DeviceSettings.h"
+
+#include <array>
 
 namespace {
 
@@ -22,21 +25,32 @@ constexpr float NoiseLevelCorrection = -0.45f + 1.72f;
 constexpr std::int16_t RndTableLength = 2046;
 constexpr std::int16_t NoiseTableLength = 8192;
 
-// The code, calibration and range of a generator packet, in the order the output stage depends on them.
+// The code, calibration and range of a generator packet, in the order the output stage depends on them:
+// the code chooses the stage, the stage the calibration row and the attenuator.
 struct GeneratorWords {
     std::int32_t code;
     GenCalibration k;
     std::int16_t range;
 };
 
-GeneratorWords PrepareGenerator(float level, StageLimits limits) {
+// Where the generator's signal goes: the load and reference of the level, and the output path.
+struct GeneratorLoad {
+    float R, ref;
+    std::int32_t type;
+    bool lowImpedance;
+};
+
+GeneratorWords PrepareGenerator(float level, StageLimits limits, const GeneratorLoad &load) {
     GeneratorWords words;
-    words.code =
-        GenAmplitude(level, DeviceSettings->GenImpedance, DeviceSettings->GenRef, DeviceSettings->ConnectionType,
-                     DeviceSettings->GenLowImpedance, limits.amplitude, limits.limit);
-    words.k = CurrentGenCalibration();
+    words.code = GenAmplitude(level, load.R, load.ref, load.type, load.lowImpedance, limits.amplitude, limits.limit);
+    CalibrKoef_set(words.k, DeviceSettings->MaxFrequency, BcGeneratorPath(load.type));
     words.range = PrepareOutputRange();
     return words;
+}
+
+GeneratorWords PrepareGenerator(float level, StageLimits limits) {
+    const TDeviceSettings &d = *DeviceSettings;
+    return PrepareGenerator(level, limits, {d.GenImpedance, d.GenRef, d.ConnectionType, d.GenLowImpedance != 0});
 }
 
 PacketWords Header(GeneratorKind kind, const GeneratorWords &w, std::int32_t length) {
@@ -68,7 +82,12 @@ bool MultiTone(const GenBlock &gen, StageLimits limits, std::int32_t count, floa
     return Issue(Header(MultiKind, w, count).Word(GridIndex(gen.F1)).Word(GridIndex(step)), name);
 }
 
+// The load of the control multitone by the meter path code c of the sample rate.
+constexpr std::array<float, 7> ControlToneLoads = {3, 100, 100, 120, 135, 135, 600};
+
 } // namespace
+
+std::function<void(bool sending)> ShowMessageTransfer;
 
 bool G9_setMute() {
     if (NothingToSend(EmuGenBlocked))
@@ -137,4 +156,27 @@ bool G9_setNoise() {
         return true;
     const GeneratorWords w = PrepareGenerator(DeviceSettings->Noise.Level + NoiseLevelCorrection, ManyToneLimits);
     return Issue(Header(NoiseKind, w, NoiseTableLength).Long(0), "G9_setNoise");
+}
+
+bool GenMsg_set(const std::uint8_t *message, std::int32_t size) {
+    if (!DspIo)
+        return true;
+    if (ShowMessageTransfer)
+        ShowMessageTransfer(true);
+    const TDeviceSettings &d = *DeviceSettings;
+    const PathCodes path = PathCodesFor(SampleRateCode());
+    const float R = path.c >= 0 && std::size_t(path.c) < ControlToneLoads.size() ? ControlToneLoads[path.c] : 600;
+    // The control multitone is levelled as if the path code a were the connection type.
+    const GeneratorWords w = PrepareGenerator(d.ControlLevel, ManyToneLimits, {R, 0, path.a, false});
+    const std::uint32_t words = size > 0 ? std::uint32_t(size / 2) : 0;
+    const std::uint32_t sent =
+        DspIo->MesOut(d.ExchangeMode == 2, message && size > 0 ? message[0] : 0, w.range, std::int16_t(w.code),
+                      std::int16_t(GridIndex(d.ControlF1)), std::int16_t(GridIndex(d.ControlFN - d.ControlF1)), w.k.k0,
+                      w.k.k1, w.k.k2, message, words);
+    if (sent != 0)
+        return true;
+    // Nothing went out, so no end of the transfer will come to unlock the settings.
+    if (ShowMessageTransfer)
+        ShowMessageTransfer(false);
+    return CommandRefused(QStringLiteral("Команда GenMsg_set не выполнена!\nНет ответа или прибор занят"));
 }

@@ -19,6 +19,10 @@ PacketWords &PacketWords::Long(std::uint32_t value) {
     return Word(std::int32_t(value & 0xFFFF)).Word(std::int32_t(value >> 16));
 }
 
+bool BcGeneratorPath(std::int32_t type) {
+    return type > 5 && type != 11;
+}
+
 bool DemoMode() {
     return ConnectionKind == 0;
 }

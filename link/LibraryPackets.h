@@ -38,6 +38,9 @@ inline constexpr int AttenuatorBit = 0x02;
 // How long a relay takes to settle after a register write.
 inline constexpr std::uint32_t RegisterSettleMs = 100;
 
+// Connection types whose generator output runs through the BC board.
+bool BcGeneratorPath(std::int32_t type);
+
 // No instrument: the emulator stands in for it.
 bool DemoMode();
 bool SendWords(const PacketWords &words, std::uint32_t type);

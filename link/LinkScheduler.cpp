@@ -23,7 +23,7 @@ void LinkScheduler::Reset() {
     RxExpected = 0;
     RxLast.store(7);
     RxConsumed.store(7);
-    SendReject = SendAnswer = QueryPending = false;
+    SendReject = SendAnswer = QueryPending = RoomUnconfirmed = false;
     TxLastSent = 7;
     TxNext = 0;
     PeerAck.store(7);
@@ -100,6 +100,7 @@ LinkScheduler::RxEvent LinkScheduler::OnFrame(const LinkFrame &frame) {
         if (RxExpected == RxConsumed.load(std::memory_order_acquire))
             return RxEvent::None;
         RejectSent = false;
+        RoomUnconfirmed = false;
         RxRing[RxExpected] = frame.Packet;
         RxLast.store(RxExpected, std::memory_order_release);
         RxExpected = Next(RxExpected);
@@ -114,6 +115,7 @@ LinkScheduler::RxEvent LinkScheduler::OnFrame(const LinkFrame &frame) {
         return RxEvent::Reject;
     case LinkAnswer:
         QueryPending = false;
+        RoomUnconfirmed = false;
         GoBack(frame.PeerRxLast());
         return RxEvent::Answer;
     case LinkQuery:
@@ -150,7 +152,8 @@ LinkScheduler::TxEvent LinkScheduler::Schedule(std::uint32_t now, std::uint8_t *
         SendAnswer = false;
         return control(LinkAnswer, TxEvent::Answer);
     }
-    if (TxLastSent != peerAck && now - TxTime > QueryIntervalMs) {
+    const bool waitsForRoom = TxNext != TxWrite.load(std::memory_order_acquire) && TxNext == PeerConsumed;
+    if ((TxLastSent != peerAck || waitsForRoom || RoomUnconfirmed) && now - TxTime > QueryIntervalMs) {
         counters_.SendReqCnt.fetch_add(1, std::memory_order_relaxed);
         QueryPending = true;
         TxTime = now;
@@ -165,8 +168,15 @@ LinkScheduler::TxEvent LinkScheduler::Schedule(std::uint32_t now, std::uint8_t *
         TxNext = Next(TxNext);
         return TxEvent::Data;
     }
-    if ((TxH1 & 7) != rxLast || (TxH2 & 7) != consumed)
+    if ((TxH1 & 7) != rxLast || (TxH2 & 7) != consumed) {
+        // The peer holds its data back while it sees our ring full; should this acknowledge be lost, the
+        // query above brings the news again.
+        if (Next(TxH1 & 7) == (TxH2 & 7) && (TxH2 & 7) != consumed) {
+            RoomUnconfirmed = true;
+            TxTime = now;
+        }
         return control(LinkAck, TxEvent::Ack);
+    }
     size = 0;
     return TxEvent::None;
 }

@@ -23,6 +23,11 @@ struct LinkCounters {
 // after the last query or data frame while something is unacknowledged, and go-back to the first frame
 // the peer has not accepted on a reject or an answer.
 //
+// Flow control rides on the headers only, so a lost acknowledge that freed ring room would leave both
+// ends waiting with nothing unacknowledged. The same 800 ms query therefore also goes out while a packet
+// waits for room in the peer's ring, and after an acknowledge that gave room to a peer that saw our ring
+// full, until the peer answers or sends data again.
+//
 // Three threads share it without locks, each index having one writer: the producer (QueuePacket) alone
 // advances TxWrite, the consumer (TakePacket, SkipPacket) alone advances RxConsumed, and the link thread
 // (OnFrame, OnFailure, Schedule) owns everything else. A slot is written before its index moves.
@@ -75,6 +80,7 @@ public:
     std::atomic<std::int32_t> RxLast{7};
     std::atomic<std::int32_t> RxConsumed{7};
     bool SendReject = false, SendAnswer = false, QueryPending = false;
+    bool RoomUnconfirmed = false; // an acknowledge freed room in our full ring; the peer has not shown it knows
     std::int32_t TxLastSent = 7;
     std::int32_t TxNext = 0;
     std::atomic<std::int32_t> PeerAck{7};

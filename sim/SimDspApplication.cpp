@@ -12,8 +12,8 @@ constexpr int BlockSizeAckType = 6;
 constexpr int PowerType = 7;
 constexpr int SpeakerType = 13;
 constexpr int FaultType = 511;
-constexpr int BlockSizeCommand = 5;
-constexpr int DisconnectCommand = 13;
+constexpr int MessageEndType = 11;
+constexpr int MessageProgressType = 12;
 
 constexpr std::uint32_t PowerIntervalMs = 1000;
 constexpr std::size_t MaxKeptPackets = 65536;
@@ -29,9 +29,7 @@ std::uint32_t DspTime(std::uint32_t elapsedMs) {
 } // namespace
 
 SimDspApplication::SimDspApplication(SimDspConfig config, Clock clock)
-    : config_(std::move(config)), clock_(std::move(clock)) {
-    signal_.SetSine(config_.sineAmplitude, config_.sineFrequency, config_.sampleRate);
-}
+    : config_(std::move(config)), clock_(std::move(clock)) {}
 
 void SimDspApplication::Start() {
     startMs_ = clock_();
@@ -45,15 +43,33 @@ void SimDspApplication::Start() {
     powerFlags_ = config_.powerFlags;
     syncCount_ = config_.syncCount;
     breakDue_ = silent_ = halted_ = shutDown_ = false;
+    messageReplies_.clear();
+    sampleRate_ = config_.sampleRate;
+    rateSinceMs_ = 0;
+    rateSinceSample_ = 0;
+    signal_.SetSine(config_.sineAmplitude, config_.sineFrequency, config_.sampleRate);
     SetBlockSize(config_.blockSize);
 }
 
 std::uint64_t SimDspApplication::SamplesBy(std::uint32_t elapsedMs) const {
-    return config_.sampleRate > 0 ? std::uint64_t(double(elapsedMs) * config_.sampleRate / 1000) : 0;
+    if (!(sampleRate_ > 0))
+        return rateSinceSample_;
+    return rateSinceSample_ + std::uint64_t(double(elapsedMs - rateSinceMs_) * sampleRate_ / 1000);
 }
 
 std::uint32_t SimDspApplication::SampleTime(std::uint64_t sample) const {
-    return config_.sampleRate > 0 ? std::uint32_t(double(sample) * 1024 / config_.sampleRate) : 0;
+    if (!(sampleRate_ > 0))
+        return DspTime(rateSinceMs_);
+    return std::uint32_t(double(rateSinceMs_) * 1024 / 1000 + double(sample - rateSinceSample_) * 1024 / sampleRate_);
+}
+
+// The ADC restarts its count at the new rate; a block under way is lost.
+void SimDspApplication::SetSampleRate(double hz) {
+    const std::uint32_t elapsed = Elapsed();
+    rateSinceSample_ = SamplesBy(elapsed);
+    rateSinceMs_ = elapsed;
+    sampleRate_ = hz;
+    nextFrameSample_ = rateSinceSample_;
 }
 
 void SimDspApplication::SetBlockSize(int samples) {
@@ -108,23 +124,71 @@ void SimDspApplication::Queue(int type, std::vector<std::uint8_t> payload) {
 }
 
 void SimDspApplication::Handle(const SimPacket &packet) {
-    checker_.Check(packet);
+    const bool wellFormed = checker_.Check(packet);
     received_.push_back(packet);
     if (received_.size() > MaxKeptPackets)
         received_.pop_front();
-    if (shutDown_)
-        return;
-    if (packet.type == DisconnectCommand) {
-        shutDown_ = true;
-    } else if (packet.type == BlockSizeCommand && packet.payload.size() == 8) {
-        const int samples = int(SimReadLe(packet.payload.data(), 2));
+    if (wellFormed && !shutDown_)
+        Act(checker_.Log().back());
+}
+
+void SimDspApplication::Act(const SimCommand &command) {
+    const SimCommandState &state = checker_.Commands();
+    switch (command.type) {
+    case 2:
+        if (state.SampleRate() > 0 && state.SampleRate() != sampleRate_)
+            SetSampleRate(state.SampleRate());
+        break;
+    case 5: {
+        const int samples = int(command.Field("n"));
         if (samples == 0) {
             SetBlockSize(0);
             Queue(BlockSizeAckType, {});
         } else if (samples >= MinBlockSize && samples <= MaxBlockSize) {
             SetBlockSize(samples);
         }
+        break;
     }
+    case 6:
+        signal_.SetWaveform(state.Waveform());
+        break;
+    case 8:
+        messageReplies_.clear();
+        break;
+    case 11:
+        if (state.Message().complete)
+            ScheduleMessageReplies(Elapsed());
+        break;
+    case 13:
+        shutDown_ = true;
+        break;
+    default:
+        break;
+    }
+}
+
+// Progress {N, counter in the high byte, words sent} step by step over the line, then the end
+// {0, counter in the high byte and the receipt code in the low byte, success}.
+void SimDspApplication::ScheduleMessageReplies(std::uint32_t elapsed) {
+    const SimMessageReplies &r = config_.messages;
+    const SimMessage &m = checker_.Commands().Message();
+    const std::uint32_t counter = std::uint32_t(m.counter) << 8;
+    messageReplies_.clear();
+    const int steps = std::max(0, r.progressSteps);
+    for (int k = 1; k <= steps; ++k) {
+        std::vector<std::uint8_t> progress;
+        SimAppendLe(progress, std::uint32_t(m.totalWords), 2);
+        SimAppendLe(progress, counter, 2);
+        SimAppendLe(progress, std::uint32_t(m.totalWords * k / steps), 2);
+        messageReplies_.push_back(Reply{elapsed + r.stepMs * std::uint32_t(k), {MessageProgressType, progress}});
+    }
+    if (!r.answer)
+        return;
+    std::vector<std::uint8_t> end;
+    SimAppendLe(end, 0, 2);
+    SimAppendLe(end, counter | std::uint32_t(m.id), 2);
+    SimAppendLe(end, std::uint16_t(r.success), 2);
+    messageReplies_.push_back(Reply{elapsed + r.stepMs * std::uint32_t(steps + 1), {MessageEndType, end}});
 }
 
 void SimDspApplication::Service(SimLinkPeer &link) {
@@ -166,6 +230,11 @@ void SimDspApplication::Produce(std::uint32_t elapsed) {
             SimAppendLe(payload, syncCount_, 2);
             Queue(PowerType, std::move(payload));
         }
+    }
+    while (!messageReplies_.empty() && std::int32_t(elapsed - messageReplies_.front().dueMs) >= 0) {
+        if (working)
+            Queue(messageReplies_.front().packet.type, std::move(messageReplies_.front().packet.payload));
+        messageReplies_.pop_front();
     }
     ProduceFrame(elapsed, working && identified_);
 }

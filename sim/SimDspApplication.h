@@ -11,6 +11,16 @@
 #include <optional>
 #include <vector>
 
+// How the instrument answers a message the program hands it for the analyser at the line's other end.
+// The exchange between the two instruments is theirs alone: the simulated one reports its progress over
+// the line and then the end, with the message identifier as the receipt code.
+struct SimMessageReplies {
+    bool answer = true;        // false: the end is never reported
+    std::int16_t success = 1;  // the end's success word; 0: the peer did not take the message
+    int progressSteps = 4;     // progress reports before the end
+    std::uint32_t stepMs = 20; // line time of one step
+};
+
 struct SimDspConfig {
     // Off, the DSP program only carries the link: it sends nothing of its own and the program's packets
     // wait in the link's ring until a test takes them.
@@ -19,10 +29,11 @@ struct SimDspConfig {
     SimIdentity identity;
     std::int16_t powerFlags = 0x05; // external supply and battery present
     std::uint16_t syncCount = 0;
-    double sampleRate = 25600;    // Hz; the ADC runs from the start of the DSP program
+    double sampleRate = 25600;    // Hz until a mode packet chooses one; the ADC runs from the start of the DSP program
     int blockSize = 0;            // samples per frame; 0: no frames until the program sets a block size
     double sineAmplitude = 10000; // ADC codes
-    double sineFrequency = 1000;  // Hz
+    double sineFrequency = 1000;  // Hz; the sine stands until the first generator packet
+    SimMessageReplies messages;
 };
 
 // One record of a meter frame (20 bytes on the wire).
@@ -38,8 +49,9 @@ struct SimMeterRecord {
 // The DSP program at packet level, above the instrument's end of the link. From its start it sends the
 // identification (after bootMs), a power-status packet every second, and while a block size is set one
 // frame of samples per block from the signal source; it takes every packet the program sends, checks it,
-// keeps it for tests and acts on the block size (5) and the disconnect (13). Times are in 1/1024 s since
-// the start, as the instrument counts them.
+// keeps it for tests and acts on the mode's sample rate (2), the block size (5), the generator (6), the
+// message to the other analyser (10, 11, and its abort 8) and the disconnect (13). Times are in 1/1024 s
+// since the start, as the instrument counts them.
 //
 // When the link cannot take a frame before the next block is complete, that block is lost, as the
 // instrument's ADC does not wait; packets of other kinds queue up in order.
@@ -59,6 +71,11 @@ public:
     // Packets the program sent, oldest first; the oldest are dropped beyond 65536 kept.
     std::optional<SimPacket> TakeReceived(SimLinkPeer &link);
     const std::vector<SimPacketViolation> &Violations() const { return checker_.Violations(); }
+    // The commands taken, in order, and what they set.
+    const SimPacketChecker &Checker() const { return checker_; }
+    // A write of the BC board's relay register, kept in order with the packets.
+    void TakeRelayWrite(int value) { checker_.TakeRelayWrite(value); }
+    void SetMessageReplies(SimMessageReplies replies) { config_.messages = replies; }
 
     SimSignalSource &Signal() { return signal_; }
     void SetBlockSize(int samples);
@@ -79,6 +96,9 @@ private:
     std::uint64_t SamplesBy(std::uint32_t elapsedMs) const;
     std::uint32_t SampleTime(std::uint64_t sample) const;
     void Handle(const SimPacket &packet);
+    void Act(const SimCommand &command);
+    void SetSampleRate(double hz);
+    void ScheduleMessageReplies(std::uint32_t elapsed);
     void Produce(std::uint32_t elapsed);
     void ProduceFrame(std::uint32_t elapsed, bool send);
     void QueueFrame(std::uint32_t Tadc, std::uint64_t firstSample, int samples);
@@ -105,6 +125,15 @@ private:
     std::uint16_t syncCount_ = 0;
     int blockSize_ = 0;
     std::uint64_t nextFrameSample_ = 0;
+    // The ADC counts samples at sampleRate_ from sample rateSinceSample_, taken at rateSinceMs_.
+    double sampleRate_ = 0;
+    std::uint32_t rateSinceMs_ = 0;
+    std::uint64_t rateSinceSample_ = 0;
+    struct Reply {
+        std::uint32_t dueMs;
+        SimPacket packet;
+    };
+    std::deque<Reply> messageReplies_;
     bool breakDue_ = false;
     bool silent_ = false;
     bool halted_ = false;

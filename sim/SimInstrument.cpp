@@ -12,6 +12,7 @@ constexpr std::uint8_t LowBridgeInt = 0x20;
 constexpr std::uint8_t LowMiso = 0x04; // SPI data in idles high between clocked bytes
 constexpr std::uint8_t LowBcSelect = 0x40;
 constexpr std::uint8_t HighBattery = 0x08;
+constexpr std::uint8_t RelayRegister = 40;
 constexpr std::uint32_t LineStatusEmpty = 0x6000;
 // MPSSE answer to a command byte it does not know: 0xFA followed by that byte.
 constexpr std::uint8_t BadCommand = 0xFA;
@@ -183,7 +184,9 @@ void SimInstrument::Write(int channel, const std::uint8_t *data, std::uint32_t s
         writtenA_.insert(writtenA_.end(), data, data + size);
         if (settings_[0].bitMode == UsbBitModeMpsse) {
             mpssePending_.insert(mpssePending_.end(), data, data + size);
+            const std::size_t before = bridge_.Transfers().size();
             RunMpsse();
+            LogRelayWrites(before);
         }
         return;
     }
@@ -202,6 +205,18 @@ void SimInstrument::Write(int channel, const std::uint8_t *data, std::uint32_t s
         wireIn_.Pass(data, size, arrived);
         peer_.Receive(arrived.data(), arrived.size());
         Service();
+    }
+}
+
+// Writes of the BC board's relay register join the DSP's command log, so that tests see the relays in
+// order with the packets.
+void SimInstrument::LogRelayWrites(std::size_t from) {
+    const std::vector<SimI2cTransfer> &transfers = bridge_.Transfers();
+    for (std::size_t i = from; i < transfers.size(); ++i) {
+        const SimI2cTransfer &t = transfers[i];
+        if (t.address == SimRegisterChips::BcBoard && !t.read && t.status == 0 && t.bytes.size() >= 2 &&
+            t.bytes[0] == RelayRegister)
+            app_.TakeRelayWrite(t.bytes[1]);
     }
 }
 

@@ -150,6 +150,7 @@ private:
     static std::size_t MpsseLength(const std::uint8_t *cmd, std::size_t available);
     void Mpsse(const std::uint8_t *cmd);
     void SetLowGpio(std::uint8_t value);
+    void LogRelayWrites(std::size_t from);
 
     SimConfig config_;
     Clock clock_;

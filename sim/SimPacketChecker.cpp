@@ -1,9 +1,8 @@
 #include "sim/SimPacketChecker.h"
 
-#include "sim/SimPacketBytes.h"
-
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <initializer_list>
 #include <type_traits>
 
@@ -20,33 +19,38 @@ constexpr int WordsPerBodyPacket = 128;
 constexpr int MaxSelectiveCount = 1000;
 constexpr int LevelsPerPacket = 128;
 constexpr int EntriesPerPacket = 64;
+constexpr std::size_t MaxLoggedCommands = 65536;
+constexpr std::int64_t PhaseTurn = std::int64_t(1) << 32;
 
 template <class T> bool OneOf(const std::type_identity_t<T> &value, std::initializer_list<T> allowed) {
     return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
 }
 
-std::string Text(int value) {
+std::string Text(std::int64_t value) {
     return std::to_string(value);
+}
+
+// Every field of the packet layouts fits an int.
+int F(const SimCommand &command, std::string_view name) {
+    return int(command.Field(name));
 }
 
 } // namespace
 
-const SimPacketChecker::Layout SimPacketChecker::Layouts[] = {
-    {2, "mode", 20, 20, 2, &SimPacketChecker::Mode},
-    {3, "logic data", 1, 256, 1, nullptr},
-    {4, "relay", 2, 2, 2, &SimPacketChecker::Relay},
-    {5, "block size", 8, 8, 2, &SimPacketChecker::BlockSize},
-    {6, "generator", 20, 20, 2, &SimPacketChecker::Generator},
-    {7, "meter", 16, 16, 2, &SimPacketChecker::Meter},
-    {8, "message abort", 0, 0, 1, nullptr},
-    {9, "message mode", 2, 2, 2, &SimPacketChecker::MessageMode},
-    {MessageHeaderType, "message header", 20, 20, 2, &SimPacketChecker::MessageHeader},
-    {MessageBodyType, "message body", 2, 256, 2, &SimPacketChecker::MessageBody},
-    {DisconnectType, "disconnect", 0, 0, 1, nullptr},
-    {17, "sync meter", 4, 4, 2, &SimPacketChecker::SyncMeter},
-    {18, "selective set-up", 32, 32, 2, &SimPacketChecker::SelectiveSetup},
-    {EntriesType, "selective entries", 4, 256, 4, &SimPacketChecker::SelectiveEntries},
-    {LevelsType, "selective levels", 2, 256, 2, &SimPacketChecker::SelectiveLevels},
+// The checks of each type's fields, for the types that have any.
+const SimPacketChecker::FieldCheck SimPacketChecker::FieldChecks[] = {
+    {2, &SimPacketChecker::Mode},
+    {4, &SimPacketChecker::Relay},
+    {5, &SimPacketChecker::BlockSize},
+    {6, &SimPacketChecker::Generator},
+    {7, &SimPacketChecker::Meter},
+    {9, &SimPacketChecker::MessageMode},
+    {MessageHeaderType, &SimPacketChecker::MessageHeader},
+    {MessageBodyType, &SimPacketChecker::MessageBody},
+    {17, &SimPacketChecker::SyncMeter},
+    {18, &SimPacketChecker::SelectiveSetup},
+    {EntriesType, &SimPacketChecker::SelectiveEntries},
+    {LevelsType, &SimPacketChecker::SelectiveLevels},
 };
 
 void SimPacketChecker::Reset() {
@@ -57,7 +61,7 @@ void SimPacketChecker::Flag(std::string what) {
     violations_.push_back(SimPacketViolation{index_, type_, std::move(what)});
 }
 
-void SimPacketChecker::Check(const SimPacket &packet) {
+bool SimPacketChecker::Check(const SimPacket &packet) {
     type_ = packet.type;
     if (disconnected_)
         Flag("packet after the disconnect packet");
@@ -71,35 +75,51 @@ void SimPacketChecker::Check(const SimPacket &packet) {
         sstEntriesDue_ = sstLevelsDue_ = 0;
     }
 
-    const auto layout =
-        std::find_if(std::begin(Layouts), std::end(Layouts), [&](const Layout &entry) { return entry.type == type_; });
-    const int length = int(packet.payload.size());
-    if (layout == std::end(Layouts)) {
+    const SimLayout *layout = SimFindLayout(type_);
+    bool accepted = false;
+    if (!layout) {
         Flag("unknown packet type " + Text(type_));
-    } else if (length < layout->min || length > layout->max || length % layout->unit != 0) {
-        Flag(std::string(layout->name) + " packet of " + Text(length) + " bytes");
+    } else if (!SimFitsLayout(*layout, packet.payload.size())) {
+        Flag(std::string(layout->name) + " packet of " + Text(int(packet.payload.size())) + " bytes");
     } else {
-        if (layout->fields)
-            (this->*layout->fields)(packet.payload);
-        commands_.Take(packet);
+        const SimCommand command = SimDecodeCommand(packet);
+        const auto check = std::find_if(std::begin(FieldChecks), std::end(FieldChecks),
+                                        [&](const FieldCheck &entry) { return entry.type == type_; });
+        if (check != std::end(FieldChecks))
+            (this->*check->fields)(command);
+        Keep(command);
+        accepted = true;
     }
     if (type_ == DisconnectType)
         disconnected_ = true;
     ++index_;
+    return accepted;
+}
+
+void SimPacketChecker::TakeRelayWrite(int value) {
+    Keep(SimRelayCommand(value));
+}
+
+void SimPacketChecker::Keep(const SimCommand &command) {
+    commands_.Take(command);
+    log_.push_back(command);
+    if (log_.size() > MaxLoggedCommands)
+        log_.pop_front();
 }
 
 // Words {connection mode, s, c, b, 1, s, a, g, m, r}: the sample-rate code s twice, the path codes
 // (a, b, c) from the connection type's row, and the impedance and input-range codes.
-void SimPacketChecker::Mode(const Payload &payload) {
-    const int mode = SimWord(payload, 0), s = SimWord(payload, 1), c = SimWord(payload, 2), b = SimWord(payload, 3);
-    const int a = SimWord(payload, 6), g = SimWord(payload, 7), m = SimWord(payload, 8), r = SimWord(payload, 9);
+void SimPacketChecker::Mode(const SimCommand &command) {
+    const int mode = F(command, "connection"), s = F(command, "rate"), c = F(command, "c"), b = F(command, "b");
+    const int a = F(command, "a"), g = F(command, "gen_impedance"), m = F(command, "meter_impedance");
+    const int r = F(command, "input_range");
     if (mode < 0 || mode > 9)
         Flag("connection mode " + Text(mode) + " outside 0 to 9");
     if (s < 0 || s > 10)
         Flag("sample-rate code " + Text(s) + " outside 0 to 10");
-    if (SimWord(payload, 5) != s)
+    if (F(command, "rate2") != s)
         Flag("the two sample-rate codes differ");
-    if (SimWord(payload, 4) != 1)
+    if (F(command, "one") != 1)
         Flag("word 4 is not 1");
     using Path = std::array<int, 3>;
     const Path path{a, b, c};
@@ -116,83 +136,96 @@ void SimPacketChecker::Mode(const Payload &payload) {
 }
 
 // The relay word of the connection types with a relay on the BC board (11 and 12).
-void SimPacketChecker::Relay(const Payload &payload) {
-    if (!OneOf(SimWord(payload, 0), {10, 12}))
-        Flag("relay word " + Text(SimWord(payload, 0)));
+void SimPacketChecker::Relay(const SimCommand &command) {
+    if (!OneOf(F(command, "relay"), {10, 12}))
+        Flag("relay word " + Text(F(command, "relay")));
 }
 
 // Words {n, mode, edge, delay}; n counts samples up to 32768, so it is unsigned.
-void SimPacketChecker::BlockSize(const Payload &payload) {
-    const int n = int(SimReadLe(payload.data(), 2));
+void SimPacketChecker::BlockSize(const SimCommand &command) {
+    const int n = F(command, "n");
     if (n != 0 && (n < 1024 || n > 32768))
         Flag("block size " + Text(n) + " is neither 0 nor 1024 to 32768");
-    if (SimWord(payload, 1) < 0 || SimWord(payload, 1) > 2)
-        Flag("sync mode word " + Text(SimWord(payload, 1)));
-    if (SimWord(payload, 2) < 0 || SimWord(payload, 2) > 1)
-        Flag("sync edge word " + Text(SimWord(payload, 2)));
+    if (F(command, "sync_mode") < 0 || F(command, "sync_mode") > 2)
+        Flag("sync mode word " + Text(F(command, "sync_mode")));
+    if (F(command, "edge") < 0 || F(command, "edge") > 1)
+        Flag("sync edge word " + Text(F(command, "edge")));
 }
 
 // Eight words {kind, range, code, length, k0, k1, k2, 0} and a uint32 phase step, or for the multitone
 // (kind 3) ten words ending in the first tone and the tone step.
-void SimPacketChecker::Generator(const Payload &payload) {
-    const int kind = SimWord(payload, 0);
-    const std::uint32_t step = SimReadLe(payload.data() + 16, 4);
+void SimPacketChecker::Generator(const SimCommand &command) {
+    const int kind = F(command, "kind");
     if (kind < 0 || kind > 4) {
         Flag("generator kind " + Text(kind));
         return;
     }
     if (kind == 0) {
-        const Payload mute = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-        if (payload != mute)
+        const std::vector<std::uint8_t> mute = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        if (command.payload != mute)
             Flag("mute is not {0, 1, 0, 0, 0, 0, 0, 0} and 0");
         return;
     }
-    if (!OneOf(SimWord(payload, 1), {-1, 0, 1}))
-        Flag("generator range " + Text(SimWord(payload, 1)) + " outside -1 to 1");
-    if (SimWord(payload, 7) != 0)
+    if (!OneOf(F(command, "range"), {-1, 0, 1}))
+        Flag("generator range " + Text(F(command, "range")) + " outside -1 to 1");
+    if (F(command, "zero") != 0)
         Flag("generator word 7 is not 0");
-    if (SimWord(payload, 2) < 0)
-        Flag("generator code " + Text(SimWord(payload, 2)) + " below 0");
-    const int length = SimWord(payload, 3);
+    if (F(command, "code") < 0)
+        Flag("generator code " + Text(F(command, "code")) + " below 0");
+    const int length = F(command, "length");
     // A sine's table holds whole periods in 1024 to 8192 samples; the selective-mode program's has none.
-    if (kind == 1 && length != 0 && (length < 1024 || length > 8192))
-        Flag("sine table of " + Text(length) + " samples");
+    if (kind == 1 && length != 0) {
+        // The phase step plays a whole number of periods in the table, at most half the sample rate.
+        const std::int64_t step = command.Field("phase_step");
+        const std::int64_t turns = step * length, whole = (turns + (PhaseTurn / 2)) / PhaseTurn * PhaseTurn;
+        if (length < 1024 || length > 8192)
+            Flag("sine table of " + Text(length) + " samples");
+        else if (step > PhaseTurn / 2)
+            Flag("sine phase step " + Text(step) + " beyond half the sample rate");
+        else if (std::abs(turns - whole) > length)
+            Flag("sine phase step " + Text(step) + " plays no whole periods in " + Text(length) + " samples");
+    }
     if (kind == 3) {
-        const int first = SimWord(payload, 8), spacing = SimWord(payload, 9);
+        const int first = F(command, "first"), spacing = F(command, "step");
         if (length < 1 || first < 0 || spacing < 0 || first + (length - 1) * spacing > 512)
             Flag("multitone of " + Text(length) + " tones from " + Text(first) + " by " + Text(spacing) +
                  " beyond half the sample rate");
+        return;
     }
     const int fixedLength = kind == 2 ? 8192 : kind == 4 ? 2046 : -1;
-    if (fixedLength >= 0 && (SimWord(payload, 3) != fixedLength || step != 0))
+    if (fixedLength >= 0 && (length != fixedLength || command.Field("phase_step") != 0))
         Flag("generator kind " + Text(kind) + " without length " + Text(fixedLength) + " and step 0");
 }
 
 // int32 setting, int16 kind (a signal kind, the noise given as 2), five int16 settings.
-void SimPacketChecker::Meter(const Payload &payload) {
-    const int kind = std::int16_t(SimReadLe(payload.data() + 4, 2));
-    if (!OneOf(kind, {0, 1, 2, 3, 4, 6, 7}))
-        Flag("meter kind " + Text(kind));
+void SimPacketChecker::Meter(const SimCommand &command) {
+    if (!OneOf(F(command, "kind"), {0, 1, 2, 3, 4, 6, 7}))
+        Flag("meter kind " + Text(F(command, "kind")));
 }
 
-void SimPacketChecker::MessageMode(const Payload &payload) {
-    if (!OneOf(SimWord(payload, 0), {0, 1}))
-        Flag("message mode " + Text(SimWord(payload, 0)));
+void SimPacketChecker::MessageMode(const SimCommand &command) {
+    if (!OneOf(F(command, "exchange"), {0, 1}))
+        Flag("message mode " + Text(F(command, "exchange")));
 }
 
 // Word 0 counts the whole message with this header; word 2 is the reliable flag.
-void SimPacketChecker::MessageHeader(const Payload &payload) {
-    const int total = int(SimReadLe(payload.data(), 2));
-    if (!OneOf(SimWord(payload, 2), {0, 1}))
-        Flag("message reliable flag " + Text(SimWord(payload, 2)));
+void SimPacketChecker::MessageHeader(const SimCommand &command) {
+    const int total = F(command, "total");
+    if (!OneOf(F(command, "reliable"), {0, 1}))
+        Flag("message reliable flag " + Text(F(command, "reliable")));
+    if (!OneOf(F(command, "range"), {-1, 0, 1}) || F(command, "code") < 0)
+        Flag("message tone range " + Text(F(command, "range")) + " and code " + Text(F(command, "code")));
+    if (F(command, "first") < 0 || F(command, "width") < 0 || F(command, "first") + F(command, "width") > 512)
+        Flag("message tones from " + Text(F(command, "first")) + " over " + Text(F(command, "width")) +
+             " beyond half the sample rate");
     if (total <= MessageHeaderWords || total > MessageHeaderWords + MaxMessageBodyWords)
         Flag("message of " + Text(total) + " words");
     else
         messageWordsDue_ = total - MessageHeaderWords;
 }
 
-void SimPacketChecker::MessageBody(const Payload &payload) {
-    const int words = int(payload.size() / 2);
+void SimPacketChecker::MessageBody(const SimCommand &command) {
+    const int words = F(command, "words");
     if (messageWordsDue_ == 0) {
         Flag("message body without a header");
         return;
@@ -203,18 +236,18 @@ void SimPacketChecker::MessageBody(const Payload &payload) {
     messageWordsDue_ = std::max(0, messageWordsDue_ - words);
 }
 
-void SimPacketChecker::SyncMeter(const Payload &payload) {
-    if (!OneOf(SimWord(payload, 0), {0, 1}))
-        Flag("sync meter switch " + Text(SimWord(payload, 0)));
-    if (SimWord(payload, 1) < 0 || SimWord(payload, 1) > 3)
-        Flag("sync edge mode " + Text(SimWord(payload, 1)));
+void SimPacketChecker::SyncMeter(const SimCommand &command) {
+    if (!OneOf(F(command, "on"), {0, 1}))
+        Flag("sync meter switch " + Text(F(command, "on")));
+    if (F(command, "edge_mode") < 0 || F(command, "edge_mode") > 3)
+        Flag("sync edge mode " + Text(F(command, "edge_mode")));
 }
 
 // {int32 first; int32 second; int16 p3 to p10; int16 count; int16 p12; int32 p13} after the builder's
 // corrections: p3 of 0 or 3 forces count 0, count at most 1000, p7 never 0, p8 at least 1000.
-void SimPacketChecker::SelectiveSetup(const Payload &payload) {
-    const int p3 = SimWord(payload, 4), p7 = SimWord(payload, 8), p8 = SimWord(payload, 9);
-    const int count = SimWord(payload, 12), sign = SimWord(payload, 13);
+void SimPacketChecker::SelectiveSetup(const SimCommand &command) {
+    const int p3 = F(command, "p3"), p7 = F(command, "p7"), p8 = F(command, "p8");
+    const int count = F(command, "count"), sign = F(command, "sign");
     if (p3 < 0 || p3 > 4)
         Flag("selective run kind " + Text(p3));
     if (count < 0 || count > MaxSelectiveCount)
@@ -227,14 +260,13 @@ void SimPacketChecker::SelectiveSetup(const Payload &payload) {
         Flag("selective p8 " + Text(p8) + " below 1000");
     if (!OneOf(sign, {-1, 0, 1}))
         Flag("selective shift sign " + Text(sign));
-    if (count > 0 && count <= MaxSelectiveCount) {
+    if (count > 0 && count <= MaxSelectiveCount)
         sstCount_ = sstLevelsDue_ = sstEntriesDue_ = count;
-    }
 }
 
 // Levels are optional and come before the entries, in packets of 128 but the last.
-void SimPacketChecker::SelectiveLevels(const Payload &payload) {
-    const int levels = int(payload.size() / 2);
+void SimPacketChecker::SelectiveLevels(const SimCommand &command) {
+    const int levels = F(command, "levels");
     if (sstLevelsDue_ == 0) {
         Flag("selective levels nobody asked for");
         return;
@@ -245,8 +277,8 @@ void SimPacketChecker::SelectiveLevels(const Payload &payload) {
     sstLevelsDue_ = std::max(0, sstLevelsDue_ - levels);
 }
 
-void SimPacketChecker::SelectiveEntries(const Payload &payload) {
-    const int entries = int(payload.size() / 4);
+void SimPacketChecker::SelectiveEntries(const SimCommand &command) {
+    const int entries = F(command, "entries");
     if (sstEntriesDue_ == 0) {
         Flag("selective entries nobody asked for");
         return;

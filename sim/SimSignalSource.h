@@ -12,16 +12,33 @@ struct SimTone {
     double phase = 0; // cycles at sample 0
 };
 
+// What reaches the ADC: tones, the pseudo-random sequence and noise, summed.
+struct SimWaveform {
+    std::vector<SimTone> tones;
+    // ADC codes of one chip of the x^10 + x^7 + 1 sequence (1023 chips of two samples each): +amplitude
+    // for a 1, -amplitude for a 0.
+    double prbsAmplitude = 0;
+    // ADC codes per unit of the noise variable: the sum of four uniform 15-bit draws less 65534, shifted
+    // right by 2 (-16384 to 16383, bell-shaped).
+    double noiseScale = 0;
+};
+
 // The signal at the instrument's ADC: an endless sample stream, addressed by sample number so that
-// blocks the DSP drops cost nothing to skip. Samples are the sum of the tones, rounded half away from
-// zero and clipped to the int16 range; no tones is silence.
+// blocks the DSP drops cost nothing to skip. Samples are the sum of the parts, rounded half away from
+// zero and clipped to the int16 range; nothing is silence.
 class SimSignalSource {
 public:
-    void SetTones(std::vector<SimTone> tones) { tones_ = std::move(tones); }
+    void SetWaveform(SimWaveform waveform) { waveform_ = std::move(waveform); }
+    void SetTones(std::vector<SimTone> tones) { waveform_ = SimWaveform{std::move(tones)}; }
     void SetSine(double amplitude, double frequencyHz, double sampleRateHz);
 
     void Fill(std::int16_t *out, std::size_t count, std::uint64_t firstSample) const;
 
+    // Chip `chip` of the sequence from the register with every stage 1: true for a 1.
+    static bool PrbsChip(std::uint64_t chip);
+    // The noise variable at a sample; the same sample always draws the same value.
+    static int NoiseValue(std::uint64_t sample);
+
 private:
-    std::vector<SimTone> tones_;
+    SimWaveform waveform_;
 };

@@ -144,6 +144,35 @@ TEST_F(BlockProcessing, PhasogramMakesEveryRecognisedBlockNoise) {
     EXPECT_EQ(Run(1), Kinds{5});
 }
 
+// Against the circular sum taken one lag at a time, with positions in no order and near both ends, so
+// that every lag's run wraps somewhere; full-scale codes give the largest sums.
+TEST(CorrelatePrbs, EveryLagIsTheCircularSumOfTheReference) {
+    constexpr int32_t length = 2046, lags = length / 2;
+    std::mt19937 random(5);
+    std::vector<int16_t> codes(length);
+    for (int16_t &c : codes)
+        c = static_cast<int16_t>(std::uniform_int_distribution<int>(-32768, 32767)(random));
+    std::fill(codes.begin(), codes.begin() + 600, int16_t(32767));
+    std::vector<int16_t> positive, negative;
+    for (int32_t i = 0; i < length; ++i) {
+        const int32_t r = std::uniform_int_distribution<int>(0, 2)(random);
+        (r == 0 ? positive : negative).push_back(static_cast<int16_t>(i));
+    }
+    std::shuffle(positive.begin(), positive.end(), random);
+    std::vector<int32_t> out(2 * lags, 12345);
+    CorrelatePrbs(codes.data(), out.data(), length, lags, positive.data(), static_cast<int32_t>(positive.size()),
+                  negative.data(), static_cast<int32_t>(negative.size()));
+    for (int32_t d = 0; d < lags; ++d) {
+        int64_t want = 0;
+        for (int16_t p : positive)
+            want += codes[(p + d) % length];
+        for (int16_t p : negative)
+            want -= codes[(p + d) % length];
+        ASSERT_EQ(out[d], want) << "lag " << d;
+        ASSERT_EQ(out[d + lags], -want) << "lag " << d + lags;
+    }
+}
+
 TEST_F(BlockProcessing, PrbsIsLookedForOnlyAcrossTheWholeBand) {
     struct Case {
         float bandTop;

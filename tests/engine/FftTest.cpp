@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
 #include <vector>
 
 namespace {
@@ -56,6 +57,66 @@ TEST(Fft, FixedRealTransformMatchesTheFloatOne) {
             largest = std::max(largest, std::fabs(v));
         for (int32_t i = 0; i < n; ++i)
             ASSERT_NEAR(fixed[i], real[i], 5e-5 * largest) << "tone at " << bin << ", element " << i;
+    }
+}
+
+// A length that is not a power of two within a transform's range leaves the data untouched.
+TEST(Fft, LengthsOutsideTheRangeLeaveTheDataAlone) {
+    struct Case {
+        const char *transform;
+        int32_t length;
+    };
+    const Case cases[] = {
+        {"complex", 0},          {"complex", -4},    {"complex", 3},       {"complex", 24},
+        {"complex", 32768},      {"real", 0},        {"real", -2},         {"real", 6},
+        {"real", 1000},          {"real", 32768},    {"fixed complex", 0}, {"fixed complex", 12},
+        {"fixed complex", 2048}, {"fixed real", -1}, {"fixed real", 768},  {"fixed real", 2048},
+    };
+    constexpr std::size_t size = 4 * 32768; // more than any case could touch
+    for (const Case &c : cases) {
+        std::vector<float> floats(size);
+        std::vector<int32_t> ints(size);
+        for (std::size_t i = 0; i < size; ++i) {
+            floats[i] = static_cast<float>(i % 101) - 50;
+            ints[i] = static_cast<int32_t>(i % 101) - 50;
+        }
+        const std::vector<float> floatsBefore = floats;
+        const std::vector<int32_t> intsBefore = ints;
+        const std::string transform = c.transform;
+        if (transform == "complex")
+            ComplexFft(floats.data(), c.length, 1);
+        else if (transform == "real")
+            RealFft(floats.data(), c.length, 1);
+        else if (transform == "fixed complex")
+            FixedComplexFft(ints.data(), c.length, 1);
+        else
+            FixedRealFft(ints.data(), c.length, 1);
+        EXPECT_EQ(floats, floatsBefore) << c.transform << " " << c.length;
+        EXPECT_EQ(ints, intsBefore) << c.transform << " " << c.length;
+    }
+}
+
+// Every supported length, from 1 to the largest, against the transform done the slow way in double.
+TEST(Fft, EveryLengthAgreesWithTheDefinition) {
+    for (int32_t nn = 1; nn <= FloatFftMaxPoints; nn *= 2) {
+        std::vector<float> data(2 * nn);
+        for (int32_t i = 0; i < 2 * nn; ++i)
+            data[i] = static_cast<float>(std::sin(0.9 * i + 0.1 * i * i / (2 * nn)));
+        const std::vector<float> input = data;
+        ComplexFft(data.data(), nn, -1);
+        // A few bins are enough to catch a wrong order or twiddle; all of them for the short lengths.
+        const int32_t step = std::max(1, nn / 16);
+        for (int32_t k = 0; k < nn; k += step) {
+            double re = 0, im = 0, largest = 1;
+            for (int32_t j = 0; j < nn; ++j) {
+                const double a = -2 * std::numbers::pi * (static_cast<int64_t>(j) * k % nn) / nn;
+                re += input[2 * j] * std::cos(a) - input[2 * j + 1] * std::sin(a);
+                im += input[2 * j] * std::sin(a) + input[2 * j + 1] * std::cos(a);
+                largest += std::fabs(input[2 * j]) + std::fabs(input[2 * j + 1]);
+            }
+            ASSERT_NEAR(data[2 * k], re, 2e-6 * largest) << nn << " points, bin " << k;
+            ASSERT_NEAR(data[2 * k + 1], im, 2e-6 * largest) << nn << " points, bin " << k;
+        }
     }
 }
 

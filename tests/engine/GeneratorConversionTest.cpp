@@ -5,6 +5,8 @@
 #include "engine/MeterRange.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -16,11 +18,11 @@ TEST_F(GeneratorConversion, LargestAmplitudeLevelMapsBackToItsCode) {
         float R;
         float code;
     };
-    const Case cases[] = {
-        {0, 300, 6.5845f * 7672},
-        {3, 150, 6.5845f * 7672},
-        {0, 600, 6.5845f * 7672 * 1.0186f * 1.0186f}, // raised on the way there and back {6, 150, 3.2922f * 14748},
-        {12, 75, 3.2922f * 14748}};
+    const Case cases[] = {{0, 300, 6.5845f * 7672},
+                          {3, 150, 6.5845f * 7672},
+                          {0, 600, 6.5845f * 7672 * 1.0186f * 1.0186f}, // raised on the way there and back
+                          {6, 150, 3.2922f * 14748},
+                          {12, 75, 3.2922f * 14748}};
     for (const Case &c : cases)
         EXPECT_NEAR(LevelToCode(CodeToLevel(c.R, c.type, false), c.R, 0, c.type, false), c.code, 0.1f)
             << "type " << c.type;
@@ -58,6 +60,15 @@ TEST_F(GeneratorConversion, OutputStageFollowsTheCodeAndConnection) {
         EXPECT_EQ(ChooseGenRangeStep(c.code, c.amplitude, 25000), c.result) << "type " << c.type << " code " << c.code;
         EXPECT_EQ(GenRangeStep, c.step) << "type " << c.type << " code " << c.code;
     }
+}
+
+// The output stage is raised from program start until the first generator command chooses one. The
+// check runs in a fresh copy of the test program, as other tests here change the stage.
+TEST(GeneratorOutputStage, RaisedAtProgramStart) {
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(GenRangeStep == 1 ? 0 : 10 + GenRangeStep), ::testing::ExitedWithCode(0), "");
+    GTEST_FLAG_SET(death_test_style, style);
 }
 
 TEST(FitGeneratorFrequency, FindsExactFrequenciesAndClampsToTheBand) {

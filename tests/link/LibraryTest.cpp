@@ -15,6 +15,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -320,12 +321,13 @@ TEST_F(Library, AfcRunWithTheGeneratorSendsASecondSetup) {
     ASSERT_EQ(got.size(), 2u);
     // fs 2560: the rate index is 8, 9 samples to settle: p7 = ceil(10 / 0.25) = 40.
     Bytes first = LibraryWords({}, {419430, 10240});
-    // The meter shift is off: sign +1, phase 0.
-    const Bytes firstRest = LibraryWords({1, 0, 0, 0, 40, 1500, 300, 1000, 0, 1}, {0});
+    // The meter shift is off: sign +1, phase 0. Without the register channel the output range word is
+    // GenRangeStep as it starts (1), since no generator command chose a stage yet.
+    const Bytes firstRest = LibraryWords({1, 0, 1, 0, 40, 1500, 300, 1000, 0, 1}, {0});
     first.insert(first.end(), firstRest.begin(), firstRest.end());
     EXPECT_EQ(got[0].payload, first);
     Bytes second = LibraryWords({}, {0, 0});
-    const Bytes secondRest = LibraryWords({4, 0, 0, 0, 1, 1000, 0, 0, 0, -1}, {335544320});
+    const Bytes secondRest = LibraryWords({4, 0, 1, 0, 1, 1000, 0, 0, 0, -1}, {335544320});
     second.insert(second.end(), secondRest.begin(), secondRest.end());
     EXPECT_EQ(got[1].payload, second);
     EXPECT_TRUE(Violations().empty());
@@ -413,6 +415,128 @@ TEST_F(Library, DemonstrationModeOnlyChoosesTheEmulatorsWaveform) {
     DspIo = &link;
     ConnectionKind = 1;
     EXPECT_TRUE(Received(0).empty());
+}
+
+// The remote-link message: settings on connection type 2 at 2560 kHz, so the control multitone's load is
+// 100 Ohm (meter path code c 1) and its level type the path code a 3.
+struct MessageCase {
+    TDeviceSettings settings = [] {
+        TDeviceSettings s = BaseSettings();
+        s.ControlLevel = -10;
+        s.ControlF1 = 100;
+        s.ControlFN = 200;
+        s.ExchangeMode = 2;
+        return s;
+    }();
+    std::vector<std::uint8_t> message{0x45, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06};
+    std::vector<bool> shown; // what ShowMessageTransfer was told, in order
+};
+
+TEST_F(Library, RemoteMessageGoesOutAndItsProgressAndEndArriveInTheMainThread) {
+    MessageCase c;
+    settings = c.settings;
+    ShowMessageTransfer = [&](bool sending) { c.shown.push_back(sending); };
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> progress;
+    std::vector<std::pair<int, int>> ends;
+    const std::thread::id mainThread = std::this_thread::get_id();
+    link.OnMesOutProgress = [&](TDspIo9 *, std::uint32_t n, std::uint32_t i) {
+        EXPECT_EQ(std::this_thread::get_id(), mainThread);
+        progress.emplace_back(n, i);
+    };
+    link.OnMesOutFin = [&](TDspIo9 *, std::int16_t err, std::int16_t v) {
+        EXPECT_EQ(std::this_thread::get_id(), mainThread);
+        ends.emplace_back(err, v);
+    };
+
+    EXPECT_TRUE(GenMsg_set(c.message.data(), std::int32_t(c.message.size())));
+    EXPECT_TRUE(link.MsgOutBusy());
+    const std::vector<SimPacket> got = Received(2);
+    ASSERT_EQ(got.size(), 2u);
+    // 3 body words (the odd byte stays behind), counter 0 and identifier 0x45, reliable; range 0 and code
+    // 767 (-10 dBm0 into 100 Ohm: 0.1 V x 7672), tones from bin 40 over 40 bins; the calibration words.
+    EXPECT_EQ(got[0].type, 10);
+    EXPECT_EQ(got[0].payload, LibraryWords({13, 0x0045, 1, 0, 767, 40, 40, 100, -200, 300}));
+    EXPECT_EQ(got[1].type, 11);
+    EXPECT_EQ(got[1].payload, (Bytes{0x45, 0x01, 0x02, 0x03, 0x04, 0x05}));
+
+    ASSERT_TRUE(WaitUntil([&] { return !ends.empty(); }));
+    EXPECT_EQ(ends, (std::vector<std::pair<int, int>>{{0x45, 1}})) << "the identifier comes back as the receipt";
+    ASSERT_FALSE(progress.empty());
+    for (const auto &[n, i] : progress) {
+        EXPECT_EQ(n, 13u);
+        EXPECT_LE(i, n);
+    }
+    EXPECT_FALSE(link.MsgOutBusy());
+    EXPECT_EQ(c.shown, std::vector<bool>{true});
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(Violations().empty());
+    ShowMessageTransfer = {};
+}
+
+// A message that cannot go out is shown once with the command's text, and the transfer display is taken
+// back, since no end of the transfer will come.
+TEST_F(Library, RemoteMessageThatCannotGoOutFailsWithItsText) {
+    const QString text = QStringLiteral("Команда GenMsg_set не выполнена!\nНет ответа или прибор занят");
+    MessageCase c;
+    settings = c.settings;
+    ShowMessageTransfer = [&](bool sending) { c.shown.push_back(sending); };
+    rig.Instrument->WithApplication([](SimDspApplication &app) { app.SetMessageReplies({false, 1, 0, 20}); });
+    std::vector<std::uint8_t> tooLong(2 * (TDspIo9::MesOutMaxWords + 1), 0x11);
+    const std::pair<const char *, std::function<bool()>> cases[] = {
+        {"16001 words", [&] { return GenMsg_set(tooLong.data(), std::int32_t(tooLong.size())); }},
+        {"no words", [&] { return GenMsg_set(c.message.data(), 1); }},
+        {"no message", [] { return GenMsg_set(nullptr, 0); }},
+    };
+    for (const auto &[what, command] : cases) {
+        SCOPED_TRACE(what);
+        messages.clear();
+        c.shown.clear();
+        EXPECT_FALSE(command());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], text);
+        EXPECT_EQ(c.shown, (std::vector<bool>{true, false}));
+    }
+    EXPECT_TRUE(Received(0).empty());
+
+    // While one message is on its way (its end never comes) the next is refused, as is any other packet.
+    EXPECT_TRUE(GenMsg_set(c.message.data(), std::int32_t(c.message.size())));
+    EXPECT_EQ(Received(2).size(), 2u);
+    messages.clear();
+    EXPECT_FALSE(GenMsg_set(c.message.data(), std::int32_t(c.message.size())));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], text);
+    EXPECT_FALSE(G9_setMute());
+    EXPECT_TRUE(link.MesOutAbort());
+    EXPECT_TRUE(G9_setMute()) << "the abort frees the link";
+    const std::vector<SimPacket> after = Received(2);
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0].type, 8);
+    EXPECT_EQ(after[1].type, 6);
+    ShowMessageTransfer = {};
+}
+
+// The relay register written over the register channel is logged by the instrument in order with the
+// packets: the mode, then the relays, then the relay word of connection type 11.
+TEST_F(Library, ModeAndRelaysReachTheInstrumentInOrder) {
+    TFT_SPI spi(link.HandleA, &rig.Port);
+    FtSpi = &spi;
+    settings.ConnectionType = 11;
+    settings.MeterHighImpedance = 0;
+    GenRangeStep = 0;
+    EXPECT_TRUE(R9_setMode());
+    EXPECT_EQ(Received(2).size(), 2u);
+    std::vector<std::string> labels;
+    int relays = -1;
+    rig.Instrument->WithApplication([&](SimDspApplication &app) {
+        for (const SimCommand &command : app.Checker().Log())
+            labels.push_back(command.Label());
+        relays = app.Checker().Commands().RelayRegister();
+    });
+    EXPECT_EQ(labels, (std::vector<std::string>{"2", "relays", "4"}));
+    EXPECT_EQ(relays, 0x08 | 0x40 | 0x02) << "meter on the line, attenuator in for a direct output stage";
+    EXPECT_EQ(rig.Instrument->ChipRegister(0x61, 40), relays);
+    EXPECT_TRUE(messages.empty());
+    FtSpi = nullptr;
 }
 
 } // namespace

@@ -12,6 +12,12 @@ void FilterPort::DropFromInstrument(std::function<bool(const SimFrame &)> drop) 
     drop_ = std::move(drop);
 }
 
+void FilterPort::DropToInstrument(std::function<bool(const SimFrame &)> drop) {
+    std::lock_guard lock(mutex_);
+    dropOut_ = std::move(drop);
+    outDecoder_.Reset();
+}
+
 std::vector<std::uint8_t> FilterPort::WrittenB() {
     std::lock_guard lock(mutex_);
     return writtenB_;
@@ -33,8 +39,20 @@ int FilterPort::OpenByLocation(std::uint32_t location, UsbHandle &handle) {
 }
 
 int FilterPort::Write(UsbHandle handle, const std::uint8_t *buffer, std::uint32_t count, std::uint32_t &written) {
+    std::unique_lock lock(mutex_);
+    if (handle == handleB_ && dropOut_) {
+        bool drop = false;
+        for (std::uint32_t i = 0; i < count; ++i)
+            if (outDecoder_.Feed(buffer[i]) == SimFrameDecoder::Result::Frame)
+                drop = dropOut_(outDecoder_.Frame());
+        if (drop) {
+            written = count;
+            return UsbOk;
+        }
+    }
+    lock.unlock();
     const int status = UsbPortRelay::Write(handle, buffer, count, written);
-    std::lock_guard lock(mutex_);
+    lock.lock();
     if (handle == handleB_ && status == UsbOk)
         writtenB_.insert(writtenB_.end(), buffer, buffer + written);
     return status;

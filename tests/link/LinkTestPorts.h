@@ -17,13 +17,15 @@
 #include <vector>
 
 // A port between the link and the simulated instrument that records what the program writes to the data
-// channel and can take whole frames of the instrument out of the stream before the program sees them.
+// channel and can take whole frames out of the stream either way.
 class FilterPort final : public UsbPortRelay {
 public:
     explicit FilterPort(UsbPortSim &inner) : UsbPortRelay(inner) {}
 
     // Called for every complete frame the instrument sends; true drops it.
     void DropFromInstrument(std::function<bool(const SimFrame &)> drop);
+    // Called for every frame the program writes once its link runs (one frame per write); true drops it.
+    void DropToInstrument(std::function<bool(const SimFrame &)> drop);
     std::vector<std::uint8_t> WrittenB();
     std::vector<std::uint32_t> OpenedLocations();
 
@@ -40,7 +42,9 @@ private:
     std::vector<std::uint32_t> opened_;
     std::vector<std::uint8_t> writtenB_;
     std::function<bool(const SimFrame &)> drop_;
+    std::function<bool(const SimFrame &)> dropOut_;
     SimFrameDecoder decoder_;
+    SimFrameDecoder outDecoder_;
     std::vector<std::uint8_t> frame_;
     bool inFrame_ = false;
     std::deque<std::uint8_t> released_;

@@ -1,4 +1,4 @@
-#include "LinkTestPorts.h"
+#include "DspTestRig.h"
 
 #include "link/FirmwareDownload.h"
 #include "link/Sio9.h"
@@ -11,8 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-#include <thread>
+#include <chrono>
 
 namespace {
 
@@ -66,66 +65,100 @@ SimConfig Quiet(SimConfig config = SimConfig()) {
     return config;
 }
 
-// Runs both streams of `count` packets at once and checks that each arrives whole, once and in order.
-void Exchange(TestLink &link, SimInstrument &instrument, std::uint32_t count, double seconds) {
+// Moves the packets each way that fit now; the number moved.
+struct Streams {
+    TestLink &link;
+    SimInstrument &instrument;
+    std::uint32_t count;
     std::uint32_t sentOut = 0, sentIn = 0, gotOut = 0, gotIn = 0;
-    std::uint8_t buffer[LinkMaxPayload];
-    const bool done = WaitUntil(
-        [&] {
-            if (sentOut < count) {
-                const Bytes p = StreamPacket(sentOut);
-                if (link.QueuePacket(p.data(), std::uint32_t(p.size()), std::uint32_t(StreamType(sentOut))))
-                    ++sentOut;
-            }
-            if (sentIn < count && instrument.SendPacket(StreamType(sentIn), StreamPacket(sentIn)))
-                ++sentIn;
-            while (std::optional<SimPacket> p = instrument.TakePacket()) {
-                EXPECT_EQ(p->type, StreamType(gotOut));
-                EXPECT_EQ(p->payload, StreamPacket(gotOut)) << "to the instrument, packet " << gotOut;
-                ++gotOut;
-            }
-            while (int type = link.NextPacketType()) {
-                const std::uint32_t length = link.TakePacket(buffer);
-                if (type < StreamType(0)) // the instrument's own power packets
-                    continue;
-                EXPECT_EQ(type, StreamType(gotIn));
-                EXPECT_EQ(Bytes(buffer, buffer + length), StreamPacket(gotIn))
-                    << "from the instrument, packet " << gotIn;
-                ++gotIn;
-            }
-            return (gotOut >= count && gotIn >= count) || ::testing::Test::HasFailure();
-        },
-        seconds);
-    ASSERT_TRUE(done) << "sent " << sentOut << "/" << sentIn << ", received " << gotOut << "/" << gotIn;
-    EXPECT_EQ(gotOut, count);
-    EXPECT_EQ(gotIn, count);
+
+    bool Done() const { return gotOut >= count && gotIn >= count; }
+
+    std::uint32_t Step() {
+        const std::uint32_t before = sentOut + sentIn + gotOut + gotIn;
+        for (Bytes p; sentOut < count; ++sentOut) {
+            p = StreamPacket(sentOut);
+            if (!link.QueuePacket(p.data(), std::uint32_t(p.size()), std::uint32_t(StreamType(sentOut))))
+                break;
+        }
+        while (sentIn < count && instrument.SendPacket(StreamType(sentIn), StreamPacket(sentIn)))
+            ++sentIn;
+        while (std::optional<SimPacket> p = instrument.TakePacket()) {
+            EXPECT_EQ(p->type, StreamType(gotOut));
+            EXPECT_EQ(p->payload, StreamPacket(gotOut)) << "to the instrument, packet " << gotOut;
+            ++gotOut;
+        }
+        std::uint8_t buffer[LinkMaxPayload];
+        while (int type = link.NextPacketType()) {
+            const std::uint32_t length = link.TakePacket(buffer);
+            if (type < StreamType(0)) // the instrument's own power packets
+                continue;
+            EXPECT_EQ(type, StreamType(gotIn));
+            EXPECT_EQ(Bytes(buffer, buffer + length), StreamPacket(gotIn)) << "from the instrument, packet " << gotIn;
+            ++gotIn;
+        }
+        return sentOut + sentIn + gotOut + gotIn - before;
+    }
+};
+
+// Runs both streams of `count` packets at once and checks that each arrives whole, once and in order.
+// Time stands still while packets move: the clock goes on by 100 ms only when neither end has anything
+// left to do, so a query comes exactly when a loss needs one, however slowly the machine runs. The test
+// fails when nothing moved for `stallSeconds` of real time.
+void Exchange(TestLink &link, StillClock &clock, SimInstrument &instrument, std::uint32_t count,
+              double stallSeconds = 60) {
+    Streams streams{link, instrument, count};
+    auto lastMove = std::chrono::steady_clock::now();
+    while (!streams.Done() && !::testing::Test::HasFailure()) {
+        if (streams.Step() != 0) {
+            lastMove = std::chrono::steady_clock::now();
+            continue;
+        }
+        ASSERT_TRUE(clock.Settle(1)) << "the link thread stopped";
+        if (streams.Step() != 0) {
+            lastMove = std::chrono::steady_clock::now();
+            continue;
+        }
+        clock.Advance(100);
+        ASSERT_LT(std::chrono::steady_clock::now() - lastMove, std::chrono::duration<double>(stallSeconds))
+            << "sent " << streams.sentOut << "/" << streams.sentIn << ", received " << streams.gotOut << "/"
+            << streams.gotIn;
+    }
+    EXPECT_EQ(streams.gotOut, count);
+    EXPECT_EQ(streams.gotIn, count);
 }
 
+// On a clean line nothing times out: no query either way, no reject, and every frame of the instrument
+// starts with one start byte that we counted.
 TEST(Sio9Link, CleanExchangeAndItsCounters) {
-    VirtualClock clock;
+    StillClock clock;
     SimRig rig(Quiet());
     TestLink link(nullptr, &rig.Port);
     ASSERT_EQ(link.OpenQuiet(*rig.Instrument), 0);
-    Exchange(link, *rig.Instrument, 2000, 15);
-    ASSERT_TRUE(WaitUntil([&] { return link.HasTxSlot() && link.CtsHigh(); }));
+    const std::uint32_t opened = GetTickCount();
+    Exchange(link, clock, *rig.Instrument, 2000);
+    ASSERT_TRUE(clock.Settle(1));
+    EXPECT_EQ(GetTickCount(), opened) << "the exchange never waited for a timer";
+    EXPECT_TRUE(link.HasTxSlot());
+    EXPECT_TRUE(link.CtsHigh());
     const SimLinkCounters peer = rig.Instrument->LinkCounters();
     EXPECT_EQ(link.RecvErrCnt(), 0u);
     EXPECT_EQ(link.SendErrCnt(), 0u);
     EXPECT_EQ(link.ComRdErrCnt(), 0u);
     EXPECT_EQ(link.ComWrErrCnt(), 0u);
-    EXPECT_EQ(link.RecvReqCnt(), peer.queriesSent);
-    EXPECT_EQ(link.SendReqCnt(), peer.queriesReceived);
-    link.Close();
-    const SimLinkCounters last = rig.Instrument->LinkCounters();
-    EXPECT_EQ(link.RecvSobCnt(),
-              last.dataFramesSent + last.acksSent + last.answersSent + last.rejectsSent + last.queriesSent)
+    EXPECT_EQ(link.RecvReqCnt(), 0u);
+    EXPECT_EQ(link.SendReqCnt(), 0u);
+    EXPECT_EQ(peer.queriesSent + peer.queriesReceived + peer.rejectsSent + peer.rejectsReceived, 0u);
+    EXPECT_EQ(link.RecvSobCnt(), peer.dataFramesSent + peer.acksSent + peer.answersSent + peer.rejectsSent)
         << "one start byte per frame of the instrument";
+    EXPECT_EQ(peer.dataFramesSent, 2000u) << "nothing was sent twice";
     EXPECT_EQ(peer.badFrames, 0u);
     EXPECT_EQ(peer.ringOverruns, 0u);
+    link.Close();
 }
 
 TEST(Sio9Link, RecoversFromSeededByteFaults) {
-    VirtualClock clock;
+    StillClock clock;
     SimConfig config;
     config.toInstrument = {0.0005, 0.0005, 0};
     config.toHost = {0.0005, 0.0005, 0};
@@ -134,42 +167,54 @@ TEST(Sio9Link, RecoversFromSeededByteFaults) {
     SimRig rig(Quiet(config));
     TestLink link(nullptr, &rig.Port);
     ASSERT_EQ(link.OpenQuiet(*rig.Instrument), 0);
-    Exchange(link, *rig.Instrument, 10000, 40); // about 9 s alone; the limit only guards a hang
+    Exchange(link, clock, *rig.Instrument, 10000);
+    ASSERT_TRUE(clock.Settle(1));
     const SimLinkCounters peer = rig.Instrument->LinkCounters();
     link.Close();
-    // Damage on the way in costs rejects from us; on the way out rejects from the instrument.
+    // Damage on the way in costs rejects from us; on the way out rejects from the instrument. Lost last
+    // frames are found by queries, each of them answered.
     EXPECT_GT(link.RecvErrCnt(), 0u);
     EXPECT_GE(link.RecvErrCnt(), peer.rejectsReceived);
     EXPECT_GT(link.SendErrCnt(), 0u);
     EXPECT_LE(link.SendErrCnt(), peer.rejectsSent);
+    EXPECT_GT(link.SendReqCnt(), 0u);
     EXPECT_LE(peer.queriesReceived, link.SendReqCnt());
+    EXPECT_GT(peer.queriesSent, 0u);
     EXPECT_LE(link.RecvReqCnt(), peer.queriesSent);
     EXPECT_EQ(peer.ringOverruns, 0u);
 }
 
 TEST(Sio9Link, DroppedAcknowledgementRecoveredByTheQuery) {
-    VirtualClock clock;
+    StillClock clock;
     SimRig rig(Quiet());
     TestLink link(nullptr, &rig.Port);
     ASSERT_EQ(link.OpenQuiet(*rig.Instrument), 0);
     int acksDropped = 0;
     rig.Port.DropFromInstrument([&](const SimFrame &f) { return f.control && f.kind == SimAck && acksDropped++ == 0; });
     const std::uint8_t payload[] = {1, 2, 3};
-    const std::uint32_t start = GetTickCount();
     ASSERT_EQ(link.QueuePacket(payload, 3, 121), 3u);
-    ASSERT_TRUE(WaitUntil([&] { return link.SendReqCnt() == 1 && rig.Instrument->LinkCounters().answersSent == 1; }));
-    EXPECT_GT(GetTickCount() - start, 800u);
-    ASSERT_TRUE(WaitUntil([&] { return link.QueuePacket(payload, 3, 122) == 3; }));
-    ASSERT_TRUE(WaitUntil([&] { return rig.Instrument->LinkCounters().framesAccepted == 2; }));
+    ASSERT_TRUE(clock.Settle(1));
+    ASSERT_EQ(acksDropped, 1);
+    clock.Advance(800);
+    ASSERT_TRUE(clock.Settle(1));
+    EXPECT_EQ(link.SendReqCnt(), 0u) << "no query at 800 ms";
+    clock.Advance(1);
+    ASSERT_TRUE(clock.Settle(1));
+    EXPECT_EQ(link.SendReqCnt(), 1u) << "the query after 800 ms";
+    EXPECT_EQ(rig.Instrument->LinkCounters().answersSent, 1u);
+    ASSERT_EQ(link.QueuePacket(payload, 3, 122), 3u);
+    ASSERT_TRUE(clock.Settle(1));
+    ASSERT_EQ(rig.Instrument->LinkCounters().framesAccepted, 2u);
     EXPECT_EQ(rig.Instrument->TakePacket()->type, 121);
     EXPECT_EQ(rig.Instrument->TakePacket()->type, 122);
     EXPECT_EQ(link.SendReqCnt(), 1u);
     EXPECT_EQ(link.SendErrCnt(), 0u);
+    EXPECT_EQ(rig.Instrument->LinkCounters().dataFramesSent, 0u);
 }
 
 // Acknowledgements and answers are lost until the instrument's own data frame acknowledges everything.
 TEST(Sio9Link, LostAnswerDoesNotStall) {
-    VirtualClock clock;
+    StillClock clock;
     SimRig rig(Quiet());
     TestLink link(nullptr, &rig.Port);
     ASSERT_EQ(link.OpenQuiet(*rig.Instrument), 0);
@@ -178,20 +223,94 @@ TEST(Sio9Link, LostAnswerDoesNotStall) {
         [&](const SimFrame &f) { return lose && f.control && (f.kind == SimAck || f.kind == SimAnswer); });
     const std::uint8_t payload[] = {9};
     ASSERT_EQ(link.QueuePacket(payload, 1, 121), 1u);
-    ASSERT_TRUE(WaitUntil([&] { return rig.Instrument->LinkCounters().answersSent >= 1; }));
+    ASSERT_TRUE(clock.Settle(1));
+    clock.Advance(801);
+    ASSERT_TRUE(clock.Settle(1));
+    ASSERT_EQ(link.SendReqCnt(), 1u);
+    ASSERT_EQ(rig.Instrument->LinkCounters().answersSent, 1u);
     ASSERT_TRUE(rig.Instrument->SendPacket(140, {1}));
+    ASSERT_TRUE(clock.Settle(1));
     std::uint8_t buffer[LinkMaxPayload];
-    ASSERT_TRUE(WaitUntil([&] {
-        const int type = link.NextPacketType();
-        link.TakePacket(buffer); // the instrument's power packets may come first
-        return type == 140;
-    }));
-    ASSERT_TRUE(WaitUntil([&] { return link.HasTxSlot(); }));
+    ASSERT_EQ(link.NextPacketType(), 140);
+    EXPECT_EQ(link.TakePacket(buffer), 1u);
     lose = false;
-    const std::uint32_t queriesBefore = link.SendReqCnt();
     ASSERT_EQ(link.QueuePacket(payload, 1, 122), 1u);
-    ASSERT_TRUE(WaitUntil([&] { return rig.Instrument->LinkCounters().framesAccepted == 2; }, 5));
-    EXPECT_EQ(link.SendReqCnt(), queriesBefore) << "sent at once, not after another query";
+    ASSERT_TRUE(clock.Settle(1));
+    EXPECT_EQ(rig.Instrument->LinkCounters().framesAccepted, 2u) << "sent at once, with no time passing";
+    EXPECT_EQ(link.SendReqCnt(), 1u) << "not after another query";
+}
+
+// Room in a full ring is announced only in frame headers. When the acknowledge that brings that news is
+// lost, nothing is unacknowledged at either end; the side that waits for room, or the side that gave it,
+// asks with the 800 ms query, and its answer or the query itself carries the news again.
+TEST(Sio9Link, LostNewsOfRingRoomIsAskedForAfter800ms) {
+    const auto freedRoom = [](const SimFrame &f) { return f.control && f.kind == SimAck && f.consumed != 7; };
+    std::uint8_t buffer[LinkMaxPayload];
+    {
+        SCOPED_TRACE("our packet waits for room in the instrument's ring");
+        StillClock clock;
+        SimRig rig(ScriptedInstrument());
+        TestLink link(nullptr, &rig.Port);
+        ASSERT_EQ(link.OpenQuiet(*rig.Instrument), 0);
+        const std::uint8_t payload[] = {5};
+        for (std::uint32_t type = 200; type < 207; ++type)
+            ASSERT_EQ(link.QueuePacket(payload, 1, type), 1u);
+        ASSERT_TRUE(clock.Settle(1));
+        ASSERT_EQ(rig.Instrument->LinkCounters().framesAccepted, 7u) << "the instrument's ring is full";
+        ASSERT_EQ(link.QueuePacket(payload, 1, 207), 1u);
+        ASSERT_TRUE(clock.Settle(1));
+        ASSERT_EQ(rig.Instrument->LinkCounters().framesAccepted, 7u);
+        std::atomic<bool> lose{true};
+        rig.Port.DropFromInstrument([&](const SimFrame &f) { return lose && freedRoom(f); });
+        for (int type = 200; type < 207; ++type) {
+            ASSERT_EQ(rig.Instrument->TakePacket()->type, type);
+            ASSERT_TRUE(clock.Settle(1));
+        }
+        lose = false;
+        clock.Advance(800);
+        ASSERT_TRUE(clock.Settle(1));
+        EXPECT_EQ(rig.Instrument->LinkCounters().framesAccepted, 7u);
+        EXPECT_EQ(link.SendReqCnt(), 0u);
+        clock.Advance(1);
+        ASSERT_TRUE(clock.Settle(1));
+        EXPECT_EQ(link.SendReqCnt(), 1u);
+        ASSERT_EQ(rig.Instrument->LinkCounters().framesAccepted, 8u);
+        EXPECT_EQ(rig.Instrument->TakePacket()->type, 207);
+        EXPECT_EQ(link.SendErrCnt() + link.RecvErrCnt(), 0u);
+    }
+    {
+        SCOPED_TRACE("the instrument's packet waits for room in our ring");
+        StillClock clock;
+        SimRig rig(ScriptedInstrument());
+        TestLink link(nullptr, &rig.Port);
+        ASSERT_EQ(link.OpenQuiet(*rig.Instrument), 0);
+        for (int type = 140; type < 147; ++type)
+            ASSERT_TRUE(rig.Instrument->SendPacket(type, {std::uint8_t(type)}));
+        ASSERT_TRUE(clock.Settle(1));
+        ASSERT_TRUE(rig.Instrument->SendPacket(147, {147}));
+        ASSERT_TRUE(clock.Settle(1));
+        ASSERT_EQ(rig.Instrument->LinkCounters().dataFramesSent, 7u) << "our ring is full";
+        std::atomic<bool> lose{true};
+        rig.Port.DropToInstrument([&](const SimFrame &f) { return lose && freedRoom(f); });
+        for (int type = 140; type < 147; ++type) {
+            ASSERT_EQ(link.NextPacketType(), type);
+            EXPECT_EQ(link.TakePacket(buffer), 1u);
+            ASSERT_TRUE(clock.Settle(1));
+        }
+        lose = false;
+        clock.Advance(800);
+        ASSERT_TRUE(clock.Settle(1));
+        EXPECT_EQ(link.NextPacketType(), 0);
+        EXPECT_EQ(link.SendReqCnt(), 0u);
+        clock.Advance(1);
+        ASSERT_TRUE(clock.Settle(1));
+        EXPECT_EQ(link.SendReqCnt(), 1u);
+        EXPECT_EQ(link.NextPacketType(), 147);
+        const SimLinkCounters peer = rig.Instrument->LinkCounters();
+        EXPECT_EQ(peer.queriesReceived, 1u);
+        EXPECT_EQ(peer.queriesSent, 0u) << "the instrument had nothing unacknowledged to ask about";
+        EXPECT_EQ(peer.dataFramesSent, 8u);
+    }
 }
 
 TEST(Sio9Link, CtsDropEndsTheLink) {
@@ -238,7 +357,7 @@ TEST(Sio9Link, FaultReportEndsTheLink) {
 }
 
 TEST(Sio9Link, TraceFile) {
-    VirtualClock clock;
+    StillClock clock;
     const QString previous = QDir::currentPath();
     QTemporaryDir folder;
     QDir::setCurrent(folder.path());
@@ -246,7 +365,7 @@ TEST(Sio9Link, TraceFile) {
         SimRig rig(Quiet());
         TestLink link(nullptr, &rig.Port);
         ASSERT_EQ(link.OpenQuiet(*rig.Instrument, true), 0);
-        Exchange(link, *rig.Instrument, 200, 10);
+        Exchange(link, clock, *rig.Instrument, 200);
         link.Close();
     }
     QDir::setCurrent(previous);

@@ -58,8 +58,8 @@ TEST(SimPacketChecker, AcceptsThePacketsOfEveryBuilder) {
         {5, Words({0x8000, 2, 1, 40})},
         {5, Words({0, 0, 0, 0})},
         {6, WordsAndStep({0, 1, 0, 0, 0, 0, 0, 0}, 0)},
-        {6, WordsAndStep({1, -1, 5000, 1024, 10, -3, 2, 0}, 0x12345678)},
-        {6, WordsAndStep({1, 1, 700, 0, 0, 0, 0, 0}, 0x40000000)}, // the sine of the selective-mode program
+        {6, WordsAndStep({1, -1, 5000, 1024, 10, -3, 2, 0}, 0x12400000)}, // 73 periods in the table
+        {6, WordsAndStep({1, 1, 700, 0, 0, 0, 0, 0}, 0x40000000)},        // the sine of the selective-mode program
         {6, WordsAndStep({2, 1, 3000, 8192, 0, 0, 0, 0}, 0)},
         {6, Words({3, 0, 2000, 2, 0, 0, 0, 0, 41, 10})},
         {6, WordsAndStep({4, 0, 1000, 2046, 0, 0, 0, 0}, 0)},
@@ -108,7 +108,7 @@ TEST(SimPacketChecker, FlagsEachMalformedPacketOnce) {
         {"mute with another word", {{6, WordsAndStep({0, 0, 0, 0, 0, 0, 0, 0}, 0)}}, 0},
         {"noise with a table length", {{6, WordsAndStep({2, 1, 3000, 4096, 0, 0, 0, 0}, 0)}}, 0},
         {"generator kind 5", {{6, WordsAndStep({5, 1, 3000, 0, 0, 0, 0, 0}, 0)}}, 0},
-        {"generator range 2", {{6, WordsAndStep({1, 2, 3000, 1024, 0, 0, 0, 0}, 7)}}, 0},
+        {"generator range 2", {{6, WordsAndStep({1, 2, 3000, 1024, 0, 0, 0, 0}, 0x00400000)}}, 0},
         {"meter kind 5", {{7, Words({0, 0, 5, 0, 0, 0, 0, 0})}}, 0},
         {"abort with a payload", {{8, Bytes{0}}}, 0},
         {"message mode 2", {{9, Words({2})}}, 0},
