@@ -15,6 +15,7 @@
 #include "settings/window/RemoteMessage.h"
 #include "settings/window/SettingsInterlocks.h"
 #include "shell/Formhelp.h"
+#include "shell/MainConnectionView.h"
 #include "shell/MainGlobals.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
@@ -70,6 +71,10 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     CaptionText = ProgramName;
     setWindowTitle(CaptionText);
     BuildControls();
+    BuildRunControls();
+    InstallMainConnectionView(*this);
+    SetLinkEventHooks({[this](TDspIo9 &link) { AssignLinkHandlers(&link, nullptr); },
+                       [this](TEmulator &emulator) { AssignLinkHandlers(nullptr, &emulator); }});
     FormStorage1 = new TFormStorage(this);
     FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
     FormStorage1->OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };
@@ -78,6 +83,9 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
 }
 
 TMainForm::~TMainForm() {
+    // A window destroyed during a measurement takes the link down with it: its handlers are bound to it.
+    SetLinkEventHooks({});
+    CloseLinkObjects();
     FormStorage1->FormDestroy();
     qApp->removeEventFilter(this);
     // A window destroyed without closing still ends the batch run it started, while its timers exist.
@@ -137,6 +145,7 @@ void TMainForm::FormCreate() {
     BuildParamCatalogue();
     BuildStatusLists();
     ProgramVersionText = QStringLiteral("V") + DoubleToText(ProgramVersionWord * 0.01, 2);
+    InitInstrumentIdent();
     EngineBuffers.OverloadFlag = 0;
     ConfigFileName.clear();
     spareList_ = std::make_unique<QStringList>();
@@ -219,15 +228,6 @@ void TMainForm::FormStorage1RestorePlacement() {
     if (LoadConfiguration(config))
         ConfigFileName.clear();
     SetSettingsLocked(false);
-}
-
-bool TMainForm::StopMeasurement(const QString &question, bool ask) {
-    if (ask && ShowMessage({question, LoadStr(7), MsgIcon::Warning, MsgButtons::YesNo}) != IdYes)
-        return false;
-    for (QTimer *timer : {Timer_G9master, Timer_M9master, Timer_PowerStatus})
-        timer->stop();
-    MeasurementRunning = false;
-    return true;
 }
 
 void TMainForm::FormCloseQuery(bool &canClose) {

@@ -7,10 +7,13 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
+class QLabel;
 class QListWidget;
 class QMdiArea;
 class QMdiSubWindow;
@@ -21,8 +24,20 @@ class QTabWidget;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class TDspIo9;
+class TEmulator;
 class TFormStorage;
 class TStatusBar2;
+
+// One selective result as the instrument reported it, kept while settings are being rebuilt.
+struct TSstBufferedItem {
+    double Re = 0;
+    double Im = 0;
+    uint32_t FreqCode = 0;
+    uint32_t Time = 0; // 1/1024 s since the link opened; 0 for an item without a time
+    uint16_t ErrorCount = 0;
+    uint16_t ItemType = 0; // 0 result, 1 end of a scan, 2 end of a pass
+};
 
 // How each kind of child window is made: the index of its registry slot (or the mode of a single
 // window) in, a new window out; empty until that window exists in the program.
@@ -65,6 +80,17 @@ public:
     QToolButton *TlB_Tech = nullptr;
     QToolButton *ToolButton1 = nullptr;
     QToolButton *ToolButton20 = nullptr;
+    // Panels of the fault tool bar.
+    QLabel *Panel_Time = nullptr;
+    QLabel *Panel_AdcDacErr = nullptr;
+    QLabel *Panel_SSTErr = nullptr;
+    QLabel *Panel_ComOver = nullptr;
+    QLabel *Panel_RecvErrCnt = nullptr;
+    QLabel *Panel_SendErrCnt = nullptr;
+    QLabel *Panel_RecvReqCnt = nullptr;
+    QLabel *Panel_SendReqCnt = nullptr;
+    QLabel *Panel_ComRdErrCnt = nullptr;
+    QLabel *Panel_ComWrErrCnt = nullptr;
     QToolButton *Button_Result = nullptr;
     QToolButton *Button_Spectr = nullptr;
     QToolButton *Button_Reflect = nullptr;
@@ -115,7 +141,8 @@ public:
     QString IniFileName;
     QString DirCfgFile, DirMaskFile, DirReport, DirDataFile;
     QString PendingWarning;
-    QString CaptionText; // the full caption before it is fitted into the title bar
+    QString CaptionText;      // the full caption before it is fitted into the title bar
+    uint32_t LastSstTime = 0; // instrument time of the last time-stamped selective result
 
     // The choice lists of status panels 1 and 2.
     QStringList FrequencyList;       // 11 items, connection types below 6
@@ -137,8 +164,36 @@ public:
     void SaveDefaultConfig();
     void FormCloseQuery(bool &canClose);
     void FormStorage1RestorePlacement();
+
+    // Measurement start and stop.
     // Ends a measurement; false only when the user answered No to the question.
     bool StopMeasurement(const QString &question, bool ask);
+    // Closes and reopens the instrument without ending the measurement; always true.
+    bool ReopenInstrument();
+    // Presses or releases Pause from code; a pause the user made stays.
+    void SetPause(bool on);
+
+    // Instrument events.
+    void DspDisconnect(int16_t err, int16_t v);
+    void DspAdcArray(const int16_t *adcArray, uint32_t Nadc, uint32_t Tadc);
+    void DspMetCadr(int16_t FLGcomm, int32_t SGNcomm, int32_t NSEcomm, int32_t SNRcomm, int16_t FRQcomm,
+                    int16_t OVRcomm, uint32_t Tcomm);
+    void DspIdent(uint16_t VHD, uint16_t VFW, const char *DateTime, const int16_t *Eprom);
+    void DspAdcDacErr(int32_t StartIndex, int32_t EndIndex);
+    void DspMesInp(int16_t Id, const int16_t *data, uint32_t Ndata);
+    void DspMesInpErr();
+    void DspMesOutFin(int16_t err, int16_t v);
+    void DspMesInpProgress(uint32_t N, uint32_t i);
+    void DspMesOutProgress(uint32_t N, uint32_t i);
+    void DspSstRez(double Re, double Im, uint32_t dP, uint32_t T, int16_t OVR, int16_t SstEnd);
+    void DspSyncMet(uint32_t VSRV);
+    void DspGenOverheat(uint32_t VSRV);
+    // Called when settings were rebuilt: the selective results kept meanwhile are processed.
+    void ReplaySstResults();
+    void ProcessSstItem(const TSstBufferedItem &item);
+    // Selective results kept while settings are being rebuilt, and the count they may reach.
+    const std::vector<TSstBufferedItem> &BufferedSstItems() const { return sstItems_; }
+    std::size_t SstBufferCapacity() const { return sstCapacity_; }
 
     // Status bar and frequency range.
     void BuildStatusLists();
@@ -188,6 +243,9 @@ public:
     void FitMainCaption();
 
 public slots:
+    void Button_StartClick(QObject *sender);
+    void Button_StopClick(QObject *sender);
+    void Button_BreakClick(QObject *sender);
     void Button_ExitClick();
     void FormResize();
     void StatusBar2Click(QPoint position);
@@ -234,6 +292,17 @@ private:
     void BuildMenus();
     void BuildViewMenus();
     void BuildTimers();
+    void BuildRunControls();
+    void InitInstrumentIdent();
+    void SetIdleButtons();
+    void AssignLinkHandlers(TDspIo9 *dspIo, TEmulator *emulator);
+    void CloseLinkObjects();
+    void ResetLinkStates();
+    void ShowStatusTexts();
+    void AdvanceTimeStamps(uint32_t time);
+    void BufferSstItem(const TSstBufferedItem &item);
+    void ReplaySstItems();
+    void FreeSstItems();
     void CreateFolders();
     QWidget *ShowRegistryWindow(QPointer<QWidget> &slot, const WindowFactory &factory, int index, int tag);
     void BringUp(QWidget *window);
@@ -242,6 +311,18 @@ private:
 
     QStringList arguments_;
     std::unique_ptr<QStringList> spareList_;
+
+    // Timer1's memory between ticks.
+    int lastStatusTag_ = 0;
+    bool transientShown_ = false;
+    uint32_t transientTick_ = 0;
+    int syncBlinkCounter_ = 0;
+    bool impedanceTimed_ = false;
+    uint32_t impedanceTick_ = 0;
+
+    std::vector<TSstBufferedItem> sstItems_;
+    std::size_t sstCapacity_ = 0; // 0 while no buffer exists
+    bool sstReplaying_ = false;
 };
 
 extern TMainForm *MainForm;

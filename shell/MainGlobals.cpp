@@ -10,6 +10,10 @@ int32_t SpectrumTableMinStep = 8;
 QString ProgramVersionText;
 
 bool MeasurementRunning = false;
+double RunStart = 0;
+double LastDataTime = 0;
+bool Stopping = false;
+bool UserPaused = false;
 bool RecordingOn = false;
 bool PlaybackOn = false;
 

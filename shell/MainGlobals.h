@@ -19,6 +19,10 @@ extern QString ProgramVersionText; // "V6.11"
 
 // Run control.
 extern bool MeasurementRunning;
+extern double RunStart;     // TDateTime of the last successful open of the instrument
+extern double LastDataTime; // TDateTime (wall clock) of the newest block
+extern bool Stopping;       // set while a measurement is being ended: recorder and protocol take nothing new
+extern bool UserPaused;     // Pause was already down when code paused the measurement
 extern bool RecordingOn;
 extern bool PlaybackOn;
 

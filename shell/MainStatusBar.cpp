@@ -272,10 +272,6 @@ void TMainForm::ListCloseTick() {
         CloseStatusList();
 }
 
-void TMainForm::Timer1Timer() {
-    ListCloseTick();
-}
-
 TMainForm::Panel3Look TMainForm::Panel3Style(const QString &text, int tag) {
     const QColor face = palette().button().color();
     if (text == LoadStr(160))

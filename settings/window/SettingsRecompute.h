@@ -1,0 +1,5 @@
+#pragma once
+
+// After a change of settings that the instrument does not need to hear about: the results, the time
+// series and the recognition start afresh. `flag` is 1 when the pending-command road asks for it.
+void RecomputeAfterSettings(int flag);

@@ -1,0 +1,3 @@
+#include "storage/SettingsLoadState.h"
+
+int16_t SettingsLoadState = 1;

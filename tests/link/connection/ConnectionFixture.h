@@ -1,0 +1,135 @@
+#pragma once
+
+#include "../LinkTestPorts.h"
+#include "support/TempProgramDir.h"
+
+#include "link/Dspio9.h"
+#include "link/Ft_spi.h"
+#include "link/InstrumentIdent.h"
+#include "link/Library.h"
+#include "link/connection/Tr9sendgetcommand.h"
+#include "platform/MessageService.h"
+#include "settings/DeviceSettings.h"
+#include "shell/MainGlobals.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+// What the main window would have shown.
+class FakeView : public TConnectionView {
+public:
+    void SetCounterPanel(const QString &panelName, const QString &text) override { panels[panelName] = text; }
+    void SetGeneratorSummary(const QString &caption, int image) override {
+        generatorCaption = caption;
+        generatorImage = image;
+        ++generatorUpdates;
+    }
+    void SetMeterSummary(const QString &caption) override {
+        meterCaption = caption;
+        ++meterUpdates;
+    }
+    void SetOverloadText(const QString &text) override { overloadTexts.push_back(text); }
+    bool PauseDown() const override { return pause; }
+    void Beep() override { ++beeps; }
+
+    std::map<QString, QString> panels;
+    QString generatorCaption, meterCaption;
+    int generatorImage = -1, generatorUpdates = 0, meterUpdates = 0, beeps = 0;
+    std::vector<QString> overloadTexts;
+    bool pause = false;
+};
+
+// Settings on connection type 2 with a 600 Ohm generator, nothing pending and every generator off.
+inline TDeviceSettings QuietSettings() {
+    TDeviceSettings s = DefaultDeviceSettings();
+    s.MaxFrequency = 1024;
+    s.SampleRate = 2560;
+    s.ConnectionType = 2;
+    s.GenImpedance = 600;
+    s.GenLowImpedance = 0;
+    s.AdcSize = 4096;
+    s.Mode = 0;
+    for (GenBlock *g : {&s.Sin, &s.Sin2, &s.Mtts, &s.Rnd, &s.Noise, &s.Block})
+        g->State = 0;
+    s.SyncGenState = 0;
+    s.Mirvak.RunState = 0;
+    s.ConnectState = 0;
+    s.PeerConnectState = 0;
+    return s;
+}
+
+// The connection's globals around one test: own settings, a program folder with the firmware, the view,
+// the message boxes caught, and the simulated instrument under ConnectionPort.
+class ConnectionTest : public ::testing::Test {
+protected:
+    explicit ConnectionTest(SimConfig config = SimConfig()) : rig(std::move(config)) {}
+
+    void SetUp() override {
+        settings = QuietSettings();
+        DeviceSettings = &settings;
+        ConnectionKind = 1;
+        TechnologyMode = false;
+        MeterFramesOn = 0;
+        MirvakFirmware = 0;
+        CommandFailed = false;
+        InstrumentIdent = TInstrumentIdent();
+        folder.write(QStringLiteral("r9_307.i00"), FirmwareFolder::SmallProgram());
+        ConnectionPort = &rig.Port;
+        SetConnectionView(&view);
+        SetMessageBoxHandler([this](const MessageRequest &request) {
+            boxes.push_back(request);
+            if (onBox)
+                onBox();
+            return int(IdOk);
+        });
+    }
+    void TearDown() override {
+        ReleaseLinkObjects();
+        SetMessageBoxHandler({});
+        SetConnectionView(nullptr);
+        ConnectionPort = nullptr;
+        DeviceSettings = saved;
+        ConnectionKind = 0;
+    }
+
+    // The packets the instrument took, waiting until `count` arrived and a little longer for any extra.
+    std::vector<SimPacket> Received(std::size_t count) {
+        std::vector<SimPacket> packets;
+        WaitUntil([&] {
+            Drain(packets);
+            return packets.size() >= count;
+        });
+        WaitUntil([] { return false; }, 0.2);
+        Drain(packets);
+        return packets;
+    }
+    static std::vector<int> Types(const std::vector<SimPacket> &packets) {
+        std::vector<int> types;
+        for (const SimPacket &p : packets)
+            types.push_back(p.type);
+        return types;
+    }
+    // Throws away what the instrument took so far (the link's own packets after opening).
+    void ForgetReceived() {
+        std::vector<SimPacket> ignored;
+        WaitUntil([] { return false; }, 0.2);
+        Drain(ignored);
+    }
+
+    TDeviceSettings *saved = DeviceSettings;
+    TDeviceSettings settings;
+    TempProgramDir folder;
+    SimRig rig;
+    FakeView view;
+    std::vector<MessageRequest> boxes;
+    std::function<void()> onBox;
+
+private:
+    void Drain(std::vector<SimPacket> &packets) {
+        while (std::optional<SimPacket> p = rig.Instrument->TakePacket())
+            packets.push_back(*p);
+    }
+};
