@@ -1,0 +1,6 @@
+#include "engine/evaluation/DispatchTargets.h"
+
+TDispatchTargets &DispatchTargets() {
+    static TDispatchTargets targets;
+    return targets;
+}

@@ -1,0 +1,80 @@
+#include "engine/evaluation/SlotCurves.h"
+
+#include "engine/EngineBuffers.h"
+#include "settings/DeviceSettings.h"
+#include "views/masks/MaskArray.h"
+
+#include <algorithm>
+
+namespace {
+
+// The reflectogram record holds the running average, then the distance axis (x of both curves), the
+// curve in percent of the direct pulse and the curve in dB.
+constexpr int32_t ReflectogramDistance = 1;
+constexpr int32_t ReflectogramPercent = 2;
+constexpr int32_t ReflectogramLevel = 3;
+constexpr int32_t PhasogramAxis = 4;
+
+TCurve Curve(const float *x, const float *y, int32_t count, int32_t capacity) {
+    if (!x || !y)
+        return {};
+    return {x, y, std::clamp(count, 0, capacity)};
+}
+
+std::function<TCurve()> SlotCurveSources[MaskSlotCount];
+
+} // namespace
+
+TCurve OscillogramCurve() {
+    const TEngineBuffers &b = EngineBuffers;
+    return Curve(b.SampleTimeAxis, b.SampleVolts, DeviceSettings->AdcSize, MaxBlockSize);
+}
+
+TCurve SyncOscillogramCurve() {
+    const TEngineBuffers &b = EngineBuffers;
+    return Curve(b.SyncTimeAxis, b.SyncCurve, DeviceSettings->AdcSize, MaxBlockSize);
+}
+
+TCurve SpectrumCurve() {
+    const TEngineBuffers &b = EngineBuffers;
+    if (!b.FrequencyAxis || !b.PowerSpectrum)
+        return {};
+    return Curve(b.FrequencyAxis + 1, b.PowerSpectrum + 1, b.DisplayPointCount - 1, MaxSpectrumBins - 1);
+}
+
+TCurve WeightedSpectrumCurve() {
+    const TEngineBuffers &b = EngineBuffers;
+    if (!b.FrequencyAxis || !b.WeightedLevels)
+        return {};
+    return Curve(b.FrequencyAxis + 1, b.WeightedLevels + 1, b.DisplayPointCount - 1, MaxSpectrumBins - 1);
+}
+
+TCurve ReflectogramLevelCurve() {
+    const TEngineBuffers &b = EngineBuffers;
+    return Curve(b.Reflectograms[ReflectogramDistance], b.Reflectograms[ReflectogramLevel], ReflectogramLength,
+                 ReflectogramLength);
+}
+
+TCurve ReflectogramPercentCurve() {
+    const TEngineBuffers &b = EngineBuffers;
+    return Curve(b.Reflectograms[ReflectogramDistance], b.Reflectograms[ReflectogramPercent], ReflectogramLength,
+                 ReflectogramLength);
+}
+
+TCurve PhasogramCurve(int32_t index) {
+    const TEngineBuffers &b = EngineBuffers;
+    if (index < 0 || index >= PhasogramAxis)
+        return {};
+    return Curve(b.NoiseCurves[PhasogramAxis], b.NoiseCurves[index], b.NoiseCurveLength, MaxBlockSize);
+}
+
+void SetSlotCurveSource(int32_t slot, std::function<TCurve()> source) {
+    if (slot >= 0 && slot < MaskSlotCount)
+        SlotCurveSources[slot] = std::move(source);
+}
+
+TCurve PublishedSlotCurve(int32_t slot) {
+    if (slot < 0 || slot >= MaskSlotCount || !SlotCurveSources[slot])
+        return {};
+    return SlotCurveSources[slot]();
+}

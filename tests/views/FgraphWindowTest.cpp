@@ -1,0 +1,292 @@
+#include "engine/EngineBuffers.h"
+#include "engine/catalogue/ParamCatalogue.h"
+#include "engine/catalogue/ParameterTable.h"
+#include "platform/Cp1251.h"
+#include "platform/NoValue.h"
+#include "settings/DeviceSettings.h"
+#include "shell/Chartlib.h"
+#include "shell/ChartlibChart.h"
+#include "shell/MainGlobals.h"
+#include "views/Fgraph.h"
+#include "views/GraphSources.h"
+#include "views/chart/Chart.h"
+
+#include "support/TempProgramDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QTableView>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A program folder, the catalogue, the engine's arrays and one open graph window of a kind.
+class GraphWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        BuildParamCatalogue();
+        saved = *DeviceSettings;
+        DeviceSettings->SampleRate = 2560;
+        DeviceSettings->AdcSize = 2048;
+        DeviceSettings->SpectrumStep = 1.25f;
+        DeviceSettings->SpectrumStepIndex = 1;
+        DeviceSettings->PresentationStep = 1.25f;
+        DeviceSettings->BandF0 = 100;
+        DeviceSettings->BandF1 = 200;
+        DeviceSettings->SyncGenState = 0;
+        DeviceSettings->PeerConnectState = 0;
+        ASSERT_GT(AllocAnalysisBuffers(false), 0);
+        savedMinStep = SpectrumTableMinStep;
+        SpectrumTableMinStep = 0;
+        SetPauseHandler([this](bool on) { pauses.push_back(on); });
+    }
+    void TearDown() override {
+        window.reset();
+        GraphSources = {};
+        SetPauseHandler({});
+        SetChartDialogs({});
+        SpectrumTableMinStep = savedMinStep;
+        *DeviceSettings = saved;
+        SignalKind = 0;
+    }
+
+    TForm_Graphic &Open(int kind) {
+        window = std::make_unique<TForm_Graphic>(kind);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->resize(640, 480);
+        window->show();
+        return *window;
+    }
+
+    static void Analyse(int kind, int signalKind) {
+        ASSERT_NE(GraphParamSettings[kind][signalKind], nullptr) << kind << " " << signalKind;
+        GraphParamSettings[kind][signalKind]->Analyse = 1;
+    }
+
+    // A spectrum of the display points 0..count-1: a tone of -10 dBm0 at point 120 on a -90 floor.
+    static void FillSpectrum(int count) {
+        EngineBuffers.DisplayPointCount = count;
+        for (int i = 0; i < count; ++i) {
+            EngineBuffers.FrequencyAxis[i] = 1.25f * float(i);
+            EngineBuffers.PowerSpectrum[i] = i == 120 ? -10.0f : -90.0f + float(i % 7);
+        }
+    }
+
+    TempProgramDir dir;
+    TDeviceSettings saved{};
+    int32_t savedMinStep = 8;
+    std::vector<bool> pauses;
+    std::unique_ptr<TForm_Graphic> window;
+};
+
+TEST_F(GraphWindow, OscillogramDrawsAtMostTwoPointsPerPixelAndHidesItsTable) {
+    SignalKind = 1;
+    Analyse(0, 1);
+    for (int i = 0; i < 2048; ++i) {
+        EngineBuffers.SampleTimeAxis[i] = float(i) * 1000.0f / 2560;
+        EngineBuffers.SampleVolts[i] = float(std::sin(i * 0.05));
+    }
+    TForm_Graphic &w = Open(0);
+    EXPECT_EQ(w.windowTitle(), "Осциллограмма");
+    w.RedrawGraph();
+    EXPECT_TRUE(w.Table1->isHidden());
+    EXPECT_TRUE(w.HasValue());
+    const int pixels = w.Chart1->ChartWidth();
+    ASSERT_GT(pixels, 100);
+    EXPECT_LE(w.Series()->Count(), 2 * pixels + 2);
+    EXPECT_GT(w.Series()->Count(), pixels);
+    EXPECT_DOUBLE_EQ(w.Chart1->BottomAxis().Maximum(), 800);
+}
+
+TEST_F(GraphWindow, SpectrumFillsItsTableAndColoursTheBandAndTheTone) {
+    SignalKind = 1;
+    EngineBuffers.ToneBin1 = 120;
+    FillSpectrum(1024);
+    TForm_Graphic &w = Open(1);
+    w.RedrawGraph();
+    ASSERT_FALSE(w.Table1->isHidden());
+    const TGraphValueTable &t = w.ValueTable();
+    EXPECT_EQ(t.RowCount(), (1023 + 5) / 6 + 1);
+    EXPECT_EQ(t.Cell(0, 0), "кГц");
+    EXPECT_EQ(t.Cell(0, 1), "1.25"); // the spectra skip display point 0
+    EXPECT_EQ(t.Cell(1, 1), FormatValue(EngineBuffers.PowerSpectrum[1]));
+    const int rows = t.RowCount() - 1;
+    EXPECT_EQ(t.Cell(3, 1), FormatValue(EngineBuffers.PowerSpectrum[1 + rows]));
+    EXPECT_TRUE(w.HasValue());
+
+    const TChartSeries &s = *w.Series();
+    bool band = false, tone = false, plain = false;
+    for (int i = 0; i < s.Count(); ++i) {
+        const QColor c = s.ValueColor(i);
+        band = band || c == QColor(255, 0, 0);
+        tone = tone || c == QColor(0, 0, 255);
+        plain = plain || c == QColor(0xFF, 0xCB, 0xC0);
+    }
+    EXPECT_TRUE(band && tone && plain);
+    // One display step beyond the last point.
+    EXPECT_NEAR(s.XValue(s.Count() - 1), 2 * 1023 * 1.25 - 1022 * 1.25 - 0.625, 1e-3);
+    QImage picture = w.grab().toImage();
+    picture.save(QStringLiteral("/tmp/graph_spectrum.png"));
+}
+
+TEST_F(GraphWindow, SpectrumTableStaysHiddenBelowItsMinimumStep) {
+    SignalKind = 1;
+    SpectrumTableMinStep = 8;
+    DeviceSettings->SpectrumStepIndex = 4;
+    FillSpectrum(256);
+    TForm_Graphic &w = Open(1);
+    w.RedrawGraph();
+    EXPECT_TRUE(w.Table1->isHidden());
+}
+
+TEST_F(GraphWindow, PhasogramIsShownOnlyWhileNoiseIsMeasured) {
+    Analyse(17, 5);
+    EngineBuffers.NoiseCurveLength = 13;
+    for (int i = 0; i < 13; ++i) {
+        EngineBuffers.NoiseCurves[4][i] = 30.0f * float(i);
+        EngineBuffers.NoiseCurves[1][i] = -40.0f - float(i);
+    }
+    SignalKind = 5;
+    TForm_Graphic &w = Open(17);
+    w.RedrawGraph();
+    EXPECT_DOUBLE_EQ(w.Chart1->BottomAxis().Maximum(), 360);
+    EXPECT_EQ(w.ValueTable().Cell(0, 2), "30.00");
+    EXPECT_EQ(w.ValueTable().Cell(1, 2), "-41.00");
+    EXPECT_TRUE(w.HasValue());
+
+    SignalKind = 1;
+    w.RedrawGraph();
+    EXPECT_EQ(w.ValueTable().Cell(1, 2), "");
+    EXPECT_EQ(w.Series()->Count(), 0);
+    EXPECT_FALSE(w.HasValue()); // "Не измеряется"
+}
+
+TEST_F(GraphWindow, SelectiveLevelsPackTheirTableAndMarkTheMeasuredToneWithinTheList) {
+    Analyse(21, 6);
+    static const float x[] = {100, 110, 120, 130};
+    static const float y[] = {-20, -300, -35, -50};
+    GraphSources.Selective = [](int kind) -> std::optional<TCurveArrays> {
+        if (kind != 21)
+            return std::nullopt;
+        return TCurveArrays{x, y, 4};
+    };
+    // Between two bins the search answers -1; the window keeps its reads inside the list.
+    GraphSources.SelectiveFindBin = [](float) { return -1; };
+    const ParameterTable mirvak = ParameterTableOf(6);
+    for (int32_t i = 0; i < mirvak.RowCount; ++i)
+        if (QString::fromUtf8(mirvak.Rows[i].Caption) == "Частота,кГц\n")
+            mirvak.Rows[i].Result.Value = 105;
+    DeviceSettings->Mirvak.SubMode = 1;
+    DeviceSettings->Mirvak.B = 10;
+    DeviceSettings->Mirvak.Fc1 = 100;
+    DeviceSettings->Mirvak.FcN = 130;
+    SignalKind = 6;
+    TForm_Graphic &w = Open(21);
+    w.RedrawGraph();
+    const TGraphValueTable &t = w.ValueTable();
+    EXPECT_EQ(t.Cell(0, 1), "100.00");
+    EXPECT_EQ(t.Cell(2, 1), "120.00");
+    EXPECT_EQ(t.Cell(5, 1), "-50.00");
+    EXPECT_EQ(t.Cell(6, 1), "");
+    EXPECT_TRUE(w.HasValue());
+
+    // Without its holder the window keeps what it shows.
+    GraphSources.Selective = {};
+    const int shown = w.Series()->Count();
+    w.RedrawGraph();
+    EXPECT_EQ(w.Series()->Count(), shown);
+    EXPECT_EQ(t.Cell(0, 1), "100.00");
+}
+
+TEST_F(GraphWindow, DefaultXRangeKeepsAZoomInsideTheFullRange) {
+    SignalKind = 1;
+    FillSpectrum(1024);
+    TForm_Graphic &w = Open(1);
+    w.Chart1->BottomAxis().SetMinMax(200, 300);
+    w.SetDefaultXRange(false);
+    EXPECT_DOUBLE_EQ(w.Chart1->BottomAxis().Minimum(), 200);
+    DeviceSettings->SampleRate = 500;
+    w.SetDefaultXRange(false);
+    EXPECT_DOUBLE_EQ(w.Chart1->BottomAxis().Maximum(), 250);
+    EXPECT_DOUBLE_EQ(w.Chart1->BottomAxis().Minimum(), 0);
+}
+
+TEST_F(GraphWindow, WheelShiftsTheLeftAxisByWholeSteps) {
+    SignalKind = 1;
+    FillSpectrum(1024);
+    TForm_Graphic &w = Open(1);
+    w.RedrawGraph();
+    TChartAxis &left = w.Chart1->LeftAxis();
+    left.SetMinMax(-100, -20);
+    w.Chart1->Repaint();
+    const double before = left.Minimum();
+    const double span = left.Maximum() - left.Minimum();
+    w.MouseWheel(240);
+    EXPECT_LT(left.Minimum(), before);
+    EXPECT_NEAR(left.Maximum() - left.Minimum(), span, 1e-9);
+    const double afterTwo = before - left.Minimum();
+    left.SetMinMax(-100, -20);
+    w.Chart1->Repaint();
+    w.MouseWheel(120);
+    EXPECT_NEAR(before - left.Minimum(), afterTwo / 2, 1e-9);
+    w.MouseWheel(60); // less than a notch moves nothing
+    EXPECT_NEAR(before - left.Minimum(), afterTwo / 2, 1e-9);
+}
+
+TEST_F(GraphWindow, TableExportsAsTextAndAsHtmlAndACancelWritesNothing) {
+    SignalKind = 1;
+    FillSpectrum(400);
+    TForm_Graphic &w = Open(1);
+    w.RedrawGraph();
+    QString answer;
+    TChartDialogs dialogs;
+    dialogs.askSaveFileName = [&answer](QWidget *, const TSaveDialogRequest &) { return answer; };
+    SetChartDialogs(dialogs);
+
+    answer = dir.path("spectrum.txt");
+    w.N_TableSaveClick();
+    const QByteArray text = dir.read("spectrum.txt");
+    EXPECT_TRUE(text.startsWith(ToCp1251(QStringLiteral("==Сел.уровни\n==кГц дБм0 \n1.25 "))));
+    EXPECT_EQ(text.count('\n'), 2 + 399);
+
+    answer = dir.path("spectrum.html");
+    w.N_TableSaveClick();
+    const QByteArray html = dir.read("spectrum.html");
+    EXPECT_TRUE(
+        html.startsWith("<HTML><HEAD><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1251\">"));
+    EXPECT_TRUE(html.contains(ToCp1251(QStringLiteral("Сел.уровни"))));
+    EXPECT_EQ(html.count("<p></p>"), 2); // 399 points in rows of five: 80 rows, three tables
+
+    answer.clear();
+    pauses.clear();
+    w.N_TableSaveClick();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(pauses, (std::vector<bool>{true, false}));
+}
+
+TEST_F(GraphWindow, StylesAndRangesComeBackFromR9Ini) {
+    SignalKind = 1;
+    FillSpectrum(1024);
+    {
+        TForm_Graphic &w = Open(1);
+        w.Chart1->SetBackColor(QColor(0x10, 0x20, 0x30));
+        w.BandColour = 0x00FF00;
+        w.Chart1->LeftAxis().SetMinMax(-70, 5);
+        w.Chart1->BottomAxis().SetMinMax(100, 400);
+        window.reset();
+    }
+    const QByteArray ini = dir.read("R9.ini");
+    EXPECT_TRUE(ini.contains(ToCp1251(QStringLiteral("[Сел.уровни]"))));
+    EXPECT_TRUE(ini.contains("Chart_BackColor=3153936"));
+    TForm_Graphic &w = Open(1);
+    EXPECT_EQ(w.Chart1->BackColor(), QColor(0x10, 0x20, 0x30));
+    EXPECT_EQ(w.BandColour, 0x00FF00);
+    EXPECT_DOUBLE_EQ(w.Chart1->LeftAxis().Minimum(), -70);
+    EXPECT_DOUBLE_EQ(w.Chart1->BottomAxis().Minimum(), 100);
+    EXPECT_DOUBLE_EQ(w.Chart1->BottomAxis().Maximum(), 400);
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+#include "ChartFixture.h"
+
+#include <cmath>
+
+TEST_F(ChartFixture, GapsAreSkippedByTheRangeFunctions) {
+    TChartSeries *s = chart.AddSeries(TChartSeries::Style::Line);
+    s->AddNull(-100);
+    s->AddXY(2, 7);
+    s->AddNull(50);
+    s->AddXY(4, -3, QStringLiteral("p"));
+    s->AddXY(std::nan(""), 1000); // no x: a gap as well
+    EXPECT_EQ(s->MinXValue(), 2);
+    EXPECT_EQ(s->MaxXValue(), 4);
+    EXPECT_EQ(s->MinYValue(), -3);
+    EXPECT_EQ(s->MaxYValue(), 7);
+
+    TChartSeries *onlyGaps = chart.AddSeries(TChartSeries::Style::StairsArea);
+    onlyGaps->AddNull(1);
+    onlyGaps->AddNull(2);
+    EXPECT_EQ(onlyGaps->Count(), 2);
+    EXPECT_EQ(onlyGaps->MinXValue(), 0);
+    EXPECT_EQ(onlyGaps->MaxYValue(), 0);
+}
+
+TEST_F(ChartFixture, PointsKeepXAscendingWithTheirLabelsAndColoursUnlessUnordered) {
+    TChartSeries *s = chart.AddSeries(TChartSeries::Style::Line);
+    s->AddXY(1, 10);
+    s->AddXY(3, 30, QStringLiteral("c"), Qt::green);
+    s->AddNull(2); // a gap whose x comes late
+    s->AddXY(3, 31);
+    s->AddXY(0, 0, QStringLiteral("a"));
+    const double xs[] = {0, 1, 2, 3, 3};
+    const double ys[] = {0, 10, NAN, 30, 31};
+    const char *labels[] = {"a", "", "", "c", ""};
+    ASSERT_EQ(s->Count(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(s->XValue(i), xs[i]) << i;
+        EXPECT_EQ(std::isnan(s->YValue(i)), std::isnan(ys[i])) << i;
+        if (!std::isnan(ys[i])) {
+            EXPECT_EQ(s->YValue(i), ys[i]) << i;
+        }
+        EXPECT_EQ(s->Label(i), QString::fromLatin1(labels[i])) << i;
+    }
+    EXPECT_TRUE(s->IsNull(2));
+    EXPECT_EQ(s->ValueColor(3), QColor(Qt::green));
+    EXPECT_EQ(s->ValueColor(4), s->Color());
+
+    // outside the points
+    EXPECT_TRUE(std::isnan(s->XValue(-1)));
+    EXPECT_TRUE(std::isnan(s->YValue(5)));
+    EXPECT_TRUE(s->IsNull(5));
+    EXPECT_EQ(s->Label(99), QString());
+
+    TChartSeries *cursor = chart.AddSeries(TChartSeries::Style::Line);
+    cursor->SetXOrdered(false);
+    for (double x : {5.0, 5.0, 5.0, std::nan(""), 0.0, 5.0, 10.0})
+        cursor->AddXY(x, 1);
+    EXPECT_EQ(cursor->XValue(4), 0);
+    EXPECT_EQ(cursor->XValue(6), 10);
+}
+
+TEST_F(ChartFixture, ColorRangeColoursThePointsInsideTheClosedInterval) {
+    TChartSeries *s = chart.AddSeries(TChartSeries::Style::StairsArea);
+    for (int i = 0; i < 6; ++i)
+        s->AddXY(i, 1);
+    s->ColorRange(1, 3, Qt::blue);
+    s->ColorRange(3, 3, Qt::red);
+    const QColor expected[] = {s->Color(), Qt::blue, Qt::blue, Qt::red, s->Color(), s->Color()};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(s->ValueColor(i), expected[i]) << i;
+    s->Clear();
+    EXPECT_EQ(s->Count(), 0);
+    EXPECT_EQ(chart.SeriesCount(), 1);
+    chart.RemoveSeries(s);
+    EXPECT_EQ(chart.SeriesCount(), 0);
+    EXPECT_EQ(chart.Series(0), nullptr);
+}

@@ -1,0 +1,171 @@
+#include "views/Fgraph.h"
+
+#include "controls/Placemnt.h"
+#include "platform/ProgramDir.h"
+#include "views/GraphHost.h"
+#include "views/GraphKindTable.h"
+#include "views/chart/Chart.h"
+
+#include <QColor>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+TGraphHost GraphHost;
+
+QColor WinColor(int colour) {
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+int WinColorValue(const QColor &colour) {
+    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+}
+
+TForm_Graphic::TForm_Graphic(int kind, QWidget *parent)
+    : QWidget(parent), kind_(kind >= 0 && kind < GraphKindCount ? kind : 0) {
+    setObjectName(QStringLiteral("Form_Graphic"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    FormCreate();
+}
+
+TForm_Graphic::~TForm_Graphic() {
+    FormStorage1->FormDestroy();
+}
+
+void TForm_Graphic::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    RedrawGraph();
+}
+
+QWidget *CreateGraphWindow(int kind) {
+    return new TForm_Graphic(kind);
+}
+
+void TForm_Graphic::FormCreate() {
+    Mask_Panel = new QWidget(this);
+    Mask_Panel->setObjectName(QStringLiteral("Mask_Panel"));
+    auto *maskLayout = new QHBoxLayout(Mask_Panel);
+    maskLayout->setContentsMargins(1, 1, 1, 1);
+    Label_TopMask = new QLabel(Mask_Panel);
+    Label_TopMask->setObjectName(QStringLiteral("Label_TopMask"));
+    Label_DnMask = new QLabel(Mask_Panel);
+    Label_DnMask->setObjectName(QStringLiteral("Label_DnMask"));
+    for (QLabel *label : {Label_TopMask, Label_DnMask}) {
+        label->setAutoFillBackground(true);
+        maskLayout->addWidget(label);
+    }
+    maskLayout->addStretch();
+    Mask_Panel->hide();
+
+    Splitter1 = new QSplitter(this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Table1 = new QTableView(Splitter1);
+    Table1->setObjectName(QStringLiteral("Table1"));
+    Table1->setModel(&table_);
+    Table1->verticalHeader()->hide();
+    Table1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Table1->setMouseTracking(true);
+    SetupTableCells();
+    Chart1 = new TChart(Splitter1);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    Splitter1->setStretchFactor(1, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Mask_Panel);
+    layout->addWidget(Splitter1, 1);
+
+    PopupMenu_Chart = new QMenu(this);
+    PopupMenu_Chart->setObjectName(QStringLiteral("PopupMenu_Chart"));
+    PopupMenu_Table = new QMenu(this);
+    PopupMenu_Table->setObjectName(QStringLiteral("PopupMenu_Table"));
+    PopupMenu_Table->addAction(QStringLiteral("Сохранить таблицу в файле"), this, &TForm_Graphic::N_TableSaveClick);
+    Table1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Table1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { PopupMenu_Table->popup(Table1->viewport()->mapToGlobal(at)); });
+
+    SetupTable();
+    FormStorage1 = new TFormStorage(this);
+    FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
+    const QString iniFileName = GraphHost.IniFileName ? GraphHost.IniFileName() : QString();
+    FormStorage1->SetIniFileName(iniFileName.isEmpty() ? ProgramDir() + "R9.ini" : iniFileName);
+    FormStorage1->SetIniSection(windowTitle());
+    FormStorage1->SetStoredProps({QStringLiteral("Table1.Height"), QStringLiteral("Table1.Width")});
+    FormStorage1->OnSavePlacement = [this] { FormStorage1SavePlacement(); };
+    FormStorage1->OnRestorePlacement = [this] { FormStorage1RestorePlacement(); };
+
+    const int k = kind_;
+    if (k == 1 || k == 2 || k == 16 || k == 17 || k == 37 || k == 38 || k == 18 || k == 19)
+        ResizeTable();
+    SetupAxes();
+    CreateDataSeries();
+
+    Chart1->SetOnAfterDraw([this](QPainter &painter, const QRect &rect) { Chart1AfterDraw(painter, rect); });
+    connect(Chart1, &TChart::OnZoom, this, &TForm_Graphic::Chart1Scroll);
+    connect(Chart1, &TChart::OnScroll, this, &TForm_Graphic::Chart1Scroll);
+    connect(Chart1, &TChart::OnUndoZoom, this, &TForm_Graphic::Chart1UndoZoom);
+    connect(Chart1, &TChart::OnResize, this, &TForm_Graphic::Chart1Resize);
+    connect(Chart1, &TChart::OnClick, this, &TForm_Graphic::Chart1Click);
+    connect(Chart1, &TChart::OnDblClick, this, &TForm_Graphic::Chart1DblClick);
+    connect(Chart1, &TChart::OnMouseWheel, this, &TForm_Graphic::MouseWheel);
+    RebindMasks(2);
+}
+
+void TForm_Graphic::SetupTable() {
+    const TGraphKindRecord &record = GraphKindTable[kind_];
+    setWindowTitle(GraphText(record.Caption));
+    Table1->setVisible(record.TableVisible);
+    Splitter1->setOrientation(record.TableOnTop ? Qt::Vertical : Qt::Horizontal);
+    const int perPoint = ColumnsPerPoint(kind_);
+    QStringList header;
+    columnHints_.clear();
+    for (int c = 0; c < record.ColCount; ++c) {
+        header << GraphText(record.ColumnUnits[c % perPoint]);
+        columnHints_ << GraphText(record.ColumnHints[c % perPoint]);
+    }
+    const auto layout = kind_ == 3 || kind_ == 4 ? TGraphValueTable::TLayout::Events
+                        : IsSelectiveKind(kind_) ? TGraphValueTable::TLayout::Packed
+                                                 : TGraphValueTable::TLayout::Pairs;
+    table_.Setup(layout, record.RowCount, record.ColCount, header);
+    table_.SetColumnHints(columnHints_);
+}
+
+void TForm_Graphic::SetupAxes() {
+    const TGraphKindRecord &record = GraphKindTable[kind_];
+    Chart1->RightAxis().SetMinMax(0, 0);
+    TChartAxis &left = Chart1->LeftAxis();
+    left.SetTitle(GraphText(record.YUnit));
+    left.SetVisible(record.YVisible);
+    left.SetAutomatic(false);
+    left.SetValueFormat(GraphText(record.YFormat));
+    TChartAxis &bottom = Chart1->BottomAxis();
+    bottom.SetTitle(GraphText(record.XUnit));
+    bottom.SetVisible(record.XVisible);
+    bottom.SetAutomatic(false);
+    bottom.SetValueFormat(GraphText(record.XFormat));
+    LoadYRange();
+    left.SetMinMax(YShownMin, YShownMax);
+    SetDefaultXRange(true);
+}
+
+void TForm_Graphic::CreateDataSeries() {
+    const bool area = IsSpectralKind(kind_);
+    series_ = Chart1->AddSeries(area ? TChartSeries::Style::StairsArea : TChartSeries::Style::Line);
+    const bool red = kind_ == 2 || kind_ == 17 || kind_ == 22;
+    series_->SetColor(WinColor(red ? 0x0000FF : 0xC0CBFF));
+    if (!area) {
+        series_->SetXOrdered(true);
+        const bool diamond = kind_ == 18 || kind_ == 19 || (kind_ >= 23 && kind_ <= 36);
+        series_->SetPointer(false,
+                            diamond ? TChartSeries::PointerStyle::Diamond : TChartSeries::PointerStyle::Rectangle, 1);
+    }
+    series_->SetTitle(windowTitle());
+    series_->SetActive(true);
+    BandColour = 0x0000FF;
+    ToneColour = 0xFF0000;
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "views/GraphDecimation.h"
+#include "views/GraphValueTable.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <cstdint>
+
+class QMenu;
+class QSplitter;
+class QTableView;
+class QLabel;
+class TChart;
+class TChartSeries;
+class TFormStorage;
+class TMASK;
+struct ParamDescriptor;
+
+// The graph window of one graph kind (0..38): the kind's curve in a chart, its exact values in a table
+// above or beside it, and the labels of the masks it is judged against. At most one window per kind,
+// registered in GraphWindows[kind].
+class TForm_Graphic : public QWidget {
+    Q_OBJECT
+public:
+    TForm_Graphic(int kind, QWidget *parent = nullptr);
+    ~TForm_Graphic() override;
+
+    // Controls.
+    QSplitter *Splitter1 = nullptr;
+    TChart *Chart1 = nullptr;
+    QTableView *Table1 = nullptr;
+    QWidget *Mask_Panel = nullptr;
+    QLabel *Label_TopMask = nullptr;
+    QLabel *Label_DnMask = nullptr;
+    QMenu *PopupMenu_Chart = nullptr;
+    QMenu *PopupMenu_Table = nullptr;
+    TFormStorage *FormStorage1 = nullptr;
+
+    int Kind() const { return kind_; }
+    TGraphValueTable &ValueTable() { return table_; }
+    TChartSeries *Series() const { return series_; }
+    bool HasValue() const { return hasValue_; }
+    QString Caption() const { return windowTitle(); }
+
+    // Ranges.
+    void SetDefaultXRange(bool force);
+    ParamDescriptor *FindKindParam() const;
+    void LoadYRange();
+    void RestoreYRange();
+    void StoreYRange();
+    void SetBottomIncrement();
+    void RestoreGraphWindow();
+
+    // Data.
+    void RedrawGraph();
+    void CheckKindChange();
+    void ResizeTable();
+    TBinGeometry GetBinGeometry() const;
+    void FillSeriesDecimated(const float *x, const float *y, int32_t n);
+    void MarkBandAndTones(double binWidth);
+    void FillValueTable(const float *x, const float *y, int32_t n);
+
+    // Masks.
+    int32_t MaskSlot() const;
+    void RebindMasks(int which);
+    TMASK *BoundMask(int side) const { return masks_[side]; }
+
+    // R9.ini.
+    void FormStorage1SavePlacement();
+    void FormStorage1RestorePlacement();
+
+    // Scale and zoom handlers, and the wheel (delta in 1/120 notches).
+    void Chart1Scroll();
+    void Chart1UndoZoom();
+    void Chart1Resize();
+    void Chart1Click();
+    void Chart1DblClick();
+    void MouseWheel(int delta);
+
+    // Export of the value table: text, or HTML for a name ending in ".html".
+    void N_TableSaveClick();
+
+    double XMin = 0, XMax = 0, ZoomResolution = 0, FullXMin = 0, FullXMax = 0;
+    double YMin = 0, YMax = 0, YIncrement = 0, YShownMin = 0, YShownMax = 0;
+    int32_t BandColour = 0x0000FF;
+    int32_t ToneColour = 0xFF0000;
+    int32_t MaskColours[2] = {0xFFFF00, 0x808000};
+    int32_t MaskWidths[2] = {1, 1};
+    int32_t MaskIsLine[2] = {0, 0};
+    int32_t CursorColours[2] = {255, 0xFF0000};
+    int32_t SeenSignalKind = -9999999;
+    int32_t WindowMaskSlot = -1;
+
+protected:
+    // A window redraws itself whenever it is shown.
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormCreate();
+    void SetupTable();
+    void SetupTableCells();
+    void SetupAxes();
+    void CreateDataSeries();
+    void BindMask(int side);
+    void UpdateMaskPanel();
+    void Chart1AfterDraw(class QPainter &painter, const QRect &chartRect);
+    void DrawNotMeasured(QPainter &painter, const QRect &chartRect);
+    void DrawMasks(QPainter &painter);
+    void EmptyValueTable();
+    void CopyBottomRange();
+
+    int kind_;
+    ParamDescriptor *param_ = nullptr;
+    TChartSeries *series_ = nullptr;
+    TGraphValueTable table_;
+    TDecimatedCurve decimated_;
+    bool hasValue_ = false;
+    TMASK *masks_[2] = {nullptr, nullptr};
+    QStringList columnHints_;
+    QString ownMaskFolder_, ownReportFolder_;
+    int32_t marksStyle_ = 0, marksVisible_ = 0, pointStyle_ = 0, lineWidth_ = 3;
+};
+
+// The factory the main window opens graph windows with.
+QWidget *CreateGraphWindow(int kind);

@@ -1,0 +1,76 @@
+#include "views/Fgraph.h"
+
+#include "shell/ChartlibChart.h"
+#include "views/chart/Chart.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+#include <cmath>
+
+namespace {
+
+// The range an axis showed at the last drawing: the values at the edges of the plot rectangle.
+TAxisRange DrawnRange(const TChartAxis &axis, const QRect &rect) {
+    if (axis.Horizontal())
+        return {axis.CalcPosPoint(rect.left()), axis.CalcPosPoint(rect.right())};
+    return {axis.CalcPosPoint(rect.bottom()), axis.CalcPosPoint(rect.top())};
+}
+
+TAxisRange CurrentRange(const TChartAxis &axis) {
+    return {axis.Minimum(), axis.Maximum()};
+}
+
+void Apply(TChartAxis &axis, const TAxisRange &range) {
+    axis.SetMinMax(range.Minimum, range.Maximum);
+}
+
+} // namespace
+
+void TForm_Graphic::Chart1Scroll() {
+    TChartAxis &bottom = Chart1->BottomAxis();
+    TChartAxis &left = Chart1->LeftAxis();
+    const QRect rect = Chart1->ChartRect();
+    Apply(bottom, ClampAxisRange(CurrentRange(bottom), ZoomResolution, XMin, XMax, XMax != XMin));
+    Apply(left, ClampAxisRange(CurrentRange(left), YIncrement, YMin, YMax, true));
+    Apply(left, LimitAxisSpan(CurrentRange(left), DrawnRange(left, rect), YIncrement, true));
+    Apply(bottom, LimitAxisSpan(CurrentRange(bottom), DrawnRange(bottom, rect), ZoomResolution, false));
+    SetBottomIncrement();
+    RedrawGraph();
+}
+
+void TForm_Graphic::Chart1UndoZoom() {
+    Chart1->LeftAxis().SetMinMax(YShownMin, YShownMax);
+    Chart1->RightAxis().SetMinMax(0, 0);
+    Chart1->BottomAxis().SetMinMax(FullXMin, FullXMax);
+    SetBottomIncrement();
+    RedrawGraph();
+}
+
+void TForm_Graphic::Chart1Resize() {
+    SetBottomIncrement();
+}
+
+void TForm_Graphic::Chart1Click() {
+    ActivateMdiChild(this);
+    Chart1->SetAllowZoom(true);
+}
+
+void TForm_Graphic::Chart1DblClick() {
+    Chart1->SetAllowZoom(false);
+    PopupMenu_Chart->popup(QCursor::pos());
+}
+
+void TForm_Graphic::MouseWheel(int delta) {
+    TChartAxis &left = Chart1->LeftAxis();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int screenHeight = screen ? screen->size().height() : 0;
+    const double step = std::abs(std::abs(left.CalcPosPoint(0)) - std::abs(left.CalcPosPoint(screenHeight / 25)));
+    const double shift = step * (delta / 120);
+    if (!std::isfinite(shift))
+        return;
+    left.SetMinMax(left.Minimum() - shift, left.Maximum() - shift);
+    Chart1Scroll();
+}

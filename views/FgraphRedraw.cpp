@@ -1,0 +1,42 @@
+#include "views/Fgraph.h"
+
+#include "engine/EngineBuffers.h"
+#include "views/GraphKindTable.h"
+#include "views/GraphSources.h"
+#include "views/chart/Chart.h"
+#include "views/masks/MaskSlot.h"
+
+#include <QTableView>
+
+void TForm_Graphic::RedrawGraph() {
+    hasValue_ = false;
+    // Qt offers no look at pending user input, so the kind check runs on every redraw; its outcome is
+    // the same, only the moment of the re-binding moves.
+    CheckKindChange();
+    const auto curve = GraphCurve(kind_);
+    if (!curve && (kind_ == 18 || kind_ == 19 || IsSelectiveKind(kind_)))
+        return;
+    if (curve && KindVisible(kind_)) {
+        FillSeriesDecimated(curve->X, curve->Y, curve->Count);
+        UpdateMaskPanel();
+        Chart1->Repaint();
+        return;
+    }
+    EmptyValueTable();
+    series_->Clear();
+    Chart1->Repaint();
+}
+
+void TForm_Graphic::EmptyValueTable() {
+    if (!Table1->isHidden())
+        table_.ClearValues();
+}
+
+void TForm_Graphic::CheckKindChange() {
+    if (SignalKind == SeenSignalKind)
+        return;
+    SeenSignalKind = SignalKind;
+    if (MasksFollowKindChange(kind_, SignalKind))
+        RebindMasks(2);
+    series_->Clear();
+}

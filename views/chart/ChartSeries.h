@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include <vector>
+
+class TChartAxis;
+class SeriesPlottable;
+
+// A series of points of a TChart. A gap is a point whose y is NaN: lines break there, areas leave it out and
+// the range functions skip it. A line series draws in its own colour; a stairs area series holds each y up to
+// the next point, fills down to the bottom of the plot and gives each step the colour of the point that ends it.
+class TChartSeries {
+public:
+    enum class Style { Line, StairsArea };
+    enum class PointerStyle { Rectangle, Diamond };
+
+    TChartSeries(const TChartSeries &) = delete;
+    TChartSeries &operator=(const TChartSeries &) = delete;
+
+    Style SeriesStyle() const { return style_; }
+
+    // Keeps x ascending unless the series is unordered; an invalid colour means the series colour.
+    void AddXY(double x, double y, const QString &label = {}, const QColor &colour = {});
+    void AddNull(double x); // a gap at x
+    void Clear();
+
+    int Count() const { return int(x_.size()); }
+    double XValue(int index) const; // NaN outside 0..Count-1
+    double YValue(int index) const;
+    bool IsNull(int index) const; // a gap, or outside 0..Count-1
+    QString Label(int index) const;
+    QColor ValueColor(int index) const;                              // the point's own colour or the series colour
+    void ColorRange(double fromX, double toX, const QColor &colour); // every point with x in [fromX, toX]
+
+    // Ranges of the points that are not gaps; 0 when there is none.
+    double MinXValue() const;
+    double MaxXValue() const;
+    double MinYValue() const;
+    double MaxYValue() const;
+
+    bool Active() const { return active_; }
+    void SetActive(bool active);
+    QColor Color() const { return colour_; }
+    void SetColor(const QColor &colour);
+    QString Title() const { return title_; }
+    void SetTitle(const QString &title) { title_ = title; }
+    int LineWidth() const { return lineWidth_; }
+    void SetLineWidth(int width);
+    bool XOrdered() const { return ordered_; }
+    void SetXOrdered(bool ordered) { ordered_ = ordered; } // points added later keep x ascending
+
+    // Point marks of a line series.
+    bool PointerVisible() const { return pointerVisible_; }
+    PointerStyle Pointer() const { return pointerStyle_; }
+    int PointerSize() const { return pointerSize_; }
+    void SetPointer(bool visible, PointerStyle style, int size);
+
+    TChartAxis &VertAxis() const { return *vertAxis_; }
+    void SetVertAxis(TChartAxis &axis); // the left or the right axis of the same chart
+
+private:
+    friend class TChart;
+    friend class SeriesPlottable;
+    TChartSeries(Style style, TChartAxis &vertical);
+    bool Range(const std::vector<double> &values, bool maximum, double &result) const;
+
+    Style style_;
+    std::vector<double> x_, y_;
+    std::vector<QRgb> colours_;   // 0 for the series colour
+    std::vector<QString> labels_; // empty until a point gets a label
+    QColor colour_{0xFF, 0xCB, 0xC0};
+    QString title_;
+    int lineWidth_ = 1;
+    bool active_ = true;
+    bool ordered_ = true;
+    bool pointerVisible_ = false;
+    PointerStyle pointerStyle_ = PointerStyle::Rectangle;
+    int pointerSize_ = 1;
+    TChartAxis *vertAxis_;
+    SeriesPlottable *plottable_ = nullptr;
+};
