@@ -3,6 +3,7 @@
 #include "controls/Placemnt.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParamCatalogue.h"
+#include "link/Library.h"
 #include "link/PowerReadings.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/MessageService.h"
@@ -14,6 +15,7 @@
 #include "settings/DeviceSettings.h"
 #include "settings/window/RemoteMessage.h"
 #include "settings/window/SettingsInterlocks.h"
+#include "shell/ChartlibChart.h"
 #include "shell/Formhelp.h"
 #include "shell/MainConnectionView.h"
 #include "shell/MainGlobals.h"
@@ -73,6 +75,8 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     BuildControls();
     BuildRunControls();
     InstallMainConnectionView(*this);
+    ShowMessageTransfer = [this](bool sending) { ShowMessageTransferState(sending); };
+    SetPauseHandler([this](bool on) { SetPause(on); });
     SetLinkEventHooks({[this](TDspIo9 &link) { AssignLinkHandlers(&link, nullptr); },
                        [this](TEmulator &emulator) { AssignLinkHandlers(nullptr, &emulator); }});
     FormStorage1 = new TFormStorage(this);
@@ -85,6 +89,8 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
 TMainForm::~TMainForm() {
     // A window destroyed during a measurement takes the link down with it: its handlers are bound to it.
     SetLinkEventHooks({});
+    ShowMessageTransfer = {};
+    SetPauseHandler({});
     CloseLinkObjects();
     FormStorage1->FormDestroy();
     qApp->removeEventFilter(this);
@@ -142,6 +148,9 @@ void TMainForm::FormCreate() {
     CreateFolders();
     QDir::setCurrent(ProgramDir());
     IniFileName = ProgramDir() + QStringLiteral("R9.ini");
+    for (QToolBar *page : {ToolBar_Start, ToolBar_FormView, ToolBar_Scale, ToolBar_Cursor})
+        FitToolBarWidth(page);
+    PlaceBands();
     BuildParamCatalogue();
     BuildStatusLists();
     ProgramVersionText = QStringLiteral("V") + DoubleToText(ProgramVersionWord * 0.01, 2);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/MainImages.h"
 #include "shell/PowerWatch.h"
 
 #include <QMainWindow>
@@ -127,6 +128,8 @@ public:
 
     TFormStorage *FormStorage1 = nullptr;
 
+    TMainImages ImageLists;
+
     // Fields other parts of the program use.
     QString DeviceDescription;
     int AdcErrorCount = 0;
@@ -190,10 +193,16 @@ public:
     void DspGenOverheat(uint32_t VSRV);
     // Called when settings were rebuilt: the selective results kept meanwhile are processed.
     void ReplaySstResults();
+    // An outgoing remote-link message: with true the settings locked, "Передача команды" in status
+    // panel 3 and the first progress step; with false (the message did not go out) all of it taken back.
+    void ShowMessageTransferState(bool sending);
     void ProcessSstItem(const TSstBufferedItem &item);
     // Selective results kept while settings are being rebuilt, and the count they may reach.
     const std::vector<TSstBufferedItem> &BufferedSstItems() const { return sstItems_; }
     std::size_t SstBufferCapacity() const { return sstCapacity_; }
+
+    // The generator and meter summary bands show their captions whole.
+    void FitSummaryBands();
 
     // Status bar and frequency range.
     void BuildStatusLists();
@@ -307,6 +316,8 @@ private:
     QWidget *ShowRegistryWindow(QPointer<QWidget> &slot, const WindowFactory &factory, int index, int tag);
     void BringUp(QWidget *window);
     void PlaceBands();
+    // Widens a band of the control bar to its contents; the bands right of it in its row move along.
+    void FitBand(QToolBar *band);
     QAction *ItemByName(const QString &name) const;
 
     QStringList arguments_;
@@ -326,6 +337,9 @@ private:
 };
 
 extern TMainForm *MainForm;
+
+// Sets a tool bar's width to twice its indent plus the widths of its buttons, so that it shows them all.
+void FitToolBarWidth(QToolBar *bar);
 
 // The default configuration start-up loads: the first existing of default<n>.cfg, default1.cfg,
 // default2.cfg and default.cfg in the folder; empty when there is none.

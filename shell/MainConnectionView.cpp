@@ -15,10 +15,12 @@ void TMainConnectionView::SetCounterPanel(const QString &panelName, const QStrin
 void TMainConnectionView::SetGeneratorSummary(const QString &caption, int image) {
     form_.ToolButton1->setText(caption);
     form_.Button_Gen->setProperty("ImageIndex", image);
+    form_.FitSummaryBands();
 }
 
 void TMainConnectionView::SetMeterSummary(const QString &caption) {
     form_.ToolButton20->setText(caption);
+    form_.FitSummaryBands();
 }
 
 void TMainConnectionView::SetOverloadText(const QString &text) {

@@ -271,6 +271,19 @@ void TMainForm::DspMesOutFin(int16_t err, int16_t v) {
     StatusBar2->update();
 }
 
+void TMainForm::ShowMessageTransferState(bool sending) {
+    SetSettingsLocked(sending);
+    if (sending) {
+        StatusBar2->SetPanelText(3, LoadStr(164));
+        TransferProgress = 1;
+    } else {
+        if (StatusBar2->PanelText(3) == LoadStr(164))
+            StatusBar2->SetPanelText(3, QString());
+        TransferProgress = -1;
+    }
+    StatusBar2->repaint();
+}
+
 void TMainForm::DspMesInpProgress(uint32_t N, uint32_t i) {
     StatusBar2->SetPanelText(3, LoadStr(455));
     TransferProgress = int(std::trunc(5 * TransferShare(N, i) + 0.5));

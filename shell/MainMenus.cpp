@@ -21,6 +21,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int FirstWindowItem = 8;
@@ -399,6 +401,10 @@ QWidget *TMainForm::ShowRegistryWindow(QPointer<QWidget> &slot, const WindowFact
                 return;
             }
     });
+    // A window without a stored placement opens at a size that shows its contents; a stored placement,
+    // restored when the window is shown, replaces it.
+    sub->resize(std::max(sub->sizeHint().width(), MdiArea->width() / 2),
+                std::max(sub->sizeHint().height(), MdiArea->height() / 2));
     window->show();
     sub->show();
     MdiArea->setActiveSubWindow(sub);

@@ -318,19 +318,9 @@ void TMainForm::StatusBar2DrawPanel(QPainter &painter, int panel, const QRect &r
     if (panel == 4) {
         const bool fault = PowerWatch.PowerFaultShown;
         painter.fillRect(rect, fault ? QColor(Qt::red) : palette().button().color());
-        const QRect icon(rect.left() + 2, rect.top() + 2, 18, rect.height() - 4);
-        const int level = PowerWatch.BatteryIcon;
+        const QPixmap icon = ImageLists.ImageList_Power.Image(PowerWatch.BatteryIcon);
+        painter.drawPixmap(rect.left() + 2, rect.top() + (rect.height() - icon.height()) / 2, icon);
         painter.setPen(Qt::black);
-        painter.drawRect(icon.adjusted(0, 2, -3, -2));
-        painter.fillRect(icon.right() - 2, icon.center().y() - 2, 2, 4, Qt::black);
-        if (level == 0)
-            painter.drawText(icon, Qt::AlignCenter, QStringLiteral("~"));
-        else if (level < 6) {
-            const int bars = 5 - level + 1;
-            QRect fill = icon.adjusted(2, 4, -5, -4);
-            fill.setWidth(fill.width() * bars / 5);
-            painter.fillRect(fill, level > 4 ? Qt::red : Qt::darkGreen);
-        }
         if (fault)
             painter.drawText(rect.adjusted(25, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, StatusBar2->PanelText(4));
         return;
@@ -348,8 +338,8 @@ void TMainForm::StatusBar2DrawPanel(QPainter &painter, int panel, const QRect &r
     if (text == LoadStr(164) || text == LoadStr(455)) {
         const QRect progress(rect.right() - 66, rect.top(), 66, rect.height());
         painter.drawText(rect.adjusted(0, 0, -66, 0), Qt::AlignRight | Qt::AlignVCenter, text);
-        if (TransferProgress >= 0)
-            painter.fillRect(progress.adjusted(2, 3, -(66 - 2 - (TransferProgress % 17) * 62 / 16), -3), Qt::blue);
+        const QPixmap image = ImageLists.ImageList_Progress.Image(TransferProgress);
+        painter.drawPixmap(progress.left(), progress.top() + (progress.height() - image.height()) / 2, image);
         return;
     }
     painter.drawText(rect.adjusted(1, 0, 0, 0), (look.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,

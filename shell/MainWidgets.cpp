@@ -1,6 +1,7 @@
 #include "shell/Main.h"
 
 #include "platform/StringTable.h"
+#include "shell/MainImages.h"
 #include "shell/StatusBar2.h"
 
 #include <QMdiArea>
@@ -12,6 +13,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <initializer_list>
 
 namespace {
 
@@ -43,6 +46,7 @@ QTimer *NewTimer(QObject *parent, const char *name, int interval) {
 } // namespace
 
 void TMainForm::BuildControls() {
+    ImageLists = BuildMainImages();
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
     auto *layout = new QVBoxLayout(client);
@@ -91,6 +95,11 @@ void TMainForm::BuildControlBar() {
     Button_Power = AddButton(ToolBar_Error, "Button_Power", QStringLiteral("Питание"));
     TlB_Tech = AddButton(ToolBar_Error, "TlB_Tech", QStringLiteral("Сервис"));
     BuildPages();
+    Button_Gen->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    BindImageList(Button_Gen, ImageLists.ImageList_Gen);
+    Button_Gen->setProperty("ImageIndex", 0);
+    Button_Power->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    BindImageList(Button_Power, ImageLists.ImageList_Buttons);
     // Pressing a summary button never releases it.
     for (QToolButton *summary : {ToolButton1, ToolButton20})
         connect(summary, &QToolButton::toggled, summary, [summary] { summary->setChecked(true); });
@@ -126,6 +135,10 @@ void TMainForm::BuildPages() {
     Button_Start = AddButton(ToolBar_Start, "Button_Start", QStringLiteral("Старт"));
     Button_Stop = AddButton(ToolBar_Start, "Button_Stop", QStringLiteral("Пауза"));
     Button_Stop->setCheckable(true);
+    for (QToolButton *button : {Button_Start, Button_Stop}) {
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        BindImageList(button, ImageLists.ImageList_StartStop);
+    }
     Button_Break = AddButton(ToolBar_Start, "Button_Break", QStringLiteral("Стоп"));
     Button_SaveData =
         AddButton(ToolBar_Start, "Button_SaveData", QStringLiteral("Запись"), QStringLiteral("Сохранение результатов"));
@@ -148,22 +161,54 @@ void TMainForm::BuildPages() {
     connect(PageControl1, &QTabWidget::currentChanged, ControlBar1, [this] { ControlBar1->setFocus(); });
 }
 
-// The bands sit where R9.ini put them: two rows, the menu band and the pages in the first, the
-// generator, meter and fault bands in the second.
+// The bands sit where R9.ini put them. Until then: the menu band and the pages in the first rows, and
+// below them the generator, meter and fault bands, whose summaries may grow to the window's width.
 void TMainForm::PlaceBands() {
     for (QToolBar *band : {ToolBar_Menu, ToolBar_SelfGen, ToolBar_SelfMeter, ToolBar_Error})
         band->resize(band->sizeHint());
-    const int row = ToolBar_Menu->height() + 2;
-    ToolBar_Menu->move(0, 0);
-    ToolBar_SelfGen->move(0, row);
-    ToolBar_SelfMeter->move(ToolBar_SelfGen->width() + 4, row);
-    ToolBar_Error->move(ToolBar_SelfMeter->x() + ToolBar_SelfMeter->width() + 4, row);
-    const int left = std::max(ToolBar_Menu->width(), ToolBar_Error->x() + ToolBar_Error->width()) + 8;
     int pageWidth = PageControl1->tabBar()->sizeHint().width() + 8;
     for (QToolBar *page : {ToolBar_Start, ToolBar_FormView, ToolBar_Scale, ToolBar_Cursor})
         pageWidth = std::max(pageWidth, page->sizeHint().width() + 8);
-    PageControl1->setGeometry(left, 0, pageWidth, PageControl1->sizeHint().height());
-    ControlBar1->setFixedHeight(std::max(2 * row, PageControl1->height()) + 2);
+    ToolBar_Menu->move(0, 0);
+    PageControl1->setGeometry(ToolBar_Menu->width() + 8, 0, pageWidth, PageControl1->sizeHint().height());
+    const int row = std::max(ToolBar_Menu->height(), PageControl1->height()) + 2;
+    ToolBar_SelfGen->move(0, row);
+    ToolBar_SelfMeter->move(ToolBar_SelfGen->width() + 4, row);
+    ToolBar_Error->move(ToolBar_SelfMeter->x() + ToolBar_SelfMeter->width() + 4, row);
+    ControlBar1->setFixedHeight(row + ToolBar_SelfGen->height() + 2);
+}
+
+void TMainForm::FitBand(QToolBar *band) {
+    const int oldRight = band->x() + band->width();
+    // A band that was never shown keeps the size hint of its first captions until its layout is told.
+    band->layout()->invalidate();
+    band->resize(band->sizeHint().width(), band->height());
+    const int shift = band->x() + band->width() - oldRight;
+    if (shift == 0)
+        return;
+    // What stands right of the band beside it keeps its distance from the band.
+    const auto beside = [band](const QWidget *other) {
+        return other->y() < band->y() + band->height() && band->y() < other->y() + other->height();
+    };
+    for (QWidget *other : std::initializer_list<QWidget *>{ToolBar_Menu, ToolBar_SelfGen, ToolBar_SelfMeter,
+                                                           ToolBar_Error, PageControl1})
+        if (other != band && other->x() >= oldRight && beside(other))
+            other->move(other->x() + shift, other->y());
+}
+
+void TMainForm::FitSummaryBands() {
+    FitBand(ToolBar_SelfGen);
+    FitBand(ToolBar_SelfMeter);
+}
+
+void FitToolBarWidth(QToolBar *bar) {
+    const QLayout *layout = bar->layout();
+    const QMargins margins = layout->contentsMargins();
+    int width = margins.left() + margins.right();
+    for (QAction *action : bar->actions())
+        if (const QWidget *button = bar->widgetForAction(action); button && action->isVisible())
+            width += button->sizeHint().width() + layout->spacing();
+    bar->setFixedWidth(width);
 }
 
 void TMainForm::BuildStatusBar() {

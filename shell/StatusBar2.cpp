@@ -25,6 +25,13 @@ QString TStatusBar2::PanelText(int panel) const {
     return panel >= 0 && panel < PanelCount() ? panels_[std::size_t(panel)].text : QString();
 }
 
+QStringList TStatusBar2::PanelTexts() const {
+    QStringList texts;
+    for (const Panel &panel : panels_)
+        texts << panel.text;
+    return texts;
+}
+
 void TStatusBar2::SetPanelText(int panel, const QString &text) {
     if (panel < 0 || panel >= PanelCount())
         return;

@@ -11,12 +11,16 @@
 // left. Clicks and mouse moves report the position so that the owner decides by panel.
 class TStatusBar2 : public QWidget {
     Q_OBJECT
+    // The texts of all panels, for windows that show them without knowing the main window (the header of
+    // a printed chart).
+    Q_PROPERTY(QStringList PanelTexts READ PanelTexts)
 public:
     explicit TStatusBar2(QWidget *parent = nullptr);
 
     int PanelCount() const { return int(panels_.size()); }
     void SetPanelCount(int count);
     QString PanelText(int panel) const;
+    QStringList PanelTexts() const;
     void SetPanelText(int panel, const QString &text);
     int PanelWidth(int panel) const;
     void SetPanelWidth(int panel, int width);

@@ -2,10 +2,15 @@
 
 #include "controls/Placemnt.h"
 #include "platform/ProgramDir.h"
+#include "platform/StringTable.h"
+#include "settings/DeviceSettings.h"
+#include "shell/Chartlib.h"
+#include "shell/ChartlibChart.h"
 #include "views/GraphHost.h"
 #include "views/GraphKindTable.h"
 #include "views/chart/Chart.h"
 
+#include <QAction>
 #include <QColor>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +21,51 @@
 #include <QVBoxLayout>
 
 TGraphHost GraphHost;
+
+namespace {
+
+// The caption of the main window's control of that name; empty without a main window.
+QString MainControlText(const QWidget *window, const char *name) {
+    const QObject *control = window->window()->findChild<QObject *>(QLatin1String(name));
+    return control ? control->property("text").toString() : QString();
+}
+
+// The header of a printed chart: the frequency range, the connection, the generator and the meter as the
+// main window shows them, and what the kind's curve is measured against.
+QStringList ChartPrintLines(const QWidget *window, int kind) {
+    const QObject *bar = window->window()->findChild<QObject *>(QStringLiteral("StatusBar2"));
+    const QStringList panels = bar ? bar->property("PanelTexts").toStringList() : QStringList();
+    QStringList lines = {QStringLiteral("Макс.частота: ") + panels.value(1) + QStringLiteral("\\ ") + LoadStr(351) +
+                             QStringLiteral(": ") + panels.value(2),
+                         QStringLiteral("Генератор   : ") + MainControlText(window, "ToolButton1"),
+                         QStringLiteral("Измеритель  : ") + MainControlText(window, "ToolButton20")};
+    const TDeviceSettings &s = *DeviceSettings;
+    if (kind == 5 || kind == 20) {
+        if (s.AfcRef < 0)
+            lines << QStringLiteral("АЧХ определяется относительно опорного уровня измерителя.");
+        else if (s.AfcRef != 0)
+            lines << QStringLiteral("АЧХ определяется относительно затухания на частоте ") + FormatFrequency(s.AfcRef) +
+                         QStringLiteral(" кГц.");
+        else
+            lines << QStringLiteral("АЧХ определяется относительно минимума в полосе анализа.");
+    } else if (kind == 6) {
+        lines << (s.GvpRef != 0 ? QStringLiteral("ГВП определяется относительно времени прохождения на частоте ") +
+                                      FormatFrequency(s.GvpRef) + QStringLiteral(" кГц.")
+                                : QStringLiteral("ГВП определяется относительно минимума в полосе анализа."));
+    } else if (kind == 16 || kind == 17 || kind == 37 || kind == 38) {
+        lines << QStringLiteral("Фазограмма определяется на частоте ") + FormatFrequency(s.PhasogramRef) +
+                     QStringLiteral(" кГц.");
+    }
+    return lines;
+}
+
+QAction *AddItem(QMenu *menu, const char *name, const QString &caption) {
+    QAction *item = menu->addAction(caption);
+    item->setObjectName(QLatin1String(name));
+    return item;
+}
+
+} // namespace
 
 QColor WinColor(int colour) {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -82,6 +132,18 @@ void TForm_Graphic::FormCreate() {
 
     PopupMenu_Chart = new QMenu(this);
     PopupMenu_Chart->setObjectName(QStringLiteral("PopupMenu_Chart"));
+    connect(AddItem(PopupMenu_Chart, "N_ColorBack", QStringLiteral("Цвет фона")), &QAction::triggered, this,
+            [this] { ChooseChartBackColor(this, *Chart1); });
+    PopupMenu_Chart->addSeparator();
+    connect(AddItem(PopupMenu_Chart, "N_ChartCopy", QStringLiteral("Сохранить график в буфере")), &QAction::triggered,
+            this, [this] { CopyChartToClipboard(*Chart1); });
+    connect(AddItem(PopupMenu_Chart, "N_ChartSave", QStringLiteral("Сохранить график в файле")), &QAction::triggered,
+            this, [this] {
+                const TPauseScope pause;
+                SaveChartPicture(this, *Chart1);
+            });
+    connect(AddItem(PopupMenu_Chart, "N_ChartPrint", QStringLiteral("Печать графика")), &QAction::triggered, this,
+            [this] { PrintChart(this, *Chart1, ChartPrintLines(this, kind_)); });
     PopupMenu_Table = new QMenu(this);
     PopupMenu_Table->setObjectName(QStringLiteral("PopupMenu_Table"));
     PopupMenu_Table->addAction(QStringLiteral("Сохранить таблицу в файле"), this, &TForm_Graphic::N_TableSaveClick);

@@ -7,6 +7,7 @@
 #include "shell/Chartlib.h"
 #include "shell/ChartlibChart.h"
 #include "shell/MainGlobals.h"
+#include "support/Screenshot.h"
 #include "views/Fgraph.h"
 #include "views/GraphSources.h"
 #include "views/chart/Chart.h"
@@ -128,8 +129,7 @@ TEST_F(GraphWindow, SpectrumFillsItsTableAndColoursTheBandAndTheTone) {
     EXPECT_TRUE(band && tone && plain);
     // One display step beyond the last point.
     EXPECT_NEAR(s.XValue(s.Count() - 1), 2 * 1023 * 1.25 - 1022 * 1.25 - 0.625, 1e-3);
-    QImage picture = w.grab().toImage();
-    picture.save(QStringLiteral("/tmp/graph_spectrum.png"));
+    SaveScreenshot(w, QStringLiteral("graph_spectrum"));
 }
 
 TEST_F(GraphWindow, SpectrumTableStaysHiddenBelowItsMinimumStep) {

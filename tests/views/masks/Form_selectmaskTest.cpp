@@ -1,5 +1,6 @@
 #include "views/masks/Form_selectmask.h"
 #include "platform/MessageService.h"
+#include "support/Screenshot.h"
 #include "views/masks/MaskFile.h"
 
 #include "support/TempProgramDir.h"
@@ -84,7 +85,7 @@ TEST_F(SetMaskDialog, ChosenFilesAreCombinedIntoTheCallersMask) {
     EXPECT_EQ(mask.Points[1].y, 5);
     EXPECT_TRUE(dialog->Button1->isEnabled());
 
-    dialog->grab().save(QStringLiteral("/tmp/form_selectmask.png"));
+    SaveScreenshot(*dialog, QStringLiteral("form_selectmask"));
 
     Select(dialog->DstList, QStringLiteral("a.9sf"));
     QTest::keyClick(dialog->DstList, Qt::Key_Delete);

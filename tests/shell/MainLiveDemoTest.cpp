@@ -1,0 +1,279 @@
+#include "MainFixture.h"
+#include "support/Screenshot.h"
+
+#include "engine/EngineBuffers.h"
+#include "engine/catalogue/ParamCatalogue.h"
+#include "engine/catalogue/ParamDescriptor.h"
+#include "engine/evaluation/DispatchTargets.h"
+#include "engine/evaluation/PointVerdicts.h"
+#include "link/Emulator.h"
+#include "link/connection/Tr9sendgetcommand.h"
+#include "platform/Clock.h"
+#include "platform/NoValue.h"
+#include "shell/ChartlibChart.h"
+#include "views/Fgraph.h"
+#include "views/GraphHost.h"
+#include "views/chart/Chart.h"
+#include "views/chart/ChartSeries.h"
+#include "views/masks/MaskArray.h"
+#include "views/masks/MaskFile.h"
+#include "views/masks/MaskSlot.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPrinter>
+#include <QToolButton>
+
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// A point of a graph window's curve.
+struct CurvePoint {
+    double x, y;
+};
+
+std::vector<CurvePoint> CurveOf(const TForm_Graphic &window) {
+    std::vector<CurvePoint> points;
+    const TChartSeries &series = *window.Series();
+    for (int i = 0; i < series.Count(); ++i)
+        if (!series.IsNull(i))
+            points.push_back({series.XValue(i), series.YValue(i)});
+    return points;
+}
+
+// The program in demonstration mode with the graph windows it registers for itself (not the stand-ins
+// of the other main-window tests), on a screen-sized main window.
+class LiveDemoTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        installed = WindowFactories;
+        MainWindowTest::SetUp();
+        WindowFactories.Graph = installed.Graph;
+    }
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        for (auto &side : MaskArray[spectrumSlot])
+            side.reset();
+        FreePointVerdicts(spectrumSlot);
+        WindowFactories = installed;
+    }
+
+    TForm_Graphic *OpenGraph(TMainForm &form, int kind) {
+        form.CurrentIndex = kind;
+        return qobject_cast<TForm_Graphic *>(form.ShowGraphWindow());
+    }
+
+    // Pumps until `count` more blocks went through the main window's handler.
+    void RunBlocks(int count) {
+        const int until = blocks + count;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (blocks < until && std::chrono::steady_clock::now() < deadline)
+            PumpMessages();
+        ASSERT_GE(blocks, until);
+    }
+
+    // An upper mask over the whole band at `level` dBm0 loaded from a file of the mask folder into the
+    // slot of the SIN spectrum, switched on for its parameter row, as the mask dialog leaves it.
+    void LoadUpperMask(TForm_Graphic &spectrum, float level) {
+        const QByteArray text = "== the tone must stay below this\r\n0 " + QByteArray::number(level) + "\r\n300 " +
+                                QByteArray::number(level) + "\r\n";
+        dir.write(QStringLiteral("Masks/tone.9sf"), text);
+        auto mask = std::make_unique<TMASK>();
+        mask->Names << QStringLiteral("tone.9sf");
+        mask->Paths << dir.path(QStringLiteral("Masks/tone.9sf"));
+        mask->Points = ReadMaskPoints(mask->Paths.first()).Points;
+        ASSERT_EQ(mask->Count(), 2);
+        MaskArray[spectrumSlot][MaskUpperSide] = std::move(mask);
+        AllocPointVerdicts(spectrumSlot);
+        ParamDescriptor *row = spectrum.FindKindParam();
+        ASSERT_NE(row, nullptr);
+        ASSERT_TRUE(row->UpperNormAllowed);
+        row->Settings.Analyse = 1;
+        row->Settings.ApplyUpper = 1;
+        spectrum.RebindMasks(MaskUpperSide);
+    }
+
+    TWindowFactories installed;
+    const int32_t spectrumSlot = MaskSlotOf(1, 1);
+    int blocks = 0;
+};
+
+// Start in demonstration mode with the SIN generator, the oscillogram and the spectrum open, and a mask
+// that the tone breaks: the windows follow the emulator's blocks and the mask marks the tone.
+TEST_F(LiveDemoTest, TheGraphWindowsFollowTheEmulatorsBlocks) {
+    ASSERT_TRUE(installed.Graph) << "the program registers no graph windows";
+    ASSERT_TRUE(DispatchTargets().RedrawGraph) << "the dispatch redraws no graph window";
+    VirtualClock fast(200000, 0);
+    FreeAnalysisBuffers();
+    TMainForm &form = Start({QStringLiteral("/demo")});
+    messages.clear();
+    form.resize(1600, 1000);
+    form.show();
+    DeviceSettings->Block.State = 0;
+    DeviceSettings->Sin.State = 1;
+    // A tone that does not fit the block a whole number of times, so that every block starts elsewhere
+    // in its period.
+    DeviceSettings->Sin.F1 = 3.3f;
+    DeviceSettings->Mode |= 0x08;
+    const double toneKHz = DeviceSettings->Sin.F1;
+    ASSERT_GT(toneKHz, DeviceSettings->BandF0);
+    ASSERT_LT(toneKHz, DeviceSettings->BandF1);
+    // The oscillogram is drawn once its row is analysed, as the user switches it on in the SIN table.
+    ASSERT_NE(GraphParamSettings[0][1], nullptr);
+    GraphParamSettings[0][1]->Analyse = 1;
+
+    form.Button_Start->click();
+    ASSERT_TRUE(messages.empty());
+    ASSERT_NE(Emulator, nullptr);
+    TForm_Graphic *oscillogram = OpenGraph(form, 0);
+    TForm_Graphic *spectrum = OpenGraph(form, 1);
+    ASSERT_TRUE(oscillogram && spectrum);
+    form.MdiArea->tileSubWindows();
+
+    // The block as the emulator delivered it and the curves right after the main window handled it.
+    std::vector<int16_t> samples;
+    std::vector<CurvePoint> shown;
+    const auto deliver = Emulator->OnAdcArray;
+    Emulator->OnAdcArray = [&](TEmulator *sender, const int16_t *block, uint32_t n, uint32_t t) {
+        deliver(sender, block, n, t);
+        samples.assign(block, block + n);
+        shown = CurveOf(*oscillogram);
+        ++blocks;
+    };
+    RunBlocks(10);
+    ASSERT_EQ(SignalKind, 1);
+    // The user loads a mask while the measurement runs.
+    LoadUpperMask(*spectrum, -20);
+    RunBlocks(2);
+    const std::vector<CurvePoint> first = shown;
+    const QImage before = oscillogram->grab().toImage();
+    RunBlocks(3);
+    const QImage after = oscillogram->grab().toImage();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_FALSE(oscillogram->Series()->Count() == 0);
+
+    // The engine holds the block just delivered, in one scale throughout, and every point of the
+    // oscillogram is one of its samples: the drawing keeps the lowest and highest sample of each pixel at
+    // the pixel's first sample time.
+    const TEngineBuffers &b = EngineBuffers;
+    ASSERT_EQ(int32_t(samples.size()), DeviceSettings->AdcSize);
+    double scale = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (samples[i] == 0)
+            continue;
+        if (scale == 0)
+            scale = b.SampleVolts[i] / samples[i];
+        ASSERT_NEAR(b.SampleVolts[i], scale * samples[i], std::abs(scale) * 1e-3) << "sample " << i;
+    }
+    ASSERT_NE(scale, 0);
+    const double step = b.SampleTimeAxis[1] - b.SampleTimeAxis[0];
+    const auto span = std::size_t(std::ceil(double(samples.size()) / oscillogram->Chart1->ChartWidth())) + 1;
+    for (const CurvePoint &p : shown) {
+        const auto first = std::size_t(std::lround((p.x - b.SampleTimeAxis[0]) / step));
+        ASSERT_LT(first, samples.size());
+        ASSERT_DOUBLE_EQ(p.x, b.SampleTimeAxis[first]);
+        bool found = false;
+        for (std::size_t j = first; !found && j < std::min(samples.size(), first + span); ++j)
+            found = std::abs(p.y - scale * samples[j]) <= std::abs(scale) * 1e-3;
+        ASSERT_TRUE(found) << "no sample of " << p.y << " V near " << p.x << " us";
+    }
+    // The curve moved from one block to the next.
+    bool moved = first.size() != shown.size();
+    for (std::size_t i = 0; !moved && i < shown.size(); ++i)
+        moved = first[i].y != shown[i].y;
+    EXPECT_TRUE(moved);
+    EXPECT_NE(before, after);
+
+    // The spectrum's highest point lies at the generator's frequency.
+    const std::vector<CurvePoint> spectral = CurveOf(*spectrum);
+    ASSERT_FALSE(spectral.empty());
+    const CurvePoint peak = *std::max_element(spectral.begin(), spectral.end(),
+                                              [](const CurvePoint &a, const CurvePoint &c) { return a.y < c.y; });
+    int32_t top = 1;
+    for (int32_t i = 1; i < b.DisplayPointCount; ++i)
+        if (b.PowerSpectrum[i] > b.PowerSpectrum[top])
+            top = i;
+    EXPECT_NEAR(b.FrequencyAxis[top], toneKHz, DeviceSettings->SpectrumStep);
+    // The drawing keeps each pixel's highest bin at the pixel's first bin.
+    const TChartAxis &bottom = spectrum->Chart1->BottomAxis();
+    const double pixel = (bottom.Maximum() - bottom.Minimum()) / spectrum->Chart1->ChartWidth();
+    EXPECT_NEAR(peak.x, toneKHz, pixel + DeviceSettings->SpectrumStep);
+    EXPECT_FLOAT_EQ(peak.y, b.PowerSpectrum[top]);
+
+    // The tone breaks the mask: its points are marked, the floor's are not, and the label turns the
+    // mask's colour.
+    const TMASK *mask = MaskArray[spectrumSlot][MaskUpperSide].get();
+    ASSERT_TRUE(mask && mask->Active);
+    EXPECT_EQ(mask->Passed, 0);
+    int violated = 0, passed = 0;
+    for (int32_t i = 1; i < b.DisplayPointCount; ++i) {
+        const bool above = b.PowerSpectrum[i] >= -20 && b.FrequencyAxis[i] >= DeviceSettings->BandF0 &&
+                           b.FrequencyAxis[i] <= DeviceSettings->BandF1;
+        const uint8_t verdict = PointVerdictAt(spectrumSlot, i - 1);
+        ASSERT_EQ(verdict, above ? 0 : 1) << "point " << i << " at " << b.FrequencyAxis[i] << " kHz";
+        (above ? violated : passed)++;
+    }
+    EXPECT_GT(violated, 0);
+    EXPECT_GT(passed, violated);
+    EXPECT_TRUE(spectrum->Label_TopMask->isVisible());
+    EXPECT_TRUE(spectrum->Label_TopMask->text().contains(QStringLiteral("tone.9sf")));
+    EXPECT_EQ(spectrum->Label_TopMask->palette().color(QPalette::Window), WinColor(mask->Colour));
+
+    // Two pictures a moment apart, for a look at the live road.
+    SaveScreenshot(form, QStringLiteral("live1"));
+    RunBlocks(20);
+    SaveScreenshot(form, QStringLiteral("live2"));
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+}
+
+// The chart menu of a graph window: pictures, printing, the clipboard and the background, with Pause
+// held down while the file dialog is open.
+TEST_F(LiveDemoTest, TheChartMenuSavesPrintsCopiesAndColours) {
+    TMainForm &form = Start({QStringLiteral("/demo")});
+    form.Button_Stop->setEnabled(true);
+    TForm_Graphic *spectrum = OpenGraph(form, 1);
+    ASSERT_NE(spectrum, nullptr);
+    bool pausedInDialog = false;
+    const QString picture = dir.path(QStringLiteral("Picture/spectrum.bmp"));
+    const QString printed = dir.path(QStringLiteral("printed.pdf"));
+    TChartDialogs dialogs;
+    dialogs.askSaveFileName = [&](QWidget *, const TSaveDialogRequest &) {
+        pausedInDialog = form.Button_Stop->isChecked();
+        return picture;
+    };
+    dialogs.askPrinter = [&](QWidget *, QPrinter &printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        return true;
+    };
+    dialogs.askColor = [](QWidget *, const QColor &) { return QColor(Qt::darkCyan); };
+    SetChartDialogs(dialogs);
+    const auto trigger = [spectrum](const char *name) {
+        QAction *item = spectrum->PopupMenu_Chart->findChild<QAction *>(QLatin1String(name));
+        ASSERT_NE(item, nullptr) << name;
+        item->trigger();
+    };
+    trigger("N_ChartSave");
+    EXPECT_TRUE(pausedInDialog);
+    EXPECT_FALSE(form.Button_Stop->isChecked());
+    EXPECT_EQ(QImage(picture).size(), spectrum->Chart1->size());
+    trigger("N_ChartPrint");
+    EXPECT_GT(QFileInfo(printed).size(), 0);
+    trigger("N_ChartCopy");
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), spectrum->Chart1->size());
+    trigger("N_ColorBack");
+    EXPECT_EQ(spectrum->Chart1->BackColor(), QColor(Qt::darkCyan));
+    SetChartDialogs({});
+}
+
+} // namespace
