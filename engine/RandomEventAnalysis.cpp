@@ -1,8 +1,18 @@
 #include "engine/RandomEventAnalysis.h"
 
+#include "engine/EngineBuffers.h"
+#include "settings/DeviceSettings.h"
+
 // Will set up the instrument's watch of the kind and reset its event rows.
 int16_t StartRandomEvents(int16_t) {
     return 0;
+}
+
+int16_t RandomEventsState(bool meterFramesOn) {
+    const int16_t started = StartRandomEvents(int16_t(SignalKind));
+    if (DeviceSettings->EventCounting == 1 && started != 0)
+        return 1;
+    return meterFramesOn ? -1 : 0;
 }
 
 // Will turn the frame into the SIN event rows.

@@ -4,9 +4,14 @@
 #include <functional>
 
 class TDspIo9;
+class TEmulator;
 
 // The packet layer of the open connection, or null (demonstration mode, or no connection).
 extern TDspIo9 *DspIo;
+// The emulator of demonstration mode while it runs, or null.
+extern TEmulator *Emulator;
+// True while the link objects of an open connection, or the emulator, exist.
+bool ConnectionOpen();
 
 // The instrument commands. Each turns DeviceSettings into DSP packets and BC-board register writes and
 // returns true when it was issued or had nothing to do; a refused packet has already been shown to the
@@ -24,6 +29,9 @@ enum EmuWaveform : std::int32_t {
     EmuGenSelective = 0x1000,
 };
 extern std::int32_t EmuGenMode;
+
+// The DeviceSettings->Mode bits of the generators whose state is above 0.
+std::int32_t GeneratorsOnMask();
 
 // 1 after program start and after a change of connection type: the generator is to be calibrated afresh.
 // The main window sets it; none of the commands reads it.

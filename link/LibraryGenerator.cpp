@@ -89,6 +89,13 @@ constexpr std::array<float, 7> ControlToneLoads = {3, 100, 100, 120, 135, 135, 6
 
 std::function<void(bool sending)> ShowMessageTransfer;
 
+std::int32_t GeneratorsOnMask() {
+    const TDeviceSettings &s = *DeviceSettings;
+    return (s.Sin.State > 0 ? EmuGenSin : 0) | (s.Sin2.State > 0 ? EmuGenSin2 : 0) |
+           (s.Mtts.State > 0 ? EmuGenMtts : 0) | (s.Rnd.State > 0 ? EmuGenRnd : 0) |
+           (s.Block.State > 0 ? EmuGenBlocked : 0) | (s.Noise.State > 0 ? EmuGenNoise : 0);
+}
+
 bool G9_setMute() {
     if (NothingToSend(EmuGenBlocked))
         return true;

@@ -2,6 +2,7 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/GeneratorSynthesis.h"
+#include "engine/catalogue/ConnectionTypes.h"
 #include "link/Ft_spi.h"
 #include "link/LibraryPackets.h"
 #include "link/PowerReadings.h"
@@ -52,12 +53,6 @@ std::int32_t BlockSize() {
     return DeviceSettings->Rnd.State > 0 ? RndBlockSize : DeviceSettings->AdcSize;
 }
 
-// No meter is connected in these types: the instrument takes no blocks.
-bool NoMeter() {
-    const std::int16_t type = DeviceSettings->ConnectionType;
-    return type <= 1 || type == 6;
-}
-
 std::int16_t DelayWord(float us) {
     const double ticks = std::trunc(double(us) * 0.04);
     return std::isfinite(ticks) ? std::int16_t(std::clamp(ticks, -32768.0, 32767.0)) : 0;
@@ -80,11 +75,7 @@ bool R9_setMode() {
     Sleep(ModeSettleMs);
     R9_setRelay();
     // A mode change resets the generator: every generator that is on is issued again.
-    const TDeviceSettings &d = *DeviceSettings;
-    const std::int32_t reissue = (d.Sin.State > 0 ? EmuGenSin : 0) | (d.Sin2.State > 0 ? EmuGenSin2 : 0) |
-                                 (d.Mtts.State > 0 ? EmuGenMtts : 0) | (d.Rnd.State > 0 ? EmuGenRnd : 0) |
-                                 (d.Noise.State > 0 ? EmuGenNoise : 0) | (d.Block.State > 0 ? EmuGenBlocked : 0);
-    DeviceSettings->Mode |= reissue;
+    DeviceSettings->Mode |= GeneratorsOnMask();
     return true;
 }
 
@@ -128,7 +119,7 @@ bool R9_setRelay() {
 }
 
 bool M9_setADCsize() {
-    if (DemoMode() || !DspIo || NoMeter())
+    if (DemoMode() || !DspIo || !MeterConnected(DeviceSettings->ConnectionType))
         return true;
     return SetAdcSizeSync(BlockSize(), 0, 0, 0) || CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
 }
@@ -144,7 +135,7 @@ bool StopADC() {
 }
 
 bool R9_setSyncMet() {
-    if (!DspIo || NoMeter())
+    if (!DspIo || !MeterConnected(DeviceSettings->ConnectionType))
         return true;
     const std::int8_t edgeMode = DeviceSettings->SyncEdgeMode;
     std::int16_t mode = 0, edge = 0, delay = 0;

@@ -104,6 +104,10 @@ enum class FileOpenMode : int {
 
 enum class SeekOrigin : int { Begin = 0, Current = 1, End = 2 };
 
+// Shows "Не могу открыть файл <name>" as a warning; while batch control runs it goes to the batch log
+// with result code 1, as every file failure of this library.
+void ShowCannotOpen(const QString &fileName);
+
 // Opens a file stream and positions it at offset 0 from origin. On failure the stream is reset, the
 // message "Не могу открыть файл <name>" is shown (while batch control runs it goes to the batch log)
 // and the result is false.

@@ -23,10 +23,6 @@ void ShowFileFailure(const QString &text) {
     ShowMessage({text, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok, FileFailureBatchCode});
 }
 
-void ShowCannotOpen(const QString &fileName) {
-    ShowFileFailure(LoadStr(413) + QLatin1Char(' ') + fileName);
-}
-
 QIODevice::OpenMode QtOpenMode(FileOpenMode mode) {
     switch (mode) {
     case FileOpenMode::Create:
@@ -42,6 +38,10 @@ QIODevice::OpenMode QtOpenMode(FileOpenMode mode) {
 }
 
 } // namespace
+
+void ShowCannotOpen(const QString &fileName) {
+    ShowFileFailure(LoadStr(413) + QLatin1Char(' ') + fileName);
+}
 
 void DebugLog(const QString &text) {
     QFile file(ProgramDir() + QStringLiteral("debug.txt"));

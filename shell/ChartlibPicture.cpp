@@ -1,8 +1,7 @@
 #include "shell/ChartlibChart.h"
 
-#include "platform/MessageService.h"
 #include "platform/ProgramDir.h"
-#include "platform/StringTable.h"
+#include "shell/Chartlib.h"
 #include "shell/ChartlibChartDialogs.h"
 #include "views/chart/Chart.h"
 
@@ -22,11 +21,6 @@ const PictureFormat PictureFormats[] = {
     {"wmf", &TChart::SaveToMetafile},
 };
 
-// File failures of the helper library are recorded by batch control with code 1.
-void ShowPictureNotWritten(const QString &fileName) {
-    ShowMessage({LoadStr(413) + QLatin1Char(' ') + fileName, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok, 1});
-}
-
 } // namespace
 
 void SaveChartPicture(QWidget *window, TChart &chart) {
@@ -43,7 +37,7 @@ void SaveChartPicture(QWidget *window, TChart &chart) {
         if (suffix.compare(QLatin1String(format.suffix), Qt::CaseInsensitive) != 0)
             continue;
         if (!(chart.*format.save)(fileName))
-            ShowPictureNotWritten(fileName);
+            ShowCannotOpen(fileName);
         return;
     }
 }

@@ -4,60 +4,78 @@
 
 namespace {
 
+// The keys in the order they are written; the cursor and mask pairs follow, key by key for cursor 0 then 1.
+struct IntegerKey {
+    const char *name;
+    int32_t TGraphWindowKeys::*field;
+};
+constexpr IntegerKey IntegerKeys[] = {
+    {"Chart_BackColor", &TGraphWindowKeys::ChartBackColor}, {"Series_Color", &TGraphWindowKeys::SeriesColor},
+    {"F0_FN_Clr", &TGraphWindowKeys::BandColour},           {"Signal_Clr", &TGraphWindowKeys::ToneColour},
+    {"Line_Width", &TGraphWindowKeys::LineWidth},           {"Marks_Style", &TGraphWindowKeys::MarksStyle},
+    {"Marks_Visible", &TGraphWindowKeys::MarksVisible},     {"Point_Visible", &TGraphWindowKeys::PointVisible},
+    {"Point_Style", &TGraphWindowKeys::PointStyle},
+};
+
+struct FloatKey {
+    const char *name;
+    double TGraphWindowKeys::*field;
+};
+constexpr FloatKey FloatKeys[] = {
+    {"LeftAxis_Maximum", &TGraphWindowKeys::LeftMax},
+    {"LeftAxis_Minimum", &TGraphWindowKeys::LeftMin},
+    {"BottomAxis_Maximum", &TGraphWindowKeys::BottomMax},
+    {"BottomAxis_Minimum", &TGraphWindowKeys::BottomMin},
+};
+
+// Keys of the two cursors and their masks: the name with the cursor number 0 or 1 appended.
+struct PairKey {
+    const char *name;
+    int32_t (TGraphWindowKeys::*field)[2];
+};
+constexpr PairKey PairKeys[] = {
+    {"FCursColor", &TGraphWindowKeys::CursorColours},
+    {"FMaskColor", &TGraphWindowKeys::MaskColours},
+    {"FMaskWidth", &TGraphWindowKeys::MaskWidths},
+    {"FMaskisLine", &TGraphWindowKeys::MaskIsLine},
+};
+
 QString Indexed(const char *key, int n) {
     return QString::fromLatin1(key) + QString::number(n);
 }
 
-QString CursorKey(int n, const char *suffix) {
-    return QStringLiteral("CurGraph") + QString::number(n) + QString::fromLatin1(suffix);
+QString CursorVisibleKey(int n) {
+    return QStringLiteral("CurGraph") + QString::number(n) + QStringLiteral("_Visible");
 }
 
 } // namespace
 
 void SaveGraphWindowKeys(TCustomIniFile &ini, const QString &section, const TGraphWindowKeys &keys) {
-    ini.WriteInteger(section, QStringLiteral("Chart_BackColor"), keys.ChartBackColor);
-    ini.WriteInteger(section, QStringLiteral("Series_Color"), keys.SeriesColor);
-    ini.WriteInteger(section, QStringLiteral("F0_FN_Clr"), keys.BandColour);
-    ini.WriteInteger(section, QStringLiteral("Signal_Clr"), keys.ToneColour);
-    ini.WriteInteger(section, QStringLiteral("Line_Width"), keys.LineWidth);
-    ini.WriteInteger(section, QStringLiteral("Marks_Style"), keys.MarksStyle);
-    ini.WriteInteger(section, QStringLiteral("Marks_Visible"), keys.MarksVisible);
-    ini.WriteInteger(section, QStringLiteral("Point_Visible"), keys.PointVisible);
-    ini.WriteInteger(section, QStringLiteral("Point_Style"), keys.PointStyle);
-    ini.WriteFloat(section, QStringLiteral("LeftAxis_Maximum"), keys.LeftMax);
-    ini.WriteFloat(section, QStringLiteral("LeftAxis_Minimum"), keys.LeftMin);
-    ini.WriteFloat(section, QStringLiteral("BottomAxis_Maximum"), keys.BottomMax);
-    ini.WriteFloat(section, QStringLiteral("BottomAxis_Minimum"), keys.BottomMin);
+    for (const IntegerKey &key : IntegerKeys)
+        ini.WriteInteger(section, QString::fromLatin1(key.name), keys.*key.field);
+    for (const FloatKey &key : FloatKeys)
+        ini.WriteFloat(section, QString::fromLatin1(key.name), keys.*key.field);
     for (int n = 0; n < 2; ++n) {
-        ini.WriteInteger(section, CursorKey(n, "_Visible"), keys.CursorVisible[n] ? 1 : 0);
-        ini.WriteInteger(section, Indexed("FCursColor", n), keys.CursorColours[n]);
-        ini.WriteInteger(section, Indexed("FMaskColor", n), keys.MaskColours[n]);
-        ini.WriteInteger(section, Indexed("FMaskWidth", n), keys.MaskWidths[n]);
-        ini.WriteInteger(section, Indexed("FMaskisLine", n), keys.MaskIsLine[n]);
+        ini.WriteInteger(section, CursorVisibleKey(n), keys.CursorVisible[n] ? 1 : 0);
+        for (const PairKey &key : PairKeys)
+            ini.WriteInteger(section, Indexed(key.name, n), (keys.*key.field)[n]);
     }
 }
 
 void LoadGraphWindowKeys(TCustomIniFile &ini, const QString &section, TGraphWindowKeys &keys) {
-    const auto readInt = [&](const QString &key, int32_t &value) { value = ini.ReadInteger(section, key, value); };
-    const auto readFloat = [&](const QString &key, double &value) { value = ini.ReadFloat(section, key, value); };
-    readInt(QStringLiteral("Chart_BackColor"), keys.ChartBackColor);
-    readInt(QStringLiteral("Series_Color"), keys.SeriesColor);
-    readInt(QStringLiteral("F0_FN_Clr"), keys.BandColour);
-    readInt(QStringLiteral("Signal_Clr"), keys.ToneColour);
-    readInt(QStringLiteral("Line_Width"), keys.LineWidth);
-    readInt(QStringLiteral("Marks_Style"), keys.MarksStyle);
-    readInt(QStringLiteral("Marks_Visible"), keys.MarksVisible);
-    readInt(QStringLiteral("Point_Visible"), keys.PointVisible);
-    readInt(QStringLiteral("Point_Style"), keys.PointStyle);
-    readFloat(QStringLiteral("LeftAxis_Maximum"), keys.LeftMax);
-    readFloat(QStringLiteral("LeftAxis_Minimum"), keys.LeftMin);
-    readFloat(QStringLiteral("BottomAxis_Maximum"), keys.BottomMax);
-    readFloat(QStringLiteral("BottomAxis_Minimum"), keys.BottomMin);
+    for (const IntegerKey &key : IntegerKeys) {
+        int32_t &value = keys.*key.field;
+        value = ini.ReadInteger(section, QString::fromLatin1(key.name), value);
+    }
+    for (const FloatKey &key : FloatKeys) {
+        double &value = keys.*key.field;
+        value = ini.ReadFloat(section, QString::fromLatin1(key.name), value);
+    }
     for (int n = 0; n < 2; ++n) {
-        readInt(Indexed("FCursColor", n), keys.CursorColours[n]);
-        readInt(Indexed("FMaskColor", n), keys.MaskColours[n]);
-        readInt(Indexed("FMaskWidth", n), keys.MaskWidths[n]);
-        readInt(Indexed("FMaskisLine", n), keys.MaskIsLine[n]);
-        keys.CursorVisible[n] = ini.ReadInteger(section, CursorKey(n, "_Visible"), 0) != 0;
+        for (const PairKey &key : PairKeys) {
+            int32_t &value = (keys.*key.field)[n];
+            value = ini.ReadInteger(section, Indexed(key.name, n), value);
+        }
+        keys.CursorVisible[n] = ini.ReadInteger(section, CursorVisibleKey(n), 0) != 0;
     }
 }

@@ -73,23 +73,30 @@ double Finite(double value) {
     return std::isfinite(value) ? value : 0;
 }
 
+// The frequency span of a plan (a master's or the selective mode's): its range plan when `byRange`, else
+// the span of its preset list, or 0 .. fs/2 while the list has fewer than three entries.
+template <typename Plan>
+void FrequencyPlanSpan(const Plan &plan, bool byRange, double sampleRate, double &minimum, double &maximum) {
+    if (byRange) {
+        RangeSpan(plan.RangeStart, plan.RangeN, plan.RangeStep, minimum, maximum);
+        return;
+    }
+    const int count = SetRowCount(plan);
+    if (count < 3) {
+        minimum = 0;
+        maximum = sampleRate / 2;
+        return;
+    }
+    minimum = plan.Set[0].Value;
+    maximum = minimum;
+    ListSpan(plan.Set, count, minimum, maximum);
+}
+
 } // namespace
 
 void GetMasterFreqBand(const TDeviceSettings &settings, double &minimum, double &maximum) {
     const MasterBlock &master = settings.MasterF;
-    if (master.Source & 1) {
-        RangeSpan(master.RangeStart, master.RangeN, master.RangeStep, minimum, maximum);
-        return;
-    }
-    const int count = SetRowCount(master);
-    if (count < 3) {
-        minimum = 0;
-        maximum = settings.SampleRate / 2;
-        return;
-    }
-    minimum = master.Set[0].Value;
-    maximum = minimum;
-    ListSpan(master.Set, count, minimum, maximum);
+    FrequencyPlanSpan(master, master.Source & 1, settings.SampleRate, minimum, maximum);
 }
 
 void GetLevelMasterSpan(const TDeviceSettings &settings, double &minimum, double &maximum) {
@@ -115,19 +122,7 @@ void GetMirvakBand(const TDeviceSettings &settings, double &lowest, double &high
         highest = mirvak.FcN + 16.0 * mirvak.B;
         return;
     }
-    if (mirvak.Flags & 1) {
-        RangeSpan(mirvak.RangeStart, mirvak.RangeN, mirvak.RangeStep, lowest, highest);
-        return;
-    }
-    const int count = SetRowCount(mirvak);
-    if (count < 3) {
-        lowest = 0;
-        highest = settings.SampleRate / 2;
-        return;
-    }
-    lowest = mirvak.Set[0].Value;
-    highest = lowest;
-    ListSpan(mirvak.Set, count, lowest, highest);
+    FrequencyPlanSpan(mirvak, mirvak.Flags & 1, settings.SampleRate, lowest, highest);
 }
 
 TDefaultXRange DefaultXRange(int kind, const TDeviceSettings &settings) {

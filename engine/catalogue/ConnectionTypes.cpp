@@ -43,6 +43,10 @@ constexpr ConnectionTypeText ConnectionTypeTexts[ConnectionTypeCount] = {
 
 } // namespace
 
+bool MeterConnected(int32_t connectionType) {
+    return connectionType >= 2 && connectionType != 6;
+}
+
 void InitConnectionTypeLists() {
     ConnectionTypeNames.clear();
     ConnectionTypeHints.clear();

@@ -12,3 +12,7 @@ extern QStringList ConnectionTypeHints;
 
 // Refills both lists with the 13 entries in connection-type order.
 void InitConnectionTypeLists();
+
+// Whether the meter is on the line: types 0, 1 and 6 connect no meter, so the instrument takes no blocks
+// and nothing is judged.
+bool MeterConnected(int32_t connectionType);

@@ -1,5 +1,6 @@
 #include "engine/evaluation/Evaluators.h"
 
+#include "engine/catalogue/ConnectionTypes.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/evaluation/CurveMargin.h"
 #include "engine/evaluation/CurveMarking.h"
@@ -121,13 +122,8 @@ void RedrawGraphs(std::span<const int8_t> kinds) {
 
 } // namespace
 
-bool MeterConnected() {
-    const int16_t type = DeviceSettings->ConnectionType;
-    return type >= 2 && type != 6;
-}
-
 void EvaluateSignalKind(int32_t kind, int32_t source) {
-    if (kind < FirstTableKind || kind > LastTableKind || !MeterConnected())
+    if (kind < FirstTableKind || kind > LastTableKind || !MeterConnected(DeviceSettings->ConnectionType))
         return;
     const Evaluator &evaluator = Evaluators[kind];
     for (const EvalStep &step : evaluator.Steps)

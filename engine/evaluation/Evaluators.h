@@ -2,9 +2,6 @@
 
 #include <cstdint>
 
-// Whether a meter is connected: connection types 0, 1 and 6 take no blocks, and nothing is judged in them.
-bool MeterConnected();
-
 // The evaluator of a signal kind (1 SIN .. 7 SYNC): marks each masked curve of the kind against its
 // masks, computes the margins of the curves that have one, judges the kind's parameter table, and asks
 // the graph windows of the kind and the result table to redraw. source (1..4) matters only to the

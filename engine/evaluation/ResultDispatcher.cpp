@@ -1,6 +1,7 @@
 #include "engine/evaluation/ResultDispatcher.h"
 
 #include "engine/EngineBuffers.h"
+#include "engine/catalogue/ConnectionTypes.h"
 #include "engine/evaluation/AutoMaxLevel.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/Evaluators.h"
@@ -25,7 +26,7 @@ void ResultDispatcher(int source) {
     if (SignalKind < 1 || SignalKind > 7)
         return;
     EvaluateSignalKind(SignalKind, source);
-    if (MeterConnected()) {
+    if (MeterConnected(DeviceSettings->ConnectionType)) {
         Dispatch(targets.AppendTimeSeries, int32_t(source));
         if (DeviceSettings->PeerConnectState > 0)
             Dispatch(targets.AutoScaleGraphs);

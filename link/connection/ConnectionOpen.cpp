@@ -90,10 +90,6 @@ void SetLinkEventHooks(TLinkEventHooks hooks) {
     Hooks = std::move(hooks);
 }
 
-bool ConnectionOpen() {
-    return DspIo != nullptr || Emulator != nullptr;
-}
-
 QString OpenStatusText(int status, const QString &description) {
     if (status == 1)
         return description + QStringLiteral(" недоступен или отсутствует в системе ");

@@ -3,6 +3,7 @@
 #include "engine/EngineBuffers.h"
 #include "engine/MeterRange.h"
 #include "engine/SignalKindChange.h"
+#include "engine/catalogue/ConnectionTypes.h"
 #include "link/Library.h"
 #include "platform/StringTable.h"
 #include "settings/DeviceSettings.h"
@@ -114,8 +115,7 @@ void RefreshModeState(bool rebuild, std::int32_t pending) {
     if (rebuild)
         ShowGeneratorSummary(pending);
     ShowMeterSummary(pending);
-    const std::int16_t type = DeviceSettings->ConnectionType;
-    if (type < 2 || type == 6)
+    if (!MeterConnected(DeviceSettings->ConnectionType))
         AdvanceGenStates();
 }
 

@@ -1,12 +1,15 @@
 #include "link/connection/Tr9sendgetcommand.h"
 
+#include "engine/RandomEventAnalysis.h"
+#include "engine/evaluation/DispatchTargets.h"
 #include "link/Library.h"
 #include "settings/DeviceSettings.h"
 #include "settings/window/RemoteMessage.h"
 #include "settings/window/SettingsRecompute.h"
 #include "shell/MainGlobals.h"
 
-TEmulator *Emulator = nullptr;
+#include <QCoreApplication>
+
 std::int16_t MirvakFirmware = 0;
 bool CommandFailed = false;
 std::int16_t MeterFramesOn = 0;
@@ -55,7 +58,15 @@ bool IssueMeterFrames(std::int16_t state) {
     return M9_setMet(state == 1);
 }
 
+// The evaluation (the automatic input range) and the settings window's services raise Mode bits from below
+// the connection control; they reach SendCommand through the dispatch.
+void RegisterCommandIssuing() {
+    DispatchTargets().SendCommand = SendCommand;
+}
+
 } // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(RegisterCommandIssuing)
 
 void SetConnectionView(TConnectionView *view) {
     View = view;
@@ -63,13 +74,6 @@ void SetConnectionView(TConnectionView *view) {
 
 TConnectionView *ConnectionView() {
     return View;
-}
-
-std::int32_t GeneratorsOnMask() {
-    const TDeviceSettings &s = *DeviceSettings;
-    return (s.Sin.State > 0 ? EmuGenSin : 0) | (s.Sin2.State > 0 ? EmuGenSin2 : 0) |
-           (s.Mtts.State > 0 ? EmuGenMtts : 0) | (s.Rnd.State > 0 ? EmuGenRnd : 0) |
-           (s.Block.State > 0 ? EmuGenBlocked : 0) | (s.Noise.State > 0 ? EmuGenNoise : 0);
 }
 
 // A refused command's message box runs an event loop, so an event handler may raise bits or call here
@@ -86,7 +90,7 @@ void SendCommand() {
     std::int32_t mask = DeviceSettings->Mode;
     const bool onlySelective = mask == PendingSelective;
     const bool onlyMeter = mask == PendingMeterFrames;
-    const std::int16_t meterState = mask & PendingMeterFrames ? RandomEventsState() : 0;
+    const std::int16_t meterState = mask & PendingMeterFrames ? RandomEventsState(MeterFramesOn != 0) : 0;
 
     SetLineRelays();
     bool ok = true;

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "link/Library.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 
-class TEmulator;
-class TDspIo9;
 class UsbPort;
 
 // Connection control: opening the instrument (or the emulator in demonstration mode), issuing the
@@ -46,13 +46,12 @@ void SetLinkEventHooks(TLinkEventHooks hooks);
 // The USB port the instrument is opened on; null (the default) takes the process's port.
 extern UsbPort *ConnectionPort;
 
-extern TEmulator *Emulator;
 extern std::int16_t MirvakFirmware; // 1 while the selective-mode DSP program is loaded
 extern bool CommandFailed;          // the last SendCommand had a failing command
 extern std::int16_t MeterFramesOn;  // 1 after meter frames were switched on, 0 after off
 
 // The bits of DeviceSettings->Mode, each a pending instrument command. The generator bits are those of
-// EmuWaveform (link/Library.h).
+// EmuWaveform.
 enum PendingCommandBit : std::int32_t {
     PendingMode = 0x0001,           // connection mode and relays
     PendingGeneratorKinds = 0x00F8, // SIN, SIN2, MTTS, RND, NOISE
@@ -79,8 +78,6 @@ void ReleaseLinkObjects();
 // raised meanwhile (by event handlers during its waits) stay pending for the next call, and so do the bits
 // of a call made while another one runs. While nothing can be issued the bits stay pending.
 void SendCommand();
-// True while the link objects of an open connection, or the emulator, exist.
-bool ConnectionOpen();
 
 // The main board's line relays for the pending bits and the connection type.
 void SetLineRelays();
@@ -91,11 +88,6 @@ void RefreshModeState(bool rebuild);
 void RefreshModeState(bool rebuild, std::int32_t pending);
 // Generators, masters and runs that were switched on (state 1) become running (state 2).
 void AdvanceGenStates();
-// The DeviceSettings->Mode bits of the generators whose state is above 0.
-std::int32_t GeneratorsOnMask();
-// What the meter frames are to do when they are switched: 1 on (a random-event analysis started), -1 off
-// (none started while they are on), 0 nothing.
-std::int16_t RandomEventsState();
 
 // Chains run by the instrument event handlers and by playback.
 void ProcessAdcBlock();

@@ -1,7 +1,8 @@
 #include "settings/window/SettingsInterlocks.h"
 
 #include "engine/EngineBuffers.h"
-#include "link/connection/Tr9sendgetcommand.h"
+#include "engine/evaluation/DispatchTargets.h"
+#include "link/Library.h"
 #include "platform/MessageService.h"
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
@@ -96,7 +97,7 @@ void BlockGenerator() {
     s.Rnd.State = 0;
     s.Noise.State = 0;
     UpdateMttsLoopMode();
-    SendCommand();
+    Dispatch(DispatchTargets().SendCommand);
 }
 
 bool ConfirmBreakConnection() {
@@ -120,7 +121,7 @@ bool WarnRemoteParamChange() {
                                        "параметра соединение будет разорвано.\nПрервать соединение?"));
     if (s.Mirvak.RunState <= 0) {
         s.Mode |= 0x100;
-        SendCommand();
+        Dispatch(DispatchTargets().SendCommand);
     }
     return true;
 }

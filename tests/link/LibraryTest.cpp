@@ -9,6 +9,8 @@
 #include "platform/MessageService.h"
 #include "settings/DeviceSettings.h"
 #include "shell/MainGlobals.h"
+#include "support/PacketWords.h"
+#include "support/QuietSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -20,18 +22,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes LibraryWords(std::initializer_list<int> words, std::initializer_list<std::uint32_t> longs = {}) {
-    Bytes out;
-    for (int w : words) {
-        out.push_back(std::uint8_t(w));
-        out.push_back(std::uint8_t(w >> 8));
-    }
-    for (std::uint32_t l : longs)
-        for (int i = 0; i < 4; ++i)
-            out.push_back(std::uint8_t(l >> (8 * i)));
-    return out;
-}
 
 // Every calibration row of the image holds the same words, so that the expected packets do not depend on
 // which row the output stage selects.
@@ -46,32 +36,15 @@ void FillCalibrationRows(std::int16_t k0, std::int16_t k1, std::int16_t k2) {
     }
 }
 
-// Settings of a 1024 kHz range (fs 2560 kHz, above the rate where the calibration is refitted) on
-// connection type 2 with a 600 Ohm generator.
-TDeviceSettings BaseSettings() {
-    TDeviceSettings s = DefaultDeviceSettings();
-    s.MaxFrequency = 1024;
-    s.SampleRate = 2560;
-    s.ConnectionType = 2;
-    s.GenImpedance = 600;
-    s.GenLowImpedance = 0;
-    s.GenRef = 0;
-    s.AdcSize = 4096;
-    s.Mode = 0;
-    for (GenBlock *g : {&s.Sin, &s.Sin2, &s.Mtts, &s.Rnd, &s.Noise, &s.Block})
-        g->State = 0;
-    s.SyncGenState = 0;
-    return s;
-}
-
 // The program's link to the simulated instrument, with the command layer's globals pointing at it.
 class Library : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings = BaseSettings();
+        settings = QuietSettings();
         DeviceSettings = &settings;
         ConnectionKind = 1;
         FtSpi = nullptr;
+        GenRangeStep = 1; // as the program starts: no generator command has chosen an output stage yet
         FillCalibrationRows(100, -200, 300);
         link.HexFileName = firmware.Path();
         ASSERT_EQ(link.Connect(0, false), 0);
@@ -135,7 +108,7 @@ const PacketCase PacketCases[] = {
          s.Sin.F1 = 16;
      },
      G9_setSin,
-     {{6, LibraryWords({1, 0, 6053, 1120, 100, -200, 300, 0}, {26843546})}}},
+     {{6, PacketBytes({1, 0, 6053, 1120, 100, -200, 300, 0}, {26843546})}}},
     {"two tones 40 and 80 kHz at -10 dBm0",
      [](TDeviceSettings &s) {
          s.Sin2.Level = -10;
@@ -144,7 +117,7 @@ const PacketCase PacketCases[] = {
          s.Sin2.Count = 0x70002; // only the low 16 bits count the tones
      },
      G9_setSin2,
-     {{6, LibraryWords({3, 0, 1914, 2, 100, -200, 300, 0, 16, 16})}}},
+     {{6, PacketBytes({3, 0, 1914, 2, 100, -200, 300, 0, 16, 16})}}},
     {"multitone from 8 kHz by 4 kHz, 100 tones at -20 dBm0",
      [](TDeviceSettings &s) {
          s.Mtts.Level = -20;
@@ -153,34 +126,34 @@ const PacketCase PacketCases[] = {
          s.Mtts.Count = 100;
      },
      G9_setMTTS,
-     {{6, LibraryWords({3, 0, 605, 100, 100, -200, 300, 0, 3, 2})}}},
+     {{6, PacketBytes({3, 0, 605, 100, 100, -200, 300, 0, 3, 2})}}},
     {"pseudo-random at +10 dBm0 lowers the output stage",
      [](TDeviceSettings &s) { s.Rnd.Level = 10; },
      G9_setRnd,
-     {{6, LibraryWords({4, -1, 3819, 2046, 100, -200, 300, 0}, {0})}}},
+     {{6, PacketBytes({4, -1, 3819, 2046, 100, -200, 300, 0}, {0})}}},
     {"noise at -45 dBm0 raises the output stage",
      [](TDeviceSettings &s) { s.Noise.Level = -45; },
      G9_setNoise,
-     {{6, LibraryWords({2, 1, 1246, 8192, 100, -200, 300, 0}, {0})}}},
-    {"mute", [](TDeviceSettings &) {}, G9_setMute, {{6, LibraryWords({0, 1, 0, 0, 0, 0, 0, 0}, {0})}}},
-    {"block size", [](TDeviceSettings &s) { s.AdcSize = 8192; }, M9_setADCsize, {{5, LibraryWords({8192, 0, 0, 0})}}},
+     {{6, PacketBytes({2, 1, 1246, 8192, 100, -200, 300, 0}, {0})}}},
+    {"mute", [](TDeviceSettings &) {}, G9_setMute, {{6, PacketBytes({0, 1, 0, 0, 0, 0, 0, 0}, {0})}}},
+    {"block size", [](TDeviceSettings &s) { s.AdcSize = 8192; }, M9_setADCsize, {{5, PacketBytes({8192, 0, 0, 0})}}},
     {"block size 32768 as the word 0x8000",
      [](TDeviceSettings &s) { s.AdcSize = 32768; },
      M9_setADCsize,
-     {{5, LibraryWords({0x8000, 0, 0, 0})}}},
+     {{5, PacketBytes({0x8000, 0, 0, 0})}}},
     {"block size of the pseudo-random signal",
      [](TDeviceSettings &s) {
          s.AdcSize = 8192;
          s.Rnd.State = 1;
      },
      M9_setADCsize,
-     {{5, LibraryWords({2046, 0, 0, 0})}}},
+     {{5, PacketBytes({2046, 0, 0, 0})}}},
     {"no meter in connection type 1", [](TDeviceSettings &s) { s.ConnectionType = 1; }, M9_setADCsize, {}},
     {"no meter in connection type 6: no SYNC either",
      [](TDeviceSettings &s) { s.ConnectionType = 6; },
      R9_setSyncMet,
      {}},
-    {"stop", [](TDeviceSettings &) {}, StopADC, {{5, LibraryWords({0, 0, 0, 0})}, {17, LibraryWords({0, 0})}}},
+    {"stop", [](TDeviceSettings &) {}, StopADC, {{5, PacketBytes({0, 0, 0, 0})}, {17, PacketBytes({0, 0})}}},
     {"SYNC on the falling edge at the block's end, 1000 us delay",
      [](TDeviceSettings &s) {
          s.SyncGenState = 1;
@@ -188,39 +161,39 @@ const PacketCase PacketCases[] = {
          s.SyncDelay[3] = 1000;
      },
      R9_setSyncMet,
-     {{17, LibraryWords({1, 3})}, {5, LibraryWords({4096, 2, 1, 40})}}},
+     {{17, PacketBytes({1, 3})}, {5, PacketBytes({4096, 2, 1, 40})}}},
     {"SYNC off keeps edge and delay, mode word 0",
      [](TDeviceSettings &s) {
          s.SyncEdgeMode = 1;
          s.SyncDelay[1] = 251.9f;
      },
      R9_setSyncMet,
-     {{17, LibraryWords({0, 1})}, {5, LibraryWords({4096, 0, 1, 10})}}},
+     {{17, PacketBytes({0, 1})}, {5, PacketBytes({4096, 0, 1, 10})}}},
     {"meter frames for noise go out as kind 2",
      [](TDeviceSettings &) {
          SignalKind = 5;
          MeterFrameSetup = {0x12345678, {1, -2, 3, 4, 5}};
      },
      [] { return M9_setMet(true); },
-     {{7, LibraryWords({0x5678, 0x1234, 2, 1, -2, 3, 4, 5})}}},
+     {{7, PacketBytes({0x5678, 0x1234, 2, 1, -2, 3, 4, 5})}}},
     {"meter frames off",
      [](TDeviceSettings &) {
          SignalKind = 1;
          MeterFrameSetup = {7, {0, 0, 0, 0, 9}};
      },
      [] { return M9_setMet(false); },
-     {{7, LibraryWords({7, 0, 0, 0, 0, 0, 0, 9})}}},
-    {"message mode", [](TDeviceSettings &s) { s.ExchangeMode = 2; }, R9_MesMode, {{9, LibraryWords({1})}}},
+     {{7, PacketBytes({7, 0, 0, 0, 0, 0, 0, 9})}}},
+    {"message mode", [](TDeviceSettings &s) { s.ExchangeMode = 2; }, R9_MesMode, {{9, PacketBytes({1})}}},
     {"selective run off: a stop",
      [](TDeviceSettings &s) { s.Mirvak.RunActive = 0; },
      R9_setSST,
-     {{18, LibraryWords({0, 0, 0, 0, 0, 0, 0, 0, 1, 1000, 0, 0, 0, 0}, {0})}}},
+     {{18, PacketBytes({0, 0, 0, 0, 0, 0, 0, 0, 1, 1000, 0, 0, 0, 0}, {0})}}},
 };
 
 TEST_F(Library, CommandsSendTheirPacketsToTheInstrument) {
     for (const PacketCase &c : PacketCases) {
         SCOPED_TRACE(c.name);
-        settings = BaseSettings();
+        settings = QuietSettings();
         c.set(settings);
         EXPECT_TRUE(c.command());
         const std::vector<SimPacket> got = Received(c.expected.size());
@@ -247,15 +220,15 @@ TEST_F(Library, ModeCarriesTheCodesOfTheConnectionAndReissuesTheGenerators) {
     };
     const Case cases[] = {
         // s 2; path (5, 1, 1); generator 135 Ohm: 4; meter 120 Ohm: 2; range 3: code 2, scale -25 dB.
-        {5, 2560, 135, 120, 3, LibraryWords({5, 2, 1, 1, 1, 2, 5, 4, 2, 2}), -25},
+        {5, 2560, 135, 120, 3, PacketBytes({5, 2, 1, 1, 1, 2, 5, 4, 2, 2}), -25},
         // Type 10 goes out as 8, on the BC board's fixed impedances; s 0 above 10000 kHz.
-        {10, 25600, 75, 600, 0, LibraryWords({8, 0, 0, 6, 1, 0, 8, 0, 6, 3}), 35},
+        {10, 25600, 75, 600, 0, PacketBytes({8, 0, 0, 6, 1, 0, 8, 0, 6, 3}), 35},
         // s 7 from 78 to 156 kHz: path (3, 6, 6); 600 Ohm on both sides.
-        {2, 100, 600, 600, 1, LibraryWords({2, 7, 6, 6, 1, 7, 3, 6, 5, 0}), 15},
+        {2, 100, 600, 600, 1, PacketBytes({2, 7, 6, 6, 1, 7, 3, 6, 5, 0}), 15},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.type);
-        settings = BaseSettings();
+        settings = QuietSettings();
         settings.ConnectionType = std::int16_t(c.type);
         settings.SampleRate = c.sampleRate;
         settings.GenImpedance = c.genOhms;
@@ -292,8 +265,8 @@ TEST_F(Library, SelectiveRunSendsItsPlanInPackets) {
     ASSERT_EQ(got.size(), 6u);
     EXPECT_EQ(got[0].type, 18);
     // unit 2^32 / 10240, N, run kind 2, scan 2, range 0, p6 0, p7 1, 1500, 300, 1000, 130, +1, shift phase.
-    Bytes header = LibraryWords({}, {419430, 10240});
-    const Bytes headerRest = LibraryWords({2, 2, 0, 0, 1, 1500, 300, 1000, 130, 1}, {167772160});
+    Bytes header = PacketBytes({}, {419430, 10240});
+    const Bytes headerRest = PacketBytes({2, 2, 0, 0, 1, 1500, 300, 1000, 130, 1}, {167772160});
     header.insert(header.end(), headerRest.begin(), headerRest.end());
     EXPECT_EQ(got[0].payload, header);
     const std::vector<int> types = {got[1].type, got[2].type, got[3].type, got[4].type, got[5].type};
@@ -303,7 +276,7 @@ TEST_F(Library, SelectiveRunSendsItsPlanInPackets) {
     // -10 dBm0 is code 1914; (9011 x 1914) >> 13 = 2105, sent x 0.3311 truncated: 697.
     EXPECT_EQ(got[1].payload[0] | got[1].payload[1] << 8, 697);
     EXPECT_EQ(MirvakPlanLevels[0], 697) << "the plan's levels are scaled in place";
-    EXPECT_EQ(got[5].payload, LibraryWords({}, {0x01000000u * 28, 0x01000000u * 29}));
+    EXPECT_EQ(got[5].payload, PacketBytes({}, {0x01000000u * 28, 0x01000000u * 29}));
     EXPECT_TRUE(Violations().empty());
     MirvakPlanCount = 0;
 }
@@ -320,14 +293,14 @@ TEST_F(Library, AfcRunWithTheGeneratorSendsASecondSetup) {
     const std::vector<SimPacket> got = Received(2);
     ASSERT_EQ(got.size(), 2u);
     // fs 2560: the rate index is 8, 9 samples to settle: p7 = ceil(10 / 0.25) = 40.
-    Bytes first = LibraryWords({}, {419430, 10240});
+    Bytes first = PacketBytes({}, {419430, 10240});
     // The meter shift is off: sign +1, phase 0. Without the register channel the output range word is
     // GenRangeStep as it starts (1), since no generator command chose a stage yet.
-    const Bytes firstRest = LibraryWords({1, 0, 1, 0, 40, 1500, 300, 1000, 0, 1}, {0});
+    const Bytes firstRest = PacketBytes({1, 0, 1, 0, 40, 1500, 300, 1000, 0, 1}, {0});
     first.insert(first.end(), firstRest.begin(), firstRest.end());
     EXPECT_EQ(got[0].payload, first);
-    Bytes second = LibraryWords({}, {0, 0});
-    const Bytes secondRest = LibraryWords({4, 0, 1, 0, 1, 1000, 0, 0, 0, -1}, {335544320});
+    Bytes second = PacketBytes({}, {0, 0});
+    const Bytes secondRest = PacketBytes({4, 0, 1, 0, 1, 1000, 0, 0, 0, -1}, {335544320});
     second.insert(second.end(), secondRest.begin(), secondRest.end());
     EXPECT_EQ(got[1].payload, second);
     EXPECT_TRUE(Violations().empty());
@@ -421,7 +394,7 @@ TEST_F(Library, DemonstrationModeOnlyChoosesTheEmulatorsWaveform) {
 // 100 Ohm (meter path code c 1) and its level type the path code a 3.
 struct MessageCase {
     TDeviceSettings settings = [] {
-        TDeviceSettings s = BaseSettings();
+        TDeviceSettings s = QuietSettings();
         s.ControlLevel = -10;
         s.ControlF1 = 100;
         s.ControlFN = 200;
@@ -455,7 +428,7 @@ TEST_F(Library, RemoteMessageGoesOutAndItsProgressAndEndArriveInTheMainThread) {
     // 3 body words (the odd byte stays behind), counter 0 and identifier 0x45, reliable; range 0 and code
     // 767 (-10 dBm0 into 100 Ohm: 0.1 V x 7672), tones from bin 40 over 40 bins; the calibration words.
     EXPECT_EQ(got[0].type, 10);
-    EXPECT_EQ(got[0].payload, LibraryWords({13, 0x0045, 1, 0, 767, 40, 40, 100, -200, 300}));
+    EXPECT_EQ(got[0].payload, PacketBytes({13, 0x0045, 1, 0, 767, 40, 40, 100, -200, 300}));
     EXPECT_EQ(got[1].type, 11);
     EXPECT_EQ(got[1].payload, (Bytes{0x45, 0x01, 0x02, 0x03, 0x04, 0x05}));
 
@@ -547,7 +520,7 @@ namespace {
 class LibraryCodes : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings = BaseSettings();
+        settings = QuietSettings();
         DeviceSettings = &settings;
     }
     void TearDown() override { DeviceSettings = saved; }

@@ -2,6 +2,7 @@
 
 #include "platform/MessageService.h"
 #include "platform/NoValue.h"
+#include "support/SaveDialogAnswers.h"
 #include "support/TempProgramDir.h"
 #include "views/chart/Chart.h"
 #include "views/masks/MaskArray.h"
@@ -33,15 +34,7 @@ protected:
             messages.push_back(request);
             return int(IdYes);
         });
-        SetChartDialogs({[this](QWidget *, const TSaveDialogRequest &request) {
-                             requests.push_back(request);
-                             QString name;
-                             if (!chosen.empty()) {
-                                 name = chosen.front();
-                                 chosen.erase(chosen.begin());
-                             }
-                             return name;
-                         },
+        SetChartDialogs({AnswerSaveDialogs(requests, chosen),
                          [this](QWidget *, QPrinter &printer) {
                              if (printTo.isEmpty())
                                  return false;

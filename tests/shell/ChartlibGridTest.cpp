@@ -4,6 +4,7 @@
 #include "platform/Cp1251.h"
 #include "platform/MessageService.h"
 #include "platform/NoValue.h"
+#include "support/SaveDialogAnswers.h"
 #include "support/TempProgramDir.h"
 #include "views/masks/MaskArray.h"
 
@@ -37,17 +38,7 @@ protected:
                 answers.erase(answers.begin());
             return answer;
         });
-        SetChartDialogs({[this](QWidget *, const TSaveDialogRequest &request) {
-                             requests.push_back(request);
-                             QString name;
-                             if (!chosen.empty()) {
-                                 name = chosen.front();
-                                 chosen.erase(chosen.begin());
-                             }
-                             return name;
-                         },
-                         {},
-                         {}});
+        SetChartDialogs({AnswerSaveDialogs(requests, chosen), {}, {}});
     }
     ~ChartlibGrid() override {
         SetMessageBoxHandler({});

@@ -1,10 +1,10 @@
 #include "SimHostRig.h"
+#include "support/PacketWords.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -12,18 +12,6 @@
 namespace sim_dsp_commands {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes Words(std::initializer_list<int> words, std::initializer_list<std::uint32_t> longs = {}) {
-    Bytes bytes;
-    for (int word : words) {
-        bytes.push_back(std::uint8_t(word));
-        bytes.push_back(std::uint8_t(word >> 8));
-    }
-    for (std::uint32_t l : longs)
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(std::uint8_t(l >> (8 * i)));
-    return bytes;
-}
 
 int Word(const Bytes &bytes, std::size_t index) {
     return std::int16_t(bytes.at(2 * index) | bytes.at(2 * index + 1) << 8);
@@ -57,7 +45,7 @@ std::vector<Block> TakeBlocks(SimHostRig &rig) {
 }
 
 // Mode of connection type 2 with sample-rate code 8: 40 kHz.
-const Bytes Mode40k = Words({2, 8, 6, 6, 1, 8, 3, 6, 5, 0});
+const Bytes Mode40k = PacketBytes({2, 8, 6, 6, 1, 8, 3, 6, 5, 0});
 
 // The mode's sample-rate code sets the ADC's rate, the block size its blocks and the generator packets the
 // signal in them; block size 0 stops the blocks.
@@ -66,8 +54,8 @@ TEST(SimDspCommands, BlocksCarryTheSignalTheGeneratorCommandsAskFor) {
     rig.Connect();
     rig.Advance(20);
     rig.Send(2, Mode40k);
-    rig.Send(6, Words({1, 0, 16384, 1024, 0, 0, 0, 0}, {0x10000000})); // 1/16 of the rate, full scale
-    rig.Send(5, Words({2048, 0, 0, 0}));
+    rig.Send(6, PacketBytes({1, 0, 16384, 1024, 0, 0, 0, 0}, {0x10000000})); // 1/16 of the rate, full scale
+    rig.Send(5, PacketBytes({2048, 0, 0, 0}));
     rig.Advance(160);
     std::vector<Block> blocks = TakeBlocks(rig);
     ASSERT_GE(blocks.size(), 2u);
@@ -84,8 +72,8 @@ TEST(SimDspCommands, BlocksCarryTheSignalTheGeneratorCommandsAskFor) {
         }
     }
 
-    rig.Send(6, Words({4, 0, 8192, 2046, 0, 0, 0, 0}, {0}));
-    rig.Send(5, Words({2046, 0, 0, 0}));
+    rig.Send(6, PacketBytes({4, 0, 8192, 2046, 0, 0, 0, 0}, {0}));
+    rig.Send(5, PacketBytes({2046, 0, 0, 0}));
     TakeBlocks(rig); // a block of the old signal may be under way
     rig.Advance(120);
     blocks = TakeBlocks(rig);
@@ -102,7 +90,7 @@ TEST(SimDspCommands, BlocksCarryTheSignalTheGeneratorCommandsAskFor) {
         EXPECT_EQ(ones, 512) << "one whole period of the sequence";
     }
 
-    rig.Send(6, Words({0, 1, 0, 0, 0, 0, 0, 0}, {0}));
+    rig.Send(6, PacketBytes({0, 1, 0, 0, 0, 0, 0, 0}, {0}));
     TakeBlocks(rig);
     rig.Advance(120);
     blocks = TakeBlocks(rig);
@@ -111,7 +99,7 @@ TEST(SimDspCommands, BlocksCarryTheSignalTheGeneratorCommandsAskFor) {
         EXPECT_TRUE(std::all_of(block.samples.begin(), block.samples.end(), [](std::int16_t v) { return v == 0; }))
             << "the mute is silent";
 
-    rig.Send(5, Words({0, 0, 0, 0}));
+    rig.Send(5, PacketBytes({0, 0, 0, 0}));
     EXPECT_EQ(rig.Take(6).size(), 1u) << "the stop is acknowledged";
     TakeBlocks(rig);
     rig.Advance(300, 10);
@@ -142,8 +130,8 @@ TEST(SimDspCommands, MessagesAreAnsweredWithProgressAndTheirEnd) {
         rig.instrument->WithApplication([&](SimDspApplication &app) { app.SetMessageReplies(c.replies); });
         rig.Advance(20);
         rig.received.clear();
-        rig.Send(10, Words({13, 0x0305, 1, 0, 2000, 41, 10, 0, 0, 0}));
-        rig.Send(11, Words({0x1122, 0x3344, 0x5566}));
+        rig.Send(10, PacketBytes({13, 0x0305, 1, 0, 2000, 41, 10, 0, 0, 0}));
+        rig.Send(11, PacketBytes({0x1122, 0x3344, 0x5566}));
         rig.Advance(19);
         EXPECT_TRUE(rig.Take(12).empty()) << "the first step takes 20 ms of the line";
         rig.Advance(1);
@@ -154,16 +142,16 @@ TEST(SimDspCommands, MessagesAreAnsweredWithProgressAndTheirEnd) {
         ASSERT_EQ(int(progress.size()), c.progress);
         for (std::size_t k = 0; k < progress.size(); ++k) {
             const int steps = std::max(1, c.replies.progressSteps);
-            EXPECT_EQ(progress[k].payload, Words({13, 0x0300, int(13 * (k + 1) / std::size_t(steps))})) << k;
+            EXPECT_EQ(progress[k].payload, PacketBytes({13, 0x0300, int(13 * (k + 1) / std::size_t(steps))})) << k;
         }
         const std::vector<SimPacket> end = rig.Take(11);
         ASSERT_EQ(end.size(), c.end ? 1u : 0u);
         if (c.end) {
-            EXPECT_EQ(end[0].payload, Words({0, 0x0305, *c.end}));
+            EXPECT_EQ(end[0].payload, PacketBytes({0, 0x0305, *c.end}));
         }
         rig.instrument->WithApplication([&](SimDspApplication &app) {
             const SimMessage &m = app.Checker().Commands().Message();
-            EXPECT_EQ(m.body, Words({0x1122, 0x3344, 0x5566})) << "the message is kept for tests";
+            EXPECT_EQ(m.body, PacketBytes({0x1122, 0x3344, 0x5566})) << "the message is kept for tests";
         });
         EXPECT_TRUE(rig.Violations().empty());
     }
@@ -174,18 +162,18 @@ TEST(SimDspCommands, MessagesAreAnsweredWithProgressAndTheirEnd) {
 TEST(SimDspCommands, TheCommandLogKeepsTheOrderOfEveryCommand) {
     SimHostRig rig;
     rig.Connect();
-    rig.Send(5, Words({0, 0, 0, 0}));
-    rig.Send(17, Words({0, 0}));
+    rig.Send(5, PacketBytes({0, 0, 0, 0}));
+    rig.Send(17, PacketBytes({0, 0}));
     rig.instrument->WithApplication([](SimDspApplication &app) { app.TakeRelayWrite(0x48); });
     rig.Send(2, Mode40k);
-    rig.Send(6, Words({0, 1, 0, 0, 0, 0, 0, 0}, {0}));
-    rig.Send(6, Words({1, 1, 5000, 1024, 0, 0, 0, 0}, {0x10000000}));
-    rig.Send(7, Words({0, 0, 1, 0, 0, 0, 0, 0}));
-    rig.Send(5, Words({4096, 0, 0, 0}));
-    rig.Send(5, Words({1000, 0, 0, 0})); // out of range: flagged, kept, and no block size for the ADC
-    rig.Send(9, Words({1}));
-    rig.Send(9, Words({1, 0})); // does not fit: flagged only
-    rig.Send(18, Words({0, 0, 0, 0, 0, 0, 0, 0, 1, 1000, 0, 0, 0, 0}, {0}));
+    rig.Send(6, PacketBytes({0, 1, 0, 0, 0, 0, 0, 0}, {0}));
+    rig.Send(6, PacketBytes({1, 1, 5000, 1024, 0, 0, 0, 0}, {0x10000000}));
+    rig.Send(7, PacketBytes({0, 0, 1, 0, 0, 0, 0, 0}));
+    rig.Send(5, PacketBytes({4096, 0, 0, 0}));
+    rig.Send(5, PacketBytes({1000, 0, 0, 0})); // out of range: flagged, kept, and no block size for the ADC
+    rig.Send(9, PacketBytes({1}));
+    rig.Send(9, PacketBytes({1, 0})); // does not fit: flagged only
+    rig.Send(18, PacketBytes({0, 0, 0, 0, 0, 0, 0, 0, 1, 1000, 0, 0, 0, 0}, {0}));
     std::vector<std::string> labels;
     rig.instrument->WithApplication([&](SimDspApplication &app) {
         for (const SimCommand &command : app.Checker().Log())

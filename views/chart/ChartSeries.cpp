@@ -21,10 +21,11 @@ void TChartSeries::AddXY(double x, double y, const QString &label, const QColor 
     x_.insert(x_.begin() + std::ptrdiff_t(at), x);
     y_.insert(y_.begin() + std::ptrdiff_t(at), y);
     colours_.insert(colours_.begin() + std::ptrdiff_t(at), colour.isValid() ? colour.rgb() : QRgb(0));
-    if (!label.isEmpty() && labels_.empty())
+    // The label list stays empty until the first label, then runs parallel to the points.
+    if (!label.isEmpty() || !labels_.empty()) {
         labels_.resize(x_.size() - 1);
-    if (!labels_.empty())
         labels_.insert(labels_.begin() + std::ptrdiff_t(at), label);
+    }
 }
 
 void TChartSeries::AddNull(double x) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../LinkTestPorts.h"
+#include "support/QuietSettings.h"
 #include "support/TempProgramDir.h"
 
 #include "link/Dspio9.h"
@@ -42,34 +43,33 @@ public:
     bool pause = false;
 };
 
-// Settings on connection type 2 with a 600 Ohm generator, nothing pending and every generator off.
-inline TDeviceSettings QuietSettings() {
-    TDeviceSettings s = DefaultDeviceSettings();
-    s.MaxFrequency = 1024;
-    s.SampleRate = 2560;
-    s.ConnectionType = 2;
-    s.GenImpedance = 600;
-    s.GenLowImpedance = 0;
-    s.AdcSize = 4096;
-    s.Mode = 0;
-    for (GenBlock *g : {&s.Sin, &s.Sin2, &s.Mtts, &s.Rnd, &s.Noise, &s.Block})
-        g->State = 0;
-    s.SyncGenState = 0;
-    s.Mirvak.RunState = 0;
-    s.ConnectState = 0;
-    s.PeerConnectState = 0;
-    return s;
-}
+// The connection's own settings and the view around one test; the test chooses the connection kind.
+class ConnectionGlobals : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = QuietSettings();
+        DeviceSettings = &settings;
+        SetConnectionView(&view);
+    }
+    void TearDown() override {
+        SetConnectionView(nullptr);
+        DeviceSettings = saved;
+        ConnectionKind = 0;
+    }
 
-// The connection's globals around one test: own settings, a program folder with the firmware, the view,
-// the message boxes caught, and the simulated instrument under ConnectionPort.
-class ConnectionTest : public ::testing::Test {
+    TDeviceSettings *saved = DeviceSettings;
+    TDeviceSettings settings;
+    FakeView view;
+};
+
+// Besides: a program folder with the firmware, the message boxes caught, and the simulated instrument
+// under ConnectionPort.
+class ConnectionTest : public ConnectionGlobals {
 protected:
     explicit ConnectionTest(SimConfig config = SimConfig()) : rig(std::move(config)) {}
 
     void SetUp() override {
-        settings = QuietSettings();
-        DeviceSettings = &settings;
+        ConnectionGlobals::SetUp();
         ConnectionKind = 1;
         TechnologyMode = false;
         MeterFramesOn = 0;
@@ -78,7 +78,6 @@ protected:
         InstrumentIdent = TInstrumentIdent();
         folder.write(QStringLiteral("r9_307.i00"), FirmwareFolder::SmallProgram());
         ConnectionPort = &rig.Port;
-        SetConnectionView(&view);
         SetMessageBoxHandler([this](const MessageRequest &request) {
             boxes.push_back(request);
             if (onBox)
@@ -89,10 +88,8 @@ protected:
     void TearDown() override {
         ReleaseLinkObjects();
         SetMessageBoxHandler({});
-        SetConnectionView(nullptr);
         ConnectionPort = nullptr;
-        DeviceSettings = saved;
-        ConnectionKind = 0;
+        ConnectionGlobals::TearDown();
     }
 
     // The packets the instrument took, waiting until `count` arrived and a little longer for any extra.
@@ -119,11 +116,8 @@ protected:
         Drain(ignored);
     }
 
-    TDeviceSettings *saved = DeviceSettings;
-    TDeviceSettings settings;
     TempProgramDir folder;
     SimRig rig;
-    FakeView view;
     std::vector<MessageRequest> boxes;
     std::function<void()> onBox;
 

@@ -79,7 +79,8 @@ struct FailureCase {
     QString text;
 };
 
-TEST(OpenInstrumentFailure, EachStatusShowsItsTextAndLeavesNoLinkObjects) {
+using OpenInstrumentFailure = ConnectionGlobals;
+TEST_F(OpenInstrumentFailure, EachStatusShowsItsTextAndLeavesNoLinkObjects) {
     const FailureCase cases[] = {
         {"description not in the list", [](SimConfig &) {}, QStringLiteral("Trova R-12"), 1,
          QStringLiteral("Trova R-12 недоступен или отсутствует в системе ")},
@@ -94,14 +95,9 @@ TEST(OpenInstrumentFailure, EachStatusShowsItsTextAndLeavesNoLinkObjects) {
         {"main board reports another identifier", [](SimConfig &c) { c.mainBoardIdent[0] = 0x52; }, Description, 30,
          QStringLiteral("Не совпадает ID C9-A9 (Val=5)")},
     };
-    TDeviceSettings settings = QuietSettings();
-    TDeviceSettings *saved = DeviceSettings;
-    DeviceSettings = &settings;
     ConnectionKind = 1;
     TempProgramDir folder;
     folder.write(QStringLiteral("r9_307.i00"), FirmwareFolder::SmallProgram());
-    FakeView view;
-    SetConnectionView(&view);
     std::vector<MessageRequest> boxes;
     SetMessageBoxHandler([&](const MessageRequest &r) {
         boxes.push_back(r);
@@ -125,8 +121,6 @@ TEST(OpenInstrumentFailure, EachStatusShowsItsTextAndLeavesNoLinkObjects) {
     }
     ConnectionPort = nullptr;
     SetMessageBoxHandler({});
-    SetConnectionView(nullptr);
-    DeviceSettings = saved;
 }
 
 TEST(OpenStatusText, EveryStatus) {
@@ -157,10 +151,8 @@ TEST(OpenStatusText, EveryStatus) {
 }
 
 // Under batch control no box may open: the text becomes a line of the batch log.
-TEST(OpenInstrumentBatch, WritesTheLogInsteadOfABox) {
-    TDeviceSettings settings = QuietSettings();
-    TDeviceSettings *saved = DeviceSettings;
-    DeviceSettings = &settings;
+using OpenInstrumentBatch = ConnectionGlobals;
+TEST_F(OpenInstrumentBatch, WritesTheLogInsteadOfABox) {
     ConnectionKind = 1;
     TempProgramDir folder;
     SimConfig config;
@@ -184,16 +176,11 @@ TEST(OpenInstrumentBatch, WritesTheLogInsteadOfABox) {
     EXPECT_EQ(DspIo, nullptr);
     SetMessageBoxHandler({});
     ConnectionPort = nullptr;
-    DeviceSettings = saved;
 }
 
-TEST(OpenDeviceDemo, StartsTheEmulator) {
-    TDeviceSettings settings = QuietSettings();
-    TDeviceSettings *saved = DeviceSettings;
-    DeviceSettings = &settings;
+using OpenDeviceDemo = ConnectionGlobals;
+TEST_F(OpenDeviceDemo, StartsTheEmulator) {
     ConnectionKind = 0;
-    FakeView view;
-    SetConnectionView(&view);
     TEmulator *attached = nullptr;
     SetLinkEventHooks({{}, [&](TEmulator &emulator) { attached = &emulator; }});
     EXPECT_EQ(OpenDevice(QStringLiteral("Trova R-9")), 0);
@@ -206,8 +193,6 @@ TEST(OpenDeviceDemo, StartsTheEmulator) {
     delete Emulator;
     Emulator = nullptr;
     SetLinkEventHooks({});
-    SetConnectionView(nullptr);
-    DeviceSettings = saved;
 }
 
 } // namespace

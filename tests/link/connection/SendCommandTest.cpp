@@ -1,6 +1,7 @@
 #include "ConnectionFixture.h"
 
 #include "settings/window/RemoteMessage.h"
+#include "settings/window/SettingsInterlocks.h"
 
 namespace {
 
@@ -202,33 +203,37 @@ TEST_F(FailingCommandTest, BitRaisedDuringTheCallStaysPending) {
     EXPECT_FALSE(CommandFailed);
 }
 
-TEST(SendCommandWithoutLink, InstrumentModeKeepsTheBitsUntilConnected) {
-    TDeviceSettings settings = QuietSettings();
-    TDeviceSettings *saved = DeviceSettings;
-    DeviceSettings = &settings;
+using SendCommandWithoutLink = ConnectionGlobals;
+TEST_F(SendCommandWithoutLink, InstrumentModeKeepsTheBitsUntilConnected) {
     ConnectionKind = 1;
     settings.Mode = 0x0804;
     SendCommand();
     EXPECT_EQ(settings.Mode, 0x0804);
-    DeviceSettings = saved;
 }
 
 // In demonstration mode the generator commands choose the emulator's waveform, with or without it running.
-TEST(SendCommandDemo, GeneratorChoosesTheEmulatorsWaveform) {
-    TDeviceSettings settings = QuietSettings();
-    TDeviceSettings *saved = DeviceSettings;
-    DeviceSettings = &settings;
+using SendCommandDemo = ConnectionGlobals;
+TEST_F(SendCommandDemo, GeneratorChoosesTheEmulatorsWaveform) {
     ConnectionKind = 0;
-    FakeView view;
-    SetConnectionView(&view);
     EmuGenMode = 0;
     settings.Mode = 0x0084;
     SendCommand();
     EXPECT_EQ(EmuGenMode, EmuGenNoise);
     EXPECT_EQ(settings.Mode, 0);
     EXPECT_EQ(view.generatorUpdates, 1);
-    SetConnectionView(nullptr);
-    DeviceSettings = saved;
+}
+
+// The settings window's services sit below the connection control: their commands go out through the
+// command issuing that the connection control registers when the application starts.
+TEST_F(SendCommandDemo, TheSettingsWindowsGeneratorBlockIsIssued) {
+    ConnectionKind = 0;
+    EmuGenMode = 0;
+    settings.Sin.State = 2;
+    BlockGenerator();
+    EXPECT_EQ(EmuGenMode, EmuGenBlocked);
+    EXPECT_EQ(settings.Mode, 0) << "the block command was issued and its bit cleared";
+    EXPECT_EQ(settings.Sin.State, 0);
+    EXPECT_EQ(view.generatorUpdates, 1);
 }
 
 } // namespace

@@ -59,6 +59,22 @@ TEST_F(ChartFixture, PointsKeepXAscendingWithTheirLabelsAndColoursUnlessUnordere
     EXPECT_EQ(cursor->XValue(6), 10);
 }
 
+TEST_F(ChartFixture, ALabelOnTheFirstPointIsKept) {
+    // A curve that starts with a labelled gap, then a point inserted in front of it.
+    TChartSeries *s = chart.AddSeries(TChartSeries::Style::Line);
+    s->AddXY(1, NAN, QStringLiteral("NULL"));
+    s->AddXY(2, 5);
+    s->AddXY(0, 3);
+    ASSERT_EQ(s->Count(), 3);
+    EXPECT_EQ(s->Label(0), QString());
+    EXPECT_EQ(s->Label(1), QStringLiteral("NULL"));
+    EXPECT_EQ(s->Label(2), QString());
+
+    s->Clear();
+    s->AddXY(4, 4, QStringLiteral("only"));
+    EXPECT_EQ(s->Label(0), QStringLiteral("only"));
+}
+
 TEST_F(ChartFixture, ColorRangeColoursThePointsInsideTheClosedInterval) {
     TChartSeries *s = chart.AddSeries(TChartSeries::Style::StairsArea);
     for (int i = 0; i < 6; ++i)
