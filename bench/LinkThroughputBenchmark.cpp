@@ -85,13 +85,29 @@ std::size_t FrameBytes(const std::vector<std::uint8_t> &payload) {
     return size;
 }
 
+// A payload of random bytes, the same for every run with the same seed.
+std::vector<std::uint8_t> RandomPayload(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> payload(size);
+    for (std::uint8_t &b : payload)
+        b = std::uint8_t(random());
+    return payload;
+}
+
+// The measured run as shares of the line rate and the link thread's time per megabyte carried.
+void ReportRates(benchmark::State &state, double seconds, double cpu, std::uint32_t packets,
+                 const std::vector<std::uint8_t> &payload) {
+    const double payloadBytes = double(packets) * double(payload.size());
+    state.SetIterationTime(seconds);
+    state.counters["payload_of_line"] = payloadBytes / seconds / LineBytesPerSecond;
+    state.counters["wire_of_line"] = double(packets) * double(FrameBytes(payload)) / seconds / LineBytesPerSecond;
+    state.counters["link_cpu_ms_per_MB"] = cpu * 1e3 / (payloadBytes / 1e6);
+}
+
 void InstrumentToProgram(benchmark::State &state) {
     const std::size_t payloadSize = std::size_t(state.range(0));
     const std::uint32_t packets = std::uint32_t(3.0 * LineBytesPerSecond / double(payloadSize + 8)); // ~3 s
-    std::mt19937 random(5);
-    std::vector<std::uint8_t> payload(payloadSize);
-    for (std::uint8_t &b : payload)
-        b = std::uint8_t(random());
+    const std::vector<std::uint8_t> payload = RandomPayload(payloadSize, 5);
     for (auto _ : state) {
         PacedRig rig;
         if (rig.link->Open(0, false) != 0) {
@@ -124,12 +140,7 @@ void InstrumentToProgram(benchmark::State &state) {
         stop.store(true);
         consumer.join();
         rig.link->Close();
-        const double payloadBytes = double(packets) * double(payloadSize);
-        const double wireBytes = double(packets) * double(FrameBytes(payload));
-        state.SetIterationTime(seconds);
-        state.counters["payload_of_line"] = payloadBytes / seconds / LineBytesPerSecond;
-        state.counters["wire_of_line"] = wireBytes / seconds / LineBytesPerSecond;
-        state.counters["link_cpu_ms_per_MB"] = cpu * 1e3 / (payloadBytes / 1e6);
+        ReportRates(state, seconds, cpu, packets, payload);
     }
 }
 BENCHMARK(InstrumentToProgram)->Arg(256)->Arg(64)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
@@ -137,10 +148,7 @@ BENCHMARK(InstrumentToProgram)->Arg(256)->Arg(64)->Iterations(1)->UseManualTime(
 void ProgramToInstrument(benchmark::State &state) {
     const std::size_t payloadSize = std::size_t(state.range(0));
     const std::uint32_t packets = std::uint32_t(3.0 * LineBytesPerSecond / double(payloadSize + 8));
-    std::mt19937 random(9);
-    std::vector<std::uint8_t> payload(payloadSize);
-    for (std::uint8_t &b : payload)
-        b = std::uint8_t(random());
+    const std::vector<std::uint8_t> payload = RandomPayload(payloadSize, 9);
     for (auto _ : state) {
         PacedRig rig;
         if (rig.link->Open(0, false) != 0) {
@@ -160,11 +168,7 @@ void ProgramToInstrument(benchmark::State &state) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double cpu = rig.tap->LinkCpu() - cpuBefore;
         rig.link->Close();
-        const double payloadBytes = double(packets) * double(payloadSize);
-        state.SetIterationTime(seconds);
-        state.counters["payload_of_line"] = payloadBytes / seconds / LineBytesPerSecond;
-        state.counters["wire_of_line"] = double(packets) * double(FrameBytes(payload)) / seconds / LineBytesPerSecond;
-        state.counters["link_cpu_ms_per_MB"] = cpu * 1e3 / (payloadBytes / 1e6);
+        ReportRates(state, seconds, cpu, packets, payload);
     }
 }
 BENCHMARK(ProgramToInstrument)->Arg(256)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
