@@ -1,7 +1,7 @@
 // Replot of a 16384-point series offscreen through the chart layer against QCustomPlot alone on the same
 // data and widget size: a line with its own graph, a stairs area with QCustomPlot's step graph filled to the
 // axis. The ratios printed after the run are what the layer adds.
-#include "views/chart/Chart.h"
+#include "chart/Chart.h"
 
 #include <benchmark/benchmark.h>
 #include <qcustomplot.h>

@@ -1,11 +1,11 @@
 // Redraw of a spectrum graph window with its value table, offscreen, as a share of the demo mode's
 // 50 ms cadence: ten open windows must keep up with it, so one redraw should stay under 3 ms.
+#include "chart/Chart.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParamCatalogue.h"
-#include "settings/DeviceSettings.h"
-#include "shell/MainGlobals.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
 #include "views/Fgraph.h"
-#include "views/chart/Chart.h"
 
 #include <benchmark/benchmark.h>
 

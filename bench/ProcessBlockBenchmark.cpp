@@ -5,7 +5,7 @@
 #include "engine/RandomSource.h"
 #include "engine/SpectrumAveraging.h"
 #include "engine/catalogue/ParamCatalogue.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <benchmark/benchmark.h>
 

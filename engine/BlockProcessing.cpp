@@ -16,7 +16,7 @@
 #include "engine/SpectrumAveraging.h"
 #include "engine/SyncMeasurement.h"
 #include "engine/TonePeaks.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "engine/EngineBuffers.h"
 
 #include "engine/PrbsReference.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <new>
 

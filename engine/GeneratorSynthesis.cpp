@@ -1,6 +1,6 @@
 #include "engine/GeneratorSynthesis.h"
 
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <cmath>

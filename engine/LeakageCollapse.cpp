@@ -3,7 +3,7 @@
 #include "engine/EngineBuffers.h"
 #include "engine/EngineMath.h"
 #include "engine/RandomSource.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <array>

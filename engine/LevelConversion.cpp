@@ -1,6 +1,6 @@
 #include "engine/LevelConversion.h"
 
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <cmath>
 

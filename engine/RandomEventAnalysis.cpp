@@ -1,7 +1,7 @@
 #include "engine/RandomEventAnalysis.h"
 
 #include "engine/EngineBuffers.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 // Will set up the instrument's watch of the kind and reset its event rows.
 int16_t StartRandomEvents(int16_t) {

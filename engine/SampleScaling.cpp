@@ -1,7 +1,7 @@
 #include "engine/SampleScaling.h"
 
 #include "engine/EngineBuffers.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <cmath>

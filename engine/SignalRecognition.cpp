@@ -10,7 +10,7 @@
 #include "engine/SpectrumSums.h"
 #include "engine/TonePeaks.h"
 #include "engine/catalogue/ParameterTable.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <cstdlib>

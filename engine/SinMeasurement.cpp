@@ -6,7 +6,7 @@
 #include "engine/Spectrum.h"
 #include "engine/SpectrumSums.h"
 #include "engine/TonePeaks.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <cmath>

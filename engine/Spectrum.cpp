@@ -5,7 +5,7 @@
 #include "engine/EngineMath.h"
 #include "engine/Fft.h"
 #include "engine/LevelConversion.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #include "engine/SpectrumAveraging.h"
 
 #include "engine/EngineBuffers.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/EngineMath.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 #include "engine/EngineBuffers.h"
 #include "engine/GeneratorSynthesis.h"
 #include "platform/Clock.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <cmath>

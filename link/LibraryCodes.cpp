@@ -7,7 +7,7 @@
 #include "link/Ft_spi.h"
 #include "link/LibraryPackets.h"
 #include "platform/Clock.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 #include "engine/GeneratorSynthesis.h"
 #include "link/Dspio9.h"
 #include "link/LibraryPackets.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <array>
 

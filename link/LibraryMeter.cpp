@@ -7,7 +7,7 @@
 #include "link/LibraryPackets.h"
 #include "link/PowerReadings.h"
 #include "platform/Clock.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 #include "link/Dspio9.h"
 #include "link/Library.h"
 #include "platform/MessageService.h"
-#include "settings/DeviceSettings.h"
-#include "shell/MainGlobals.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
 
 #include <algorithm>
 #include <cmath>

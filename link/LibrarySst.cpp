@@ -1,7 +1,7 @@
 #include "link/Library.h"
 
 #include "link/LibraryPackets.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <array>

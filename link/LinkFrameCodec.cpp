@@ -1,6 +1,6 @@
 #include "link/LinkFrameCodec.h"
 
-#include "shell/Chartlib.h"
+#include "chartlib/Chartlib.h"
 
 namespace {
 

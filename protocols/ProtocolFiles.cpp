@@ -1,8 +1,8 @@
 #include "protocols/ProtocolFiles.h"
 
+#include "chartlib/Chartlib.h"
 #include "platform/ProgramDir.h"
-#include "shell/Chartlib.h"
-#include "shell/MainGlobals.h"
+#include "state/MainGlobals.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "shell/Aboutunit.h"
 
+#include "controls/FormHelpers.h"
 #include "platform/NumberFormat.h"
-#include "shell/FormHelpers.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #include "shell/Form_messagebox.h"
 
+#include "controls/FormHelpers.h"
 #include "platform/MessageService.h"
-#include "shell/FormHelpers.h"
 
 #include <QFrame>
 #include <QLabel>

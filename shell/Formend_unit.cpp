@@ -1,6 +1,6 @@
 #include "shell/Formend_unit.h"
 
-#include "shell/FormHelpers.h"
+#include "controls/FormHelpers.h"
 
 #include <QLabel>
 #include <QShowEvent>

@@ -1,9 +1,9 @@
 #include "shell/Formhelp.h"
 
+#include "controls/FormHelpers.h"
 #include "platform/MessageService.h"
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
-#include "shell/FormHelpers.h"
 
 #include <QDesktopServices>
 #include <QDir>

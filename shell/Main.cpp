@@ -1,5 +1,6 @@
 #include "shell/Main.h"
 
+#include "chart/ChartlibChart.h"
 #include "controls/Placemnt.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParamCatalogue.h"
@@ -12,16 +13,17 @@
 #include "platform/StringTable.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
-#include "settings/DeviceSettings.h"
-#include "settings/window/RemoteMessage.h"
-#include "settings/window/SettingsInterlocks.h"
-#include "shell/ChartlibChart.h"
+#include "settings/SettingsInterlocks.h"
+#include "settings/SettingsServices.h"
 #include "shell/Formhelp.h"
 #include "shell/MainConnectionView.h"
-#include "shell/MainGlobals.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
+#include "state/RemoteMessage.h"
 #include "storage/Configuration.h"
+#include "storage/RecordTick.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,6 +77,8 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     BuildControls();
     BuildRunControls();
     InstallMainConnectionView(*this);
+    RegisterSettingsServices();
+    RegisterRecorder();
     ShowMessageTransfer = [this](bool sending) { ShowMessageTransferState(sending); };
     SetPauseHandler([this](bool on) { SetPause(on); });
     SetLinkEventHooks({[this](TDspIo9 &link) { AssignLinkHandlers(&link, nullptr); },

@@ -1,5 +1,6 @@
 #include "shell/Main.h"
 
+#include "chartlib/Chartlib.h"
 #include "engine/Calibration.h"
 #include "engine/EngineBuffers.h"
 #include "link/Dspio9.h"
@@ -14,14 +15,13 @@
 #include "platform/DateTime.h"
 #include "platform/MessageService.h"
 #include "platform/StringTable.h"
-#include "settings/DeviceSettings.h"
-#include "settings/window/GeneratorStates.h"
-#include "settings/window/SettingsInterlocks.h"
-#include "shell/Chartlib.h"
-#include "shell/MainGlobals.h"
+#include "settings/GeneratorStates.h"
+#include "settings/SettingsInterlocks.h"
 #include "shell/StatusBar2.h"
-#include "storage/Recorder.h"
-#include "storage/SettingsLoadState.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
+#include "state/RecordChangeMask.h"
+#include "state/SettingsLoadState.h"
 
 #include <QLabel>
 #include <QToolButton>

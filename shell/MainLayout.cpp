@@ -1,12 +1,12 @@
 #include "shell/Main.h"
 
+#include "chartlib/Chartlib.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
-#include "shell/Chartlib.h"
-#include "shell/MainGlobals.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
+#include "state/MainGlobals.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -1,5 +1,6 @@
 #include "shell/Main.h"
 
+#include "chartlib/Chartlib.h"
 #include "engine/Calibration.h"
 #include "engine/EngineBuffers.h"
 #include "link/Dspio9.h"
@@ -14,13 +15,12 @@
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
 #include "protocols/ScenarioState.h"
-#include "settings/DeviceSettings.h"
-#include "settings/window/GeneratorStates.h"
-#include "settings/window/RemoteMessage.h"
-#include "shell/Chartlib.h"
+#include "settings/GeneratorStates.h"
 #include "shell/Formend_unit.h"
-#include "shell/MainGlobals.h"
 #include "shell/StatusBar2.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
+#include "state/RemoteMessage.h"
 
 #include <QAction>
 #include <QApplication>

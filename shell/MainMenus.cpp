@@ -2,13 +2,13 @@
 
 #include "platform/DateTime.h"
 #include "protocols/PackageWork.h"
-#include "settings/DeviceSettings.h"
-#include "settings/window/Masters.h"
+#include "settings/Masters.h"
 #include "shell/Aboutunit.h"
 #include "shell/Formhelp.h"
-#include "shell/MainGlobals.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
 
 #include <QAction>
 #include <QKeyEvent>

@@ -13,13 +13,13 @@
 #include "protocols/BatchLog.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
-#include "settings/DeviceSettings.h"
-#include "settings/window/Masters.h"
-#include "settings/window/SettingsInterlocks.h"
-#include "shell/MainGlobals.h"
+#include "settings/Masters.h"
+#include "settings/SettingsInterlocks.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
-#include "storage/Recorder.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
+#include "state/RecordChangeMask.h"
 
 #include <QAction>
 #include <QApplication>

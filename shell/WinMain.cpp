@@ -5,7 +5,7 @@
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
 #include "shell/Main.h"
-#include "shell/MainGlobals.h"
+#include "state/MainGlobals.h"
 
 #include <QApplication>
 

@@ -1,14 +1,14 @@
 #include "views/Fgraph.h"
 
+#include "chart/Chart.h"
+#include "chart/ChartlibChart.h"
+#include "chartlib/Chartlib.h"
 #include "controls/Placemnt.h"
+#include "engine/catalogue/GraphKindTable.h"
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
-#include "settings/DeviceSettings.h"
-#include "shell/Chartlib.h"
-#include "shell/ChartlibChart.h"
+#include "state/DeviceSettings.h"
 #include "views/GraphHost.h"
-#include "views/GraphKindTable.h"
-#include "views/chart/Chart.h"
 
 #include <QAction>
 #include <QColor>

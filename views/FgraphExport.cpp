@@ -1,11 +1,11 @@
 #include "views/Fgraph.h"
 
+#include "chart/ChartlibChart.h"
+#include "chart/GraphTableText.h"
+#include "chartlib/Chartlib.h"
+#include "engine/catalogue/GraphKindTable.h"
 #include "engine/evaluation/PointVerdicts.h"
-#include "protocols/GraphTableText.h"
-#include "shell/Chartlib.h"
-#include "shell/ChartlibChart.h"
 #include "views/GraphHost.h"
-#include "views/GraphKindTable.h"
 #include "views/GraphSources.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "views/Fgraph.h"
 
-#include "shell/ChartlibChart.h"
-#include "views/chart/Chart.h"
+#include "chart/Chart.h"
+#include "chart/ChartlibChart.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
 #include "views/Fgraph.h"
 
+#include "chart/Chart.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParameterTable.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 #include "views/GraphXRange.h"
-#include "views/chart/Chart.h"
 
 #include <cstring>
 

@@ -1,13 +1,13 @@
 #include "views/Fgraph.h"
 
+#include "chart/Chart.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/evaluation/PointVerdicts.h"
+#include "engine/masks/MaskArray.h"
+#include "engine/masks/MaskSlot.h"
 #include "views/GraphHost.h"
-#include "views/chart/Chart.h"
-#include "views/masks/MaskArray.h"
 #include "views/masks/MaskDrawing.h"
-#include "views/masks/MaskSlot.h"
 
 #include <QLabel>
 #include <QPainter>

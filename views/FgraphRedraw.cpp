@@ -1,10 +1,10 @@
 #include "views/Fgraph.h"
 
+#include "chart/Chart.h"
 #include "engine/EngineBuffers.h"
-#include "views/GraphKindTable.h"
+#include "engine/catalogue/GraphKindTable.h"
+#include "engine/masks/MaskSlot.h"
 #include "views/GraphSources.h"
-#include "views/chart/Chart.h"
-#include "views/masks/MaskSlot.h"
 
 #include <QTableView>
 

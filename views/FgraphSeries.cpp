@@ -1,16 +1,16 @@
 #include "views/Fgraph.h"
 
+#include "chart/Chart.h"
+#include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
 #include "engine/ResultSlots.h"
+#include "engine/catalogue/GraphKindTable.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "platform/NoValue.h"
-#include "settings/DeviceSettings.h"
-#include "shell/Chartlib.h"
-#include "shell/MainGlobals.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
 #include "views/GraphHost.h"
-#include "views/GraphKindTable.h"
 #include "views/GraphSources.h"
-#include "views/chart/Chart.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,13 +1,13 @@
 #include "views/Fgraph.h"
 
+#include "chart/Chart.h"
 #include "controls/Placemnt.h"
+#include "engine/catalogue/GraphKindTable.h"
 #include "platform/IniFile.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 #include "views/GraphHost.h"
-#include "views/GraphKindTable.h"
 #include "views/GraphWindowKeys.h"
 #include "views/GraphXRange.h"
-#include "views/chart/Chart.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "views/Fgraph.h"
 
 #include "engine/evaluation/PointVerdicts.h"
+#include "engine/masks/TMASK.h"
 #include "views/GraphHost.h"
-#include "views/masks/TMASK.h"
 
 #include <QPainter>
 #include <QStyledItemDelegate>

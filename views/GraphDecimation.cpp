@@ -1,7 +1,7 @@
 #include "views/GraphDecimation.h"
 
+#include "engine/catalogue/GraphKindTable.h"
 #include "platform/NoValue.h"
-#include "views/GraphKindTable.h"
 
 #include <algorithm>
 #include <cmath>

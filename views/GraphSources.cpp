@@ -2,7 +2,7 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParamCatalogue.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 TGraphSources GraphSources;
 

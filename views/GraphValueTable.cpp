@@ -1,7 +1,7 @@
 #include "views/GraphValueTable.h"
 
+#include "chartlib/Chartlib.h"
 #include "platform/NoValue.h"
-#include "shell/Chartlib.h"
 #include "views/GraphSources.h"
 
 #include <algorithm>

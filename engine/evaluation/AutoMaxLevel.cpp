@@ -3,7 +3,7 @@
 #include "engine/EngineBuffers.h"
 #include "engine/MeterRange.h"
 #include "engine/evaluation/DispatchTargets.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include "engine/evaluation/CurveMarking.h"
 #include "engine/evaluation/MaskLookup.h"
+#include "engine/masks/MaskArray.h"
 #include "platform/NoValue.h"
-#include "settings/DeviceSettings.h"
-#include "views/masks/MaskArray.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/masks/TMASK.h"
+#include "engine/masks/TMASK.h"
 
 #include <cstdint>
 

@@ -1,10 +1,10 @@
 #include "engine/evaluation/CurveMarking.h"
 
 #include "engine/evaluation/PointVerdicts.h"
+#include "engine/masks/MaskArray.h"
+#include "engine/masks/MaskCheck.h"
 #include "platform/NoValue.h"
-#include "settings/DeviceSettings.h"
-#include "views/masks/MaskArray.h"
-#include "views/masks/MaskCheck.h"
+#include "state/DeviceSettings.h"
 
 namespace {
 

@@ -33,8 +33,8 @@ struct TDispatchTargets {
     // after the automatic range moved.
     std::function<void()> ShowMirvakSelectionFreq;
     std::function<void()> ShowMaxLevelRanges;
-    // Issues the instrument commands pending in DeviceSettings->Mode. The connection control registers it
-    // when the application starts; the settings window's services, which sit below it, call it here too.
+    // Issues the instrument commands pending in DeviceSettings->Mode. The connection control, which sits
+    // above the engine, registers it when the application starts.
     std::function<void()> SendCommand;
 };
 

@@ -7,7 +7,7 @@
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/ParamJudging.h"
 #include "engine/evaluation/SlotCurves.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <span>
 

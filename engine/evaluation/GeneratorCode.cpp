@@ -1,6 +1,6 @@
 #include "engine/evaluation/GeneratorCode.h"
 
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 int32_t GeneratorCode() {
     const TDeviceSettings &s = *DeviceSettings;

@@ -2,7 +2,7 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParameterTable.h"
-#include "views/masks/MaskArray.h"
+#include "engine/masks/MaskArray.h"
 
 TMASK *GetActiveMask(int32_t slot, int32_t which) {
     TMASK *mask = SlotMask(slot, which);

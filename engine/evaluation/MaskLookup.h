@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/catalogue/ParamDescriptor.h"
-#include "views/masks/TMASK.h"
+#include "engine/masks/TMASK.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "engine/evaluation/ParamJudging.h"
 
 #include "engine/catalogue/ParameterTable.h"
-#include "views/masks/MaskArray.h"
+#include "engine/masks/MaskArray.h"
 
 #include <algorithm>
 

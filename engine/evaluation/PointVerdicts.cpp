@@ -1,6 +1,6 @@
 #include "engine/evaluation/PointVerdicts.h"
 
-#include "views/masks/MaskArray.h"
+#include "engine/masks/MaskArray.h"
 
 #include <cstring>
 

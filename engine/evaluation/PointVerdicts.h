@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/masks/MaskArray.h"
+#include "engine/masks/MaskArray.h"
 
 #include <cstdint>
 #include <memory>

@@ -5,8 +5,8 @@
 #include "engine/evaluation/AutoMaxLevel.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/Evaluators.h"
-#include "settings/DeviceSettings.h"
-#include "shell/MainGlobals.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
 
 namespace {
 

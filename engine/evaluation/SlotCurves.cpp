@@ -1,8 +1,8 @@
 #include "engine/evaluation/SlotCurves.h"
 
 #include "engine/EngineBuffers.h"
-#include "settings/DeviceSettings.h"
-#include "views/masks/MaskArray.h"
+#include "engine/masks/MaskArray.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 

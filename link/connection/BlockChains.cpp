@@ -5,12 +5,13 @@
 #include "engine/RandomEventAnalysis.h"
 #include "engine/SignalKindChange.h"
 #include "engine/SyncMeasurement.h"
+#include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/ResultDispatcher.h"
 #include "link/MeterFrameStore.h"
-#include "settings/DeviceSettings.h"
-#include "shell/MainGlobals.h"
-#include "storage/RecordTick.h"
-#include "storage/Recorder.h"
+#include "link/connection/ConnectionServices.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
+#include "state/RecordChangeMask.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ void RecordStep(std::int32_t streams) {
     if (!RecordingOn)
         return;
     RecordChangeMask |= streams;
-    RecordTick();
+    Dispatch(ConnectionServices().RecordTick);
 }
 
 // The warning stays up while the peer's link uses status panel 3 for its own texts.

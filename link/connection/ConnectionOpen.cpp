@@ -9,8 +9,8 @@
 #include "platform/Clock.h"
 #include "platform/MessageService.h"
 #include "platform/ProgramDir.h"
-#include "settings/DeviceSettings.h"
-#include "shell/MainGlobals.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
 
 #include <QDateTime>
 

@@ -3,7 +3,7 @@
 #include "link/Ft_spi.h"
 #include "link/InstrumentIdent.h"
 #include "link/Library.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 namespace {
 

@@ -1,17 +1,18 @@
 #include "link/connection/Tr9sendgetcommand.h"
 
+#include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
 #include "engine/MeterRange.h"
 #include "engine/SignalKindChange.h"
 #include "engine/catalogue/ConnectionTypes.h"
+#include "engine/evaluation/DispatchTargets.h"
 #include "link/Library.h"
+#include "link/connection/ConnectionServices.h"
 #include "platform/StringTable.h"
-#include "settings/DeviceSettings.h"
-#include "settings/window/GeneratorStates.h"
-#include "settings/window/SettingsWindowButtons.h"
-#include "shell/Chartlib.h"
-#include "shell/MainGlobals.h"
-#include "storage/Recorder.h"
+#include "state/DeviceSettings.h"
+#include "state/GeneratorKind.h"
+#include "state/MainGlobals.h"
+#include "state/RecordChangeMask.h"
 
 namespace {
 
@@ -133,26 +134,26 @@ void AdvanceGenStates() {
     for (const LocalGenerator &g : Generators) {
         if ((s.*g.block).State != 1)
             continue;
-        SelectLocalGenerator(g.kind);
+        Dispatch(ConnectionServices().SelectLocalGenerator, g.kind);
         (s.*g.block).State = 2;
-        MarkLocalGenButton(g.kind);
+        Dispatch(ConnectionServices().MarkLocalGenButton, g.kind);
         if (RecordingOn)
             RecordChangeMask |= 0x01;
     }
     if (s.MasterF.State == 1) {
         s.MasterF.State = 2;
-        ShowMasterFreqState();
+        Dispatch(ConnectionServices().ShowMasterFreqState);
     }
     if (s.MasterL.State == 1) {
         s.MasterL.State = 2;
-        ShowMasterLevState();
+        Dispatch(ConnectionServices().ShowMasterLevState);
     }
     if (s.Mirvak.RunState == 1) {
         s.Mirvak.RunState = 2;
-        ShowMirvakStartButton();
+        Dispatch(ConnectionServices().ShowMirvakStartButton);
     }
     if (s.SyncGenState == 1) {
         s.SyncGenState = 2;
-        ShowSyncState();
+        Dispatch(ConnectionServices().ShowSyncState);
     }
 }

@@ -3,10 +3,10 @@
 #include "engine/RandomEventAnalysis.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "link/Library.h"
-#include "settings/DeviceSettings.h"
-#include "settings/window/RemoteMessage.h"
-#include "settings/window/SettingsRecompute.h"
-#include "shell/MainGlobals.h"
+#include "link/connection/ConnectionServices.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
+#include "state/RemoteMessage.h"
 
 #include <QCoreApplication>
 
@@ -102,7 +102,7 @@ void SendCommand() {
         if (ok && mask & command.bit)
             ok = IssueGenerator(command);
     if (ok && mask & PendingRecompute)
-        RecomputeAfterSettings(1);
+        Dispatch(ConnectionServices().RecomputeAfterSettings, 1);
     if (ok && mask & PendingMeterFrames)
         ok = IssueMeterFrames(meterState);
     if (!onlySelective) {

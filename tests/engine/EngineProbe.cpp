@@ -14,7 +14,7 @@
 #include "engine/SpectrumAveraging.h"
 #include "engine/TonePeaks.h"
 #include "engine/catalogue/ParamCatalogue.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,7 +2,7 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/RandomSource.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <gtest/gtest.h>
 

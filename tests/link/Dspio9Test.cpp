@@ -1,8 +1,8 @@
 #include "DspTestRig.h"
 
+#include "chartlib/Chartlib.h"
 #include "link/Dspio9.h"
 #include "platform/Clock.h"
-#include "shell/Chartlib.h"
 
 #include <gtest/gtest.h>
 

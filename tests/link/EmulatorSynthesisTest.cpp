@@ -2,7 +2,7 @@
 #include "engine/GeneratorSynthesis.h"
 #include "link/Library.h"
 #include "platform/Clock.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include "link/Ft_spi.h"
 #include "link/Library.h"
 #include "platform/MessageService.h"
-#include "settings/DeviceSettings.h"
-#include "shell/MainGlobals.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
 #include "support/PacketWords.h"
 #include "support/QuietSettings.h"
 

@@ -9,7 +9,7 @@
 #include "platform/Cp1251.h"
 #include "platform/DateTime.h"
 #include "shell/StatusBar2.h"
-#include "storage/SettingsLoadState.h"
+#include "state/SettingsLoadState.h"
 
 #include <QLabel>
 #include <QTimer>

@@ -2,9 +2,9 @@
 
 #include "platform/MessageService.h"
 #include "protocols/PackageWork.h"
-#include "settings/DeviceSettings.h"
 #include "shell/Main.h"
-#include "shell/MainGlobals.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
 #include "support/TempProgramDir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "MainFixture.h"
 
+#include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
 #include "link/Dspio9.h"
 #include "link/Emulator.h"
@@ -8,11 +9,10 @@
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
 #include "platform/DateTime.h"
-#include "shell/Chartlib.h"
 #include "shell/Formend_unit.h"
 #include "shell/StatusBar2.h"
+#include "state/SettingsLoadState.h"
 #include "storage/Configuration.h"
-#include "storage/SettingsLoadState.h"
 
 #include <QAction>
 #include <QFile>

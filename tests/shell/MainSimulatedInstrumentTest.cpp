@@ -10,7 +10,7 @@
 #include "shell/StatusBar2.h"
 #include "sim/SimDspApplication.h"
 #include "sim/UsbPortSim.h"
-#include "storage/SettingsLoadState.h"
+#include "state/SettingsLoadState.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "MainFixture.h"
 
+#include "chart/ChartlibChart.h"
 #include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/StringTable.h"
-#include "shell/ChartlibChart.h"
 #include "shell/StatusBar2.h"
 
 #include <QApplication>

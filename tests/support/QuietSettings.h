@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 // Settings of a 1024 kHz range (fs 2560 kHz, above the rate where the calibration is refitted) on
 // connection type 2 with a 600 Ohm generator: nothing pending, every generator, run and remote link off.

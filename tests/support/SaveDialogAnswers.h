@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ChartlibChart.h"
+#include "chart/ChartlibChart.h"
 
 #include <QString>
 

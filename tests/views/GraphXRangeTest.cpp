@@ -1,5 +1,5 @@
 #include "views/GraphXRange.h"
-#include "settings/DeviceSettings.h"
+#include "state/DeviceSettings.h"
 
 #include <gtest/gtest.h>
 

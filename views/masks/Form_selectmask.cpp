@@ -1,10 +1,10 @@
 #include "views/masks/Form_selectmask.h"
 
+#include "controls/FormHelpers.h"
 #include "controls/Placemnt.h"
+#include "engine/masks/MaskFile.h"
 #include "platform/MessageService.h"
 #include "platform/ProgramDir.h"
-#include "shell/FormHelpers.h"
-#include "views/masks/MaskFile.h"
 
 #include <QComboBox>
 #include <QDir>

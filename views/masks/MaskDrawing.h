@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/masks/MaskPolygon.h"
+#include "engine/masks/MaskPolygon.h"
 
 class QPainter;
 

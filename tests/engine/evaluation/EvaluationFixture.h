@@ -5,8 +5,8 @@
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/PointVerdicts.h"
-#include "settings/DeviceSettings.h"
-#include "views/masks/MaskArray.h"
+#include "engine/masks/MaskArray.h"
+#include "state/DeviceSettings.h"
 
 #include <gtest/gtest.h>
 

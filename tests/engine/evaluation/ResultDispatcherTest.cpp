@@ -6,7 +6,7 @@
 #include "EvaluationFixture.h"
 #include "engine/MeterRange.h"
 #include "platform/NoValue.h"
-#include "shell/MainGlobals.h"
+#include "state/MainGlobals.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "engine/EngineBuffers.h"
 #include "engine/SampleScaling.h"
 #include "link/MeterFrameStore.h"
-#include "storage/Recorder.h"
+#include "state/RecordChangeMask.h"
 
 #include <algorithm>
 
@@ -38,6 +38,7 @@ protected:
     TDeviceSettings *saved = DeviceSettings;
     TDeviceSettings settings;
     FakeView view;
+    RegisteredServices services;
 };
 
 TEST_F(BlockChainsTest, OverloadWarningComesAndGoes) {

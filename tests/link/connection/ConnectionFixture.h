@@ -8,10 +8,13 @@
 #include "link/Ft_spi.h"
 #include "link/InstrumentIdent.h"
 #include "link/Library.h"
+#include "link/connection/ConnectionServices.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/MessageService.h"
-#include "settings/DeviceSettings.h"
-#include "shell/MainGlobals.h"
+#include "settings/SettingsServices.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
+#include "storage/RecordTick.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +46,16 @@ public:
     bool pause = false;
 };
 
+// The services that the settings window and the recorder register when the program starts, for the life
+// of a fixture.
+struct RegisteredServices {
+    RegisteredServices() {
+        RegisterSettingsServices();
+        RegisterRecorder();
+    }
+    ~RegisteredServices() { ConnectionServices() = {}; }
+};
+
 // The connection's own settings and the view around one test; the test chooses the connection kind.
 class ConnectionGlobals : public ::testing::Test {
 protected:
@@ -60,6 +73,7 @@ protected:
     TDeviceSettings *saved = DeviceSettings;
     TDeviceSettings settings;
     FakeView view;
+    RegisteredServices services;
 };
 
 // Besides: a program folder with the firmware, the message boxes caught, and the simulated instrument

@@ -1,10 +1,10 @@
 #include "ConnectionFixture.h"
 
+#include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
 #include "engine/MeterRange.h"
 #include "engine/SignalKindChange.h"
-#include "shell/Chartlib.h"
-#include "storage/Recorder.h"
+#include "state/RecordChangeMask.h"
 
 namespace {
 
@@ -45,6 +45,7 @@ protected:
     TDeviceSettings *saved = DeviceSettings;
     TDeviceSettings settings;
     FakeView view;
+    RegisteredServices services;
 };
 
 struct CaptionCase {

@@ -1,7 +1,7 @@
 #include "ConnectionFixture.h"
 
-#include "settings/window/RemoteMessage.h"
-#include "settings/window/SettingsInterlocks.h"
+#include "settings/SettingsInterlocks.h"
+#include "state/RemoteMessage.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "views/masks/Form_selectmask.h"
+#include "engine/masks/MaskFile.h"
 #include "platform/MessageService.h"
 #include "support/Screenshot.h"
-#include "views/masks/MaskFile.h"
 
 #include "support/TempProgramDir.h"
 

@@ -1,4 +1,4 @@
-#include "views/masks/MaskPolygon.h"
+#include "engine/masks/MaskPolygon.h"
 #include "views/masks/MaskDrawing.h"
 
 #include <QImage>

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "chart/ChartAxis.h"
+#include "chart/ChartSeries.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QPrinter;
+class ChartPlot;
+struct MetafileDrawing;
+
+// A chart with a left, a right and a bottom axis and series reached by index, drawn by QCustomPlot.
+// The user zooms by dragging a rectangle to the lower right with the left button, undoes the zoom by dragging
+// the other way, scrolls by dragging with the right button and steps with the wheel. Those gestures alone
+// raise OnZoom, OnUndoZoom, OnScroll and OnMouseWheel; ranges set by code raise nothing.
+class TChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit TChart(QWidget *parent = nullptr);
+    ~TChart() override;
+
+    TChartAxis &LeftAxis() { return *left_; }
+    TChartAxis &RightAxis() { return *right_; }
+    TChartAxis &BottomAxis() { return *bottom_; }
+
+    TChartSeries *AddSeries(TChartSeries::Style style); // on the left axis; the chart owns it
+    void RemoveSeries(TChartSeries *series);
+    int SeriesCount() const { return int(series_.size()); }
+    TChartSeries *Series(int index) const; // null outside 0..SeriesCount-1
+
+    // The plot rectangle of the last drawing (empty before the first).
+    QRect ChartRect() const;
+    int ChartWidth() const { return ChartRect().width(); }
+    int ChartHeight() const { return ChartRect().height(); }
+    int ChartXCenter() const { return ChartRect().center().x(); }
+    int ChartYCenter() const { return ChartRect().center().y(); }
+
+    QColor BackColor() const;
+    void SetBackColor(const QColor &colour);
+    bool AllowZoom() const { return allowZoom_; }
+    void SetAllowZoom(bool allow) { allowZoom_ = allow; }
+    bool AllowPanning() const { return allowPanning_; }
+    void SetAllowPanning(bool allow) { allowPanning_ = allow; }
+
+    bool Zoomed() const { return zoomed_; }
+    void UndoZoom(); // back to the ranges from before the first zoom or scroll; raises nothing
+
+    // Called at every drawing (screen, picture, print) after the series and axes, with the plot rectangle.
+    using AfterDrawHandler = std::function<void(QPainter &painter, const QRect &chartRect)>;
+    void SetOnAfterDraw(AfterDrawHandler handler) { afterDraw_ = std::move(handler); }
+
+    void Repaint(); // draws now
+
+    // Pictures at the chart's size. Extensions are compared without regard to case; SavePicture writes
+    // ".bmp", ".jpg", ".emf" and ".wmf" and nothing else. Each returns false when nothing was written.
+    QImage Bitmap();
+    bool SavePicture(const QString &path);
+    bool SaveToBitmapFile(const QString &path);
+    bool SaveToJpegFile(const QString &path); // black frame, 16 colours, quality 90
+    bool SaveToMetafileEnh(const QString &path);
+    bool SaveToMetafile(const QString &path);
+    void CopyToClipboardBitmap();
+    bool Print(QPrinter &printer); // the bitmap on one page, as large as fits
+
+signals:
+    void OnZoom();
+    void OnUndoZoom();
+    void OnScroll();
+    void OnMouseWheel(int delta); // whole wheel notches times 120, gathered from a burst of wheel events
+    void OnClick();
+    void OnDblClick();
+    void OnResize();
+
+private:
+    friend class ChartPlot;
+    friend class AfterDrawLayer;
+    void ApplyAutomaticAxes();
+    void DrawAfter(QPainter &painter, const QRect &chartRect);
+    std::vector<TChartAxis *> Axes() const { return {left_.get(), right_.get(), bottom_.get()}; }
+
+    // gestures
+    void MousePress(QMouseEvent *event);
+    void MouseMove(QMouseEvent *event);
+    void MouseRelease(QMouseEvent *event);
+    void Wheel(QWheelEvent *event);
+    void ZoomTo(QRect pixels);
+    void ScrollBy(QPoint pixels);
+    void RememberUnzoomed();
+    void EmitWheel();
+
+    bool SaveMetafile(const QString &path, QByteArray (*format)(const MetafileDrawing &));
+
+    ChartPlot *plot_;
+    std::unique_ptr<TChartAxis> left_, right_, bottom_;
+    std::vector<std::unique_ptr<TChartSeries>> series_;
+    AfterDrawHandler afterDraw_;
+    bool allowZoom_ = true;
+    bool allowPanning_ = true;
+
+    enum class Gesture { None, Zoom, Scroll };
+    Gesture gesture_ = Gesture::None;
+    QPoint pressAt_, lastAt_;
+    bool zoomed_ = false;
+    struct Range {
+        double minimum, maximum;
+    };
+    std::vector<Range> unzoomed_;
+    int wheelDelta_ = 0;
+    bool wheelPending_ = false;
+};

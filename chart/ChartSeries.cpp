@@ -1,0 +1,125 @@
+#include "chart/ChartSeries.h"
+
+#include "chart/ChartAxis.h"
+#include "chart/SeriesPlottable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+constexpr double NotANumber = std::numeric_limits<double>::quiet_NaN();
+}
+
+TChartSeries::TChartSeries(Style style, TChartAxis &vertical) : style_(style), vertAxis_(&vertical) {}
+
+void TChartSeries::AddXY(double x, double y, const QString &label, const QColor &colour) {
+    std::size_t at = x_.size();
+    if (ordered_ && !x_.empty() && std::isfinite(x) && x < x_.back())
+        at = std::size_t(std::upper_bound(x_.begin(), x_.end(), x, [](double v, double e) { return v < e; }) -
+                         x_.begin());
+    x_.insert(x_.begin() + std::ptrdiff_t(at), x);
+    y_.insert(y_.begin() + std::ptrdiff_t(at), y);
+    colours_.insert(colours_.begin() + std::ptrdiff_t(at), colour.isValid() ? colour.rgb() : QRgb(0));
+    // The label list stays empty until the first label, then runs parallel to the points.
+    if (!label.isEmpty() || !labels_.empty()) {
+        labels_.resize(x_.size() - 1);
+        labels_.insert(labels_.begin() + std::ptrdiff_t(at), label);
+    }
+}
+
+void TChartSeries::AddNull(double x) {
+    AddXY(x, NotANumber);
+}
+
+void TChartSeries::Clear() {
+    x_.clear();
+    y_.clear();
+    colours_.clear();
+    labels_.clear();
+}
+
+double TChartSeries::XValue(int index) const {
+    return index >= 0 && index < Count() ? x_[std::size_t(index)] : NotANumber;
+}
+
+double TChartSeries::YValue(int index) const {
+    return index >= 0 && index < Count() ? y_[std::size_t(index)] : NotANumber;
+}
+
+bool TChartSeries::IsNull(int index) const {
+    return !std::isfinite(XValue(index)) || !std::isfinite(YValue(index));
+}
+
+QString TChartSeries::Label(int index) const {
+    return index >= 0 && std::size_t(index) < labels_.size() ? labels_[std::size_t(index)] : QString();
+}
+
+QColor TChartSeries::ValueColor(int index) const {
+    const QRgb own = index >= 0 && index < Count() ? colours_[std::size_t(index)] : 0;
+    return own != 0 ? QColor::fromRgba(own) : colour_;
+}
+
+void TChartSeries::ColorRange(double fromX, double toX, const QColor &colour) {
+    for (std::size_t i = 0; i < x_.size(); ++i)
+        if (x_[i] >= fromX && x_[i] <= toX)
+            colours_[i] = colour.isValid() ? colour.rgb() : QRgb(0);
+}
+
+bool TChartSeries::Range(const std::vector<double> &values, bool maximum, double &result) const {
+    bool found = false;
+    for (int i = 0; i < Count(); ++i) {
+        if (IsNull(i))
+            continue;
+        const double v = values[std::size_t(i)];
+        if (!found || (maximum ? v > result : v < result))
+            result = v;
+        found = true;
+    }
+    return found;
+}
+
+double TChartSeries::MinXValue() const {
+    double v = 0;
+    return Range(x_, false, v) ? v : 0;
+}
+
+double TChartSeries::MaxXValue() const {
+    double v = 0;
+    return Range(x_, true, v) ? v : 0;
+}
+
+double TChartSeries::MinYValue() const {
+    double v = 0;
+    return Range(y_, false, v) ? v : 0;
+}
+
+double TChartSeries::MaxYValue() const {
+    double v = 0;
+    return Range(y_, true, v) ? v : 0;
+}
+
+void TChartSeries::SetActive(bool active) {
+    active_ = active;
+    plottable_->setVisible(active);
+}
+
+void TChartSeries::SetColor(const QColor &colour) {
+    if (colour.isValid())
+        colour_ = colour;
+}
+
+void TChartSeries::SetLineWidth(int width) {
+    lineWidth_ = std::clamp(width, 1, 100);
+}
+
+void TChartSeries::SetPointer(bool visible, PointerStyle style, int size) {
+    pointerVisible_ = visible;
+    pointerStyle_ = style;
+    pointerSize_ = std::clamp(size, 1, 100);
+}
+
+void TChartSeries::SetVertAxis(TChartAxis &axis) {
+    vertAxis_ = &axis;
+    plottable_->setValueAxis(axis.Axis());
+}

@@ -1,0 +1,179 @@
+#include "chart/SeriesPlottable.h"
+
+#include "chart/ChartSeries.h"
+
+#include <algorithm>
+#include <cmath>
+
+SeriesPlottable::SeriesPlottable(const TChartSeries &series, QCPAxis *keyAxis, QCPAxis *valueAxis)
+    : QCPAbstractPlottable(keyAxis, valueAxis), series_(series) {
+    setAntialiased(false);
+    setAntialiasedFill(false);
+}
+
+QCPRange SeriesPlottable::getKeyRange(bool &foundRange, QCP::SignDomain) const {
+    double lower = 0, upper = 0;
+    foundRange = series_.Range(series_.x_, false, lower) && series_.Range(series_.x_, true, upper);
+    return QCPRange(lower, upper);
+}
+
+QCPRange SeriesPlottable::getValueRange(bool &foundRange, QCP::SignDomain, const QCPRange &) const {
+    double lower = 0, upper = 0;
+    foundRange = series_.Range(series_.y_, false, lower) && series_.Range(series_.y_, true, upper);
+    return QCPRange(lower, upper);
+}
+
+namespace {
+
+// The linear value-to-pixel map of an axis at this drawing, kept far outside the plot but inside what the
+// painter handles quickly.
+struct PixelMap {
+    explicit PixelMap(const QCPAxis &axis)
+        : lower(axis.range().lower), start(axis.coordToPixel(lower)),
+          perUnit((axis.coordToPixel(axis.range().upper) - start) / axis.range().size()) {}
+    double operator()(double value) const { return std::clamp(start + (value - lower) * perUnit, -1e5, 1e5); }
+    double lower, start, perUnit;
+};
+
+} // namespace
+
+void SeriesPlottable::draw(QCPPainter *painter) {
+    if (!mKeyAxis || !mValueAxis || series_.Count() == 0)
+        return;
+    if (series_.SeriesStyle() == TChartSeries::Style::StairsArea) {
+        DrawStairs(painter);
+        return;
+    }
+    DrawLine(painter);
+    if (series_.PointerVisible())
+        DrawPointers(painter);
+}
+
+namespace {
+
+// The points of one pixel column of a line: drawn through the first, the lowest, the highest and the last,
+// a line gives the same pixels as through all of them.
+class ColumnReducer {
+public:
+    explicit ColumnReducer(QPolygonF &out) : out_(out) {}
+    void Add(const QPointF &p) {
+        const int column = int(std::floor(p.x()));
+        if (count_ > 0 && column != column_)
+            Close();
+        if (count_++ == 0) {
+            column_ = column;
+            first_ = low_ = high_ = p;
+            lowFirst_ = true;
+        } else if (p.y() < low_.y()) {
+            low_ = p;
+            lowFirst_ = false;
+        } else if (p.y() > high_.y()) {
+            high_ = p;
+            lowFirst_ = true;
+        }
+        last_ = p;
+    }
+    void Close() {
+        if (count_ == 0)
+            return;
+        out_ << first_;
+        if (count_ > 2)
+            out_ << (lowFirst_ ? low_ : high_) << (lowFirst_ ? high_ : low_);
+        if (count_ > 1)
+            out_ << last_;
+        count_ = 0;
+    }
+
+private:
+    QPolygonF &out_;
+    int column_ = 0;
+    int count_ = 0;
+    QPointF first_, low_, high_, last_;
+    bool lowFirst_ = true;
+};
+
+} // namespace
+
+void SeriesPlottable::DrawLine(QCPPainter *painter) const {
+    painter->setPen(QPen(series_.Color(), series_.LineWidth()));
+    painter->setBrush(Qt::NoBrush);
+    const bool reduce = series_.XOrdered() && series_.Count() > 2 * mKeyAxis->axisRect()->width();
+    QPolygonF run;
+    ColumnReducer columns(run);
+    const auto flush = [&] {
+        columns.Close();
+        if (run.size() > 1)
+            painter->drawPolyline(run);
+        run.clear();
+    };
+    const PixelMap px(*mKeyAxis), py(*mValueAxis);
+    const std::vector<double> &xs = series_.x_, &ys = series_.y_;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) {
+            flush();
+            continue;
+        }
+        const QPointF p(px(xs[i]), py(ys[i]));
+        if (reduce)
+            columns.Add(p);
+        else
+            run << p;
+    }
+    flush();
+}
+
+void SeriesPlottable::DrawPointers(QCPPainter *painter) const {
+    const double half = std::max(series_.PointerSize(), 1) / 2.0;
+    const PixelMap px(*mKeyAxis), py(*mValueAxis);
+    for (int i = 0; i < series_.Count(); ++i) {
+        if (series_.IsNull(i))
+            continue;
+        const QPointF p(px(series_.XValue(i)), py(series_.YValue(i)));
+        painter->setPen(series_.ValueColor(i));
+        painter->setBrush(series_.ValueColor(i));
+        if (series_.Pointer() == TChartSeries::PointerStyle::Diamond) {
+            const QPointF corners[] = {p + QPointF(0, -half), p + QPointF(half, 0), p + QPointF(0, half),
+                                       p + QPointF(-half, 0)};
+            painter->drawPolygon(corners, 4);
+        } else {
+            painter->drawRect(QRectF(p.x() - half, p.y() - half, 2 * half, 2 * half));
+        }
+    }
+}
+
+// Step i runs from point i - 1 to point i at the height of point i - 1 and takes the colour of point i.
+// Neighbouring steps of one colour are filled as one polygon.
+void SeriesPlottable::DrawStairs(QCPPainter *painter) const {
+    const PixelMap px(*mKeyAxis), py(*mValueAxis);
+    const double bottom = py(mValueAxis->range().lower);
+    painter->setPen(Qt::NoPen);
+    QPolygonF run;
+    QColor runColour;
+    const auto flush = [&] {
+        if (run.size() > 1) {
+            run << QPointF(run.back().x(), bottom);
+            painter->setBrush(runColour);
+            painter->drawPolygon(run);
+        }
+        run.clear();
+    };
+    for (int i = 1; i < series_.Count(); ++i) {
+        if (series_.IsNull(i - 1) || series_.IsNull(i)) {
+            flush();
+            continue;
+        }
+        const QColor colour = series_.ValueColor(i);
+        if (colour != runColour)
+            flush();
+        runColour = colour;
+        const QPointF from(px(series_.XValue(i - 1)), py(series_.YValue(i - 1))), to(px(series_.XValue(i)), 0);
+        if (run.isEmpty())
+            run << QPointF(from.x(), bottom);
+        run << from << QPointF(to.x(), from.y());
+    }
+    flush();
+}
+
+void SeriesPlottable::drawLegendIcon(QCPPainter *painter, const QRectF &rect) const {
+    painter->fillRect(rect, series_.Color());
+}

@@ -1,0 +1,6 @@
+#include "link/connection/ConnectionServices.h"
+
+TConnectionServices &ConnectionServices() {
+    static TConnectionServices services;
+    return services;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "state/GeneratorKind.h"
+
+#include <cstdint>
+
+// The GenState of every local generator but `kind` becomes 0; the MTTS loop mode follows.
+void SelectLocalGenerator(int kind);
+// Every local generator off, the settings recomputed, and the generator block raised and issued.
+void BlockAllGenerators();
+// The peer's GenState of every kind but `kind` becomes 0.
+void SelectRemoteGenerator(int kind);
+// The peer acknowledged a record of type `recordType`: a generator record marks that generator of the
+// peer as running and the others off; the connection-mode record (21) changes nothing; any other record
+// marks the peer's generator block as running.
+void HandleRemoteReceipt(int recordType);
+// A running SYNC measurement counted all its pulses: its state becomes 3 (finished).
+void MarkSyncFinished();
+// Asks the peer to end the remote link. The disconnect record is not composed here yet, so nothing is
+// sent; callers wait for the link states within their own bound.
+void BreakRemoteConnection();

@@ -1,0 +1,39 @@
+#include "settings/Masters.h"
+
+#include "state/DeviceSettings.h"
+
+namespace {
+
+// A master's band back to SampleRate / 1024 .. MaxFrequency, at least 0.3 kHz on the types above 5.
+void ResetMasterBand(MasterBlock &master) {
+    const TDeviceSettings &s = *DeviceSettings;
+    float f0 = s.SampleRate / 1024;
+    if (s.ConnectionType > 5 && f0 < 0.3f)
+        f0 = 0.3f;
+    master.BandF0 = f0;
+    master.BandF1 = s.MaxFrequency;
+}
+
+} // namespace
+
+void RescaleMasterFreq(double r) {
+    MasterBlock &master = DeviceSettings->MasterF;
+    master.State = 0;
+    const int rows = SetRowCount(master);
+    for (int i = 0; i < rows; ++i)
+        master.Set[i].Value = float(master.Set[i].Value * r);
+    master.RangeStart = float(master.RangeStart * r);
+    master.RangeStep = float(master.RangeStep * r);
+    ResetMasterBand(master);
+}
+
+void RescaleMasterLev(double r) {
+    MasterBlock &master = DeviceSettings->MasterL;
+    master.State = 0;
+    ResetMasterBand(master);
+    master.SinValue = float(master.SinValue * r);
+}
+
+// The master runs join here with the settings window's master pages.
+void MasterFreqStep(QObject *) {}
+void MasterLevStep(QObject *) {}

@@ -1,0 +1,17 @@
+#include "settings/SettingsServices.h"
+
+#include "link/connection/ConnectionServices.h"
+#include "settings/GeneratorStates.h"
+#include "settings/SettingsRecompute.h"
+#include "settings/SettingsWindowButtons.h"
+
+void RegisterSettingsServices() {
+    TConnectionServices &services = ConnectionServices();
+    services.SelectLocalGenerator = SelectLocalGenerator;
+    services.MarkLocalGenButton = MarkLocalGenButton;
+    services.ShowMasterFreqState = ShowMasterFreqState;
+    services.ShowMasterLevState = ShowMasterLevState;
+    services.ShowMirvakStartButton = ShowMirvakStartButton;
+    services.ShowSyncState = ShowSyncState;
+    services.RecomputeAfterSettings = RecomputeAfterSettings;
+}

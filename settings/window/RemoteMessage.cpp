@@ -1,9 +1,0 @@
-#include "settings/window/RemoteMessage.h"
-
-TRemoteMessage RemoteMessage;
-
-void ClearRemoteMessage(TRemoteMessage &message) {
-    delete[] message.Message;
-    delete[] message.Program;
-    message = TRemoteMessage{};
-}

@@ -1,0 +1,3 @@
+#include "state/RecordChangeMask.h"
+
+int32_t RecordChangeMask = 0;

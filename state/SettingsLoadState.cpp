@@ -1,0 +1,3 @@
+#include "state/SettingsLoadState.h"
+
+int16_t SettingsLoadState = 1;

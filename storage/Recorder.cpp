@@ -1,3 +1,0 @@
-#include "storage/Recorder.h"
-
-int32_t RecordChangeMask = 0;

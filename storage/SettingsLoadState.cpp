@@ -1,3 +1,0 @@
-#include "storage/SettingsLoadState.h"
-
-int16_t SettingsLoadState = 1;
