@@ -7,6 +7,7 @@
 
 #include <array>
 #include <vector>
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ struct CrcFixture {
 
 CrcFixture LoadCrcFixture() {
     CrcFixture fixture;
-    QFile file(QStringLiteral(R9_FIXTURES_DIR "/chartlib/crc16_arc.txt"));
+    QFile file(FixturePath(QStringLiteral("chartlib/crc16_arc.txt")));
     if (!file.open(QIODevice::ReadOnly))
         return fixture;
     while (!file.atEnd()) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <gtest/gtest.h>
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ private:
 
 // Every value and picture of the fixture was formatted by Python's decimal module.
 TEST_F(ChartlibFormat, PicturesMatchAnIndependentDecimalFormatter) {
-    QFile fixture(QStringLiteral(R9_FIXTURES_DIR "/chartlib/format_picture.txt"));
+    QFile fixture(FixturePath(QStringLiteral("chartlib/format_picture.txt")));
     ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
     int checked = 0;
     while (!fixture.atEnd()) {

@@ -19,13 +19,14 @@
 
 #include <memory>
 #include <stdexcept>
+#include "support/Fixtures.h"
 
 namespace {
 
 const QString kSection = QStringLiteral("Главное окно R9");
 
 QByteArray Fixture(const char *name) {
-    QFile file(QStringLiteral(R9_FIXTURES_DIR "/controls/") + QString::fromLatin1(name));
+    QFile file(FixturePath(QStringLiteral("controls/") + QString::fromLatin1(name)));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 

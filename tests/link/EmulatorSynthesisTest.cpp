@@ -14,13 +14,14 @@
 #include <numbers>
 #include <numeric>
 #include <vector>
+#include "support/Fixtures.h"
 
 namespace {
 
 constexpr int16_t FlatCorrection = 8192;
 
 std::vector<int> ReadFixture(const char *name) {
-    QFile file(QStringLiteral(R9_FIXTURES_DIR "/emulator/%1.txt").arg(QLatin1String(name)));
+    QFile file(FixturePath(QStringLiteral("emulator/%1.txt").arg(QLatin1String(name))));
     std::vector<int> values;
     if (!file.open(QIODevice::ReadOnly))
         return values;

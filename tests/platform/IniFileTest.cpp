@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ void WriteBytes(const QString &path, const QByteArray &bytes) {
 // R9.ini as the original program left it: windows-1251, CRLF, comments, quoted values, an unknown line,
 // a key whose "С" is Cyrillic and the same section name twice in different case.
 QByteArray Fixture() {
-    return ReadBytes(QStringLiteral(R9_FIXTURES_DIR "/platform/R9.ini"));
+    return ReadBytes(FixturePath(QStringLiteral("platform/R9.ini")));
 }
 
 enum class Semantics { Direct, InMemory };

@@ -1,6 +1,7 @@
 #include "shell/Formhelp.h"
 
 #include "platform/MessageService.h"
+#include "support/Fixtures.h"
 #include "support/TempProgramDir.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +43,7 @@ protected:
     // method and sorts before its manual.
     void FillHelpFolder() {
         ASSERT_TRUE(QDir().mkpath(program.path("Help/r9mp+old.pdf")));
-        const QDir fixtures(QStringLiteral(R9_FIXTURES_DIR "/shell/help"));
+        const QDir fixtures(FixturePath(QStringLiteral("shell/help")));
         for (const QString &name : fixtures.entryList(QDir::Files))
             ASSERT_TRUE(QFile::copy(fixtures.filePath(name), program.path("Help/" + name)));
     }

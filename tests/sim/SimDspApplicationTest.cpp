@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ std::uint32_t Le(const Bytes &bytes, std::size_t at, int size) {
 const std::vector<std::int16_t> &SineFixture() {
     static const std::vector<std::int16_t> samples = [] {
         std::vector<std::int16_t> values;
-        std::ifstream in(std::string(R9_FIXTURES_DIR) + "/sim/sine_frames.txt");
+        std::ifstream in(FixturePath(QStringLiteral("sim/sine_frames.txt")).toStdString());
         std::string line;
         while (std::getline(in, line)) {
             int value = 0;

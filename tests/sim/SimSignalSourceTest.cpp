@@ -6,6 +6,7 @@
 #include <cmath>
 #include <fstream>
 #include <string>
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ std::vector<std::int16_t> Samples(const SimSignalSource &source, std::size_t cou
 
 TEST(SimSignalSource, AnySliceOfTheSineMatchesTheNumpyFixture) {
     std::vector<std::int16_t> fixture;
-    std::ifstream in(std::string(R9_FIXTURES_DIR) + "/sim/sine_frames.txt");
+    std::ifstream in(FixturePath(QStringLiteral("sim/sine_frames.txt")).toStdString());
     for (std::string line; std::getline(in, line);) {
         int value = 0;
         if (std::from_chars(line.data(), line.data() + line.size(), value).ec == std::errc())

@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ std::string FirstDifferences(const Bytes &actual, const Bytes &expected) {
 }
 
 TEST(DeviceSettingsImage, DefaultMatchesTheGoldenImageByteForByte) {
-    QFile file(QStringLiteral(R9_FIXTURES_DIR "/state/DeviceSettingsDefault.bin"));
+    QFile file(FixturePath(QStringLiteral("state/DeviceSettingsDefault.bin")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray golden = file.readAll();
     ASSERT_EQ(golden.size(), 12226);

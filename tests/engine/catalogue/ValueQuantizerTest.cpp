@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ double ParseDouble(const std::string &text) {
 }
 
 std::vector<CodeCase> LoadCodeCases() {
-    std::ifstream file(R9_FIXTURES_DIR "/catalogue/quantizer_codes.txt");
+    std::ifstream file(FixturePath(QStringLiteral("catalogue/quantizer_codes.txt")).toStdString());
     std::vector<CodeCase> cases;
     std::string line;
     while (std::getline(file, line)) {
