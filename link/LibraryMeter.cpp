@@ -3,6 +3,7 @@
 #include "engine/EngineBuffers.h"
 #include "engine/GeneratorSynthesis.h"
 #include "engine/catalogue/ConnectionTypes.h"
+#include "link/Dspio9.h"
 #include "link/Ft_spi.h"
 #include "link/LibraryPackets.h"
 #include "link/PowerReadings.h"
@@ -113,7 +114,8 @@ bool R9_setRelay() {
         if (readBack == value)
             break;
     }
-    if (relay.word >= 0 && !SendWords(PacketWords().Word(relay.word), RelayPacket))
+    const PacketWords word = PacketWords().Word(relay.word);
+    if (relay.word >= 0 && !DspIo->SendRelay(std::uint32_t(word.Bytes().size()), word.Bytes().data()))
         return CommandRefused(NotIssued("R9_setRelay"));
     return true;
 }
@@ -121,13 +123,13 @@ bool R9_setRelay() {
 bool M9_setADCsize() {
     if (DemoMode() || !DspIo || !MeterConnected(DeviceSettings->ConnectionType))
         return true;
-    return SetAdcSizeSync(BlockSize(), 0, 0, 0) || CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
+    return DspIo->SetAdcSize(BlockSize()) || CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
 }
 
 bool StopADC() {
     if (DemoMode() || !DspIo)
         return true;
-    if (!SetAdcSizeSync(0, 0, 0, 0))
+    if (!DspIo->SetAdcSize(0))
         return CommandRefused(NotIssuedWithMode("M9_setADCsize(0)"));
     if (!SendWords(PacketWords().Word(0).Word(0), SyncMeterPacket))
         return CommandRefused(NotIssuedWithMode("R9_setSyncMet(0,0)"));
@@ -149,7 +151,7 @@ bool R9_setSyncMet() {
         return CommandRefused(NotIssuedWithMode("R9_setSyncMet(1,x)"));
     if (DeviceSettings->SyncGenState == 0)
         mode = 0;
-    return SetAdcSizeSync(BlockSize(), mode, edge, delay) || CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
+    return DspIo->SetAdcSizeSync(BlockSize(), mode, edge, delay) || CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
 }
 
 bool M9_setMet(bool on) {
