@@ -7,7 +7,7 @@
 #include "link/Ft_spi.h"
 #include "link/LibraryPackets.h"
 #include "link/PowerReadings.h"
-#include "platform/Clock.h"
+#include "platform/CommandWait.h"
 #include "state/DeviceSettings.h"
 
 #include <algorithm>
@@ -73,7 +73,7 @@ bool R9_setMode() {
     words.Word(ConnectionModeCode()).Word(s).Word(p.c).Word(p.b).Word(1).Word(s).Word(p.a).Word(g).Word(m).Word(r);
     if (!SendWords(words, ModePacket))
         return CommandRefused(NotIssued("R9_setMode"));
-    Sleep(ModeSettleMs);
+    WaitServingWindows(ModeSettleMs);
     R9_setRelay();
     // A mode change resets the generator: every generator that is on is issued again.
     DeviceSettings->Mode |= GeneratorsOnMask();
@@ -91,7 +91,7 @@ bool R9_setRelay() {
         if (FtSpi->BusBC) {
             if (!FtSpi->WriteReg(RelayRegister, TFT_SPI::BcBoardChip, 0))
                 ShowI2CError();
-            Sleep(RegisterSettleMs);
+            WaitServingWindows(RegisterSettleMs);
             FtSpi->SelectBusBC(false);
         }
         return true;
@@ -107,7 +107,7 @@ bool R9_setRelay() {
     for (int attempt = 0; attempt < RelayWriteAttempts; ++attempt) {
         if (!FtSpi->WriteReg(RelayRegister, TFT_SPI::BcBoardChip, value))
             ShowI2CError();
-        Sleep(RegisterSettleMs);
+        WaitServingWindows(RegisterSettleMs);
         std::int32_t readBack = -1;
         if (!FtSpi->ReadRegs(RelayRegister, TFT_SPI::BcBoardChip, 1, &readBack))
             ShowI2CError();

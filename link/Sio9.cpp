@@ -1,6 +1,7 @@
 #include "link/Sio9.h"
 
 #include "platform/Clock.h"
+#include "platform/CommandWait.h"
 #include "platform/Cp1251.h"
 
 #include <QTime>
@@ -207,12 +208,14 @@ bool TSio9::HasTxSlot() const {
 }
 
 bool TSio9::WaitTxSlot() {
+    const HeldLinkMessages held;
     const std::uint32_t start = GetTickCount();
     while (Running.load()) {
         if (Scheduler.HasTxSlot())
             return true;
         if (TicksSince(start) >= TxSlotWaitMs)
             return false;
+        ServeWindows();
         Sleep(1);
     }
     return false;

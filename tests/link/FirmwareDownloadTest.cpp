@@ -3,7 +3,15 @@
 #include "link/Dspio9.h"
 #include "platform/Clock.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -101,6 +109,27 @@ TEST(FirmwareDownload, NameStatusCodes) {
     Download device;
     device.link.HexFileName = "/dev/null";
     EXPECT_EQ(device.link.Connect(0, false), 10) << "not a disk file";
+    Download folder;
+    folder.link.HexFileName = folder.folder.dir.path();
+    EXPECT_EQ(folder.link.Connect(0, false), 10) << "a folder is not a disk file either";
+    // Opening a pipe with nobody writing to it would wait for ever: it is refused before it is opened.
+    Download pipe;
+    pipe.link.HexFileName = pipe.folder.dir.path() + "/fifo.i00";
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe.link.HexFileName).constData(), 0600), 0);
+    std::atomic<int> status{-1};
+    std::thread opener([&] { status = pipe.link.Connect(0, false); });
+    const auto start = std::chrono::steady_clock::now();
+    while (status.load() < 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const bool blocked = status.load() < 0;
+    if (blocked) {
+        // Free the blocked open so that the test can end.
+        QFile writer(pipe.link.HexFileName);
+        writer.open(QIODevice::WriteOnly);
+    }
+    opener.join();
+    EXPECT_FALSE(blocked);
+    EXPECT_EQ(status.load(), 10);
 }
 
 TEST(FirmwareDownload, BootLoaderReplies) {

@@ -371,6 +371,18 @@ TEST_F(Library, LogicAndRelayPacketsCarryTheirBytes) {
     EXPECT_TRUE(Violations().empty());
 }
 
+// The mode's settling time keeps the windows served.
+TEST_F(Library, ModeSettlingServesTheWindows) {
+    bool inside = false;
+    std::vector<bool> served;
+    QMetaObject::invokeMethod(
+        &link, [&] { served.push_back(inside); }, Qt::QueuedConnection);
+    inside = true;
+    EXPECT_TRUE(R9_setMode());
+    inside = false;
+    EXPECT_EQ(served, std::vector<bool>{true});
+}
+
 TEST_F(Library, BlockSizesOutsideTheInstrumentsRangeAreRefused) {
     // 66560 would pass as the 16-bit word 1024; -1 as 0xFFFF.
     for (int size : {1000, 32769, 66560, -1}) {
