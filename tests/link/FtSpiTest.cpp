@@ -69,6 +69,17 @@ TEST(FtSpi, ConstructionSetsTheClockAndResetsTheBridge) {
     EXPECT_FALSE(TFT_SPI(b, &broken).Initialised());
 }
 
+// The bridge's replies may reach the port a byte at a time.
+TEST(FtSpi, RepliesInPieces) {
+    SimConfig config = SpiRig::NoDelay();
+    config.replyPieceA = 1;
+    SpiRig rig(config);
+    std::int32_t out[2] = {};
+    ASSERT_TRUE(rig.spi->ReadRegs(37, 0x5D, 2, out)) << rig.spi->LastError.toStdString();
+    EXPECT_EQ(out[0], 0x62);
+    EXPECT_EQ(out[1], 11);
+}
+
 TEST(FtSpi, WriteRegGoldenBytes) {
     SpiRig rig;
     ASSERT_TRUE(rig.spi->WriteReg(0, 0x5D, 64));
