@@ -151,7 +151,8 @@ bool R9_setSyncMet() {
         return CommandRefused(NotIssuedWithMode("R9_setSyncMet(1,x)"));
     if (DeviceSettings->SyncGenState == 0)
         mode = 0;
-    return DspIo->SetAdcSizeSync(BlockSize(), mode, edge, delay) || CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
+    return DspIo->SetAdcSizeSync(BlockSize(), mode, edge, delay) ||
+           CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
 }
 
 bool M9_setMet(bool on) {

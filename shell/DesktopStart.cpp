@@ -33,7 +33,7 @@ void StartHandler(QtMsgType type, const QMessageLogContext &context, const QStri
     }
     const std::lock_guard lock(startMutex);
     startMessages.push_back({type, context.line, text, context.file ? context.file : "",
-                            context.function ? context.function : "", context.category ? context.category : ""});
+                             context.function ? context.function : "", context.category ? context.category : ""});
 }
 
 } // namespace

@@ -14,10 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string>
-#include <chrono>
 #include <thread>
 
 namespace {

@@ -1,5 +1,5 @@
-#include "platform/Clock.h"
 #include "platform/CommandWait.h"
+#include "platform/Clock.h"
 #include "platform/HiddenWindow.h"
 
 #include <QCoreApplication>
