@@ -2,6 +2,16 @@
 
 #include <algorithm>
 
+PacketWords &PacketWords::Word(std::int32_t value) {
+    bytes_.push_back(std::uint8_t(value));
+    bytes_.push_back(std::uint8_t(value >> 8));
+    return *this;
+}
+
+PacketWords &PacketWords::Long(std::uint32_t value) {
+    return Word(std::int32_t(value & 0xFFFF)).Word(std::int32_t(value >> 16));
+}
+
 double Le48ToDouble(const std::uint8_t *p) {
     return double(LeI16(p + 4)) * 4294967296.0 + double(LeU16(p + 2)) * 65536.0 + double(LeU16(p));
 }

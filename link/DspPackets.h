@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 // Little-endian fields of the DSP's packets, read from byte buffers of any alignment.
 inline std::uint16_t LeU16(const std::uint8_t *p) {
@@ -25,6 +26,17 @@ inline void PutLe32(std::uint8_t *p, std::uint32_t value) {
     PutLe16(p, std::uint16_t(value));
     PutLe16(p + 2, std::uint16_t(value >> 16));
 }
+
+// A payload of little-endian words as the DSP's packets carry them.
+class PacketWords {
+public:
+    PacketWords &Word(std::int32_t value);
+    PacketWords &Long(std::uint32_t value);
+    const std::vector<std::uint8_t> &Bytes() const { return bytes_; }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
 
 // A 48-bit signed value in three 16-bit words, least significant first, the top word signed.
 double Le48ToDouble(const std::uint8_t *p);

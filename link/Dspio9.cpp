@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -33,7 +34,18 @@ enum PacketType : int {
     PacketMsgOutAbort = 8,
     PacketMsgOutHeader = 10,
     PacketMsgOutBody = 11,
+    PacketXilinx = 3,
+    PacketRelay = 4,
+    PacketBlockSize = 5,
+    PacketSstSetup = 18,
+    PacketSstEntries = 19,
+    PacketSstLevels = 20,
 };
+
+constexpr int SstLevelsPerPacket = 128;
+constexpr int SstEntriesPerPacket = 64;
+// The DSP program scales the generator codes of a selective plan by this factor.
+constexpr double SstLevelScale = 0.33112582781456956;
 
 } // namespace
 
@@ -59,7 +71,7 @@ void TDspIo9::ResetPacketLayer() {
     RingRead.store(0);
     RingWrite.store(0);
     CurrentEntry = 0;
-    WordsExpected = WordsReceived = IdentWords = MsgWords = 0;
+    WordsExpected = WordsReceived = IdentWords = MsgWords = MsgSkipWords = 0;
     MsgCounter = 0;
     LastOverheat = 0;
     LastPacketLength = 0;
@@ -97,6 +109,68 @@ bool TDspIo9::SendPacket(const void *data, std::uint32_t length, std::uint32_t t
     if (MsgOutBusyFlag.load() || SpkStarted.load() || type == 0 || type > LinkMaxType || !WaitTxSlot())
         return false;
     QueuePacket(data, length, type);
+    return true;
+}
+
+bool TDspIo9::SendXilinx(std::uint32_t length, const void *data) {
+    return SendPacket(data, length, PacketXilinx);
+}
+
+bool TDspIo9::SendRelay(std::uint32_t length, const void *data) {
+    return SendPacket(data, length, PacketRelay);
+}
+
+bool TDspIo9::SendPayload(const PacketWords &words, std::uint32_t type) {
+    return SendPacket(words.Bytes().data(), std::uint32_t(words.Bytes().size()), type);
+}
+
+bool TDspIo9::SetAdcSizeSync(std::int32_t n, std::int16_t mode, std::int16_t edge, std::int16_t delay) {
+    if (n != 0 && (n < AdcSizeMin || n > AdcSizeMax))
+        return false;
+    if (!SendPayload(PacketWords().Word(n).Word(mode).Word(edge).Word(delay), PacketBlockSize))
+        return false;
+    if (n == 0)
+        AdcStopPending.store(1);
+    return true;
+}
+
+bool TDspIo9::SetSst(SstSetup s, const std::uint32_t *entries, std::int16_t *levels) {
+    if (s.p3 == 0 || s.p3 == 3)
+        s.count = 0;
+    s.count = std::clamp(s.count, 0, SstEntriesMax);
+    if (s.p7 == 0)
+        s.p7 = 1;
+    if (s.p8 < 1000)
+        s.p8 = 1000;
+    PacketWords header;
+    header.Long(s.first).Long(std::uint32_t(s.second));
+    for (std::int16_t word : {s.p3, s.p4, s.p5, s.p6, s.p7, s.p8, s.p9, s.p10})
+        header.Word(word);
+    header.Word(s.count).Word(s.p12).Long(s.p13);
+    if (!SendPayload(header, PacketSstSetup))
+        return false;
+    if (s.p3 == 0)
+        SstRunning.store(1);
+    if (s.count == 0 || !entries)
+        return true;
+    if (levels) {
+        for (int i = 0; i < s.count; ++i)
+            levels[i] = std::int16_t(std::trunc(levels[i] * SstLevelScale));
+        for (int i = 0; i < s.count; i += SstLevelsPerPacket) {
+            PacketWords packet;
+            for (int k = i; k < std::min(s.count, i + SstLevelsPerPacket); ++k)
+                packet.Word(levels[k]);
+            if (!SendPayload(packet, PacketSstLevels))
+                return false;
+        }
+    }
+    for (int i = 0; i < s.count; i += SstEntriesPerPacket) {
+        PacketWords packet;
+        for (int k = i; k < std::min(s.count, i + SstEntriesPerPacket); ++k)
+            packet.Long(entries[k]);
+        if (!SendPayload(packet, PacketSstEntries))
+            return false;
+    }
     return true;
 }
 
@@ -290,6 +364,7 @@ bool TDspIo9::HandlePacket(int type) {
         if (MesInpReady.load())
             return false;
         MsgWords = 0;
+        MsgSkipWords = 0;
         return AppendMessage();
     case PacketMsg:
         return AppendMessage();
@@ -365,6 +440,10 @@ void TDspIo9::AppendSamples() {
 
 // Appends a message packet; false (the packet stays) while the previous message waits for the main thread.
 bool TDspIo9::AppendMessage() {
+    if (MsgSkipWords > 0) {
+        MsgSkipWords -= std::min(MsgSkipWords, TakePacket(Packet) / 2);
+        return true;
+    }
     if (MesInpReady.load())
         return false;
     const std::uint32_t length = TakePacket(Packet);
@@ -382,6 +461,9 @@ bool TDspIo9::AppendMessage() {
             MesInpHold = MsgInBusy.load();
             MesInpReady.store(1);
         }
+        // The rest of a message longer than the buffer must not be read as the start of another.
+        const std::uint32_t seen = MsgWords + (length / 2 - words);
+        MsgSkipWords = total > seen ? total - seen : 0;
         MsgWords = 0;
         return true;
     }

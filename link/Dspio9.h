@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/DspPackets.h"
 #include "link/Sio9.h"
 
 #include <QString>
@@ -8,6 +9,17 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+// The set-up header of a selective run (packet 18), in wire order after the first two values.
+struct SstSetup {
+    std::uint32_t first = 0;
+    std::int32_t second = 0;
+    std::int16_t p3 = 0; // run kind; 0 stops a run
+    std::int16_t p4 = 0, p5 = 0, p6 = 0, p7 = 0, p8 = 0, p9 = 0, p10 = 0;
+    std::int32_t count = 0;
+    std::int16_t p12 = 0;
+    std::uint32_t p13 = 0;
+};
 
 // The DSP's packet layer on top of the link: downloads the DSP program while the link opens, then a packet
 // thread sorts the received packets into per-kind areas and a ring of measurement frames and posts
@@ -34,6 +46,24 @@ public:
     bool SendPacket(const void *data, std::uint32_t length, std::uint32_t type);
 
     bool MsgOutBusy() const { return MsgOutBusyFlag.load() != 0; }
+
+    // Raw bytes for the instrument's logic (packet 3) and its relays (packet 4), as passed.
+    bool SendXilinx(std::uint32_t length, const void *data);
+    bool SendRelay(std::uint32_t length, const void *data);
+
+    static constexpr std::int32_t AdcSizeMin = 1024;
+    static constexpr std::int32_t AdcSizeMax = 32768;
+    // The block size with the SYNC words (packet 5 {n, mode, edge, delay}); refused unless n is 0 or 1024
+    // to 32768 (32768 travels as the word 0x8000). Once block size 0 went out, frames are dropped until
+    // the instrument acknowledges it: they were measured under the settings being replaced.
+    bool SetAdcSizeSync(std::int32_t n, std::int16_t mode, std::int16_t edge, std::int16_t delay);
+    bool SetAdcSize(std::int32_t n) { return SetAdcSizeSync(n, 0, 0, 0); }
+
+    static constexpr std::int32_t SstEntriesMax = 1000;
+    // Sends a selective set-up (packet 18) and, for a run with a plan, its levels (scaled in place by the
+    // DSP's factor, packets 20) and phase steps (packets 19). A stop (run kind 0) drops the frames until
+    // the instrument reports the run's end.
+    bool SetSst(SstSetup setup, const std::uint32_t *entries, std::int16_t *levels);
 
     static constexpr std::uint32_t MesOutMaxWords = 16000;
     // Hands the instrument a message for the analyser at the line's other end: the header {body words + 10,
@@ -106,6 +136,7 @@ protected:
     std::uint8_t MsgCounter = 0;
 
 private:
+    bool SendPayload(const PacketWords &words, std::uint32_t type);
     static void ReaderThreadProc(void *self);
     void ReaderLoop();
     void ResetPacketLayer();
@@ -137,6 +168,7 @@ private:
     std::uint32_t WordsReceived = 0; // sample words received of that frame
     std::uint32_t IdentWords = 0;
     std::uint32_t MsgWords = 0;
+    std::uint32_t MsgSkipWords = 0; // words still due of a message cut at the buffer's end
     std::uint32_t LastOverheat = 0;
     std::uint32_t LastPacketLength = 0;
     std::uint32_t HoldCount = 0; // holds set so far (packet thread)

@@ -163,10 +163,16 @@ int ReadFirmwareFile(const QString &fileName, std::uint8_t *buffer, std::size_t 
     size = 0;
     if (fileName.isEmpty())
         return FirmwareNoFile;
+    // Checked before opening: opening a pipe would wait for a writer, and a folder is no program file.
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return FirmwareNoFile;
+    if (!info.isFile())
+        return FirmwareBadFile;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return FirmwareNoFile;
-    if (!QFileInfo(fileName).isFile() || file.isSequential())
+    if (file.isSequential())
         return FirmwareBadFile;
     const qint64 fileSize = file.size();
     if (fileSize < qint64(FirmwareMinSize) || fileSize > qint64(FirmwareMaxSize))

@@ -2,6 +2,7 @@
 
 #include "link/PowerReadings.h"
 #include "platform/Clock.h"
+#include "platform/CommandWait.h"
 #include "platform/MessageService.h"
 #include "platform/StringTable.h"
 
@@ -82,7 +83,8 @@ QString ResultText(std::uint8_t result) {
     return QStringLiteral("\r\nResultI2C = ") + QString::number(result);
 }
 
-// Holds the channel's busy flag for one transaction.
+// Holds the channel's busy flag for one transaction. Its waits keep the windows painted; the link's
+// messages and the timers that might start another register access wait until it is over.
 class BusyGuard {
 public:
     explicit BusyGuard(std::uint8_t &busy) : busy_(busy) { busy_ = 1; }
@@ -91,6 +93,7 @@ public:
     BusyGuard &operator=(const BusyGuard &) = delete;
 
 private:
+    const HeldLinkMessages held_;
     std::uint8_t &busy_;
 };
 
@@ -104,13 +107,13 @@ TFT_SPI::TFT_SPI(UsbHandle handle, UsbPort *port)
     GpioLowBase = 0;
     Put({SetLowGpio, std::uint8_t(GpioLowBase | BusBC), LowDirections, SendImmediate});
     bool ok = Flush();
-    Sleep(100);
+    WaitServingWindows(100);
     GpioLowBase = 3;
     Put({SetLowGpio, std::uint8_t(LowResetReleased | GpioLowBase | BusBC), LowDirections, SendImmediate});
     ok = Flush() && ok;
     Put({SetHighGpio, std::uint8_t(GpioHighValue), HighDirections, SendImmediate});
     ok = Flush() && ok;
-    Sleep(100);
+    WaitServingWindows(100);
     ok = WriteBridgeRegister(RegisterI2cClock, 10) && ok;
     ok = WriteBridgeRegister(RegisterI2cTimeout, 255) && ok;
     initialised_ = ok;
@@ -192,7 +195,7 @@ int TFT_SPI::Collect(std::size_t count) {
             IntTimeout = 1;
             return ReplyTimeout;
         }
-        Sleep(1);
+        WaitServingWindows(1);
     }
 }
 
@@ -230,7 +233,7 @@ TFT_SPI::IntLine TFT_SPI::WaitInt() {
             IntTimeout = 1;
             return IntLine::High;
         }
-        Sleep(1);
+        WaitServingWindows(1);
     }
 }
 
@@ -250,7 +253,7 @@ int TFT_SPI::CheckI2cResult(int chip, int reg) {
         for (int retry = 0;
              read && retry < StatusRetries && ((status & 0x0F) == StatusBusy || (status & 0x0F) == StatusTimeout);
              ++retry) {
-            Sleep(StatusRetryMs);
+            WaitServingWindows(StatusRetryMs);
             read = ReadBridgeRegister(RegisterStatus, status);
         }
         if (!read) {
@@ -367,7 +370,7 @@ bool TFT_SPI::SelectBusBC(bool on) {
     const bool ok = Flush();
     if (!ok)
         LastError = LoadStr(461) + DriverFailure(DriverStatus);
-    Sleep(BusSelectMs);
+    WaitServingWindows(BusSelectMs);
     return ok;
 }
 

@@ -13,8 +13,10 @@
 // in, 3 bridge chip select (low selects), 4 bridge reset (low resets), 5 bridge INT (input, low when a
 // transaction finished), 6 BC bus select, 7 held low.
 //
-// Main thread only. A transaction blocks its caller without dispatching messages; a call that finds one
-// running (re-entered from below the port) fails at once with LastError set and touches nothing.
+// Main thread only. A transaction's waits keep the windows painted but hold back user input, timers and
+// the link's messages until it ends, so that a register access started by a timer or a received packet
+// runs after it. A call that still finds one running (re-entered from below the port) fails at once with
+// LastError set and touches nothing.
 class TFT_SPI {
 public:
     static constexpr std::uint8_t MainBoardChip = 0x5D; // "C9-A9" in messages, always reachable

@@ -6,7 +6,7 @@
 #include "engine/LevelConversion.h"
 #include "link/Ft_spi.h"
 #include "link/LibraryPackets.h"
-#include "platform/Clock.h"
+#include "platform/CommandWait.h"
 #include "state/DeviceSettings.h"
 
 #include <algorithm>
@@ -172,7 +172,7 @@ std::int16_t PrepareOutputRange() {
     if (wanted != value) {
         if (!FtSpi->WriteReg(RelayRegister, TFT_SPI::BcBoardChip, wanted))
             ShowI2CError();
-        Sleep(RegisterSettleMs);
+        WaitServingWindows(RegisterSettleMs);
     }
     return range;
 }

@@ -3,10 +3,11 @@
 #include "engine/EngineBuffers.h"
 #include "engine/GeneratorSynthesis.h"
 #include "engine/catalogue/ConnectionTypes.h"
+#include "link/Dspio9.h"
 #include "link/Ft_spi.h"
 #include "link/LibraryPackets.h"
 #include "link/PowerReadings.h"
-#include "platform/Clock.h"
+#include "platform/CommandWait.h"
 #include "state/DeviceSettings.h"
 
 #include <algorithm>
@@ -72,7 +73,7 @@ bool R9_setMode() {
     words.Word(ConnectionModeCode()).Word(s).Word(p.c).Word(p.b).Word(1).Word(s).Word(p.a).Word(g).Word(m).Word(r);
     if (!SendWords(words, ModePacket))
         return CommandRefused(NotIssued("R9_setMode"));
-    Sleep(ModeSettleMs);
+    WaitServingWindows(ModeSettleMs);
     R9_setRelay();
     // A mode change resets the generator: every generator that is on is issued again.
     DeviceSettings->Mode |= GeneratorsOnMask();
@@ -90,7 +91,7 @@ bool R9_setRelay() {
         if (FtSpi->BusBC) {
             if (!FtSpi->WriteReg(RelayRegister, TFT_SPI::BcBoardChip, 0))
                 ShowI2CError();
-            Sleep(RegisterSettleMs);
+            WaitServingWindows(RegisterSettleMs);
             FtSpi->SelectBusBC(false);
         }
         return true;
@@ -106,14 +107,15 @@ bool R9_setRelay() {
     for (int attempt = 0; attempt < RelayWriteAttempts; ++attempt) {
         if (!FtSpi->WriteReg(RelayRegister, TFT_SPI::BcBoardChip, value))
             ShowI2CError();
-        Sleep(RegisterSettleMs);
+        WaitServingWindows(RegisterSettleMs);
         std::int32_t readBack = -1;
         if (!FtSpi->ReadRegs(RelayRegister, TFT_SPI::BcBoardChip, 1, &readBack))
             ShowI2CError();
         if (readBack == value)
             break;
     }
-    if (relay.word >= 0 && !SendWords(PacketWords().Word(relay.word), RelayPacket))
+    const PacketWords word = PacketWords().Word(relay.word);
+    if (relay.word >= 0 && !DspIo->SendRelay(std::uint32_t(word.Bytes().size()), word.Bytes().data()))
         return CommandRefused(NotIssued("R9_setRelay"));
     return true;
 }
@@ -121,13 +123,13 @@ bool R9_setRelay() {
 bool M9_setADCsize() {
     if (DemoMode() || !DspIo || !MeterConnected(DeviceSettings->ConnectionType))
         return true;
-    return SetAdcSizeSync(BlockSize(), 0, 0, 0) || CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
+    return DspIo->SetAdcSize(BlockSize()) || CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
 }
 
 bool StopADC() {
     if (DemoMode() || !DspIo)
         return true;
-    if (!SetAdcSizeSync(0, 0, 0, 0))
+    if (!DspIo->SetAdcSize(0))
         return CommandRefused(NotIssuedWithMode("M9_setADCsize(0)"));
     if (!SendWords(PacketWords().Word(0).Word(0), SyncMeterPacket))
         return CommandRefused(NotIssuedWithMode("R9_setSyncMet(0,0)"));
@@ -149,7 +151,8 @@ bool R9_setSyncMet() {
         return CommandRefused(NotIssuedWithMode("R9_setSyncMet(1,x)"));
     if (DeviceSettings->SyncGenState == 0)
         mode = 0;
-    return SetAdcSizeSync(BlockSize(), mode, edge, delay) || CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
+    return DspIo->SetAdcSizeSync(BlockSize(), mode, edge, delay) ||
+           CommandRefused(NotIssuedWithMode("M9_setADCsize(Nadc)"));
 }
 
 bool M9_setMet(bool on) {

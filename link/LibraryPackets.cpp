@@ -9,16 +9,6 @@
 #include <algorithm>
 #include <cmath>
 
-PacketWords &PacketWords::Word(std::int32_t value) {
-    bytes_.push_back(std::uint8_t(value));
-    bytes_.push_back(std::uint8_t(value >> 8));
-    return *this;
-}
-
-PacketWords &PacketWords::Long(std::uint32_t value) {
-    return Word(std::int32_t(value & 0xFFFF)).Word(std::int32_t(value >> 16));
-}
-
 bool BcGeneratorPath(std::int32_t type) {
     return type > 5 && type != 11;
 }
@@ -55,10 +45,4 @@ std::uint32_t PhaseStepOf(double frequency, double sampleRate) {
     if (!(sampleRate > 0))
         return 0;
     return std::uint32_t(std::uint64_t(RoundCode(frequency / sampleRate * 4294967296.0)));
-}
-
-bool SetAdcSizeSync(std::int32_t n, std::int16_t mode, std::int16_t edge, std::int16_t delay) {
-    if (n != 0 && (n < 1024 || n > 32768))
-        return false;
-    return SendWords(PacketWords().Word(n).Word(mode).Word(edge).Word(delay), BlockSizePacket);
 }

@@ -1,5 +1,6 @@
 #include "link/Library.h"
 
+#include "link/Dspio9.h"
 #include "link/LibraryPackets.h"
 #include "state/DeviceSettings.h"
 
@@ -14,65 +15,11 @@ std::int32_t MirvakPointsPerBand = 0;
 
 namespace {
 
-constexpr int LevelsPerPacket = 128;
-constexpr int EntriesPerPacket = 64;
-// The DSP program scales the generator codes of the plan by this factor.
-constexpr double SstLevelScale = 0.33112582781456956;
-
 // Indexed by the first j with 2^(j + 2) x 2.5 + 1 > SampleRate; the last value holds beyond the table.
 constexpr std::array<int, 11> AfcSettleSamples = {12, 12, 12, 12, 12, 12, 13, 10, 9, 9, 9};
 constexpr int AfcSettleBeyond = 12;
 constexpr std::array<int, 11> ImpedanceRepeats = {120, 60, 30, 17, 9, 5, 3, 2, 2, 2, 2};
 constexpr int ImpedanceRepeatsBeyond = 2;
-
-// The set-up of a selective run: the header's values after the first two, in wire order.
-struct SstSetup {
-    std::uint32_t first = 0;
-    std::int32_t second = 0;
-    std::int16_t p3 = 0, p4 = 0, p5 = 0, p6 = 0, p7 = 0, p8 = 0, p9 = 0, p10 = 0;
-    std::int32_t count = 0;
-    std::int16_t p12 = 0;
-    std::uint32_t p13 = 0;
-};
-
-// Sends a set-up header and, for a run with a plan, its levels (scaled in place) and phase steps.
-bool SetSst(SstSetup s, const std::uint32_t *entries, std::int16_t *levels) {
-    if (s.p3 == 0 || s.p3 == 3)
-        s.count = 0;
-    s.count = std::clamp(s.count, 0, MirvakPlanCapacity);
-    if (s.p7 == 0)
-        s.p7 = 1;
-    if (s.p8 < 1000)
-        s.p8 = 1000;
-    PacketWords header;
-    header.Long(s.first).Long(std::uint32_t(s.second));
-    for (std::int16_t word : {s.p3, s.p4, s.p5, s.p6, s.p7, s.p8, s.p9, s.p10})
-        header.Word(word);
-    header.Word(s.count).Word(s.p12).Long(s.p13);
-    if (!SendWords(header, SstSetupPacket))
-        return false;
-    if (s.count == 0 || !entries)
-        return true;
-    if (levels) {
-        for (int i = 0; i < s.count; ++i)
-            levels[i] = std::int16_t(std::trunc(levels[i] * SstLevelScale));
-        for (int i = 0; i < s.count; i += LevelsPerPacket) {
-            PacketWords packet;
-            for (int k = i; k < std::min(s.count, i + LevelsPerPacket); ++k)
-                packet.Word(levels[k]);
-            if (!SendWords(packet, SstLevelsPacket))
-                return false;
-        }
-    }
-    for (int i = 0; i < s.count; i += EntriesPerPacket) {
-        PacketWords packet;
-        for (int k = i; k < std::min(s.count, i + EntriesPerPacket); ++k)
-            packet.Long(entries[k]);
-        if (!SendWords(packet, SstEntriesPacket))
-            return false;
-    }
-    return true;
-}
 
 // A spectrum shift: its phase step and sign, used only when its option bit is set and its frequency is
 // positive.
@@ -111,7 +58,7 @@ bool R9_setSST() {
         return true;
     const MirvakBlock m = DeviceSettings->Mirvak;
     if (m.RunActive == 0)
-        return SetSst(SstSetup(), nullptr, nullptr) || Refused();
+        return DspIo->SetSst(SstSetup(), nullptr, nullptr) || Refused();
 
     const double fs = DeviceSettings->SampleRate;
     const double points = m.B > 0 ? fs / m.B : 0;
@@ -153,7 +100,7 @@ bool R9_setSST() {
     s.count = count;
     s.p12 = meter.sign;
     s.p13 = meter.phase;
-    if (!SetSst(s, MirvakPlanSteps, MirvakPlanLevels))
+    if (!DspIo->SetSst(s, MirvakPlanSteps, MirvakPlanLevels))
         return Refused();
 
     if ((sub == 0 || sub == -1) && m.SinOn) {
@@ -163,7 +110,7 @@ bool R9_setSST() {
         g.p5 = s.p5;
         g.p12 = generator.sign;
         g.p13 = generator.phase;
-        if (!SetSst(g, nullptr, nullptr))
+        if (!DspIo->SetSst(g, nullptr, nullptr))
             return Refused();
     }
     return true;

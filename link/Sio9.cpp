@@ -1,6 +1,7 @@
 #include "link/Sio9.h"
 
 #include "platform/Clock.h"
+#include "platform/CommandWait.h"
 #include "platform/Cp1251.h"
 
 #include <QTime>
@@ -140,9 +141,21 @@ bool TSio9::WriteA(std::initializer_list<std::uint8_t> bytes) {
            written == bytes.size();
 }
 
+// The reply byte may come after the read has begun: it is collected until it is there or 5000 ms passed.
 bool TSio9::ReadGpioHigh() {
-    std::uint32_t read = 0;
-    return WriteA({0x83, 0x87}) && port_.Read(HandleA, &GpioHigh, 1, read) == UsbOk && read == 1;
+    if (!WriteA({0x83, 0x87}))
+        return false;
+    const std::uint32_t start = GetTickCount();
+    for (;;) {
+        std::uint32_t read = 0;
+        if (port_.Read(HandleA, &GpioHigh, 1, read) != UsbOk)
+            return false;
+        if (read == 1)
+            return true;
+        if (TicksSince(start) >= ReplyWaitMs)
+            return false;
+        Sleep(1);
+    }
 }
 
 int TSio9::SetUpChannelB() {
@@ -207,12 +220,14 @@ bool TSio9::HasTxSlot() const {
 }
 
 bool TSio9::WaitTxSlot() {
+    const HeldLinkMessages held;
     const std::uint32_t start = GetTickCount();
     while (Running.load()) {
         if (Scheduler.HasTxSlot())
             return true;
         if (TicksSince(start) >= TxSlotWaitMs)
             return false;
+        ServeWindows();
         Sleep(1);
     }
     return false;

@@ -51,6 +51,7 @@ public:
     static constexpr std::uint32_t DspTimeoutMs = 4501;
     static constexpr std::uint32_t TxSlotWaitMs = 5000;
     static constexpr std::uint32_t FlushWaitMs = 5000;
+    static constexpr std::uint32_t ReplyWaitMs = 5000; // for a reply on channel A
 
     // A null port takes the process's port.
     explicit TSio9(QObject *owner = nullptr, UsbPort *port = nullptr);

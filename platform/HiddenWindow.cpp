@@ -1,6 +1,11 @@
 #include "platform/HiddenWindow.h"
 
+#include "platform/CommandWait.h"
+
 #include <QCoreApplication>
+#include <QPointer>
+
+#include <vector>
 
 namespace {
 
@@ -17,6 +22,14 @@ bool IsLinkMessageType(int type) {
     return type >= QEvent::User && type <= QEvent::MaxUser;
 }
 
+struct HeldMessage {
+    QPointer<HiddenWindow> target;
+    uint32_t msg;
+    uintptr_t wParam;
+    intptr_t lParam;
+};
+std::vector<HeldMessage> heldMessages; // main thread only
+
 } // namespace
 
 HiddenWindow::HiddenWindow(QObject *parent) : QObject(parent) {}
@@ -25,10 +38,22 @@ bool HiddenWindow::event(QEvent *event) {
     if (!IsLinkMessageType(event->type()))
         return QObject::event(event);
     if (auto *message = dynamic_cast<LinkMessageEvent *>(event)) {
-        WndProc(message->msg, message->wParam, message->lParam);
+        if (LinkMessagesHeld())
+            heldMessages.push_back({this, message->msg, message->wParam, message->lParam});
+        else
+            WndProc(message->msg, message->wParam, message->lParam);
         return true;
     }
     return QObject::event(event);
+}
+
+void ReleaseHeldLinkMessages() {
+    std::vector<HeldMessage> held;
+    held.swap(heldMessages);
+    for (const HeldMessage &m : held)
+        if (m.target)
+            QCoreApplication::postEvent(m.target, new LinkMessageEvent(m.msg, m.wParam, m.lParam),
+                                        Qt::HighEventPriority);
 }
 
 bool PostLinkMessage(HiddenWindow *target, uint32_t msg, uintptr_t wParam, intptr_t lParam) {

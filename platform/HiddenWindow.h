@@ -21,6 +21,10 @@ protected:
     bool event(QEvent *event) override;
 };
 
+// Main thread: posts again, ahead of anything posted since, the messages held while a command waited
+// (platform/CommandWait).
+void ReleaseHeldLinkMessages();
+
 // Callable from any thread. Messages below WM_APP, or beyond the range of Qt's user event types, are
 // refused (false); so is a null target.
 bool PostLinkMessage(HiddenWindow *target, uint32_t msg, uintptr_t wParam, intptr_t lParam);

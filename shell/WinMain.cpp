@@ -4,6 +4,7 @@
 #include "platform/MessageService.h"
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
+#include "shell/DesktopStart.h"
 #include "shell/Main.h"
 #include "state/MainGlobals.h"
 
@@ -27,7 +28,11 @@ int TakeInstanceNumber(TInstanceLock &lock) {
 }
 
 int WinMain(int argc, char **argv) {
+    GuardApplicationStart(argc > 0 ? argv[0] : nullptr);
     QApplication app(argc, argv);
+    ReportStartedApplication();
+    LoadQtTranslations(app);
+    SetProgramIcon(app);
     InitNumberFormat();
     TInstanceLock lock;
     if (TakeInstanceNumber(lock) == 0)

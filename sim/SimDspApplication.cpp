@@ -11,6 +11,7 @@ constexpr int SamplesType = 5;
 constexpr int BlockSizeAckType = 6;
 constexpr int PowerType = 7;
 constexpr int SpeakerType = 13;
+constexpr int SelectiveEndType = 14;
 constexpr int FaultType = 511;
 constexpr int MessageEndType = 11;
 constexpr int MessageProgressType = 12;
@@ -154,6 +155,11 @@ void SimDspApplication::Act(const SimCommand &command) {
         break;
     case 8:
         messageReplies_.clear();
+        break;
+    case 18:
+        // A stop (run kind 0) ends the selective run: the end report follows the frames already under way.
+        if (command.Field("p3") == 0)
+            Queue(SelectiveEndType, {});
         break;
     case 11:
         if (state.Message().complete)

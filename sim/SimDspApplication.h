@@ -50,7 +50,8 @@ struct SimMeterRecord {
 // identification (after bootMs), a power-status packet every second, and while a block size is set one
 // frame of samples per block from the signal source; it takes every packet the program sends, checks it,
 // keeps it for tests and acts on the mode's sample rate (2), the block size (5), the generator (6), the
-// message to the other analyser (10, 11, and its abort 8) and the disconnect (13). Times are in 1/1024 s
+// message to the other analyser (10, 11, and its abort 8), the selective stop (18 with run kind 0,
+// answered by the end packet 14) and the disconnect (13). Times are in 1/1024 s
 // since the start, as the instrument counts them.
 //
 // When the link cannot take a frame before the next block is complete, that block is lost, as the

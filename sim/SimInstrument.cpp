@@ -161,20 +161,38 @@ std::uint32_t SimInstrument::Waiting(int channel) {
     if (channel == 1)
         Service();
     const std::uint32_t waiting = std::uint32_t(toHost_[channel].size());
-    return (channel == 1 && config_.readChunk) ? std::min(waiting, config_.readChunk) : waiting;
+    if (channel == 0)
+        return LookAtChannelA();
+    return config_.readChunk ? std::min(waiting, config_.readChunk) : waiting;
+}
+
+// What the host sees of channel A's replies now; the next piece arrives after this look.
+std::uint32_t SimInstrument::LookAtChannelA() {
+    const std::uint32_t waiting = std::uint32_t(toHost_[0].size());
+    if (config_.replyPieceA == 0)
+        return waiting;
+    const std::uint32_t seen = std::min(arrivedA_, waiting);
+    arrivedA_ = std::min(seen + config_.replyPieceA, waiting);
+    return seen;
 }
 
 std::uint32_t SimInstrument::Read(int channel, std::uint8_t *buffer, std::uint32_t count) {
     std::lock_guard lock(mutex_);
+    std::uint32_t available = std::uint32_t(toHost_[channel].size());
     if (channel == 1) {
         Service();
+        available = std::uint32_t(toHost_[1].size());
         if (config_.readChunk)
             count = std::min(count, config_.readChunk);
+    } else {
+        available = LookAtChannelA();
     }
     std::deque<std::uint8_t> &queue = toHost_[channel];
-    const std::uint32_t take = std::min<std::uint32_t>(count, std::uint32_t(queue.size()));
+    const std::uint32_t take = std::min(count, available);
     std::copy_n(queue.begin(), take, buffer);
     queue.erase(queue.begin(), queue.begin() + take);
+    if (channel == 0)
+        arrivedA_ -= std::min(arrivedA_, take);
     return take;
 }
 

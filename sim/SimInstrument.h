@@ -62,6 +62,9 @@ struct SimConfig {
     bool ctsRises = true;
     std::vector<std::uint8_t> bootReply{'3', 0x89};
     std::uint32_t readChunk = 0; // most bytes one read or queue status shows on channel B; 0: all
+    // Channel A's replies arrive this many bytes per look (a read or a status call), the first piece
+    // only after the first look; 0: whole replies at once.
+    std::uint32_t replyPieceA = 0;
     SimWireFaults toInstrument;
     SimWireFaults toHost;
     std::uint32_t seed = 1;
@@ -157,7 +160,9 @@ private:
     std::mutex mutex_;
     bool open_[2] = {false, false};
     SimChannelSettings settings_[2];
+    std::uint32_t LookAtChannelA();
     std::deque<std::uint8_t> toHost_[2];
+    std::uint32_t arrivedA_ = 0; // bytes of channel A's replies that have arrived (with replyPieceA)
     std::vector<std::uint8_t> writtenA_;
     std::vector<std::uint8_t> mpssePending_;
     std::uint8_t lowValue_ = 0, lowDirection_ = 0, highValue_ = 0, highDirection_ = 0;

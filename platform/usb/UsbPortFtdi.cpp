@@ -13,6 +13,9 @@ namespace {
 // than this for the read to return what is there.
 constexpr int UsbReadTimeoutMs = 100;
 constexpr int DefaultWriteTimeoutMs = 5000;
+// A channel that was given no time-outs (channel A) waits for the whole reply, as the original driver
+// does, but not for ever.
+constexpr std::uint32_t DefaultReadTimeoutMs = 5000;
 // Our receive buffer stops taking bytes from the chip beyond this, so the chip holds the sender back.
 constexpr std::size_t ReceiveBufferLimit = 65536;
 constexpr int ChunkSize = 4096;
@@ -71,7 +74,7 @@ int Result(int libftdiResult) {
 struct UsbPortFtdi::Channel {
     ContextPtr context;
     std::uint32_t location = 0;
-    std::uint32_t readTimeoutMs = 0;
+    std::uint32_t readTimeoutMs = DefaultReadTimeoutMs;
     std::deque<std::uint8_t> received;
 };
 

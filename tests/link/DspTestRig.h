@@ -53,8 +53,6 @@ public:
     void DeliverOne();
     // Alternates passes and main-thread handling until nothing is left for the main thread.
     void Deliver();
-    // Stands for a block-size 0 command.
-    void StopBlocks() { AdcStopPending.store(1); }
 };
 
 // Every event of the packet layer as a line of text, in the order raised.

@@ -142,6 +142,21 @@ TEST_F(Stepped, MessagesCutAndDropped) {
     EXPECT_EQ(Play(Join({shortMessage, Frame(90, 1, 2, 7)})), (Lines{MeterLine(0, 1), AdcLine(90, 2, 7)}));
 }
 
+// The words of a message beyond the buffer are passed over up to the message's announced end: read as a
+// message of their own they would raise a false one.
+TEST_F(Stepped, RestOfAnOverLongMessageIsSkipped) {
+    const std::vector<int> body(16190, 12); // every word of the rest would read as a 12-word message
+    std::vector<std::size_t> cuts;
+    for (std::size_t at = 128; at < body.size() + 10; at += 128)
+        cuts.push_back(at);
+    ASSERT_TRUE(link.Run(*rig.Instrument, Message(3, body, cuts), 60));
+    link.Deliver();
+    const Lines lines = log.Take();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().substr(0, 11), "inp 3 16000") << "cut at the buffer's end, and nothing after it";
+    EXPECT_EQ(Play(Message(4, {7, 8})), Lines{"inp 4 2: 7 8"}) << "the next message starts afresh";
+}
+
 // A break while a finished message waits for the main thread holds frames back beyond the message.
 TEST_F(Stepped, HoldSetAfterAFinishedMessageOutlivesIt) {
     ASSERT_TRUE(link.Run(*rig.Instrument, Join({Message(6, {1}), {{ScriptBreak, {}}}})));
@@ -224,13 +239,28 @@ TEST_F(Stepped, RingFlush) {
 // After block size 0, frames are dropped until the instrument's acknowledgement has been passed.
 TEST_F(Stepped, FramesAfterBlockSizeZeroWaitForItsAcknowledgement) {
     ASSERT_TRUE(link.Run(*rig.Instrument, Frame(1, 1, 2, 0)));
-    link.StopBlocks();
+    ASSERT_TRUE(link.SetAdcSize(0));
     ASSERT_TRUE(link.Run(*rig.Instrument, Join({Frame(2, 2, 2, 0), {{6, {}}}})));
     link.Deliver();
     EXPECT_EQ(log.Take(), Lines{}) << "the waiting frame is flushed, the new one dropped";
     ASSERT_TRUE(link.Run(*rig.Instrument, Frame(3, 3, 2, 0)));
     link.Deliver();
     EXPECT_EQ(log.Take(), (Lines{MeterLine(0, 3), AdcLine(3, 2, 0)}));
+}
+
+// A block size other than 0 holds nothing back; after a selective stop frames wait for the run's end.
+TEST_F(Stepped, BlockSizeAndSelectiveStopFromTheirBuilders) {
+    ASSERT_TRUE(link.SetAdcSize(1024));
+    EXPECT_EQ(Play(Frame(1, 1, 2, 0)), (Lines{MeterLine(0, 1), AdcLine(1, 2, 0)}));
+    ASSERT_TRUE(link.Run(*rig.Instrument, Frame(2, 2, 2, 0)));
+    ASSERT_TRUE(link.SetSst(SstSetup(), nullptr, nullptr));
+    EXPECT_EQ(Play(Join({Frame(3, 3, 2, 0), {{14, {}}}})), Lines{"sst-stop"});
+    EXPECT_EQ(Play(Frame(4, 4, 2, 0)), (Lines{MeterLine(0, 4), AdcLine(4, 2, 0)}));
+    // A run that starts (kind 1) holds nothing back.
+    SstSetup run;
+    run.p3 = 1;
+    ASSERT_TRUE(link.SetSst(run, nullptr, nullptr));
+    EXPECT_EQ(Play(Frame(5, 5, 2, 0)), (Lines{MeterLine(0, 5), AdcLine(5, 2, 0)}));
 }
 
 TEST_F(Stepped, DebugAndOtherPackets) {

@@ -2,6 +2,11 @@
 
 #include "link/PowerReadings.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <string>
+
 namespace {
 
 // Hand-assembled channel-A traffic of the register channel, one element per write call.
@@ -62,6 +67,17 @@ TEST(FtSpi, ConstructionSetsTheClockAndResetsTheBridge) {
     TappedPort broken(InstrumentOnTicks(failing));
     ASSERT_EQ(broken.OpenByLocation(0x3011, b), UsbOk);
     EXPECT_FALSE(TFT_SPI(b, &broken).Initialised());
+}
+
+// The bridge's replies may reach the port a byte at a time.
+TEST(FtSpi, RepliesInPieces) {
+    SimConfig config = SpiRig::NoDelay();
+    config.replyPieceA = 1;
+    SpiRig rig(config);
+    std::int32_t out[2] = {};
+    ASSERT_TRUE(rig.spi->ReadRegs(37, 0x5D, 2, out)) << rig.spi->LastError.toStdString();
+    EXPECT_EQ(out[0], 0x62);
+    EXPECT_EQ(out[1], 11);
 }
 
 TEST(FtSpi, WriteRegGoldenBytes) {
@@ -297,6 +313,29 @@ TEST(FtSpi, ACallDuringATransactionNeitherInterleavesNorHangs) {
     const std::vector<SimI2cTransfer> after = rig.instrument->I2cTransfers();
     ASSERT_GT(after.size(), transfers);
     EXPECT_EQ(after[transfers].bytes, (Bytes{75}));
+}
+
+// While a transaction waits for the bridge, posted work (the windows' painting goes the same way) is
+// served; a register read that a timer starts meanwhile runs after the transaction, not inside it.
+TEST(FtSpi, WaitsServeTheWindowsAndATimersReadRunsAfterTheTransaction) {
+    SpiRig rig(SpiRig::WithFaults(SimBridgeFaults(), 30));
+    std::vector<std::string> log;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { log.push_back(rig.spi->Busy ? "served while busy" : "served after"); },
+        Qt::QueuedConnection);
+    QTimer timer;
+    timer.setSingleShot(true);
+    std::int32_t out[2] = {};
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        log.push_back(rig.spi->Busy ? "timer while busy" : "timer after");
+        log.push_back(rig.spi->ReadRegs(37, 0x5D, 2, out) ? "read" : "refused");
+    });
+    timer.start(0);
+    ASSERT_TRUE(rig.spi->WriteReg(0, 0x5D, 64));
+    EXPECT_EQ(log, std::vector<std::string>{"served while busy"});
+    ASSERT_TRUE(WaitUntil([&] { return log.size() >= 3; }));
+    EXPECT_EQ(log, (std::vector<std::string>{"served while busy", "timer after", "read"}));
+    EXPECT_EQ(out[0], 0x62);
 }
 
 TEST(FtSpi, ShowI2CErrorShowsTheLastErrorOnce) {

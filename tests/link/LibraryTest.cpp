@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -312,6 +313,74 @@ TEST_F(Library, SelectiveRunWithoutABandSendsNothing) {
     EXPECT_TRUE(R9_setSST());
     EXPECT_TRUE(Received(0).empty());
     EXPECT_EQ(MirvakPointsPerBand, 0);
+}
+
+// What the main thread is handed of the frames: "adc <samples>" and "sst-stop", in order.
+struct FrameEvents {
+    explicit FrameEvents(TDspIo9 &link) {
+        link.OnAdcArray = [this](TDspIo9 *, const std::int16_t *, std::uint32_t n, std::uint32_t) {
+            lines.push_back("adc " + std::to_string(n));
+        };
+        link.OnSstStop = [this](TDspIo9 *) { lines.push_back("sst-stop"); };
+    }
+    std::vector<std::string> lines;
+};
+
+// Blocks of 1024 samples flow; then the main thread is busy for a while, so that frames wait in the
+// packet layer's ring and in the link when the next command goes out.
+void FramesUnderWay(SimRig &rig, FrameEvents &events) {
+    rig.Instrument->WithApplication([](SimDspApplication &app) { app.SetBlockSize(1024); });
+    ASSERT_TRUE(WaitUntil([&] { return events.lines.size() >= 2; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    events.lines.clear();
+}
+
+TEST_F(Library, FramesUnderWayAtTheBlockStopAreDroppedUntilItsAcknowledgement) {
+    FrameEvents events(link);
+    FramesUnderWay(rig, events);
+    settings.AdcSize = 2048;
+    ASSERT_TRUE(StopADC());
+    ASSERT_TRUE(M9_setADCsize());
+    ASSERT_TRUE(WaitUntil([&] { return events.lines.size() >= 2; }));
+    for (const std::string &line : events.lines)
+        EXPECT_EQ(line, "adc 2048") << "no block measured before the stop reaches the analysis";
+}
+
+TEST_F(Library, FramesUnderWayAtASelectiveStopAreDroppedUntilTheRunsEnd) {
+    FrameEvents events(link);
+    FramesUnderWay(rig, events);
+    settings.Mirvak.RunActive = 0;
+    ASSERT_TRUE(R9_setSST());
+    ASSERT_TRUE(WaitUntil([&] { return events.lines.size() >= 2; }));
+    EXPECT_EQ(events.lines.front(), "sst-stop");
+    EXPECT_EQ(events.lines.back(), "adc 1024") << "frames flow again after the end";
+}
+
+// The raw packets of the instrument's logic and relays carry the bytes as passed.
+TEST_F(Library, LogicAndRelayPacketsCarryTheirBytes) {
+    const std::uint8_t logic[] = {0x16, 0x10, 0xFF, 0x00, 0x7E};
+    const std::uint8_t relay[] = {12, 0};
+    ASSERT_TRUE(link.SendXilinx(sizeof logic, logic));
+    ASSERT_TRUE(link.SendRelay(sizeof relay, relay));
+    const std::vector<SimPacket> got = Received(2);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].type, 3);
+    EXPECT_EQ(got[0].payload, Bytes(std::begin(logic), std::end(logic)));
+    EXPECT_EQ(got[1].type, 4);
+    EXPECT_EQ(got[1].payload, Bytes(std::begin(relay), std::end(relay)));
+    EXPECT_TRUE(Violations().empty());
+}
+
+// The mode's settling time keeps the windows served.
+TEST_F(Library, ModeSettlingServesTheWindows) {
+    bool inside = false;
+    std::vector<bool> served;
+    QMetaObject::invokeMethod(
+        &link, [&] { served.push_back(inside); }, Qt::QueuedConnection);
+    inside = true;
+    EXPECT_TRUE(R9_setMode());
+    inside = false;
+    EXPECT_EQ(served, std::vector<bool>{true});
 }
 
 TEST_F(Library, BlockSizesOutsideTheInstrumentsRangeAreRefused) {

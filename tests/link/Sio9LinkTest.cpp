@@ -313,6 +313,31 @@ TEST(Sio9Link, LostNewsOfRingRoomIsAskedForAfter800ms) {
     }
 }
 
+// While no transmit slot frees, posted work (the windows' painting goes the same way) is served; the
+// link's own messages wait until the wait is over.
+TEST(Sio9Link, WaitForATransmitSlotServesTheWindows) {
+    StillClock clock;
+    SimRig rig(ScriptedInstrument());
+    TestLink link(nullptr, &rig.Port);
+    ASSERT_EQ(link.OpenQuiet(*rig.Instrument), 0);
+    rig.Port.DropFromInstrument([](const SimFrame &) { return true; }); // nothing is acknowledged
+    const std::uint8_t payload[] = {5};
+    for (std::uint32_t type = 200; type < 207; ++type)
+        ASSERT_EQ(link.QueuePacket(payload, 1, type), 1u);
+    bool waiting = false;
+    std::vector<bool> served;
+    QMetaObject::invokeMethod(
+        &link, [&] { served.push_back(waiting); }, Qt::QueuedConnection);
+    ASSERT_TRUE(PostLinkMessage(&link, WmDspTimeout, 0, 0));
+    waiting = true;
+    EXPECT_FALSE(link.WaitTxSlot());
+    waiting = false;
+    EXPECT_EQ(served, std::vector<bool>{true});
+    EXPECT_TRUE(link.Messages.empty()) << "held during the wait";
+    ASSERT_TRUE(WaitUntil([&] { return !link.Messages.empty(); }));
+    EXPECT_EQ(link.Messages[0].msg, std::uint32_t(WmDspTimeout));
+}
+
 TEST(Sio9Link, CtsDropEndsTheLink) {
     VirtualClock clock;
     SimRig rig(Quiet());

@@ -264,6 +264,27 @@ TEST(SimDspApplication, BlockSizePacketsStartFramesAndZeroStopsThemWithAnAcknowl
     EXPECT_TRUE(rig.Violations().empty());
 }
 
+// A selective stop (run kind 0) is answered by the end packet; a set-up that starts a run is not.
+TEST(SimDspApplication, SelectiveStopIsAnsweredByTheEndPacket) {
+    SimHostRig rig(SineConfig(0));
+    rig.Connect();
+    rig.Advance(20);
+    Bytes setup(32, 0);
+    setup[16] = 1;    // p7
+    setup[18] = 0xE8; // p8 = 1000
+    setup[19] = 0x03;
+    setup[8] = 1; // run kind 1
+    rig.Send(18, setup);
+    rig.Advance(20);
+    EXPECT_TRUE(rig.Take(14).empty());
+    setup[8] = 0;
+    rig.Send(18, setup);
+    const std::vector<SimPacket> ends = rig.Take(14);
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_TRUE(ends[0].payload.empty());
+    EXPECT_TRUE(rig.Violations().empty());
+}
+
 TEST(SimDspApplication, MeterRecordsRideInTheNextFrameHeader) {
     const SimMeterRecord first{0x11223344, -2, 1000, 0x01020304, -300, 7};
     const SimMeterRecord second{5, 6, 7, 8, 9, 10};
