@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "support/Screenshot.h"
 
 #include "platform/Cp1251.h"
 #include "platform/IniFile.h"
@@ -204,6 +205,7 @@ TEST_F(MainWindowTest, AfterARestartNoToolBarCoversAnother) {
     TMainForm &form = Start();
     form.show();
     QCoreApplication::processEvents();
+    SaveScreenshot(form, QStringLiteral("restart"));
     EXPECT_EQ(OverlappingBands(form), QStringList());
     EXPECT_TRUE(form.ToolBar_Error->isVisible());
 }
