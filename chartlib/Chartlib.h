@@ -133,8 +133,9 @@ bool ReadFromFileStream(QIODevice &stream, void *data, qint64 size);
 // kept whenever the append did not complete.
 bool AppendFileTo(const QString &destination, const QString &source, bool keepSource);
 
-// Moves every plain, non-hidden file of folder into destination under the same name (move), or deletes
-// it. Single failures are ignored; always true.
+// Moves every plain, non-hidden file of folder into destination (move), or deletes it. A move never
+// replaces a file: a name the destination already holds gets a number ("page_2.html"). False when a file
+// could not be moved (it stays where it was) or deleted.
 bool ClearOrMoveFiles(const QString &folder, const QString &destination, bool move);
 
 inline constexpr std::size_t EepromImageSize = 2048;

@@ -16,11 +16,14 @@ namespace {
 
 bool DebugLogStarted = false;
 
-// File failures of this library are recorded by batch control with code 1.
-constexpr int FileFailureBatchCode = 1;
+// A file that cannot be opened, written or read is no reason to end a batch run: its line in the batch
+// log carries the source of file messages, and the run goes on.
+constexpr int FileFailureLogSource = 1;
 
 void ShowFileFailure(const QString &text) {
-    ShowMessage({text, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok, FileFailureBatchCode});
+    MessageRequest request{text, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok};
+    request.batchLogSource = FileFailureLogSource;
+    ShowMessage(request);
 }
 
 QIODevice::OpenMode QtOpenMode(FileOpenMode mode) {
@@ -134,14 +137,33 @@ bool AppendFileTo(const QString &destination, const QString &source, bool keepSo
     return true;
 }
 
+namespace {
+
+// A name in the folder that no file holds yet: the name itself, else the stem numbered from 2 on.
+QString FreeName(const QDir &folder, const QString &name) {
+    if (!folder.exists(name))
+        return name;
+    const QFileInfo info(name);
+    const QString suffix = info.suffix().isEmpty() ? QString() : '.' + info.suffix();
+    const QString stem = info.suffix().isEmpty() ? name : name.chopped(suffix.size());
+    for (int n = 2;; ++n) {
+        const QString numbered = stem + '_' + QString::number(n) + suffix;
+        if (!folder.exists(numbered))
+            return numbered;
+    }
+}
+
+} // namespace
+
 bool ClearOrMoveFiles(const QString &folder, const QString &destination, bool move) {
     const QDir from(folder);
     const QDir to(destination);
+    bool all = true;
     for (const QString &name : from.entryList(QDir::Files)) {
         if (move)
-            QFile::rename(from.filePath(name), to.filePath(name));
+            all = QFile::rename(from.filePath(name), to.filePath(FreeName(to, name))) && all;
         else
-            QFile::remove(from.filePath(name));
+            all = QFile::remove(from.filePath(name)) && all;
     }
-    return true;
+    return all;
 }

@@ -36,6 +36,7 @@ enum ResultSlot : int32_t {
     SlotPrbsLevel = 71,
     SlotPrbsReflections = 72,
     SlotPrbsSnr = 73,
+    SlotSyncDuration = 123, // written by the instrument's SYNC result, in microseconds
 };
 
 // Writes a result into its row; nothing when the catalogue has not published the slot.

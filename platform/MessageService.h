@@ -20,7 +20,8 @@ struct MessageRequest {
     QString caption;
     MsgIcon icon = MsgIcon::Warning;
     MsgButtons buttons = MsgButtons::Ok;
-    int batchCode = 0; // result code that batch control records with the text
+    int batchCode = 0; // result code that ends the batch run, 0 for a message after which it goes on
+    int batchLogSource = 0; // the batch log's source of the line: 1 the files and the mailbox, 0 the program
 };
 
 int ShowMessage(const MessageRequest &request);

@@ -42,7 +42,7 @@ constexpr EndLine EndLines[] = {
 
 TPackageWork::TPackageWork(const QString &scheduleFile) : ScheduleFile(scheduleFile) {
     SetBatchMessageSink([this](const MessageRequest &request) {
-        AppendBatchLog(0, request.text);
+        AppendBatchLog(request.batchLogSource, request.text);
         if (request.batchCode != 0)
             Finish(request.batchCode);
         return DefaultAnswer(request.buttons);

@@ -4,10 +4,15 @@
 #include "platform/ProgramDir.h"
 #include "state/MainGlobals.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 QString UnsavedProtocolStartPage;
+QString UnsavedProtocolFolder;
+bool UnsavedProtocolMoved = true;
 
 namespace {
 
@@ -42,10 +47,23 @@ bool ProtocolOpen() {
 void CloseProtocol(bool startUp) {
     if (!protocolOpen || !startUp)
         return;
-    const QString target = ProgramDir() + QStringLiteral("Report/UnsavedProtocol/");
+    QString target = ProgramDir() + QStringLiteral("Report/UnsavedProtocol/");
+    const QDir source(ProtocolFolder());
+    const QStringList pages = source.entryList(QDir::Files);
+    const auto taken = [&pages](const QString &folder) {
+        return std::any_of(pages.begin(), pages.end(),
+                           [&folder](const QString &page) { return QFileInfo::exists(folder + page); });
+    };
+    if (taken(target)) {
+        const QString stem = target + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss"));
+        target = stem + '/';
+        for (int n = 2; QFileInfo::exists(target); ++n)
+            target = stem + '_' + QString::number(n) + '/';
+    }
     if (!QDir().mkpath(target))
         return;
     UnsavedProtocolStartPage = ProtocolStartPage();
-    ClearOrMoveFiles(ProtocolFolder(), target, true);
-    protocolOpen = false;
+    UnsavedProtocolFolder = target;
+    UnsavedProtocolMoved = ClearOrMoveFiles(ProtocolFolder(), target, true);
+    protocolOpen = !UnsavedProtocolMoved;
 }

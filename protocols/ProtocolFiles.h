@@ -11,9 +11,15 @@ bool ProtocolOpen();
 QString ProtocolFolder(); // Report/Temp<n>/
 
 // Files an open protocol away. At start (startUp set) the protocol an earlier run left open goes to
-// Report\UnsavedProtocol\, and its start page's path stays in UnsavedProtocolStartPage for the notice.
+// Report\UnsavedProtocol\, or, when a protocol filed there before holds one of its page names, to a
+// folder of its own inside it named after the moment, so that its pages keep their names and links.
+// The start page's path stays in UnsavedProtocolStartPage for the notice, and the folder the pages went
+// to in UnsavedProtocolFolder; UnsavedProtocolMoved is false when a page could not be moved (it stays
+// where it was, and the protocol stays open).
 void CloseProtocol(bool startUp);
 extern QString UnsavedProtocolStartPage;
+extern QString UnsavedProtocolFolder;
+extern bool UnsavedProtocolMoved;
 
 // Report/Temp<n> and the protocol's own pages, for n = InstanceNumber.
 QString ProtocolStartPage();

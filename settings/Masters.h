@@ -7,5 +7,6 @@ void RescaleMasterLev(double r);
 class QObject;
 
 // One step of a running master, called by the main window's master timers (passed on as the sender).
+// Not built yet: the masters join with the settings window, and until then a step does nothing.
 void MasterFreqStep(QObject *timer);
 void MasterLevStep(QObject *timer);

@@ -25,6 +25,7 @@
 #include "storage/Configuration.h"
 #include "storage/RecordTick.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -147,7 +148,11 @@ void TMainForm::CreateFolders() {
 
 void TMainForm::FormCreate() {
     ParseCommandLine();
-    TlB_Tech->setVisible(TechnologyMode);
+    // A button in a tool bar shows and hides through its action there; the bar's layout overrides the
+    // button's own visibility.
+    for (QAction *action : ToolBar_Error->actions())
+        if (ToolBar_Error->widgetForAction(action) == TlB_Tech)
+            action->setVisible(TechnologyMode);
     Memo1->setVisible(TechnologyMode);
     CreateFolders();
     QDir::setCurrent(ProgramDir());
@@ -198,10 +203,14 @@ void TMainForm::FormCreate() {
     PowerReadPhase = 1;
     if (!UnsavedProtocolStartPage.isEmpty() && !PackageWork) {
         const QString folder = QFileInfo(UnsavedProtocolStartPage).absolutePath();
-        ShowMessage({QStringLiteral("Все несохраненные протоколы из каталога \n") + folder +
-                         QStringLiteral("\nперемещены в каталог \n") + ProgramDir() +
-                         QStringLiteral("Report/UnsavedProtocol/"),
-                     LoadStr(7), MsgIcon::Warning, MsgButtons::Ok});
+        // A page that could not be moved is still in its folder, and the next Start empties that folder.
+        const QString text = UnsavedProtocolMoved
+                                 ? QStringLiteral("Все несохраненные протоколы из каталога \n") + folder +
+                                       QStringLiteral("\nперемещены в каталог \n") + UnsavedProtocolFolder
+                                 : QStringLiteral("Не все несохраненные протоколы из каталога \n") + folder +
+                                       QStringLiteral("\nудалось переместить в каталог \n") + UnsavedProtocolFolder +
+                                       QStringLiteral("\nСохраните их до старта измерения.");
+        ShowMessage({text, LoadStr(7), MsgIcon::Warning, MsgButtons::Ok});
         UnsavedProtocolStartPage.clear();
     }
     qApp->installEventFilter(this);
@@ -229,6 +238,7 @@ void TMainForm::FormStorage1RestorePlacement() {
     if (PageControl1->x() > screenWidth)
         PageControl1->move(screenWidth - 20, PageControl1->y());
     RestoreLayout();
+    KeepBandsApart();
     InitStatusPanels();
     if (PackageWork) {
         if (PackageWork->ResultCode == 0)

@@ -215,12 +215,15 @@ public:
     void OpenStatusList(int panel);
     void CloseStatusList();
     void LB1Choose(int index);
+    // Queues the choice of a list row, to run once the list's own event handling has returned.
+    void ChooseLater(int index);
     void ListCloseTick();
     void StatusBar2DrawPanel(QPainter &painter, int panel, const QRect &rect);
     // The colour and alignment of panel 3 for its text, as the drawing chooses them.
     struct Panel3Look {
         QColor background;
         bool rightAligned = false;
+        bool remote = false; // the panel shows the remote control's text instead of its own
     };
     Panel3Look Panel3Style(const QString &text, int tag);
     QString StatusBarHint(int x) const;
@@ -245,6 +248,7 @@ public:
     QList<QAction *> WindowMenuItems() const;
     QMdiSubWindow *SubWindowOf(QWidget *window) const;
     QList<QWidget *> MdiChildren() const;
+    void TileSubWindows(Qt::Orientation orientation);
 
     // R9.ini keys of the main window.
     void SaveLayout();
@@ -318,6 +322,7 @@ private:
     void PlaceBands();
     // Widens a band of the control bar to its contents; the bands right of it in its row move along.
     void FitBand(QToolBar *band);
+    void KeepBandsApart();
     QAction *ItemByName(const QString &name) const;
 
     QStringList arguments_;

@@ -3,6 +3,7 @@
 #include "chartlib/Chartlib.h"
 #include "engine/Calibration.h"
 #include "engine/EngineBuffers.h"
+#include "engine/ResultSlots.h"
 #include "link/Dspio9.h"
 #include "link/Emulator.h"
 #include "link/InstrumentIdent.h"
@@ -301,6 +302,8 @@ void TMainForm::DspSyncMet(uint32_t VSRV) {
     if ((state != 1 && state != 2) || SettingsLoadState == 2 || VSRV >= 32768)
         return;
     SettingsLoadState = 0;
+    // The instrument measures the pulse on its SYNC input in steps of 100 us.
+    SetResult(SlotSyncDuration, 100.0f * float(VSRV));
     ProcessSyncMet();
     SettingsLoadState = 1;
 }

@@ -21,6 +21,7 @@
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RemoteMessage.h"
+#include "storage/ParamTablesReset.h"
 
 #include <QAction>
 #include <QApplication>
@@ -209,6 +210,7 @@ void TMainForm::Button_StartClick(QObject *sender) {
     ItemByName(QStringLiteral("NSaveData"))->setEnabled(true);
     if (ConnectionKind == 1 && TechnologyMode)
         TlB_Tech->setEnabled(true);
+    ResetParamTables();
 }
 
 void TMainForm::Button_StopClick(QObject *sender) {

@@ -22,6 +22,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -558,11 +559,47 @@ void TMainForm::NCascadeClick() {
 }
 
 void TMainForm::N_TileVertClick() {
-    MdiArea->tileSubWindows();
+    TileSubWindows(Qt::Vertical);
 }
 
 void TMainForm::N_TileHorzClick() {
-    MdiArea->tileSubWindows();
+    TileSubWindows(Qt::Horizontal);
+}
+
+// Vertical tiling puts the windows side by side in columns, each as tall as its share of the column;
+// horizontal tiling stacks them in rows. With more than three windows they form a grid. Windows keep to
+// the client area: one whose minimum size is larger overlaps its neighbours, and the main window keeps
+// its size.
+void TMainForm::TileSubWindows(Qt::Orientation orientation) {
+    QList<QMdiSubWindow *> subs;
+    for (QMdiSubWindow *sub : MdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (sub->isVisible() && !sub->isMinimized()) {
+            if (sub->isMaximized())
+                sub->showNormal();
+            subs << sub;
+        }
+    const int n = int(subs.size());
+    if (n == 0)
+        return;
+    const QRect area = MdiArea->viewport()->rect();
+    const bool vertical = orientation == Qt::Vertical;
+    const int lines = n <= 3 ? std::min(n, 2) : int(std::ceil(std::sqrt(double(n))));
+    const int across = vertical ? area.width() : area.height();
+    const int along = vertical ? area.height() : area.width();
+    int index = 0;
+    for (int line = 0; line < lines; ++line) {
+        // The last lines take one window more when the count does not divide.
+        const int count = n / lines + (line >= lines - n % lines ? 1 : 0);
+        const int from = across * line / lines;
+        const int to = across * (line + 1) / lines;
+        for (int k = 0; k < count; ++k, ++index) {
+            const int start = along * k / count;
+            const int end = along * (k + 1) / count;
+            const QRect cell = vertical ? QRect(from, start, to - from, end - start)
+                                        : QRect(start, from, end - start, to - from);
+            subs[index]->setGeometry(cell);
+        }
+    }
 }
 
 void TMainForm::NArrangeClick() {
@@ -630,7 +667,7 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-                LB1Choose(LB1->currentRow());
+                ChooseLater(LB1->currentRow());
                 return true;
             }
             ListKeyFlag = true;

@@ -3,6 +3,8 @@
 #include "engine/EngineBuffers.h"
 #include "engine/MeterRange.h"
 #include "engine/catalogue/ConnectionTypes.h"
+#include "engine/evaluation/PointVerdicts.h"
+#include "link/Library.h"
 #include "link/PowerReadings.h"
 #include "link/Sio9.h"
 #include "link/connection/Tr9sendgetcommand.h"
@@ -20,6 +22,7 @@
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
+#include "views/Fgraph.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,6 +45,15 @@ QString NoInstrumentText() {
 
 QString FrequencyText(double kHz) {
     return DoubleToText(kHz) + ' ' + LoadStr(415);
+}
+
+// The mask slots whose curves have a point per spectrum bin.
+constexpr int32_t BlockSizeVerdictSlots[] = {0, 1, 2, 16, 17, 18, 19, 42, 43, 36};
+
+template <typename Visit> void ForEachGraphWindow(Visit visit) {
+    for (QPointer<QWidget> &window : GraphWindows)
+        if (auto *graph = qobject_cast<TForm_Graphic *>(window.data()))
+            visit(*graph);
 }
 
 } // namespace
@@ -129,7 +141,16 @@ void TMainForm::ApplyBlockSize(bool changed, bool force) {
     const int32_t oldSize = s.AdcSize;
     RecomputeBlockSizeFields(s);
     changed = changed || s.AdcSize != oldSize;
+    // The curves of these slots have as many points as the spectrum; their verdicts start afresh.
+    for (int32_t slot : BlockSizeVerdictSlots)
+        AllocPointVerdicts(slot);
     FillStepTimeTable(s.MaxFrequency);
+    // The settings window's pages follow the record by themselves once that window is built.
+    ForEachGraphWindow([changed](TForm_Graphic &graph) {
+        graph.SetDefaultXRange(changed);
+        graph.RebindMasks(2);
+    });
+    // Time series of curve points are not built yet, so the value windows are all there is to release.
     if (changed || force)
         for (QPointer<QWidget> &window : ScaleLabelWindows)
             if (window && !window->property("Pinned").toBool())
@@ -204,7 +225,7 @@ void TMainForm::OpenStatusList(int panel) {
     LB1->setGeometry(bottomLeft.x(), bottomLeft.y() - height, width, height);
     const int current = items.indexOf(StatusBar2->PanelText(panel));
     LB1->setCurrentRow(current >= 0 ? current : 0);
-    connect(LB1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { LB1Choose(LB1->row(item)); });
+    connect(LB1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { ChooseLater(LB1->row(item)); });
     LB1->show();
     LB1->raise();
     LB1->setFocus();
@@ -219,6 +240,20 @@ void TMainForm::CloseStatusList() {
     LB1->deleteLater();
     LB1 = nullptr;
     ActiveListPanel = -1;
+}
+
+// The choice runs from the event loop, not inside the list's own click or key handling: it may open a
+// modal box, and while that box is up a timer can close and delete the list, which must then not be
+// on the call stack.
+void TMainForm::ChooseLater(int index) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, index, list = QPointer<QListWidget>(LB1)] {
+            // A list closed meanwhile, or replaced by another, takes no choice.
+            if (list && list == LB1)
+                LB1Choose(index);
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainForm::LB1Choose(int index) {
@@ -250,6 +285,7 @@ void TMainForm::LB1Choose(int index) {
         if (!ListKeyFlag)
             StatusBar2->FitPanel(panel);
         if (panel == 2 && index != s.ConnectionType) {
+            GenCalibrationMode = 1;
             PreviousConnectionType = s.ConnectionType;
             s.ConnectionType = int16_t(index);
             RefreshSettingsInterlocks();
@@ -263,6 +299,7 @@ void TMainForm::LB1Choose(int index) {
             BlockGenerator();
             if (RecordingOn)
                 RecordChangeMask |= 0x01;
+            ForEachGraphWindow([](TForm_Graphic &graph) { graph.SetDefaultXRange(true); });
         }
     }
 }
@@ -285,7 +322,7 @@ TMainForm::Panel3Look TMainForm::Panel3Style(const QString &text, int tag) {
     if (EngineBuffers.OverloadFlag)
         return {Qt::red};
     if (DeviceSettings->PeerConnectState > 0)
-        return {Qt::cyan};
+        return {Qt::cyan, false, true};
     if (text.contains(QStringLiteral("Ожидание")) || text.contains(QStringLiteral("старт")))
         return {tag == 11 ? Qt::magenta : Qt::yellow, true};
     if (text.contains(QStringLiteral("импеданс"))) {
@@ -328,11 +365,13 @@ void TMainForm::StatusBar2DrawPanel(QPainter &painter, int panel, const QRect &r
     const int tag = StatusBar2->Tag;
     StatusBar2->Tag = 0;
     QString text = StatusBar2->PanelText(3);
-    if (DeviceSettings->PeerConnectState > 0 && !EngineBuffers.OverloadFlag) {
+    const Panel3Look look = Panel3Style(text, tag);
+    // The command, message and overload texts come first; only what is left gives way to the remote
+    // control's text.
+    if (look.remote) {
         text = LoadStr(452);
         StatusBar2->Tag = 2;
     }
-    const Panel3Look look = Panel3Style(StatusBar2->PanelText(3), tag);
     painter.fillRect(rect, look.background);
     painter.setPen(Qt::black);
     if (text == LoadStr(164) || text == LoadStr(455)) {

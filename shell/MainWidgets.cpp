@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -194,6 +195,23 @@ void TMainForm::FitBand(QToolBar *band) {
                                                            ToolBar_Error, PageControl1})
         if (other != band && other->x() >= oldRight && beside(other))
             other->move(other->x() + shift, other->y());
+}
+
+// Bands put back where R9.ini had them may lie on one another when a band has grown since (a longer
+// summary): a band that overlaps one left of it moves right until it stands beside it.
+void TMainForm::KeepBandsApart() {
+    QList<QWidget *> bands;
+    for (QWidget *band : std::initializer_list<QWidget *>{ToolBar_Menu, PageControl1, ToolBar_SelfGen,
+                                                           ToolBar_SelfMeter, ToolBar_Error})
+        if (!band->isHidden())
+            bands << band;
+    std::stable_sort(bands.begin(), bands.end(), [](const QWidget *a, const QWidget *b) { return a->x() < b->x(); });
+    // Each pass moves bands only to the right, so as many passes as bands settle them all.
+    for (qsizetype pass = 0; pass < bands.size(); ++pass)
+        for (qsizetype i = 1; i < bands.size(); ++i)
+            for (qsizetype j = 0; j < i; ++j)
+                if (bands[i]->geometry().intersects(bands[j]->geometry()))
+                    bands[i]->move(bands[j]->x() + bands[j]->width() + 4, bands[i]->y());
 }
 
 void TMainForm::FitSummaryBands() {

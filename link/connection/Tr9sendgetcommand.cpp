@@ -1,6 +1,7 @@
 #include "link/connection/Tr9sendgetcommand.h"
 
 #include "engine/RandomEventAnalysis.h"
+#include "engine/SignalKindChange.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "link/Library.h"
 #include "link/connection/ConnectionServices.h"
@@ -62,6 +63,13 @@ bool IssueMeterFrames(std::int16_t state) {
 // the connection control; they reach SendCommand through the dispatch.
 void RegisterCommandIssuing() {
     DispatchTargets().SendCommand = SendCommand;
+    // A new signal kind shows in the meter summary, and the meter is switched anew for it.
+    OnSignalKindChange = [] {
+        if (!PlaybackOn)
+            RefreshModeState(true);
+        DeviceSettings->Mode |= 0x400;
+        SendCommand();
+    };
 }
 
 } // namespace

@@ -33,7 +33,8 @@ protected:
         EXPECT_EQ(messages[0].caption, QStringLiteral("Ошибка!"));
         EXPECT_EQ(messages[0].icon, MsgIcon::Warning);
         EXPECT_EQ(messages[0].buttons, MsgButtons::Ok);
-        EXPECT_EQ(messages[0].batchCode, 1);
+        EXPECT_EQ(messages[0].batchCode, 0);
+        EXPECT_EQ(messages[0].batchLogSource, 1);
         messages.clear();
     }
 
@@ -143,7 +144,8 @@ TEST_F(ChartlibFiles, OpenFileStreamFailuresGoToTheBatchLogWithCode1WhileBatchCo
     EXPECT_TRUE(messages.empty());
     ASSERT_EQ(diverted.size(), 1u);
     EXPECT_EQ(diverted[0].text, QStringLiteral("Не могу открыть файл ") + dir.path("missing.bin"));
-    EXPECT_EQ(diverted[0].batchCode, 1);
+    EXPECT_EQ(diverted[0].batchCode, 0);
+    EXPECT_EQ(diverted[0].batchLogSource, 1);
 }
 
 TEST_F(ChartlibFiles, WriteTextToFileWritesWindows1251AndReachesTheDiskAtOnce) {
@@ -282,8 +284,18 @@ TEST_F(ChartlibFiles, ClearOrMoveFilesTouchesOnlyPlainVisibleFiles) {
         EXPECT_TRUE(QFile::exists(local.path("Temp1/.hidden"))) << move;
         EXPECT_TRUE(QFile::exists(local.path("Temp1/sub/c.txt"))) << move;
         EXPECT_EQ(local.read("Target/a.html"), move ? "Temp1/a.html" : "") << move;
-        // A name already taken in the target is not overwritten; that single failure is ignored.
+        // A name already taken in the target is not overwritten: both files are kept.
         EXPECT_EQ(local.read("Target/b.jpg"), "Target/b.jpg") << move;
-        EXPECT_EQ(QFile::exists(local.path("Temp1/b.jpg")), move) << move;
+        EXPECT_EQ(local.read("Target/b_2.jpg"), move ? "Temp1/b.jpg" : "") << move;
+        EXPECT_FALSE(QFile::exists(local.path("Temp1/b.jpg"))) << move;
     }
+}
+
+TEST_F(ChartlibFiles, ClearOrMoveFilesSaysWhenAFileStayedBehind) {
+    TempProgramDir local;
+    QDir().mkpath(local.path("Temp1"));
+    local.write("Temp1/a.html", "a");
+    // A destination that is no folder takes nothing; the file stays where it was.
+    EXPECT_FALSE(ClearOrMoveFiles(local.path("Temp1/"), local.path("missing/"), true));
+    EXPECT_EQ(local.read("Temp1/a.html"), "a");
 }

@@ -2,6 +2,7 @@
 
 #include "engine/Calibration.h"
 #include "engine/EngineBuffers.h"
+#include "engine/catalogue/ParameterTable.h"
 #include "link/InstrumentIdent.h"
 #include "link/MeterFrameStore.h"
 #include "link/SstResultItem.h"
@@ -405,3 +406,26 @@ TEST_F(MainEventsTest, MeterShiftMovesTheSelectiveFrequency) {
 }
 
 } // namespace
+
+// The instrument's SYNC result is the pulse duration in steps of 100 us; it is taken only while a SYNC
+// run is on and the settings are not being rebuilt, and only below 32768.
+TEST_F(MainWindowTest, TheSyncResultBecomesThePulseDurationInMicroseconds) {
+    TMainForm &form = Start();
+    struct Case {
+        int32_t syncState;
+        int16_t loadState;
+        uint32_t value;
+        float expected;
+    };
+    const Case cases[] = {{1, 1, 250, 25000}, {2, 1, 32767, 3276700},   {2, 1, 32768, NoValue},
+                          {0, 1, 250, NoValue}, {3, 1, 250, NoValue}, {1, 2, 250, NoValue}};
+    for (const Case &c : cases) {
+        ParamTableSync[3].Result.Value = NoValue;
+        DeviceSettings->SyncGenState = c.syncState;
+        SettingsLoadState = c.loadState;
+        form.DspSyncMet(c.value);
+        EXPECT_FLOAT_EQ(ParamTableSync[3].Result.Value, c.expected) << c.value << ' ' << c.syncState;
+        EXPECT_EQ(SettingsLoadState, c.loadState);
+    }
+    SettingsLoadState = 1;
+}

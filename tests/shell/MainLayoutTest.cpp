@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "support/Screenshot.h"
 
 #include "platform/Cp1251.h"
 #include "platform/IniFile.h"
@@ -6,11 +7,14 @@
 #include "shell/WindowRegistries.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QTabWidget>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace {
@@ -170,4 +174,75 @@ TEST_F(MainWindowTest, ShortCutsReachTheirCommands) {
     EXPECT_TRUE(form.FormShortCut(Qt::Key_F5, Qt::NoModifier));
     EXPECT_FALSE(Form_SetDev.isNull());
     EXPECT_EQ(WindowTag(Form_SetDev), 101);
+}
+
+namespace {
+
+// The bands of the control bar that lie on one another.
+QStringList OverlappingBands(const TMainForm &form) {
+    const QList<QWidget *> bands = {form.ToolBar_Menu, form.PageControl1, form.ToolBar_SelfGen, form.ToolBar_SelfMeter,
+                                    form.ToolBar_Error};
+    QStringList overlaps;
+    for (qsizetype i = 0; i < bands.size(); ++i)
+        for (qsizetype j = i + 1; j < bands.size(); ++j)
+            if (bands[i]->geometry().intersects(bands[j]->geometry()))
+                overlaps << bands[i]->objectName() + '/' + bands[j]->objectName();
+    return overlaps;
+}
+
+} // namespace
+
+// A band saved where a grown band now stands is put beside it after a restart.
+TEST_F(MainWindowTest, AfterARestartNoToolBarCoversAnother) {
+    {
+        TMainForm &form = Start();
+        form.show();
+        QCoreApplication::processEvents();
+        form.ToolBar_Error->move(form.ToolBar_SelfMeter->pos());
+        form.close();
+        window.reset();
+    }
+    TMainForm &form = Start();
+    form.show();
+    QCoreApplication::processEvents();
+    SaveScreenshot(form, QStringLiteral("restart"));
+    EXPECT_EQ(OverlappingBands(form), QStringList());
+    EXPECT_TRUE(form.ToolBar_Error->isVisible());
+}
+
+// Tiling follows its direction and keeps to the client area; the main window keeps its size.
+TEST_F(MainWindowTest, TilingVerticallyAndHorizontallyDiffer) {
+    TMainForm &form = Start();
+    form.show();
+    for (int kind : {0, 1}) {
+        form.CurrentIndex = kind;
+        form.ShowGraphWindow();
+    }
+    QCoreApplication::processEvents();
+    const QSize mainSize = form.size();
+    const QRect area = form.MdiArea->viewport()->rect();
+    form.N_TileVertClick();
+    QList<QMdiSubWindow *> subs = form.MdiArea->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 2);
+    EXPECT_EQ(subs[0]->y(), subs[1]->y());
+    EXPECT_LT(subs[0]->x(), subs[1]->x());
+    EXPECT_EQ(subs[0]->height(), area.height());
+    form.N_TileHorzClick();
+    EXPECT_EQ(subs[0]->x(), subs[1]->x());
+    EXPECT_LT(subs[0]->y(), subs[1]->y());
+    EXPECT_EQ(subs[0]->width(), area.width());
+    // Many windows larger than their share.
+    WindowFactories.Graph = [](int index) {
+        auto *big = new QLabel(QString::number(index));
+        big->setMinimumSize(400, 300);
+        return static_cast<QWidget *>(big);
+    };
+    for (int kind = 2; kind < 20; ++kind) {
+        form.CurrentIndex = kind;
+        form.ShowGraphWindow();
+    }
+    form.N_TileVertClick();
+    form.N_TileHorzClick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.size(), mainSize);
 }

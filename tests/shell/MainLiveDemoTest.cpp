@@ -13,6 +13,7 @@
 #include "engine/masks/MaskFile.h"
 #include "engine/masks/MaskSlot.h"
 #include "link/Emulator.h"
+#include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
 #include "platform/NoValue.h"
@@ -274,6 +275,59 @@ TEST_F(LiveDemoTest, TheChartMenuSavesPrintsCopiesAndColours) {
     trigger("N_ColorBack");
     EXPECT_EQ(spectrum->Chart1->BackColor(), QColor(Qt::darkCyan));
     SetChartDialogs({});
+}
+
+// While blocks are measured the meter summary names their kind; choosing another maximum frequency
+// takes the open graph windows to the new range at once, and so does choosing a connection type.
+TEST_F(LiveDemoTest, TheGraphWindowsAndTheSummaryFollowTheChoices) {
+    VirtualClock fast(200000, 0);
+    FreeAnalysisBuffers();
+    TMainForm &form = Start({QStringLiteral("/demo")});
+    messages.clear();
+    form.resize(1600, 1000);
+    form.show();
+    DeviceSettings->Block.State = 0;
+    DeviceSettings->Sin.State = 1;
+    DeviceSettings->Mode |= 0x08;
+    form.Button_Start->click();
+    ASSERT_NE(Emulator, nullptr);
+    TForm_Graphic *oscillogram = OpenGraph(form, 0);
+    TForm_Graphic *spectrum = OpenGraph(form, 1);
+    ASSERT_TRUE(oscillogram && spectrum);
+    form.N_TileVertClick();
+    const auto deliver = Emulator->OnAdcArray;
+    Emulator->OnAdcArray = [&](TEmulator *sender, const int16_t *block, uint32_t n, uint32_t t) {
+        deliver(sender, block, n, t);
+        ++blocks;
+    };
+    RunBlocks(5);
+    ASSERT_EQ(SignalKind, 1);
+    EXPECT_TRUE(form.ToolButton20->text().contains(QStringLiteral("\\SIN\\"))) << form.ToolButton20->text().toStdString();
+    EXPECT_FALSE(form.ToolButton20->text().contains(QStringLiteral("Нет данных!")));
+    EXPECT_DOUBLE_EQ(spectrum->Chart1->BottomAxis().Maximum(), 320);
+    EXPECT_DOUBLE_EQ(oscillogram->Chart1->BottomAxis().Maximum(), 3200);
+
+    form.OpenStatusList(1);
+    ASSERT_NE(form.LB1, nullptr);
+    form.LB1Choose(int(form.FrequencyList.indexOf(QStringLiteral("512 кГц"))));
+    EXPECT_FLOAT_EQ(DeviceSettings->MaxFrequency, 512);
+    EXPECT_DOUBLE_EQ(spectrum->Chart1->BottomAxis().Maximum(), 640);
+    EXPECT_DOUBLE_EQ(oscillogram->Chart1->BottomAxis().Maximum(), 1600);
+    RunBlocks(5);
+    SaveScreenshot(form, QStringLiteral("range512"));
+
+    // A zoomed spectrum goes back to the full range when the connection type changes, and the generator
+    // calibration starts afresh.
+    spectrum->Chart1->BottomAxis().SetMinMax(10, 20);
+    GenCalibrationMode = 0;
+    form.CloseStatusList();
+    form.OpenStatusList(2);
+    ASSERT_NE(form.LB1, nullptr);
+    form.LB1Choose(DeviceSettings->ConnectionType == 2 ? 3 : 2);
+    EXPECT_DOUBLE_EQ(spectrum->Chart1->BottomAxis().Minimum(), 0);
+    EXPECT_DOUBLE_EQ(spectrum->Chart1->BottomAxis().Maximum(), 640);
+    EXPECT_EQ(GenCalibrationMode, 1);
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
+#include "engine/catalogue/ParameterTable.h"
 #include "link/Dspio9.h"
 #include "link/Emulator.h"
 #include "link/Ft_spi.h"
@@ -396,9 +397,14 @@ TEST_F(StartTest, DemoModeMeasuresTheGeneratorSignalUntilStop) {
     DeviceSettings->Sin.State = 1;
     DeviceSettings->Mode |= 0x08;
     form.StatusBar2->SetPanelText(0, QStringLiteral("R-9_307 Нет"));
+    // A result of the last run, which Start forgets.
+    ParamTableSin[3].Result = ParamResult{-12.5f, 3.0f, 1, {}};
     form.Button_Start->click();
     ASSERT_TRUE(messages.empty());
     ASSERT_NE(Emulator, nullptr);
+    EXPECT_FLOAT_EQ(ParamTableSin[3].Result.Value, NoValue);
+    EXPECT_FLOAT_EQ(ParamTableSin[3].Result.Margin, NoValue);
+    EXPECT_EQ(ParamTableSin[3].Result.Verdict, ParamNotJudged);
     EXPECT_TRUE(MeasurementRunning);
     EXPECT_FALSE(form.Button_Start->isEnabled());
     EXPECT_TRUE(form.Button_Stop->isEnabled());

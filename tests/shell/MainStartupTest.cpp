@@ -1,5 +1,7 @@
 #include "MainFixture.h"
 
+#include "chartlib/Chartlib.h"
+#include "platform/Cp1251.h"
 #include "platform/InstanceLock.h"
 #include "shell/StatusBar2.h"
 #include "shell/WinMain.h"
@@ -78,6 +80,27 @@ TEST_F(MainWindowTest, AProtocolLeftOpenIsFiledAwayWithANotice) {
     EXPECT_EQ(messages[0].caption, QStringLiteral("Внимание!"));
 }
 
+// A protocol filed away earlier holds the same page names: the new one goes to a folder of its own, so
+// neither is lost and the pages keep their links, and the notice names that folder.
+TEST_F(MainWindowTest, AProtocolFiledAwayTwiceKeepsBoth) {
+    QDir().mkpath(dir.path(QStringLiteral("Report/UnsavedProtocol")));
+    dir.write(QStringLiteral("Report/UnsavedProtocol/_Start_1.html"), "old");
+    QDir().mkpath(dir.path(QStringLiteral("Report/Temp1")));
+    for (const char *page : {"_Start_1.html", "cnt0_1.html", "cnt1_1.html"})
+        dir.write(QStringLiteral("Report/Temp1/") + QLatin1String(page), "new");
+    Start();
+    EXPECT_EQ(dir.read(QStringLiteral("Report/UnsavedProtocol/_Start_1.html")), QByteArray("old"));
+    EXPECT_TRUE(QDir(dir.path(QStringLiteral("Report/Temp1"))).entryList(QDir::Files).isEmpty());
+    const QStringList folders =
+        QDir(dir.path(QStringLiteral("Report/UnsavedProtocol"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(folders.size(), 1);
+    const QString own = QStringLiteral("Report/UnsavedProtocol/") + folders[0] + '/';
+    for (const char *page : {"_Start_1.html", "cnt0_1.html", "cnt1_1.html"})
+        EXPECT_EQ(dir.read(own + QLatin1String(page)), QByteArray("new")) << page;
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("перемещены в каталог \n") + dir.path(own)));
+}
+
 TEST(DefaultConfig, FallbackOrder) {
     TempProgramDir dir;
     const QString config = dir.path(QStringLiteral("Config/"));
@@ -142,4 +165,38 @@ TEST_F(MainWindowTest, AFourthCopyIsToldAndGetsNoNumber) {
     copies[1].Release();
     EXPECT_EQ(TakeInstanceNumber(fourth), 2);
     EXPECT_EQ(InstanceNumber, 2);
+}
+
+// A file that cannot be opened is one line of the batch log, marked as a file message ("R9_307.mng: "),
+// and the batch run goes on: no result code, no close of the program.
+TEST_F(MainWindowTest, ABatchRunGoesOnPastAFileThatCannotBeOpened) {
+    dir.write(QStringLiteral("plan.lst"), "CONFIG_NAME=x\r\n");
+    TMainForm &form = Start({QStringLiteral("plan.lst")});
+    ASSERT_NE(PackageWork, nullptr);
+    bool closeAsked = false;
+    PackageWork->OnCloseRequest = [&closeAsked] { closeAsked = true; };
+    QFile::remove(dir.path(QStringLiteral("R9_307.msg")));
+    std::unique_ptr<QFile> stream;
+    EXPECT_FALSE(OpenFileStream(stream, dir.path(QStringLiteral("missing.cfg")), FileOpenMode::OpenRead,
+                                SeekOrigin::Begin));
+    EXPECT_EQ(PackageWork->ResultCode, 0);
+    EXPECT_FALSE(closeAsked);
+    EXPECT_TRUE(messages.empty());
+    const QString log = FromCp1251(dir.read(QStringLiteral("R9_307.msg")));
+    EXPECT_TRUE(log.startsWith(QStringLiteral("R9_307.mng: "))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Не могу открыть файл ") + dir.path(QStringLiteral("missing.cfg"))));
+    EXPECT_TRUE(form.isEnabled());
+}
+
+// The service button is there only in service mode, also once the window and its tool bars are shown.
+TEST_F(MainWindowTest, TheServiceButtonShowsOnlyWithTechnology) {
+    for (const bool technology : {false, true}) {
+        SCOPED_TRACE(technology);
+        SetUp();
+        TMainForm &form = Start(technology ? QStringList{QStringLiteral("/technology")} : QStringList{});
+        form.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form.TlB_Tech->isVisible(), technology);
+        TearDown();
+    }
 }

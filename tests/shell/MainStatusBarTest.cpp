@@ -1,9 +1,14 @@
 #include "MainFixture.h"
 
 #include "engine/catalogue/ConnectionTypes.h"
+#include "engine/evaluation/PointVerdicts.h"
 #include "shell/StatusBar2.h"
 
+#include <QEventLoop>
+#include <QImage>
 #include <QListWidget>
+#include <QPainter>
+#include <QTest>
 #include <QTimer>
 
 #include <cstring>
@@ -180,4 +185,73 @@ TEST_F(MainWindowTest, StatusPanelThreeIsColouredByItsText) {
         EXPECT_EQ(look.rightAligned, c.right) << c.text;
     }
     EXPECT_EQ(form.Panel3Style(QStringLiteral("что-то"), 0).background, form.palette().button().color());
+}
+
+// The refusal box of a choice stays up longer than the list's close timer: the list is closed and
+// deleted while the box is up, and the choice must come back to no list at all (under the address
+// sanitizer a return into the deleted list's click handling is a use after free).
+TEST_F(MainWindowTest, AChoiceWhoseBoxOutlastsTheListsCloseTimerReturnsSafely) {
+    TMainForm &form = Start();
+    form.show();
+    SetMessageBoxHandler([this, &form](const MessageRequest &request) {
+        messages.push_back(request);
+        // 1.5 s of the box: three ticks of the close timer, then the deferred deletions of a nested loop.
+        for (int tick = 0; tick < 3; ++tick)
+            if (form.ListCloseTimer->isActive())
+                form.ListCloseTick();
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return int(IdOk);
+    });
+    form.OpenStatusList(1);
+    QListWidget *list = form.LB1;
+    ASSERT_NE(list, nullptr);
+    // 2048 kHz is refused with the default 150 Ohm impedances in matched mode.
+    const QRect item = list->visualItemRect(list->item(1));
+    ASSERT_EQ(list->item(1)->text(), QStringLiteral("2048 кГц"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(form.LB1, nullptr);
+    EXPECT_FLOAT_EQ(DeviceSettings->MaxFrequency, 256);
+    EXPECT_EQ(form.StatusBar2->PanelText(1), QStringLiteral("256 кГц"));
+}
+
+// Under remote control the command, message and overload texts keep their own look; only the texts
+// below them give way to "Комплекс под удаленным управлением" on aqua.
+TEST_F(MainWindowTest, PanelThreeUnderRemoteControlDrawsTheCommandTextsFirst) {
+    TMainForm &form = Start();
+    DeviceSettings->PeerConnectState = 1;
+    struct Case {
+        const char *text;
+        QColor colour;
+        int tagAfter;
+    };
+    const Case cases[] = {
+        {"Команда выполнена", Qt::green, 0},   {"Сообщение не принято", Qt::red, 0},
+        {"Прием сообщения", Qt::yellow, 0},    {"Соединение прервано!", Qt::yellow, 0},
+        {"", Qt::cyan, 2},                     {"Ожидание данных 00:05", Qt::cyan, 2},
+    };
+    for (const Case &c : cases) {
+        form.StatusBar2->SetPanelText(3, QString::fromUtf8(c.text));
+        form.StatusBar2->Tag = 0;
+        QImage image(200, 20, QImage::Format_RGB32);
+        QPainter painter(&image);
+        form.StatusBar2DrawPanel(painter, 3, image.rect());
+        painter.end();
+        EXPECT_EQ(QColor(image.pixel(0, 0)), c.colour) << c.text;
+        EXPECT_EQ(form.StatusBar2->Tag, c.tagAfter) << c.text;
+    }
+    DeviceSettings->PeerConnectState = 0;
+}
+
+// The verdicts of the spectrum's slots start afresh with a new block size: kept only where a mask is.
+TEST_F(MainWindowTest, ANewBlockSizeStartsThePointVerdictsAfresh) {
+    TMainForm &form = Start();
+    PointVerdicts[0] = std::make_unique<uint8_t[]>(16);
+    form.ApplyBlockSize(true, false);
+    EXPECT_EQ(PointVerdicts[0], nullptr);
 }
