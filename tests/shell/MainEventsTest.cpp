@@ -2,9 +2,9 @@
 
 #include "engine/Calibration.h"
 #include "engine/EngineBuffers.h"
+#include "engine/SstResultItem.h"
 #include "link/InstrumentIdent.h"
 #include "link/MeterFrameStore.h"
-#include "link/SstResultItem.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Cp1251.h"
 #include "platform/DateTime.h"
