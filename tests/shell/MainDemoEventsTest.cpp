@@ -14,8 +14,18 @@
 
 namespace {
 
+// The fixture puts stand-ins in place of the window factories that the program registers at start; the
+// other tests of this program need the program's own back.
 class DemoEventsTest : public MainWindowTest {
 protected:
+    void SetUp() override {
+        installed = WindowFactories;
+        MainWindowTest::SetUp();
+    }
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        WindowFactories = installed;
+    }
     // Pumps until `count` more blocks went through the main window's handler.
     void RunBlocks(int count) {
         const int until = blocks + count;
@@ -31,6 +41,7 @@ protected:
         SendCommand();
     }
 
+    TWindowFactories installed;
     int blocks = 0;
 };
 
