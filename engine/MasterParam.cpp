@@ -74,8 +74,8 @@ void TMaster_Param::RestartAveraging() {
 // measured x moves a point's x, which may carry it past a neighbour: it is taken out and put back, so
 // that the curve and its interpolation keep an ascending x.
 int32_t TMaster_Param::InsertSorted(const T_fXY &point) {
-    const auto at = std::upper_bound(Points.begin(), Points.end(), point.x,
-                                     [](float x, const T_fXY &p) { return x < p.x; });
+    const auto at =
+        std::upper_bound(Points.begin(), Points.end(), point.x, [](float x, const T_fXY &p) { return x < p.x; });
     return int32_t(Points.insert(at, point) - Points.begin());
 }
 
@@ -152,8 +152,8 @@ bool TMaster_Param::AddLevelPoint(float measuredFrequency, float setFrequency, f
     if (std::fabs(measuredFrequency - setFrequency) > tolerance)
         return false;
     const double level = RoundToPrecision(setLevel);
-    const auto found = std::find_if(Points.begin(), Points.end(),
-                                    [&](const T_fXY &p) { return RoundToPrecision(p.x) == level; });
+    const auto found =
+        std::find_if(Points.begin(), Points.end(), [&](const T_fXY &p) { return RoundToPrecision(p.x) == level; });
     if (found != Points.end()) {
         T_fXY &p = *found;
         ++p.count;

@@ -76,7 +76,8 @@ constexpr TEventRow SinRows[] = {
     {SinMaxNoise, SinMaxNoiseEvents, SinMaxNoisePercent, EventSinMaxNoise, false},
     {SinMinSnr, SinMinSnrEvents, SinMinSnrPercent, EventSinMinSnr, true},
 };
-constexpr TEventRow NoiseRows[] = {{NoiseMaxNoise, NoiseMaxNoiseEvents, NoiseMaxNoisePercent, EventNoiseMaxNoise, false}};
+constexpr TEventRow NoiseRows[] = {
+    {NoiseMaxNoise, NoiseMaxNoiseEvents, NoiseMaxNoisePercent, EventNoiseMaxNoise, false}};
 constexpr TEventRow MttsRows[] = {{MttsMinSnr, MttsMinSnrEvents, MttsMinSnrPercent, EventMttsMinSnr, true}};
 constexpr ResultSlot SinExtremes[] = {SinMinSignal, SinMaxNoise, SinMinSnr};
 constexpr ResultSlot NoiseExtremes[] = {NoiseMaxNoise};
@@ -301,8 +302,8 @@ void ProcessMttsEvents(int32_t q2, int16_t q3) {
         float snr = FrameSnr(q2, h);
         float frequency = float(DeviceSettings->SampleRate / 1024 * (q3 / 2));
         const TLineCurve curve = MttsSnrCurve();
-        const float blockSnr = curve.Count > 0 ? InterpolateTable(frequency, curve.Count, curve.Frequency, curve.Values)
-                                               : NoValue;
+        const float blockSnr =
+            curve.Count > 0 ? InterpolateTable(frequency, curve.Count, curve.Frequency, curve.Values) : NoValue;
         if (blockSnr != NoValue && snr > blockSnr)
             WeakestLine(curve, snr, frequency);
         SetResult(MttsMinSnr, snr);

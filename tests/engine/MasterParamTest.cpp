@@ -28,12 +28,8 @@ protected:
         master.SetCurrent(x, y);
         return master.AddCurrentPoint(referenceX, true, 0);
     }
-    std::vector<float> Shown() const {
-        return {master.YValues(), master.YValues() + master.ArrayCount};
-    }
-    std::vector<float> ShownX() const {
-        return {master.XValues(), master.XValues() + master.ArrayCount};
-    }
+    std::vector<float> Shown() const { return {master.YValues(), master.YValues() + master.ArrayCount}; }
+    std::vector<float> ShownX() const { return {master.XValues(), master.XValues() + master.ArrayCount}; }
 
     TDeviceSettings Settings{};
     TMaster_Param master;

@@ -69,7 +69,8 @@ TEST_F(SstParam2, PlanBinsAreTriplesAroundEachFrequency) {
     // Monitoring counts bins in whole quanta, so these frequencies are bin numbers.
     const Case cases[] = {
         {"mean spacing below 10: no bin above", {9, 2, 5}, {1, 2, 2, 4, 5, 5, 8, 9, 9}},
-        {"a frequency on the last bin written starts its triple there", {100, 101, 130},
+        {"a frequency on the last bin written starts its triple there",
+         {100, 101, 130},
          {99, 100, 100, 101, 102, 129, 130, 131, 132}},
         {"a repeated frequency keeps one triple", {50, 50, 80}, {49, 50, 51, 79, 80, 81, 82, 83, 84}},
         {"no frequencies: no bins", {}, {}},
@@ -114,8 +115,8 @@ TEST_F(SstParam2, AScanCoversItsBandWithSixteenBinsBelowAndSeventeenAbove) {
 TEST_F(SstParam2, FindBinOnBelowAboveAndBetweenBins) {
     SetPlan(MonitoringMode, 5, {2, 5, 9}); // 1, 2, 2, 4, 5, 5, 8, 9, 9
     holder.BuildBins();
-    const std::pair<float, int32_t> cases[] = {{0.2f, 0}, {1, 0}, {20, 8}, {9, 8}, {4, 3}, {3, -1},
-                                               {6, -1},   {7, -1}, {8, 6}, {5.2f, 4}, {2, 1}};
+    const std::pair<float, int32_t> cases[] = {{0.2f, 0}, {1, 0},  {20, 8}, {9, 8},    {4, 3}, {3, -1},
+                                               {6, -1},   {7, -1}, {8, 6},  {5.2f, 4}, {2, 1}};
     for (const auto &[frequency, index] : cases) {
         const int32_t found = holder.FindBin(frequency);
         if (index == 4 || index == 1) // a repeated bin: either of its places

@@ -512,8 +512,8 @@ Bytes MeterWatchPacket(std::uint32_t mergeCount, std::int16_t kind) {
     Bytes payload;
     for (int i = 0; i < 4; ++i)
         payload.push_back(std::uint8_t(mergeCount >> (8 * i)));
-    for (std::int16_t word : {kind, std::int16_t(2), std::int16_t(818), std::int16_t(198), std::int16_t(202),
-                              std::int16_t(0)}) {
+    for (std::int16_t word :
+         {kind, std::int16_t(2), std::int16_t(818), std::int16_t(198), std::int16_t(202), std::int16_t(0)}) {
         payload.push_back(std::uint8_t(word));
         payload.push_back(std::uint8_t(std::uint16_t(word) >> 8));
     }
@@ -530,8 +530,8 @@ std::vector<WatchRecord> WatchRecords(const std::vector<SimPacket> &packets) {
     std::vector<WatchRecord> records;
     for (const Frame &frame : Frames(packets))
         for (std::uint32_t i = 0; i < Le(frame.header, 8, 2); ++i)
-            records.push_back({Le(frame.header, 6, 2), Le(frame.header, 12 + 20 * i, 4),
-                               Le(frame.header, 16 + 20 * i, 4)});
+            records.push_back(
+                {Le(frame.header, 6, 2), Le(frame.header, 12 + 20 * i, 4), Le(frame.header, 16 + 20 * i, 4)});
     return records;
 }
 
