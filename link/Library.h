@@ -101,14 +101,6 @@ std::int32_t GenAmplitude(float level, float R, float ref, std::int32_t connecti
 // Sets the BC board's attenuator bit for GenRangeStep and returns the range word of a generator packet.
 std::int16_t PrepareOutputRange();
 
-// The meter-frame settings that the engine computes for the instrument's meter records: an int32 and five
-// int16, sent in this order with the signal kind between them.
-struct MeterFrameSettings {
-    std::int32_t First = 0;
-    std::int16_t Words[5] = {};
-};
-extern MeterFrameSettings MeterFrameSetup;
-
 // The selective-mode plan that the run preparation builds: phase steps (f / SampleRate x 2^32) and levels.
 inline constexpr int MirvakPlanCapacity = 1000;
 extern std::int32_t MirvakPlanCount;

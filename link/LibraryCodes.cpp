@@ -19,7 +19,6 @@ TEmulator *Emulator = nullptr;
 std::int32_t EmuGenMode = 0;
 std::int16_t GenCalibrationMode = 1;
 std::int16_t FreqCorrTable[FreqCorrTableLength] = {};
-MeterFrameSettings MeterFrameSetup;
 
 bool ConnectionOpen() {
     return DspIo != nullptr || Emulator != nullptr;

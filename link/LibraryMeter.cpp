@@ -2,6 +2,7 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/GeneratorSynthesis.h"
+#include "engine/RandomEventAnalysis.h"
 #include "engine/catalogue/ConnectionTypes.h"
 #include "link/Dspio9.h"
 #include "link/Ft_spi.h"
@@ -159,9 +160,10 @@ bool M9_setMet(bool on) {
     if (DemoMode() || !DspIo)
         return true;
     const std::int32_t kind = !on ? 0 : SignalKind == NoiseSignalKind ? 2 : SignalKind;
+    const TRandomEventSetup &setup = RandomEventSetup;
     PacketWords words;
-    words.Long(std::uint32_t(MeterFrameSetup.First)).Word(kind);
-    for (std::int16_t word : MeterFrameSetup.Words)
+    words.Long(std::uint32_t(setup.MergeCount)).Word(kind);
+    for (std::int16_t word : {setup.BandStart, setup.BandEnd, setup.ToneStart, setup.ToneEnd, setup.CombSpacing})
         words.Word(word);
     if (!SendWords(words, MeterPacket))
         return CommandRefused(NotIssued(on ? "M9_setMet(On)" : "M9_setMet(Off)"));

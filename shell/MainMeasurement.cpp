@@ -3,6 +3,8 @@
 #include "chartlib/Chartlib.h"
 #include "engine/Calibration.h"
 #include "engine/EngineBuffers.h"
+#include "engine/MasterParam.h"
+#include "engine/SstParam2.h"
 #include "link/Dspio9.h"
 #include "link/Emulator.h"
 #include "link/Library.h"
@@ -192,8 +194,12 @@ void TMainForm::Button_StartClick(QObject *sender) {
         NowStamp = LastDataTime = RunStart;
         MeasurementRunning = true;
     }
-    if (Timer_G9master->isActive())
+    if (Timer_G9master->isActive()) {
         Timer_G9master->start();
+        for (TMaster_Param *master : {FreqMasterParam, LevelMasterParam})
+            if (master)
+                master->TimerStartTick = int32_t(GetTickCount());
+    }
     if (sender == ItemByName(QStringLiteral("N_Start")))
         Button_Start->setChecked(true);
     Button_Start->setEnabled(false);
@@ -280,6 +286,11 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
         for (QTimer *timer : {Timer_G9master, Timer_M9master, Timer_PowerStatus, Timer1})
             timer->stop();
         TDeviceSettings &s = *DeviceSettings;
+        if (SstParam && s.Mirvak.RunState > 0) {
+            s.Mirvak.RunActive = 0;
+            s.Mode |= 0x1000;
+            SendCommand();
+        }
         if (s.SyncGenState > 0) {
             s.SyncGenState = 0;
             s.Mode |= 0x2000;
@@ -329,6 +340,8 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
         const uint32_t elapsed = TicksSince(t0);
         if (elapsed < MinimumStopMs)
             Sleep(MinimumStopMs - elapsed);
+        DeleteMasterParams();
+        DeleteSstParam();
         FreeSstItems();
     });
     if (hourglass)

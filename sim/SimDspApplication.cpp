@@ -38,6 +38,8 @@ void SimDspApplication::Start() {
     outbox_.clear();
     received_.clear();
     meterGroups_.clear();
+    watchKind_ = 0;
+    watchSamples_ = 0;
     framePartsWaiting_ = 0;
     identified_ = false;
     nextPowerMs_ = PowerIntervalMs;
@@ -88,6 +90,32 @@ bool SimDspApplication::SendMeterRecords(std::int16_t kind, std::vector<SimMeter
         return false;
     meterGroups_.push_back(MeterGroup{kind, std::move(records)});
     return true;
+}
+
+// Kind 0 (or no merge count) switches the watch off; a new setting starts its intervals afresh.
+void SimDspApplication::SetMeterWatch(std::int16_t kind, std::int64_t mergeCount) {
+    watchKind_ = kind;
+    watchSamples_ = kind != 0 && mergeCount > 0 ? std::uint64_t(mergeCount) * 1024 : 0;
+    nextWatchSample_ = SamplesBy(Elapsed()) + watchSamples_;
+    watchInterval_ = 0;
+}
+
+// Intervals that ended while the link was not serviced are reported together, at most one header's worth.
+void SimDspApplication::ProduceMeterRecords(std::uint32_t elapsed) {
+    if (watchSamples_ == 0 || !meterEvents_)
+        return;
+    std::vector<SimMeterRecord> records;
+    const std::uint64_t available = SamplesBy(elapsed);
+    while (nextWatchSample_ <= available && records.size() < MaxRecordsPerFrame) {
+        SimMeterRecord record = meterEvents_(watchKind_, watchInterval_++);
+        record.Tcomm = SampleTime(nextWatchSample_);
+        records.push_back(record);
+        nextWatchSample_ += watchSamples_;
+    }
+    if (nextWatchSample_ <= available)
+        nextWatchSample_ = available + watchSamples_ - (available - nextWatchSample_) % watchSamples_;
+    if (!records.empty())
+        meterGroups_.push_back(MeterGroup{watchKind_, std::move(records)});
 }
 
 void SimDspApplication::StartSpeaker(std::int16_t brkIn) {
@@ -152,6 +180,9 @@ void SimDspApplication::Act(const SimCommand &command) {
     }
     case 6:
         signal_.SetWaveform(state.Waveform());
+        break;
+    case 7:
+        SetMeterWatch(std::int16_t(command.Field("kind")), command.Field("setting"));
         break;
     case 8:
         messageReplies_.clear();
@@ -242,6 +273,8 @@ void SimDspApplication::Produce(std::uint32_t elapsed) {
             Queue(messageReplies_.front().packet.type, std::move(messageReplies_.front().packet.payload));
         messageReplies_.pop_front();
     }
+    if (working && identified_)
+        ProduceMeterRecords(elapsed);
     ProduceFrame(elapsed, working && identified_);
 }
 

@@ -46,6 +46,11 @@ struct SimMeterRecord {
     std::int16_t OVRcomm = 0;
 };
 
+// What the instrument's watch of the received signal reports for one merge interval of the watched kind
+// (1 SIN, 2 NOISE, 3 MTTS), numbered from 0 since the watch was switched on; the record's time is set
+// by the instrument.
+using SimMeterEvents = std::function<SimMeterRecord(std::int16_t kind, std::uint32_t interval)>;
+
 // The DSP program at packet level, above the instrument's end of the link. From its start it sends the
 // identification (after bootMs), a power-status packet every second, and while a block size is set one
 // frame of samples per block from the signal source; it takes every packet the program sends, checks it,
@@ -84,6 +89,9 @@ public:
     // Records ride in the next frame's header, or in a frame of their own while no block size is set; at
     // most 12 fit in one header.
     bool SendMeterRecords(std::int16_t kind, std::vector<SimMeterRecord> records);
+    // While the program has the watch on (packet 7 with a kind and a merge count), one record per merge
+    // interval of merge count x 1024 samples, from this source; none without a source.
+    void SetMeterEvents(SimMeterEvents events) { meterEvents_ = std::move(events); }
     void SendBreak() { breakDue_ = true; }
     void StartSpeaker(std::int16_t brkIn);
     // The fault report (type 511) ends the DSP program's work: nothing is produced after it.
@@ -102,6 +110,8 @@ private:
     void ScheduleMessageReplies(std::uint32_t elapsed);
     void Produce(std::uint32_t elapsed);
     void ProduceFrame(std::uint32_t elapsed, bool send);
+    void ProduceMeterRecords(std::uint32_t elapsed);
+    void SetMeterWatch(std::int16_t kind, std::int64_t mergeCount);
     void QueueFrame(std::uint32_t Tadc, std::uint64_t firstSample, int samples);
     void Queue(int type, std::vector<std::uint8_t> payload);
     bool IsFramePart(int type) const;
@@ -119,6 +129,11 @@ private:
     std::deque<SimPacket> outbox_;
     std::deque<SimPacket> received_;
     std::deque<MeterGroup> meterGroups_;
+    SimMeterEvents meterEvents_;
+    std::int16_t watchKind_ = 0;
+    std::uint64_t watchSamples_ = 0; // samples per merge interval; 0 while the watch is off
+    std::uint64_t nextWatchSample_ = 0;
+    std::uint32_t watchInterval_ = 0;
     int framePartsWaiting_ = 0;
     bool identified_ = false;
     std::uint32_t nextPowerMs_ = 0;

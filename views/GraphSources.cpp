@@ -1,6 +1,7 @@
 #include "views/GraphSources.h"
 
 #include "engine/EngineBuffers.h"
+#include "engine/MasterParam.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "state/DeviceSettings.h"
 
@@ -15,6 +16,12 @@ template <typename Provider, typename... Args> std::optional<TCurveArrays> Ask(c
     if (!provider)
         return std::nullopt;
     return provider(args...);
+}
+
+std::optional<TCurveArrays> MasterCurve(const TMaster_Param *master) {
+    if (!master)
+        return std::nullopt;
+    return TCurveArrays{master->XValues(), master->YValues(), master->ArrayCount};
 }
 
 // The spectra skip their first display point.
@@ -83,9 +90,9 @@ std::optional<TCurveArrays> GraphCurve(int kind, bool forExport) {
         return TCurveArrays{b.NoiseCurves[4], b.NoiseCurves[curve], b.NoiseCurveLength};
     }
     if (kind == 18)
-        return Ask(GraphSources.FreqMaster);
+        return MasterCurve(FreqMasterParam);
     if (kind == 19)
-        return Ask(GraphSources.LevelMaster);
+        return MasterCurve(LevelMasterParam);
     if (kind >= 21 && kind <= 36)
         return Ask(GraphSources.Selective, kind);
     return std::nullopt;

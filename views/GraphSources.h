@@ -21,12 +21,10 @@ struct TReflectionRows {
     const float *Level = nullptr; // dB
 };
 
-// The curves that live in holders of other subsystems: the master point lists, the selective results,
+// The curves that live in holders of other subsystems: the selective results,
 // the per-line results of the multitone measurement and the PRBS echo table. Each owner registers its
 // provider; an empty provider, or one that answers nullopt, means the holder does not exist now.
 struct TGraphSources {
-    std::function<std::optional<TCurveArrays>()> FreqMaster;  // kind 18
-    std::function<std::optional<TCurveArrays>()> LevelMaster; // kind 19
     // Kinds 21 to 36: the level results (21, 22) or the response array of the kind on its frequency axis.
     std::function<std::optional<TCurveArrays>(int kind)> Selective;
     // Index of the selective bin of a frequency (kHz): 0 at or below the first, the last at or above

@@ -23,8 +23,6 @@ struct TDispatchTargets {
     // The frequency and level masters: the SIN result they plot, and their step on every frame.
     std::function<void()> UpdateMasterParams;
     std::function<void()> MasterFrameHooks;
-    // A settling block: the frequency master forgets its current measurement.
-    std::function<void()> ResetMasterPoint;
     // The recorder notes which of its streams changed (bits of its change mask).
     std::function<void(int32_t bits)> RecordChange;
     // The running scenario takes its step.

@@ -1,6 +1,7 @@
 #include "engine/evaluation/ResultDispatcher.h"
 
 #include "engine/EngineBuffers.h"
+#include "engine/MasterParam.h"
 #include "engine/catalogue/ConnectionTypes.h"
 #include "engine/evaluation/AutoMaxLevel.h"
 #include "engine/evaluation/DispatchTargets.h"
@@ -18,7 +19,8 @@ constexpr int32_t RecordAdcSamples = 0x2;
 void ResultDispatcher(int source) {
     const TDispatchTargets &targets = DispatchTargets();
     if (SignalKind == 0) {
-        Dispatch(targets.ResetMasterPoint);
+        if (FreqMasterParam)
+            FreqMasterParam->ResetCurrent();
         if (RecordingOn)
             Dispatch(targets.RecordChange, RecordAdcSamples);
         return;

@@ -3,6 +3,7 @@
 #include "engine/Calibration.h"
 #include "engine/EngineBuffers.h"
 #include "engine/GeneratorSynthesis.h"
+#include "engine/RandomEventAnalysis.h"
 #include "link/Dspio9.h"
 #include "link/Ft_spi.h"
 #include "link/Library.h"
@@ -173,14 +174,21 @@ const PacketCase PacketCases[] = {
     {"meter frames for noise go out as kind 2",
      [](TDeviceSettings &) {
          SignalKind = 5;
-         MeterFrameSetup = {0x12345678, {1, -2, 3, 4, 5}};
+         RandomEventSetup.MergeCount = 0x12345678;
+         RandomEventSetup.BandStart = 1;
+         RandomEventSetup.BandEnd = -2;
+         RandomEventSetup.ToneStart = 3;
+         RandomEventSetup.ToneEnd = 4;
+         RandomEventSetup.CombSpacing = 5;
      },
      [] { return M9_setMet(true); },
      {{7, PacketBytes({0x5678, 0x1234, 2, 1, -2, 3, 4, 5})}}},
     {"meter frames off",
      [](TDeviceSettings &) {
          SignalKind = 1;
-         MeterFrameSetup = {7, {0, 0, 0, 0, 9}};
+         RandomEventSetup = {};
+         RandomEventSetup.MergeCount = 7;
+         RandomEventSetup.CombSpacing = 9;
      },
      [] { return M9_setMet(false); },
      {{7, PacketBytes({7, 0, 0, 0, 0, 0, 0, 9})}}},
@@ -208,7 +216,7 @@ TEST_F(Library, CommandsSendTheirPacketsToTheInstrument) {
     for (const SimPacketViolation &v : Violations())
         ADD_FAILURE() << v.index << " type " << v.type << ": " << v.what;
     SignalKind = 0;
-    MeterFrameSetup = {};
+    RandomEventSetup = {};
 }
 
 TEST_F(Library, ModeCarriesTheCodesOfTheConnectionAndReissuesTheGenerators) {

@@ -2,10 +2,10 @@
 
 #include "engine/Calibration.h"
 #include "engine/EngineBuffers.h"
+#include "engine/SstResultItem.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "link/InstrumentIdent.h"
 #include "link/MeterFrameStore.h"
-#include "link/SstResultItem.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Cp1251.h"
 #include "platform/DateTime.h"

@@ -1,6 +1,9 @@
 #include "MainFixture.h"
 
 #include "engine/EngineBuffers.h"
+#include "engine/ResultSlots.h"
+#include "engine/catalogue/ParamCatalogue.h"
+#include "engine/catalogue/ParameterTable.h"
 #include "link/Dspio9.h"
 #include "link/Ft_spi.h"
 #include "link/InstrumentIdent.h"
@@ -92,6 +95,67 @@ TEST_F(SimulatedInstrumentTest, StartMeasuresAndStopEndsTheConnection) {
         EXPECT_TRUE(app.ShutDown());
         EXPECT_TRUE(app.Violations().empty());
     });
+    EXPECT_TRUE(messages.empty());
+}
+
+// Random-event counting from Start to the rows: the program switches the instrument's watch on for the
+// running SIN tone, the simulated instrument reports each merge interval, every other one below the
+// minimum-signal norm, and the SIN rows count the events and their share of time.
+TEST_F(SimulatedInstrumentTest, MeterFramesCountRandomEventsOfTheRunningKind) {
+    SimInstrument &sim = Instrument();
+    dir.write(QStringLiteral("r9_307.i00"), ":0400100012345678D8\r\n:00000001FF\r\n");
+    sim.WithApplication([](SimDspApplication &app) {
+        // Power 0 is the floor of -160 dBm0: an event; the largest power is held at the block's level.
+        app.SetMeterEvents([](std::int16_t, std::uint32_t interval) {
+            SimMeterRecord record;
+            record.SGNcomm = interval % 2 ? 0x40000000 : 0;
+            record.NSEcomm = 1;
+            record.SNRcomm = 1;
+            return record;
+        });
+    });
+    TMainForm &form = Start();
+    messages.clear();
+    TDeviceSettings &s = *DeviceSettings;
+    s.Block.State = 0;
+    s.Sin.State = 1;
+    s.Sin.F1 = 40; // bin 64 of the watch's 1024-point grid at 640 kHz
+    s.EventMergeInterval = 0.2f;
+    *EventNormPointers.Apply[EventSinMinSignal] = 1;
+    *EventNormPointers.Norm[EventSinMinSignal] = -100;
+    form.StatusBar2->SetPanelText(0, QStringLiteral("R-9"));
+    form.Button_Start->click();
+    ASSERT_TRUE(messages.empty()) << messages[0].text.toStdString();
+    ASSERT_TRUE(WaitFor([] { return SignalKind == 1 && ResultValue(SlotSinFrequency) != NoValue; }, 60));
+
+    s.EventCounting = 1;
+    s.Mode |= 0x400;
+    SendCommand();
+    const ParameterTable sinRows = ParameterTableOf(1);
+    const float &timer = sinRows.Rows[17].Result.Value;
+    const float &events = sinRows.Rows[19].Result.Value;
+    const float &percent = sinRows.Rows[20].Result.Value;
+    ASSERT_EQ(timer, 0) << "the start resets the rows";
+    ASSERT_TRUE(WaitFor([&] { return events >= 3; }, 60)) << events;
+    EXPECT_GT(timer, 0.8f);
+    EXPECT_GT(percent, 25);
+    EXPECT_LT(percent, 75);
+    EXPECT_NE(sinRows.Rows[18].Result.Value, NoValue);
+
+    sim.WithApplication([](SimDspApplication &app) {
+        EXPECT_TRUE(app.Violations().empty());
+        bool watched = false;
+        for (const SimCommand &command : app.Checker().Log())
+            if (command.type == 7 && command.Field("kind") == 1) {
+                watched = true;
+                EXPECT_EQ(command.Field("setting"), 125); // 0.2 s in blocks of 1024 samples at 640 kHz
+                EXPECT_EQ(command.Field("w3"), 126);      // the tone's positions around bin 64
+                EXPECT_EQ(command.Field("w4"), 130);
+            }
+        EXPECT_TRUE(watched);
+        app.SetMeterEvents({});
+    });
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
     EXPECT_TRUE(messages.empty());
 }
 

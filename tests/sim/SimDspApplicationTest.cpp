@@ -526,3 +526,66 @@ TEST(SimDspApplication, SwitchedOffTheDspOnlyCarriesTheLinkAndOnTheSimBackendItR
         EXPECT_EQ(first->type, 2) << "the identification comes first";
     }
 }
+
+namespace {
+
+// Packet 7: merge count, kind, then the five watch positions.
+Bytes MeterWatchPacket(std::uint32_t mergeCount, std::int16_t kind) {
+    Bytes payload;
+    for (int i = 0; i < 4; ++i)
+        payload.push_back(std::uint8_t(mergeCount >> (8 * i)));
+    for (std::int16_t word :
+         {kind, std::int16_t(2), std::int16_t(818), std::int16_t(198), std::int16_t(202), std::int16_t(0)}) {
+        payload.push_back(std::uint8_t(word));
+        payload.push_back(std::uint8_t(std::uint16_t(word) >> 8));
+    }
+    return payload;
+}
+
+// The records of every frame header: kind and SGNcomm, Tcomm of each.
+struct WatchRecord {
+    std::uint32_t kind;
+    std::uint32_t time;
+    std::uint32_t signal;
+};
+std::vector<WatchRecord> WatchRecords(const std::vector<SimPacket> &packets) {
+    std::vector<WatchRecord> records;
+    for (const Frame &frame : Frames(packets))
+        for (std::uint32_t i = 0; i < Le(frame.header, 8, 2); ++i)
+            records.push_back(
+                {Le(frame.header, 6, 2), Le(frame.header, 12 + 20 * i, 4), Le(frame.header, 16 + 20 * i, 4)});
+    return records;
+}
+
+} // namespace
+
+// The program's meter-frame command switches the watch: one record per merge interval of its kind,
+// timed at the interval's end, until the command switches it off.
+TEST(SimDspApplication, MeterWatchReportsEachMergeInterval) {
+    SimHostRig rig(SineConfig(1024));
+    rig.Connect();
+    rig.instrument->WithApplication([](SimDspApplication &app) {
+        app.SetMeterEvents([](std::int16_t kind, std::uint32_t interval) {
+            SimMeterRecord record;
+            record.SGNcomm = std::int32_t(100 * kind + interval);
+            return record;
+        });
+    });
+    rig.Advance(20);
+    rig.Send(7, MeterWatchPacket(10, 1)); // 10240 samples: 0.4 s at 25.6 kHz
+    rig.Advance(1300);
+    std::vector<WatchRecord> records = WatchRecords(rig.received);
+    ASSERT_EQ(records.size(), 3u);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].kind, 1u);
+        EXPECT_EQ(records[i].signal, 100 + i);
+    }
+    EXPECT_NEAR(double(records[1].time) - records[0].time, 409.6, 1);
+    EXPECT_NEAR(double(records[2].time) - records[1].time, 409.6, 1);
+
+    rig.Send(7, MeterWatchPacket(10, 0));
+    rig.received.clear();
+    rig.Advance(1000);
+    EXPECT_TRUE(WatchRecords(rig.received).empty());
+    rig.instrument->WithApplication([](SimDspApplication &app) { EXPECT_TRUE(app.Violations().empty()); });
+}

@@ -4,6 +4,7 @@
 #include "engine/evaluation/MaskLookup.h"
 
 #include "EvaluationFixture.h"
+#include "engine/MasterParam.h"
 #include "engine/MeterRange.h"
 #include "platform/NoValue.h"
 #include "state/MainGlobals.h"
@@ -68,18 +69,22 @@ TEST_F(Dispatch, RedrawListsFollowTheKind) {
 }
 
 TEST_F(Dispatch, SettlingBlockOnlyResetsTheMasterAndMarksTheRecording) {
-    int resets = 0;
+    TMaster_Param master;
+    FreqMasterParam = &master;
     std::vector<int32_t> recorded;
-    DispatchTargets().ResetMasterPoint = [&] { ++resets; };
     DispatchTargets().RecordChange = [&](int32_t bits) { recorded.push_back(bits); };
     SignalKind = 0;
     const bool recording = RecordingOn;
     RecordingOn = false;
+    master.SetCurrent(10, -3);
     ResultDispatcher(1);
+    EXPECT_EQ(master.CurrentX, NoValue);
     RecordingOn = true;
+    master.SetCurrent(10, -3);
     ResultDispatcher(1);
     RecordingOn = recording;
-    EXPECT_EQ(resets, 2);
+    FreqMasterParam = nullptr;
+    EXPECT_EQ(master.CurrentY, NoValue);
     EXPECT_EQ(recorded, std::vector<int32_t>{0x2});
     EXPECT_TRUE(Calls.empty());
     EXPECT_TRUE(Redrawn.empty());
