@@ -21,9 +21,9 @@ struct TReflectionRows {
     const float *Level = nullptr; // dB
 };
 
-// The curves that live in holders of other subsystems: the master point lists, the selective results,
-// the per-line results of the multitone measurement and the PRBS echo table. Each owner registers its
-// provider; an empty provider, or one that answers nullopt, means the holder does not exist now.
+// The curves that live in holders of other subsystems: the master point lists, the selective results
+// and the PRBS echo table. Each owner registers its provider; an empty provider, or one that answers
+// nullopt, means the holder does not exist now.
 struct TGraphSources {
     std::function<std::optional<TCurveArrays>()> FreqMaster;  // kind 18
     std::function<std::optional<TCurveArrays>()> LevelMaster; // kind 19
@@ -32,8 +32,6 @@ struct TGraphSources {
     // Index of the selective bin of a frequency (kHz): 0 at or below the first, the last at or above
     // the last, -1 between two bins.
     std::function<int32_t(float frequency)> SelectiveFindBin;
-    // Kinds 5 to 15 and 20: the per-line result of the kind over the comb-line frequencies.
-    std::function<std::optional<TCurveArrays>(int kind)> LineResults;
     std::function<std::optional<TReflectionRows>()> Reflections;
 };
 extern TGraphSources GraphSources;
