@@ -2,9 +2,12 @@
 // own duration at the maximum sample rate and of the 50 ms cadence of the demo mode, on one core.
 #include "engine/BlockProcessing.h"
 #include "engine/EngineBuffers.h"
+#include "engine/ResultArrays.h"
+#include "engine/ResultSlots.h"
 #include "engine/RandomSource.h"
 #include "engine/SpectrumAveraging.h"
 #include "engine/catalogue/ParamCatalogue.h"
+#include "engine/catalogue/ParameterTable.h"
 #include "state/DeviceSettings.h"
 
 #include <benchmark/benchmark.h>
@@ -27,8 +30,45 @@ TDeviceSettings Settings;
 struct TKind {
     int32_t Kind;
     const char *Name;
+    void (*Setup)() = nullptr;    // settings beyond the plain meter of SetUpEngine
+    bool (*Measured)() = nullptr; // whether the setting's own results came out
 };
-constexpr TKind Kinds[] = {{1, "SIN"}, {2, "SIN2"}, {3, "MTTS"}, {4, "PRBS"}, {5, "NOISE"}};
+
+// MTTS on a line to measure (type 2): the cable length and every DSL rate pair with its model rate.
+void SetUpDslRates() {
+    Settings.ConnectionType = 2;
+    constexpr int32_t FirstDslRow = 31;
+    ParamDescriptor *rows = ParameterTableOf(3).Rows;
+    for (int32_t row = FirstDslRow; row < ParameterTableOf(3).RowCount; ++row)
+        rows[row].Settings.Analyse = 1;
+}
+
+// The own MTTS on the coaxial pair (type 8): the impedance of every line, calibration running.
+void SetUpImpedance() {
+    Settings.ConnectionType = 8;
+    Settings.GenImpedance = 75;
+    Settings.Mtts.State = 2;
+    Settings.Mtts.F1 = static_cast<float>(5 * MaxSampleRate / 2048);
+    Settings.Mtts.Step = Settings.Mtts.F1;
+    Settings.Mtts.Count = 163;
+    ImpedanceCalState = 1;
+}
+
+bool DslRatesMeasured() {
+    return ResultValue(SlotMttsFirstDslRate) != NoValue;
+}
+
+bool ImpedanceMeasured() {
+    return ResultArrays.Resistance[10] != NoValue;
+}
+
+const TKind Kinds[] = {{1, "SIN"},
+                       {2, "SIN2"},
+                       {3, "MTTS"},
+                       {3, "MTTS+DSL", SetUpDslRates, DslRatesMeasured},
+                       {3, "MTTS+Z", SetUpImpedance, ImpedanceMeasured},
+                       {4, "PRBS"},
+                       {5, "NOISE"}};
 
 void SetUpEngine(int32_t n) {
     Settings = DefaultDeviceSettings();
@@ -87,16 +127,21 @@ void FillBlock(int32_t kind, int32_t n) {
     }
 }
 
-void ProcessBlockOfKind(benchmark::State &state, int32_t kind) {
+void ProcessBlockOfKind(benchmark::State &state, const TKind &k) {
+    const int32_t kind = k.Kind;
     const int32_t n = static_cast<int32_t>(state.range(0));
     SetUpEngine(n);
+    if (k.Setup)
+        k.Setup();
     FillBlock(kind, n);
     for (int block = 0; block < 4; ++block) { // past settling, with the engine's tables built
         NowStamp += DemoCadence / 86400;
         ProcessBlock();
     }
-    if (SignalKind != kind) {
-        state.SkipWithError(("the block is analysed as kind " + std::to_string(SignalKind)).c_str());
+    if (SignalKind != kind || (k.Measured && !k.Measured())) {
+        state.SkipWithError(("the block is analysed as kind " + std::to_string(SignalKind) +
+                             (k.Measured ? " without the results of its setting" : ""))
+                                .c_str());
         FreeAnalysisBuffers();
         return;
     }
@@ -112,7 +157,7 @@ void ProcessBlockOfKind(benchmark::State &state, int32_t kind) {
 
 void RegisterKinds() {
     for (const TKind &k : Kinds)
-        benchmark::RegisterBenchmark((std::string("ProcessBlock/") + k.Name).c_str(), ProcessBlockOfKind, k.Kind)
+        benchmark::RegisterBenchmark((std::string("ProcessBlock/") + k.Name).c_str(), ProcessBlockOfKind, k)
             ->Arg(2048)
             ->Arg(32768)
             ->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,7 @@
 #include "engine/BlockProcessing.h"
 
 #include "engine/EngineBuffers.h"
+#include "engine/GroupDelay.h"
 #include "engine/ImpedanceMeasurement.h"
 #include "engine/LeakageCollapse.h"
 #include "engine/LevelConversion.h"

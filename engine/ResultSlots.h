@@ -33,6 +33,14 @@ enum ResultSlot : int32_t {
     SlotMttsLevel = 36,
     SlotMttsNoise = 37,
     SlotMttsSnr = 38,
+    SlotMttsRate = 39,
+    SlotMttsMaxAttenuation = 40,
+    SlotMttsMaxAttenuationFrequency = 41,
+    SlotMttsLoopResistance = 44,
+    SlotMttsCapacitance102 = 48,
+    SlotMttsAttenuation300 = 49,
+    SlotMttsCableLength = 50,
+    SlotMttsFirstDslRate = 51, // ten pairs of rate and percentage up to slot 70
     SlotPrbsLevel = 71,
     SlotPrbsReflections = 72,
     SlotPrbsSnr = 73,
@@ -43,3 +51,5 @@ enum ResultSlot : int32_t {
 void SetResult(ResultSlot slot, float value);
 // The value of a row as the engine last wrote it; NoValue when the slot is not published.
 float ResultValue(ResultSlot slot);
+// Whether the user has the row of a slot analysed; false when the slot is not published.
+bool ResultAnalysed(ResultSlot slot);

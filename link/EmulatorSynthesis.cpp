@@ -2,6 +2,7 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/GeneratorSynthesis.h"
+#include "engine/SignalPath.h"
 #include "platform/Clock.h"
 #include "state/DeviceSettings.h"
 
@@ -18,20 +19,6 @@ constexpr double OneThirtyThousandth = 3.3333333333333335e-05;
 
 // Q13 amplitude factors of the patterned multitone.
 constexpr std::array<int16_t, 4> ToneLevels{0, 2465, 4348, 6278};
-
-// Tone numbers whose sine starts at half a turn, ascending.
-constexpr std::array<uint16_t, 238> InvertedTones{
-    2,   7,   10,  13,  14,  15,  16,  20,  22,  24,  29,  34,  38,  40,  41,  46,  48,  49,  52,  53,  54,  57,
-    58,  59,  61,  63,  64,  66,  67,  68,  78,  79,  80,  82,  87,  90,  92,  94,  95,  96,  98,  100, 101, 103,
-    104, 107, 111, 112, 113, 115, 121, 122, 123, 124, 126, 127, 128, 129, 130, 131, 134, 137, 140, 141, 142, 145,
-    147, 149, 151, 153, 154, 155, 156, 157, 158, 159, 161, 162, 163, 166, 171, 173, 174, 176, 177, 179, 180, 182,
-    183, 186, 189, 192, 197, 199, 206, 209, 210, 211, 215, 218, 219, 221, 223, 225, 226, 228, 230, 231, 232, 233,
-    234, 235, 236, 238, 241, 243, 247, 248, 249, 259, 263, 265, 266, 267, 271, 273, 277, 279, 281, 282, 285, 288,
-    289, 290, 292, 294, 296, 297, 302, 303, 304, 305, 312, 313, 314, 315, 316, 319, 320, 322, 323, 324, 326, 328,
-    330, 331, 335, 337, 339, 341, 343, 345, 346, 350, 351, 355, 356, 357, 359, 360, 361, 362, 364, 365, 366, 367,
-    371, 375, 377, 380, 385, 388, 392, 393, 394, 397, 398, 401, 402, 405, 406, 408, 409, 412, 415, 416, 417, 418,
-    419, 422, 425, 426, 428, 430, 431, 436, 437, 440, 441, 442, 443, 446, 447, 451, 452, 453, 456, 458, 460, 461,
-    463, 468, 469, 470, 471, 476, 478, 481, 482, 483, 484, 486, 496, 497, 508, 509, 510, 511};
 
 // Level patterns of the one-bin multitone, indexed by bin div 8.
 constexpr std::array<uint16_t, 64> TonePattern{
@@ -261,16 +248,12 @@ void SynthMultiTone(const TFreqCorrTable &fc, int32_t first, int32_t step, int32
     const int32_t a = count > 0 ? static_cast<int32_t>(std::trunc(10850 / std::sqrt(count))) : 0;
     int32_t d = patterned ? (a * 6278) >> 11 : a;
     int32_t tone = valid && step >= 1 ? first / step : first;
-    auto inverted = std::lower_bound(InvertedTones.begin(), InvertedTones.end(), tone);
     int32_t bin = first;
     int32_t l = 16;
     uint16_t g = 0;
     for (int32_t k = 0; k < count; ++k) {
-        uint16_t t = 0;
-        if (inverted != InvertedTones.end() && *inverted == tone) {
-            t = 0x8000;
-            ++inverted;
-        }
+        // The tone starts at half a turn where the multitone's harmonic does.
+        uint16_t t = MttsLineInverted(tone) ? 0x8000 : 0;
         const int64_t amp = (static_cast<int64_t>(d) * fc[bin]) >> 13;
         for (int32_t n = 0; n <= HalfPeriod; ++n) {
             sums[n] += amp * QuarterSineAt(t >> 6);

@@ -1,6 +1,8 @@
 #include "sim/SimCommandState.h"
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -11,6 +13,20 @@ constexpr double SinePeak = 10850;
 constexpr double MultiTonePeak = 10850;
 constexpr double PrbsChipPeak = 7672;
 constexpr double NoisePerUnit = 7832.0 / 4096;
+
+// The harmonics of the multitone that the DSP starts at half a turn: bit n of these bytes, most
+// significant bit first; harmonic n is the line at n times the line spacing.
+constexpr std::array<std::uint8_t, 64> HalfTurnHarmonics = {
+    33,  39,  138, 132, 34,  194, 206, 117, 184, 3,   161, 43,  173, 145, 208, 123, 242, 78,  85,  127, 114, 22,
+    219, 36,  133, 2,   113, 53,  107, 250, 81,  192, 17,  113, 69,  100, 234, 195, 192, 249, 186, 177, 85,  99,
+    29,  239, 17,  72,  72,  230, 102, 201, 242, 107, 12,  243, 28,  173, 15,  10,  122, 0,   192, 15};
+
+// The start phase of harmonic n in cycles: 0 or a half.
+double HarmonicStartPhase(int n) {
+    if (n < 0 || n >= int(HalfTurnHarmonics.size()) * 8)
+        return 0;
+    return (HalfTurnHarmonics[std::size_t(n / 8)] >> (7 - n % 8)) & 1 ? 0.5 : 0.0;
+}
 
 int I(const SimCommand &command, std::string_view name) {
     return int(command.Field(name));
@@ -107,11 +123,13 @@ SimWaveform SimCommandState::Waveform() const {
         break;
     case 3: {
         const double peak = generator_.length > 0 ? std::trunc(MultiTonePeak / std::sqrt(generator_.length)) : 0;
+        const int firstHarmonic = generator_.step > 0 ? generator_.first / generator_.step : 0;
         for (int i = 0; i < generator_.length; ++i) {
             const int position = generator_.first + i * generator_.step;
             if (position < 0 || position > GridPoints / 2)
                 break;
-            waveform.tones.push_back(SimTone{peak * scale, double(position) / GridPoints, 0});
+            waveform.tones.push_back(
+                SimTone{peak * scale, double(position) / GridPoints, HarmonicStartPhase(firstHarmonic + i)});
         }
         break;
     }

@@ -56,7 +56,7 @@ public:
     // What the generator puts on the line, looped back to the ADC one to one: the generator's tables
     // scaled by the Q14 amplitude code, on an ideal flat path (the calibration words correct an analog path
     // the simulation does not have). A sine peaks at 10850 codes at full scale, each of n multitone lines
-    // at trunc(10850 / sqrt(n)), a pseudo-random chip at 7672; the noise is the noise variable times
+    // at trunc(10850 / sqrt(n)) from the DSP's start phase of its harmonic (0 or half a turn), a pseudo-random chip at 7672; the noise is the noise variable times
     // 7832 / 4096. Mute, and the time before a generator packet, are silent.
     SimWaveform Waveform() const;
 

@@ -2,6 +2,7 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/MasterParam.h"
+#include "engine/ResultArrays.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "state/DeviceSettings.h"
 
@@ -84,7 +85,7 @@ std::optional<TCurveArrays> GraphCurve(int kind, bool forExport) {
         return TCurveArrays{b.Reflectograms[ReflectogramDistance],
                             b.Reflectograms[kind == 3 ? ReflectogramLevel : ReflectogramPercent], ReflectogramLength};
     if ((kind >= 5 && kind <= 15) || kind == 20)
-        return Ask(GraphSources.LineResults, kind);
+        return TCurveArrays{ResultArrays.Frequency, LineResultValues(kind), LineResultCount()};
     if (kind == 16 || kind == 17 || kind == 37 || kind == 38) {
         const int curve = kind == 16 ? 0 : kind == 17 ? 1 : kind == 37 ? 2 : 3;
         return TCurveArrays{b.NoiseCurves[4], b.NoiseCurves[curve], b.NoiseCurveLength};

@@ -21,17 +21,15 @@ struct TReflectionRows {
     const float *Level = nullptr; // dB
 };
 
-// The curves that live in holders of other subsystems: the selective results,
-// the per-line results of the multitone measurement and the PRBS echo table. Each owner registers its
-// provider; an empty provider, or one that answers nullopt, means the holder does not exist now.
+// The curves that live in holders of other subsystems: the selective results and the PRBS echo table.
+// Each owner registers its provider; an empty provider, or one that answers nullopt, means the holder
+// does not exist now.
 struct TGraphSources {
     // Kinds 21 to 36: the level results (21, 22) or the response array of the kind on its frequency axis.
     std::function<std::optional<TCurveArrays>(int kind)> Selective;
     // Index of the selective bin of a frequency (kHz): 0 at or below the first, the last at or above
     // the last, -1 between two bins.
     std::function<int32_t(float frequency)> SelectiveFindBin;
-    // Kinds 5 to 15 and 20: the per-line result of the kind over the comb-line frequencies.
-    std::function<std::optional<TCurveArrays>(int kind)> LineResults;
     std::function<std::optional<TReflectionRows>()> Reflections;
 };
 extern TGraphSources GraphSources;

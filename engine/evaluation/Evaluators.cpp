@@ -39,8 +39,19 @@ constexpr EvalStep MarkCheck(int8_t slot, TCurve (*curve)() = nullptr) {
 constexpr EvalStep SinSteps[] = {
     MarkCheck(1, SpectrumCurve), MarkCheck(2, WeightedSpectrumCurve), {StepOp::MasterParams, -1, nullptr}, Judge};
 constexpr EvalStep Sin2Steps[] = {Judge};
-constexpr EvalStep MttsSteps[] = {MarkCheck(5), Mark(6),  MarkCheck(7),  Mark(14), Mark(15), Mark(8),
-                                  Mark(9),      Mark(10), MarkCheck(11), Mark(12), Mark(13), Judge};
+// The multitone's curves are those of the graph kinds with the same numbers as their mask slots.
+template <int8_t Slot> TCurve LineCurveOfSlot() {
+    return LineResultCurve(Slot);
+}
+template <int8_t Slot> constexpr EvalStep MarkLine() {
+    return Mark(Slot, LineCurveOfSlot<Slot>);
+}
+template <int8_t Slot> constexpr EvalStep MarkCheckLine() {
+    return MarkCheck(Slot, LineCurveOfSlot<Slot>);
+}
+constexpr EvalStep MttsSteps[] = {MarkCheckLine<5>(), MarkLine<6>(),  MarkCheckLine<7>(),  MarkLine<14>(),
+                                  MarkLine<15>(),     MarkLine<8>(),  MarkLine<9>(),       MarkLine<10>(),
+                                  MarkCheckLine<11>(), MarkLine<12>(), MarkLine<13>(),      Judge};
 constexpr EvalStep PrbsSteps[] = {MarkCheck(3, ReflectogramLevelCurve), Mark(4, ReflectogramPercentCurve),
                                   MarkCheck(22), Judge};
 constexpr EvalStep NoiseSteps[] = {Mark(0, OscillogramCurve),

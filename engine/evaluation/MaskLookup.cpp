@@ -2,12 +2,6 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParameterTable.h"
-#include "engine/masks/MaskArray.h"
-
-TMASK *GetActiveMask(int32_t slot, int32_t which) {
-    TMASK *mask = SlotMask(slot, which);
-    return mask && mask->Count() > 0 && mask->Active ? mask : nullptr;
-}
 
 ParamDescriptor *FindParamByMaskSlot(int32_t slot) {
     constexpr int32_t Sin2Kind = 2;

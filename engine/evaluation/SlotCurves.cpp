@@ -1,6 +1,7 @@
 #include "engine/evaluation/SlotCurves.h"
 
 #include "engine/EngineBuffers.h"
+#include "engine/ResultArrays.h"
 #include "engine/masks/MaskArray.h"
 #include "state/DeviceSettings.h"
 
@@ -66,6 +67,10 @@ TCurve PhasogramCurve(int32_t index) {
     if (index < 0 || index >= PhasogramAxis)
         return {};
     return Curve(b.NoiseCurves[PhasogramAxis], b.NoiseCurves[index], b.NoiseCurveLength, MaxBlockSize);
+}
+
+TCurve LineResultCurve(int32_t graphKind) {
+    return Curve(ResultArrays.Frequency, LineResultValues(graphKind), LineResultCount(), MaxCombLines);
 }
 
 void SetSlotCurveSource(int32_t slot, std::function<TCurve()> source) {

@@ -18,8 +18,8 @@ TCurve WeightedSpectrumCurve(); // weighted levels from bin 1
 TCurve ReflectogramLevelCurve();
 TCurve ReflectogramPercentCurve();
 TCurve PhasogramCurve(int32_t index); // NOISE phasogram curve 0..3 over the phase axis
+TCurve LineResultCurve(int32_t graphKind); // a per-line result of the comb (kinds 5 to 15, 20)
 
-// Curves held outside the engine's buffers (the multitone response curves, the selective mode's plan
-// and line curves) are published by their owners per mask slot; an unpublished slot has no curve.
+// Curves held outside the engine's buffers (the selective mode's plan and line curves) are published by their owners per mask slot; an unpublished slot has no curve.
 void SetSlotCurveSource(int32_t slot, std::function<TCurve()> source);
 TCurve PublishedSlotCurve(int32_t slot);

@@ -16,3 +16,8 @@ void FreeAllMasks() {
             PendingMaskArray[slot][side].reset();
         }
 }
+
+TMASK *GetActiveMask(int32_t slot, int32_t which) {
+    TMASK *mask = SlotMask(slot, which);
+    return mask && mask->Count() > 0 && mask->Active ? mask : nullptr;
+}

@@ -18,5 +18,9 @@ extern std::unique_ptr<TMASK> PendingMaskArray[MaskSlotCount][2];
 // MaskArray[slot][side], or null for a slot or side out of range.
 TMASK *SlotMask(int32_t slot, int32_t side);
 
+// MaskArray[slot][which] (0 upper, 1 lower) when it exists, has points and is active: the mask in force
+// for the engine and the evaluation. Null otherwise, also for a slot or side out of range.
+TMASK *GetActiveMask(int32_t slot, int32_t which);
+
 // Frees the masks of both arrays (program close).
 void FreeAllMasks();

@@ -3,7 +3,8 @@
 
 For each case the probe prints the ADC samples that one generator packet gives; the expected signal is
 built here from the packet's fields alone: a sine of code/16384 x 10850 codes at phase_step / 2^32 cycles
-per sample, multitone lines of trunc(10850 / sqrt(n)) x code / 16384 codes on the 1024-point grid, and the
+per sample, multitone lines of trunc(10850 / sqrt(n)) x code / 16384 codes on the 1024-point grid from their
+harmonics' start phases, and the
 x^10 + x^7 + 1 sequence at 7672 x code / 16384 codes, two samples a chip.
 Usage: signal_synthesis_check.py <path of r9_sim_signal_probe>
 """
@@ -15,6 +16,11 @@ from scipy.signal import max_len_seq
 
 PROBE = sys.argv[1]
 FAILURES = []
+
+# The harmonics of the multitone that start at half a turn: bit n, most significant bit first.
+HALF_TURN = bytes([33, 39, 138, 132, 34, 194, 206, 117, 184, 3, 161, 43, 173, 145, 208, 123, 242, 78, 85, 127, 114,
+                   22, 219, 36, 133, 2, 113, 53, 107, 250, 81, 192, 17, 113, 69, 100, 234, 195, 192, 249, 186, 177,
+                   85, 99, 29, 239, 17, 72, 72, 230, 102, 201, 242, 107, 12, 243, 28, 173, 15, 10, 122, 0, 192, 15])
 
 
 def probe(*fields):
@@ -72,6 +78,13 @@ for code, count, first, step in [(605, 100, 3, 2), (1914, 2, 16, 16), (3000, 7, 
           "lines %.2f to %.2f, expected %.2f" % (spectrum[inner].min(), spectrum[inner].max(), amplitude))
     others = np.delete(spectrum, lines)
     check(name + " nothing between", others.max() < 0.6, "largest other line %.3f" % others.max())
+    # Each line is a sine from sample 0 that starts its harmonic first // step + i at 0 or half a turn;
+    # the block starts at sample 999.
+    harmonics = [first // step + i for i, b in enumerate(lines) if 0 < b < 512]
+    start = np.array([np.pi if (HALF_TURN[h // 8] >> (7 - h % 8)) & 1 else 0 for h in harmonics])
+    want = start + 2 * np.pi * np.array(inner) * 999 / 1024 - np.pi / 2
+    error = np.angle(np.exp(1j * (np.angle(np.fft.rfft(block)[inner]) - want)))
+    check(name + " start phases", np.max(np.abs(error)) < 0.01, "largest error %.4f rad" % np.max(np.abs(error)))
 
 # RND: a block of 2046 samples is one period: two equal samples per chip, the chips of an m-sequence of
 # the recurrence a[n] = a[n - 7] xor a[n - 10], balanced like scipy's sequence of the same register.
