@@ -12,8 +12,8 @@ struct SimTone {
     double phase = 0; // cycles at sample 0
 };
 
-// A reflection on the line: the sequence comes back delayed by this many samples, scaled by gain
-// (negative for an echo of opposite sign, such as from a short circuit).
+// A reflection on the line: the sequence comes back delayed by this many samples, a little smoothed, its
+// correlation peak scaled by gain (negative for an echo of opposite sign, such as from a short circuit).
 struct SimEcho {
     int delay = 0;
     double gain = 0;
