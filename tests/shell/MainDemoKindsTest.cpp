@@ -22,6 +22,16 @@ namespace {
 
 class DemoKindsTest : public MainWindowTest {
 protected:
+    // The window factories the program registers stay for the tests that follow.
+    void SetUp() override {
+        installed = WindowFactories;
+        MainWindowTest::SetUp();
+    }
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        WindowFactories = installed;
+    }
+
     // Starts the demo with the generator bit given, runs blocks until count went through the handler and
     // returns the captions of the rows of the table of kind that carry a value (printed for a look).
     std::set<std::string> Run(void (*configure)(), int32_t kind, bool oscillogramOpen = false) {
@@ -64,6 +74,8 @@ protected:
         EXPECT_TRUE(form.StopMeasurement(QString(), false));
         return valued;
     }
+
+    TWindowFactories installed;
 };
 
 TEST_F(DemoKindsTest, PrbsIsRecognisedWithItsReflections) {
