@@ -2,10 +2,12 @@
 // own duration at the maximum sample rate and of the 50 ms cadence of the demo mode, on one core.
 #include "engine/BlockProcessing.h"
 #include "engine/EngineBuffers.h"
+#include "engine/NoiseMeasurement.h"
 #include "engine/ResultArrays.h"
 #include "engine/ResultSlots.h"
 #include "engine/RandomSource.h"
 #include "engine/SpectrumAveraging.h"
+#include "engine/SyncMeasurement.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "state/DeviceSettings.h"
@@ -27,11 +29,14 @@ constexpr double DemoCadence = 0.05;    // s
 
 TDeviceSettings Settings;
 
+// Each kind with its full measurement: NOISE with the phasogram (a reference of 0.8 kHz, 12800 samples a
+// period, fits the largest block only), PRBS with an open end on connection type 3 while the RND
+// generator runs (the line analysis), SYNC with the oscillogram window open (the fragment spectrum).
 struct TKind {
     int32_t Kind;
     const char *Name;
     void (*Setup)() = nullptr;    // settings beyond the plain meter of SetUpEngine
-    bool (*Measured)() = nullptr; // whether the setting's own results came out
+    bool (*Measured)() = nullptr; // whether the setting's own, full results came out
 };
 
 // MTTS on a line to measure (type 2): the cable length and every DSL rate pair with its model rate.
@@ -54,6 +59,24 @@ void SetUpImpedance() {
     ImpedanceCalState = 1;
 }
 
+// PRBS on a balanced line with the own generator: the reflectogram and the line analysis.
+void SetUpLineAnalysis() {
+    Settings.ConnectionType = 3;
+    Settings.GenImpedance = 150;
+    Settings.Rnd.State = 2;
+    Settings.CableVelocity = 200;
+}
+
+void SetUpPhasogram() {
+    Settings.Phasogram = 1;
+    Settings.PhasogramRef = 0.8f;
+}
+
+void SetUpSync() {
+    Settings.SyncGenState = 1;
+    OscillogramCursors = [] { return TOscillogramCursors{}; };
+}
+
 bool DslRatesMeasured() {
     return ResultValue(SlotMttsFirstDslRate) != NoValue;
 }
@@ -62,13 +85,23 @@ bool ImpedanceMeasured() {
     return ResultArrays.Resistance[10] != NoValue;
 }
 
+bool LineAnalysed() {
+    return ResultValue(SlotPrbsOpenEndDelay) != NoValue;
+}
+
+// The phasogram needs a period of its reference and a segment inside the block: the largest block only.
+bool PhasogramMeasured() {
+    return Settings.AdcSize != MaxBlockSize || PhasogramState.Valid == 1;
+}
+
 const TKind Kinds[] = {{1, "SIN"},
                        {2, "SIN2"},
                        {3, "MTTS"},
                        {3, "MTTS+DSL", SetUpDslRates, DslRatesMeasured},
                        {3, "MTTS+Z", SetUpImpedance, ImpedanceMeasured},
-                       {4, "PRBS"},
-                       {5, "NOISE"}};
+                       {4, "PRBS", SetUpLineAnalysis, LineAnalysed},
+                       {5, "NOISE", SetUpPhasogram, PhasogramMeasured},
+                       {7, "SYNC", SetUpSync}};
 
 void SetUpEngine(int32_t n) {
     Settings = DefaultDeviceSettings();
@@ -92,11 +125,25 @@ void SetUpEngine(int32_t n) {
     ResetAveragingClock();
 }
 
+// x^10 + x^7 + 1, two samples a chip, repeated every 2046 samples.
+int PrbsChip(int32_t i) {
+    static const std::vector<int> chips = [] {
+        std::vector<int> c;
+        uint32_t state = 0x3ff;
+        for (int k = 0; k < 1023; ++k) {
+            state = ((state << 1) | (((state >> 6) ^ (state >> 9)) & 1)) & 0x3ff;
+            c.push_back(state & 1 ? 1 : -1);
+        }
+        return c;
+    }();
+    return chips[((i % 2046) + 2046) % 2046 / 2];
+}
+
 // Bins are those of the 2048-sample recognition block, scaled to the block; a little deterministic
 // noise under every kind.
 void FillBlock(int32_t kind, int32_t n) {
     const double q = n / 2048.0;
-    uint32_t state = 0x3ff;
+    constexpr double OpenEnd[] = {0.2, 0.6, 1, 0.75, 0.55, 0.4, 0.3, 0.22, 0.16, 0.12, 0.09, 0.06};
     for (int32_t i = 0; i < n; ++i) {
         double x = (i * 7919 % 61) - 30;
         switch (kind) {
@@ -111,16 +158,17 @@ void FillBlock(int32_t kind, int32_t n) {
             for (int32_t k = 5; k <= 815; k += 5)
                 x += 100 * std::cos(2 * std::numbers::pi * k * q * i / n + k);
             break;
-        case 4: // x^10 + x^7 + 1, two samples a chip, repeated every 2046 samples
-            if (i % 2 == 0) {
-                if (i % 2046 == 0)
-                    state = 0x3ff;
-                state = ((state << 1) | (((state >> 6) ^ (state >> 9)) & 1)) & 0x3ff;
-            }
-            x = (state & 1) ? 8000 : -8000;
+        case 4: // the sequence and its reflection from the open end 300 samples later
+            x = 8000 * PrbsChip(i);
+            for (int32_t j = 0; j < 12; ++j)
+                x += 2400 * OpenEnd[j] * PrbsChip(i - 300 - j);
             break;
-        default:
-            x = 3000 * std::sin(i * 0.7 + std::cos(i * 0.013 * i)) + x;
+        case 7:
+            x += 10000 * std::cos(2 * std::numbers::pi * 100 * q * i / n);
+            break;
+        default: // with the reference line of the phasogram
+            x = 3000 * std::sin(i * 0.7 + std::cos(i * 0.013 * i)) + x +
+                300 * std::sin(2 * std::numbers::pi * 0.8 * i / MaxSampleRate);
             break;
         }
         EngineBuffers.AdcSampleBuffer[i] = static_cast<int16_t>(std::lround(x));
@@ -143,6 +191,8 @@ void ProcessBlockOfKind(benchmark::State &state, const TKind &k) {
                              (k.Measured ? " without the results of its setting" : ""))
                                 .c_str());
         FreeAnalysisBuffers();
+        OscillogramCursors = nullptr;
+        SignalKind = 0;
         return;
     }
     for (auto _ : state) {
@@ -151,6 +201,8 @@ void ProcessBlockOfKind(benchmark::State &state, const TKind &k) {
     }
     const int32_t analysedAs = SignalKind;
     FreeAnalysisBuffers();
+    OscillogramCursors = nullptr;
+    SignalKind = 0;
     if (analysedAs != kind)
         state.SkipWithError(("the block turned into kind " + std::to_string(analysedAs)).c_str());
 }

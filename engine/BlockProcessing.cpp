@@ -173,6 +173,9 @@ void ProcessBlock() {
     ScaleBlock(n);
 
     if (s.SyncGenState > 0) {
+        // The first block of a running SYNC run starts it afresh, whoever switched SYNC on.
+        if (SignalKind != KindSync && s.SyncGenState < SyncFinished)
+            ResetSyncResults();
         SignalKind = KindSync;
         if (s.SyncGenState < SyncFinished)
             ProcessSyncBlock(1);

@@ -1,8 +1,10 @@
 #include "engine/EngineBuffers.h"
 
+#include "engine/PrbsMeasurement.h"
 #include "engine/PrbsReference.h"
 #include "state/DeviceSettings.h"
 
+#include <algorithm>
 #include <new>
 
 TEngineBuffers EngineBuffers;
@@ -55,8 +57,13 @@ bool AllocateAll(bool withEmulatorBuffer) {
 } // namespace
 
 int32_t AllocAnalysisBuffers(bool withEmulatorBuffer) {
-    if (EngineBuffers.AllocatedSize == 0 && !AllocateAll(withEmulatorBuffer))
-        return 0;
+    if (EngineBuffers.AllocatedSize == 0) {
+        if (!AllocateAll(withEmulatorBuffer))
+            return 0;
+        // Curves that nothing has measured yet read as not measured, not as a measured zero.
+        ClearReflectograms();
+        std::fill(EngineBuffers.SyncCurve, EngineBuffers.SyncCurve + MaxBlockSize, NoValue);
+    }
     EngineBuffers.AllocatedSize = DeviceSettings->AdcSize;
     return EngineBuffers.AllocatedSize;
 }

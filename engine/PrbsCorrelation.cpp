@@ -10,9 +10,8 @@
 namespace {
 
 constexpr int32_t PrbsLags = PrbsReferenceLength / 2;
-// Where the direct pulse is put, and the last index of its window; the reflections follow it.
-constexpr int32_t DirectPulseIndex = 31;
-constexpr int32_t DirectPulseEnd = 62;
+// The last index of the direct pulse's window; the reflections follow it.
+constexpr int32_t DirectPulseEnd = 2 * DirectPulseIndex;
 constexpr int32_t EnergyShift = 20;
 // The correlation energy of the generator's PRBS lies this much above the level of the signal.
 constexpr float PrbsLevelCorrection = 3.12f;

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+// Where the correlation puts the direct pulse; the reflections follow it.
+inline constexpr int32_t DirectPulseIndex = 31;
+
 // Correlates length raw codes, read circularly, with the PRBS difference reference given as its +2
 // and -2 positions, for lags 0 .. lags - 1 (additions only); out[d + lags] := -out[d], since the
 // reference changes sign under a shift by half its period. out holds 2·lags values.

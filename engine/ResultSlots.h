@@ -44,7 +44,26 @@ enum ResultSlot : int32_t {
     SlotPrbsLevel = 71,
     SlotPrbsReflections = 72,
     SlotPrbsSnr = 73,
+    SlotPrbsOpenEndDelay = 74,
+    SlotPrbsAttenuation300 = 75,
+    SlotPrbsLineLength = 76,
+    SlotPrbsWireDiameter = 77,
+    SlotPrbsAttenuationPerKm = 78,
+    SlotPrbsAttenuationDeviation = 79,
+    SlotPrbsCapacitancePerKm = 80,
+    SlotPrbsCapacitanceDeviation = 81,
+    SlotPrbsResistancePerKm = 82,
+    SlotPrbsResistanceDeviation = 83,
+    SlotPrbsFirstRate = 84, // then the percentage, and so on for the ten DSL pairs up to slot 103
+    SlotNoiseLevel = 104,
+    SlotNoiseWeighted = 105,
+    SlotSyncEvents = 122,
     SlotSyncDuration = 123, // written by the instrument's SYNC result, in microseconds
+    SlotSyncTimer = 124,
+    SlotSyncFrequency = 125,
+    SlotSyncLevel = 126,
+    SlotSyncNoise = 127,
+    SlotSyncSnr = 128,
 };
 
 // Writes a result into its row; nothing when the catalogue has not published the slot.

@@ -52,20 +52,28 @@ void HannSpectrum(int32_t n, bool clipped) {
     RealFft(b.ComplexSpectrum, n / 2, 1);
 }
 
+TCalibrationRow MeterCalibrationRow() {
+    const TDeviceSettings &s = *DeviceSettings;
+    const int32_t A = s.ConnectionType > 5 && s.ConnectionType != 12 ? 1 : 0;
+    TCalibrationRow row = ReadCalibrationRow(CalibrationIndex(s.MaxFrequency, A, 1, s.MaxLevelIndex));
+    AdjustCalibration(s.SampleRate, row.c0, row.c1, row.c2);
+    return row;
+}
+
+float CalibrationGain(const TCalibrationRow &row, float x) {
+    return (PassbandCurve0(x) * (row.c0 + 8192.0f) + PassbandCurve1(x) * row.c1 + PassbandCurve2(x) * row.c2) /
+           8192.0f;
+}
+
 void CalibrateSpectrum(int32_t n) {
     TEngineBuffers &b = EngineBuffers;
     const TDeviceSettings &s = *DeviceSettings;
     n = std::min(n, MaxBlockSize);
-    const int32_t A = s.ConnectionType > 5 && s.ConnectionType != 12 ? 1 : 0;
-    TCalibrationRow row = ReadCalibrationRow(CalibrationIndex(s.MaxFrequency, A, 1, s.MaxLevelIndex));
-    AdjustCalibration(s.SampleRate, row.c0, row.c1, row.c2);
+    const TCalibrationRow row = MeterCalibrationRow();
     b.ComplexSpectrum[0] = 0;
     b.ComplexSpectrum[1] = 0;
     for (int32_t i = 0; i < n / 2; ++i) {
-        const float x = static_cast<float>(i) / n;
-        const float g =
-            (PassbandCurve0(x) * (row.c0 + 8192.0f) + PassbandCurve1(x) * row.c1 + PassbandCurve2(x) * row.c2) /
-            8192.0f;
+        const float g = CalibrationGain(row, static_cast<float>(i) / n);
         b.FrequencyAxis[i] = static_cast<float>(i) * s.SampleRate / n;
         float &re = b.ComplexSpectrum[2 * i];
         float &im = b.ComplexSpectrum[2 * i + 1];

@@ -1,11 +1,18 @@
 #pragma once
 
+#include "engine/Calibration.h"
+
 #include <cstdint>
 
 // Float spectrum of the first n samples of SampleVolts into ComplexSpectrum, Hann-windowed, scaled
 // by 2048/n so that every block size gives the same level; the window-weighted mean is removed unless
 // the block is clipped.
 void HannSpectrum(int32_t n, bool clipped);
+
+// The meter's frequency-response row for the current connection, maximum frequency and input range,
+// refitted to the sample rate; and its gain at the normalised frequency x = f / SampleRate.
+TCalibrationRow MeterCalibrationRow();
+float CalibrationGain(const TCalibrationRow &row, float x);
 
 // Applies the meter's frequency response from the calibration image to ComplexSpectrum, zeroes the DC
 // and Nyquist terms, and fills FrequencyAxis and PowerSpectrum for bins 0 .. n/2 - 1.

@@ -178,9 +178,12 @@ void SimDspApplication::Act(const SimCommand &command) {
         }
         break;
     }
-    case 6:
-        signal_.SetWaveform(state.Waveform());
+    case 6: {
+        SimWaveform waveform = state.Waveform();
+        waveform.echoes = config_.lineEchoes;
+        signal_.SetWaveform(std::move(waveform));
         break;
+    }
     case 7:
         SetMeterWatch(std::int16_t(command.Field("kind")), command.Field("setting"));
         break;

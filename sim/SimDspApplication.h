@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // How the instrument answers a message the program hands it for the analyser at the line's other end.
@@ -34,6 +35,8 @@ struct SimDspConfig {
     double sineAmplitude = 10000; // ADC codes
     double sineFrequency = 1000;  // Hz; the sine stands until the first generator packet
     SimMessageReplies messages;
+    // The line's reflections of the pseudo-random sequence: none on the ideal flat path.
+    std::vector<SimEcho> lineEchoes;
 };
 
 // One record of a meter frame (20 bytes on the wire).
@@ -82,6 +85,8 @@ public:
     // A write of the BC board's relay register, kept in order with the packets.
     void TakeRelayWrite(int value) { checker_.TakeRelayWrite(value); }
     void SetMessageReplies(SimMessageReplies replies) { config_.messages = replies; }
+    // Takes effect with the next generator packet.
+    void SetLineEchoes(std::vector<SimEcho> echoes) { config_.lineEchoes = std::move(echoes); }
 
     SimSignalSource &Signal() { return signal_; }
     void SetBlockSize(int samples);

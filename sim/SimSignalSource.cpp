@@ -61,8 +61,17 @@ void SimSignalSource::Fill(std::int16_t *out, std::size_t count, std::uint64_t f
         for (const SimTone &tone : waveform_.tones)
             value += tone.amplitude *
                      std::sin(2 * std::numbers::pi * std::fmod(tone.cyclesPerSample * double(k) + tone.phase, 1.0));
-        if (waveform_.prbsAmplitude != 0)
+        if (waveform_.prbsAmplitude != 0) {
             value += PrbsChip(k / SamplesPerChip) ? waveform_.prbsAmplitude : -waveform_.prbsAmplitude;
+            // The line smooths what it reflects: three samples weighted 1, 2, 1, scaled so that the echo's
+            // correlation peak is gain times the direct one. Delays reach back a whole number of sequence
+            // periods further, so that no index goes below 0.
+            for (const SimEcho &echo : waveform_.echoes) {
+                const std::uint64_t back = k + std::uint64_t(PrbsLength * SamplesPerChip) * 64 - std::uint64_t(echo.delay);
+                const auto chip = [&](std::uint64_t j) { return PrbsChip(j / SamplesPerChip) ? 1.0 : -1.0; };
+                value += echo.gain * waveform_.prbsAmplitude * (chip(back - 1) + 2 * chip(back) + chip(back + 1)) / 3;
+            }
+        }
         if (waveform_.noiseScale != 0)
             value += waveform_.noiseScale * NoiseValue(k);
         out[i] = std::isfinite(value) ? std::int16_t(std::clamp(std::round(value), -32768.0, 32767.0)) : 0;

@@ -12,12 +12,20 @@ struct SimTone {
     double phase = 0; // cycles at sample 0
 };
 
-// What reaches the ADC: tones, the pseudo-random sequence and noise, summed.
+// A reflection on the line: the sequence comes back delayed by this many samples, a little smoothed, its
+// correlation peak scaled by gain (negative for an echo of opposite sign, such as from a short circuit).
+struct SimEcho {
+    int delay = 0;
+    double gain = 0;
+};
+
+// What reaches the ADC: tones, the pseudo-random sequence with the line's echoes of it, and noise, summed.
 struct SimWaveform {
     std::vector<SimTone> tones;
     // ADC codes of one chip of the x^10 + x^7 + 1 sequence (1023 chips of two samples each): +amplitude
     // for a 1, -amplitude for a 0.
     double prbsAmplitude = 0;
+    std::vector<SimEcho> echoes;
     // ADC codes per unit of the noise variable: the sum of four uniform 15-bit draws less 65534, shifted
     // right by 2 (-16384 to 16383, bell-shaped).
     double noiseScale = 0;
@@ -29,7 +37,10 @@ struct SimWaveform {
 class SimSignalSource {
 public:
     void SetWaveform(SimWaveform waveform) { waveform_ = std::move(waveform); }
-    void SetTones(std::vector<SimTone> tones) { waveform_ = SimWaveform{std::move(tones)}; }
+    void SetTones(std::vector<SimTone> tones) {
+        waveform_ = SimWaveform{};
+        waveform_.tones = std::move(tones);
+    }
     void SetSine(double amplitude, double frequencyHz, double sampleRateHz);
 
     void Fill(std::int16_t *out, std::size_t count, std::uint64_t firstSample) const;

@@ -4,6 +4,7 @@
 #include "chart/ChartlibChart.h"
 #include "chartlib/Chartlib.h"
 #include "controls/Placemnt.h"
+#include "engine/SyncMeasurement.h"
 #include "engine/catalogue/GraphKindTable.h"
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
@@ -80,9 +81,15 @@ TForm_Graphic::TForm_Graphic(int kind, QWidget *parent)
     setObjectName(QStringLiteral("Form_Graphic"));
     setAttribute(Qt::WA_DeleteOnClose);
     FormCreate();
+    // The SYNC fragment is cut from the oscillogram only while this window exists; its measuring
+    // cursors are not there yet, so the fragment is the whole oscillogram.
+    if (kind_ == 0)
+        OscillogramCursors = [] { return TOscillogramCursors{}; };
 }
 
 TForm_Graphic::~TForm_Graphic() {
+    if (kind_ == 0)
+        OscillogramCursors = nullptr;
     FormStorage1->FormDestroy();
 }
 

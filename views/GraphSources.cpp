@@ -2,16 +2,22 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/MasterParam.h"
+#include "engine/PrbsMeasurement.h"
 #include "engine/ResultArrays.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "state/DeviceSettings.h"
 
-TGraphSources GraphSources;
+// The echo table lives in the engine; the other holders register their providers from above.
+TGraphSources GraphSources = [] {
+    TGraphSources sources;
+    sources.Reflections = [] {
+        const TReflectionTable &t = ReflectionTable;
+        return std::optional<TReflectionRows>(TReflectionRows{t.Delay, t.Distance, t.Percent, t.Level});
+    };
+    return sources;
+}();
 
 namespace {
-
-// The engine's reflectogram arrays, in the order the measurement keeps them.
-enum ReflectogramIndex { ReflectogramAverage, ReflectogramDistance, ReflectogramPercent, ReflectogramLevel };
 
 template <typename Provider, typename... Args> std::optional<TCurveArrays> Ask(const Provider &provider, Args... args) {
     if (!provider)

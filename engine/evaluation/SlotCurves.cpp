@@ -1,6 +1,7 @@
 #include "engine/evaluation/SlotCurves.h"
 
 #include "engine/EngineBuffers.h"
+#include "engine/PrbsMeasurement.h"
 #include "engine/ResultArrays.h"
 #include "engine/masks/MaskArray.h"
 #include "state/DeviceSettings.h"
@@ -9,11 +10,6 @@
 
 namespace {
 
-// The reflectogram record holds the running average, then the distance axis (x of both curves), the
-// curve in percent of the direct pulse and the curve in dB.
-constexpr int32_t ReflectogramDistance = 1;
-constexpr int32_t ReflectogramPercent = 2;
-constexpr int32_t ReflectogramLevel = 3;
 constexpr int32_t PhasogramAxis = 4;
 
 TCurve Curve(const float *x, const float *y, int32_t count, int32_t capacity) {

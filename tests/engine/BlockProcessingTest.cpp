@@ -181,10 +181,10 @@ TEST_F(BlockProcessing, PrbsIsLookedForOnlyAcrossTheWholeBand) {
         int32_t kind;
     };
     const Case cases[] = {
-        {1024, 0, 0, 4}, // the band reaches the maximum frequency
-        {800, 0, 0, 5},  // below it the sequence is noise
+        {800, 0, 0, 5},  // below the maximum frequency the sequence is noise
         {1024, 5, 0, 5}, // on this connection only while the RND generator runs
         {1024, 5, 2, 4},
+        {1024, 0, 0, 4}, // the band reaches the maximum frequency
     };
     for (const Case &c : cases) {
         Settings.BandF1 = c.bandTop;
@@ -195,7 +195,7 @@ TEST_F(BlockProcessing, PrbsIsLookedForOnlyAcrossTheWholeBand) {
         EXPECT_EQ(Run(2), (Kinds{0, c.kind})) << "band top " << c.bandTop << ", type " << c.connectionType;
     }
     EXPECT_GT(ResultValue(SlotPrbsSnr), 5);
-    // The direct pulse is moved to index 31 and made positive.
+    // The direct pulse is moved to index 31 and made positive (the four-wire types keep it at its lag).
     const int32_t *corr = EngineBuffers.PrbsCorrelation;
     EXPECT_GT(corr[31], 0);
     for (int32_t i = 0; i < 2046; ++i)

@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "SimulatedInstrument.h"
 
 #include "engine/EngineBuffers.h"
 #include "engine/ResultArrays.h"
@@ -26,22 +27,6 @@
 #include <vector>
 
 namespace {
-
-// The program's process port is the simulated instrument (this program links the simulator whole).
-SimInstrument &Instrument() {
-    setenv("R9_USB_BACKEND", "sim", 1);
-    return dynamic_cast<UsbPortSim &>(ProcessUsbPort()).Instrument();
-}
-
-bool WaitFor(const std::function<bool()> &done, int seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QCoreApplication::processEvents();
-    }
-    return true;
-}
 
 class SimulatedInstrumentTest : public MainWindowTest {};
 
