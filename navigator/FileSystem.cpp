@@ -1,7 +1,7 @@
 #include "navigator/FileSystem.h"
 
 #include "platform/Cp1251.h"
-#include "platform/MessageService.h"
+#include "navigator/NavMessages.h"
 #include "platform/Clock.h"
 
 #include <QTemporaryDir>
@@ -90,8 +90,7 @@ bool TFileSystem::TransferTree(const QString &src, const QString &dst, Navigator
     };
     if (isDir) {
         if (!destination->CreateDir(dst)) {
-            ShowMessage({"Не могу создать каталог по " + dst + "\n\nДлина пути превышает 256 символов.", "Ошибка!",
-                         MsgIcon::Error, MsgButtons::Ok});
+            NavError("Не могу создать каталог по " + dst + "\n\nДлина пути превышает 256 символов.");
             return false;
         }
         std::vector<Entry> entries;

@@ -82,6 +82,7 @@ public:
     NavigatorListing *View() const { return FView; }
     bool Connected() const { return FConnected; }
     const QByteArray &TextBuffer() const { return FTextBuffer; }
+    const DiskSpaceInfo &DiskSpace() const { return FDiskSpace; }
 
     virtual void ParentPath(const QString &path, QString &parent);
     virtual void SetListValid(bool valid) { FListValid = valid; }

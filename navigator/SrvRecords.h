@@ -52,3 +52,9 @@ struct DiskSpaceReply {
     std::int32_t FreeSectCnt;
     std::int32_t TrashSectCnt;
 };
+
+class QDateTime;
+// The packed DOS date and time of the server's records: bits 31-25 year - 1980, 24-21 month, 20-16 day,
+// 15-11 hours, 10-5 minutes, 4-0 seconds / 2. A value that names no valid moment gives an invalid time.
+QDateTime FromDosDateTime(std::int32_t packed);
+std::int32_t ToDosDateTime(const QDateTime &when);

@@ -1,6 +1,7 @@
 #include "navigator/Win_FS.h"
 
 #include "navigator/NavMask.h"
+#include "navigator/NavMessages.h"
 #include "platform/Clock.h"
 #include "platform/Cp1251.h"
 #include "platform/DriveTable.h"
@@ -15,14 +16,6 @@
 #include <cerrno>
 
 namespace {
-
-void ErrorBox(const QString &text) {
-    ShowMessage({text, "Ошибка!", MsgIcon::Error, MsgButtons::Ok});
-}
-
-void Note(const QString &text) {
-    ShowMessage({text, QString(), MsgIcon::None, MsgButtons::Ok});
-}
 
 QString TrashText(const QString &current) {
     return "Работа с корзиной для диска " + DriveOfPath(current) + " не предусмотрена.";
@@ -92,7 +85,7 @@ void TWin_FS::ReadDir(const QString &path) {
     if (!ListInto(path)) {
         SetListValid(false);
         const qsizetype cut = std::max(path.lastIndexOf('\\'), path.lastIndexOf(':'));
-        ErrorBox("Устройство по " + path.left(cut + 1) + " недоступно!");
+        NavError("Устройство по " + path.left(cut + 1) + " недоступно!");
         FConnected = false;
         return;
     }
@@ -129,14 +122,14 @@ bool TWin_FS::Delete(const QString &path, std::int32_t isDir) {
                 break;
         }
         if (local.isEmpty() || !QDir().rmdir(local))
-            Note("Не могу удалить каталог " + path);
+            NavNote("Не могу удалить каталог " + path);
         return true;
     }
     if (FView)
         FView->Progress("Удаление " + path, 0);
     PumpMessages();
     if (local.isEmpty() || !RemoveFile(local)) {
-        Note("Не могу удалить файл " + path + " Err=" + QString::number(errno));
+        NavNote("Не могу удалить файл " + path + " Err=" + QString::number(errno));
         return false;
     }
     if (FView)
@@ -148,7 +141,7 @@ bool TWin_FS::Delete(const QString &path, std::int32_t isDir) {
 void TWin_FS::LoadText(const QString &path, QStringList &target) {
     QFile file(LocalPathOf(path));
     if (!file.open(QIODevice::ReadOnly)) {
-        Note("Не открыт " + path);
+        NavNote("Не открыт " + path);
         return;
     }
     TakeText(file.readAll(), target);
@@ -160,7 +153,7 @@ void TWin_FS::SaveText(const QString &path, const QStringList &source) {
         RemoveFile(local);
     QFile file(local);
     if (!file.open(QIODevice::WriteOnly)) {
-        Note("Не создан " + path);
+        NavNote("Не создан " + path);
         return;
     }
     QString text;
@@ -173,7 +166,7 @@ void TWin_FS::CreateEmptyFile(const QString &path) {
     const QString full = CurrentPath() + "\\" + path.mid(path.lastIndexOf('\\') + 1);
     QFile file(LocalPathOf(full));
     if (LocalPathOf(full).isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        ErrorBox("Не могу создать файл по " + full + "\n\nВозможно длина пути превышает 256 символов.");
+        NavError("Не могу создать файл по " + full + "\n\nВозможно длина пути превышает 256 символов.");
 }
 
 void TWin_FS::FetchFile(const QString &path) {
@@ -182,7 +175,7 @@ void TWin_FS::FetchFile(const QString &path) {
         RemoveFile(exchange);
     FFetched = QFile::copy(LocalPathOf(path), exchange);
     if (!FFetched)
-        Note("Не могу прочитать файл " + path);
+        NavNote("Не могу прочитать файл " + path);
 }
 
 void TWin_FS::StoreFile(const QString &path) {
@@ -196,7 +189,7 @@ void TWin_FS::StoreFile(const QString &path) {
             RemoveFile(local);
         FStoreWritten = !local.isEmpty() && QFile::copy(ExchangeFile(), local);
         if (!FStoreWritten)
-            Note("Не могу записать файл " + path);
+            NavNote("Не могу записать файл " + path);
     }
     RemoveFile(ExchangeFile());
     if (answer == IdCancel)
@@ -220,7 +213,7 @@ bool TWin_FS::Rename(const QString &oldPath, const QString &newPath) {
     const QString to = LocalPathOf(newPath);
     const bool ok = !from.isEmpty() && !to.isEmpty() && !QFileInfo::exists(to) && QDir().rename(from, to);
     if (!ok)
-        ErrorBox("Не могу переименовать " + oldPath + " в " + newPath);
+        NavError("Не могу переименовать " + oldPath + " в " + newPath);
     if (FView)
         FView->Progress("Переименование/Перемещение " + oldPath, 100);
     return ok;
@@ -231,13 +224,13 @@ void TWin_FS::EmptyTrash() {
 }
 
 std::int32_t TWin_FS::TrashCount() {
-    ErrorBox(TrashText(CurrentPath()));
+    NavError(TrashText(CurrentPath()));
     return -1;
 }
 
 bool TWin_FS::Search(const QString &dir, const QString &mask, SearchResults &results, bool inTrash) {
     if (inTrash) {
-        ErrorBox(TrashText(CurrentPath()));
+        NavError(TrashText(CurrentPath()));
         return false;
     }
     QString nameMask, extMask;

@@ -6,6 +6,9 @@
 #include "sim/SimFileServer.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -24,6 +27,16 @@ public:
 
     QString Disk(const QString &name = QString()) const { return dir.path() + "/disk/" + name; }
     QString Local(const QString &name) const { return dir.path() + "/" + name; }
+    void Write(const QString &name, const QByteArray &bytes) const {
+        QDir().mkpath(QFileInfo(Disk(name)).path());
+        QFile file(Disk(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+    QByteArray Read(const QString &name) const {
+        QFile file(Disk(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
 
     QTemporaryDir dir;
     SimFileServer server;
