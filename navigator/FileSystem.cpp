@@ -94,10 +94,13 @@ bool TFileSystem::TransferTree(const QString &src, const QString &dst, Navigator
             return false;
         }
         std::vector<Entry> entries;
-        ListEntries(src, entries);
+        if (!ListEntries(src, entries))
+            FTransferIncomplete = true;
         for (const Entry &entry : entries) {
-            if (CancelAll)
+            if (CancelAll) {
+                FTransferIncomplete = true;
                 break;
+            }
             const bool ok = TransferTree(src + "\\" + entry.Name, dst + "\\" + entry.Name, destView, entry.IsDir ? 1 : 0,
                                          convert, tag, proc, list);
             if (!ok && !entry.IsDir)
@@ -110,8 +113,10 @@ bool TFileSystem::TransferTree(const QString &src, const QString &dst, Navigator
     FFetched = false;
     FetchFile(src);
     report("Чтение из " + src, 100);
-    if (!FFetched)
+    if (!FFetched) {
+        FTransferIncomplete = true;
         return false;
+    }
     bool store = true;
     if (convert) {
         report("Конвертация в " + dst, 0);
@@ -123,7 +128,10 @@ bool TFileSystem::TransferTree(const QString &src, const QString &dst, Navigator
     if (store && !CancelAll) {
         destination->StoreFile(dst);
         report("Запись в " + dst, 100);
+        if (!destination->FStoreWritten)
+            FTransferIncomplete = true;
     } else {
+        FTransferIncomplete = true;
         QFile::remove(ExchangeFile());
     }
     return true;

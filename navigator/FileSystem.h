@@ -111,6 +111,9 @@ public:
     // Whether the last transfer into this file system wrote its file: a declined overwrite or a failed
     // copy is not a file a move may delete its source for.
     bool LastStoreWritten() const { return FStoreWritten; }
+    // Whether every file of the transfers since BeginTransfer was fetched and written.
+    void BeginTransfer() { FTransferIncomplete = false; }
+    bool TransferComplete() const { return !FTransferIncomplete; }
 
 protected:
     struct Entry {
@@ -127,6 +130,7 @@ protected:
     virtual bool ReportsConvertedStoreStart() const { return true; }
     // Set by FetchFile: the exchange file holds the source.
     bool FFetched = false;
+    bool FTransferIncomplete = false;
 
     // The text of a file's bytes as LoadText gives it: zero bytes read as 0x80.
     void TakeText(const QByteArray &bytes, QStringList &target);

@@ -50,7 +50,8 @@ bool TWin_FS::ListInto(const QString &path) {
     if (local.isEmpty() || !dir.exists() || !dir.isReadable())
         return false;
     // A drive's root ("C:") has no ".." entry; every folder below it has.
-    QFileInfoList infos = dir.entryInfoList(QDir::AllEntries | QDir::NoDot | QDir::Hidden | QDir::System, QDir::NoSort);
+    QFileInfoList infos = dir.entryInfoList(QDir::AllEntries | QDir::NoDot | QDir::Hidden | QDir::System,
+                                             QDir::Name | QDir::DirsFirst);
     const bool root = !path.contains('\\');
     for (const QFileInfo &info : infos) {
         const QString name = info.fileName();

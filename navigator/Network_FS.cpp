@@ -1,0 +1,78 @@
+#include "navigator/Network_FS.h"
+
+#include "navigator/NavMessages.h"
+#include "platform/Clock.h"
+
+TNetwork_FS::TNetwork_FS(NavigatorListing *view, NetworkBrowser *browser) : TWin_FS(view), browser_(browser) {
+    provider_ = browser_ ? browser_->ProviderName() : QString();
+    if (provider_.isEmpty())
+        NavError("Не могу определить провайдера сети!");
+}
+
+void TNetwork_FS::ParentPath(const QString &, QString &parent) {
+    parent.clear();
+    QString found;
+    if (!browser_ || !browser_->Parent(current_, found))
+        return;
+    parent = found == provider_ ? QString() : found;
+}
+
+void TNetwork_FS::Unavailable(const QString &path) {
+    SetListValid(false);
+    NavError("Устройство по " + path + " недоступно!");
+    FConnected = false;
+}
+
+bool TNetwork_FS::ListShare(const QString &path) {
+    std::vector<NetworkBrowser::Entry> entries;
+    if (!browser_->ListFolder(path, entries))
+        return false;
+    NavigatorItem up{"..", 4, {"<DIR>", QString(), QString(), path.left(path.lastIndexOf('\\'))}};
+    FView->Items.push_back(up);
+    for (const NetworkBrowser::Entry &entry : entries) {
+        NavigatorItem item;
+        if (entry.IsDir) {
+            item = {entry.Name, 3, {"<DIR>", QString(), ListingTime(entry.Modified), path + "\\" + entry.Name}};
+        } else {
+            const qsizetype dot = entry.Name.lastIndexOf('.');
+            item = {dot < 0 ? entry.Name : entry.Name.left(dot), 2,
+                    {dot < 0 ? QString() : entry.Name.mid(dot + 1), QString::number(entry.Size),
+                     ListingTime(entry.Modified), QString()}};
+        }
+        FView->Items.push_back(item);
+    }
+    return true;
+}
+
+void TNetwork_FS::ReadDir(const QString &path) {
+    current_ = path;
+    QString parent;
+    ParentPath(path, parent);
+    FView->Items.clear();
+    if (parent.startsWith("\\\\")) {
+        if (!browser_ || !ListShare(path)) {
+            Unavailable(path);
+            return;
+        }
+        FConnected = true;
+        SetListValid(true);
+        SetCurrentPath(path);
+        return;
+    }
+    PumpMessages();
+    QStringList children;
+    if (!browser_ || !browser_->Enumerate(path, children)) {
+        Unavailable(path);
+        return;
+    }
+    if (!path.isEmpty())
+        FView->Items.push_back({"..", 4, {"<DIR>", QString(), QString(), parent}});
+    for (const QString &remote : children) {
+        QString caption = remote;
+        if (caption.startsWith("\\\\"))
+            caption.remove(0, 2);
+        FView->Items.push_back({caption, 3, {"<DIR>", QString(), QString(), remote}});
+    }
+    SetListValid(true);
+    SetCurrentPath(path);
+}
