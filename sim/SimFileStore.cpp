@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -337,14 +338,15 @@ void SimFileStore::EmptyTrash() {
 }
 
 void SimFileStore::DiskSpace() {
+    // Each file takes whole sectors.
     const auto sectors = [](const QString &folder) {
-        std::int64_t bytes = 0;
-        const QFileInfoList infos = QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-        std::int32_t count = 0;
-        for (const QFileInfo &info : infos)
-            bytes += info.isDir() ? 0 : info.size();
-        count = std::int32_t((bytes + SectorSize - 1) / SectorSize);
-        return count;
+        std::int64_t count = 0;
+        QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            files.next();
+            count += (files.fileInfo().size() + SectorSize - 1) / SectorSize;
+        }
+        return std::int32_t(count);
     };
     const std::int32_t data = sectors(root_);
     const std::int32_t trash = sectors(trash_);
