@@ -214,9 +214,10 @@ TEST(SrvioTransfer, ReadsInBlocksOf1024) {
 
 TEST(SrvioTransfer, LocalWriteFailureReportsItsOwnError) {
     ServerRig rig;
+    // Long enough that the server's end reply cannot be on its way yet when the first block fails.
     QFile file(rig.Disk("f.bin"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(Pattern(3000));
+    file.write(Pattern(40000));
     file.close();
     Client client;
     ASSERT_EQ(client.srv.Open(ServerRig::Port, false), 0);
