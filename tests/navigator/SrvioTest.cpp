@@ -2,6 +2,7 @@
 
 #include "link/LinkFrameCodec.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -146,6 +147,29 @@ TEST(SrvioLink, GoldenFramesOfTheSharedCodec) {
     packet.Payload[0] = 0x16;
     size = EncodeDataFrame(out, 0, 7, 7, packet);
     EXPECT_EQ(Bytes(out, out + size), (Bytes{0x16, 0x47, 0x87, 0x86, 0x81, 0x10, 0x36, 0xD4, 0x8E, 0x8F}));
+}
+
+TEST(SrvioLink, TraceFileOfTheLink) {
+    ServerRig rig;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(rig.dir.path()));
+    {
+        Client client;
+        ASSERT_EQ(client.srv.Open(ServerRig::Port, true), 0);
+        ASSERT_TRUE(client.srv.CheckFile("R9:\\x"));
+        ASSERT_TRUE(client.Wait());
+        client.srv.Close();
+    }
+    QDir::setCurrent(before);
+    const QStringList traces = QDir(rig.dir.path()).entryList({"7_??????.txt"});
+    ASSERT_EQ(traces.size(), 1);
+    QFile trace(rig.dir.path() + "/" + traces[0]);
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    const QByteArray text = trace.readAll();
+    // The first data frames each way carry sequence number 0.
+    EXPECT_TRUE(text.startsWith("r0") || text.contains(" r0")) << text.constData();
+    EXPECT_TRUE(text.startsWith("s0") || text.contains(" s0")) << text.constData();
+    EXPECT_TRUE(text.endsWith("STOP\r\n"));
 }
 
 TEST(SrvioRequests, TextLengthsAndPieces) {
