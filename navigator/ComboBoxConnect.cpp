@@ -3,6 +3,7 @@
 #include "navigator/LCD_FS.h"
 #include "navigator/NavigateView.h"
 #include "navigator/Network_FS.h"
+#include "navigator/SmbBrowser.h"
 #include "platform/DriveTable.h"
 #include "platform/SerialPort.h"
 
@@ -88,6 +89,8 @@ void TComboBoxConnect::ConnectView() {
         view->SetFileSystem(FWinFS.get());
         view->UpdateDir(FDrive);
     } else if (FDrive == NetworkItem) {
+        if (!FBrowser)
+            FBrowser = std::make_unique<SmbBrowser>();
         if (!FNetworkFS)
             FNetworkFS = std::make_unique<TNetwork_FS>(view, FBrowser.get());
         view->SetFileSystem(FNetworkFS.get());

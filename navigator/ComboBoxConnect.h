@@ -30,7 +30,8 @@ public:
     void ConnectView();
     // The items anew and the current drive chosen, as when the box's window is created.
     void CreateWnd();
-    // The browser of the network file system; the box takes it (tests give a fake).
+    // The browser of the network file system; the box takes it (tests give a fake). Without one the
+    // network item makes the SMB client its browser.
     void SetNetworkBrowser(std::unique_ptr<NetworkBrowser> browser);
 
     virtual QString GetCurrentDrive() { return QString(); }

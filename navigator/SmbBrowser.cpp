@@ -1,0 +1,132 @@
+#include "navigator/SmbBrowser.h"
+
+#include <QUrl>
+
+#include <libsmbclient.h>
+#include <sys/stat.h>
+
+namespace {
+
+const QString SmbProvider = QStringLiteral("SMB");
+
+// The client asks for credentials through this; the prefilled defaults (the login name, no password,
+// guest as the fallback) are what the navigator connects with.
+void KeepDefaultCredentials(const char *, const char *, char *, int, char *, int, char *, int) {}
+
+bool IsServer(const QString &remote) { return remote.startsWith("\\\\") && remote.count('\\') == 2; }
+
+// An open directory of the client that closes itself.
+class SmbDir {
+public:
+    SmbDir(SMBCCTX *ctx, const QString &remote)
+        : ctx_(ctx), dir_(ctx ? smbc_getFunctionOpendir(ctx)(ctx, SmbUrl(remote).constData()) : nullptr) {}
+    ~SmbDir() {
+        if (dir_)
+            smbc_getFunctionClosedir(ctx_)(ctx_, dir_);
+    }
+    SmbDir(const SmbDir &) = delete;
+    SmbDir &operator=(const SmbDir &) = delete;
+
+    bool IsOpen() const { return dir_ != nullptr; }
+    const smbc_dirent *Next() { return smbc_getFunctionReaddir(ctx_)(ctx_, dir_); }
+    const libsmb_file_info *NextWithStat(struct stat &st) {
+        return smbc_getFunctionReaddirPlus2(ctx_)(ctx_, dir_, &st);
+    }
+
+private:
+    SMBCCTX *ctx_;
+    SMBCFILE *dir_;
+};
+
+} // namespace
+
+QByteArray SmbUrl(const QString &remote) {
+    QString rest = remote;
+    if (rest.startsWith("\\\\"))
+        rest.remove(0, 2);
+    QByteArrayList parts;
+    for (const QString &part : rest.split('\\', Qt::SkipEmptyParts))
+        parts << QUrl::toPercentEncoding(part);
+    return "smb://" + parts.join('/');
+}
+
+SmbBrowser::SmbBrowser(const Options &options) {
+    SMBCCTX *ctx = smbc_new_context();
+    if (!ctx)
+        return;
+    smbc_setDebug(ctx, 0);
+    smbc_setTimeout(ctx, options.TimeoutMs);
+    smbc_setFunctionAuthData(ctx, KeepDefaultCredentials);
+    if (options.Port)
+        smbc_setPort(ctx, options.Port);
+    if (!smbc_init_context(ctx)) {
+        smbc_free_context(ctx, 1);
+        return;
+    }
+    if (!options.ConfigFile.isEmpty() && smbc_setConfiguration(ctx, options.ConfigFile.toLocal8Bit().constData()) != 0) {
+        smbc_free_context(ctx, 1);
+        return;
+    }
+    ctx_ = ctx;
+}
+
+SmbBrowser::~SmbBrowser() {
+    if (ctx_)
+        smbc_free_context(ctx_, 1);
+}
+
+QString SmbBrowser::ProviderName() { return ctx_ ? SmbProvider : QString(); }
+
+bool SmbBrowser::Parent(const QString &remote, QString &parent) {
+    if (remote.isEmpty())
+        return false;
+    if (!remote.startsWith("\\\\"))
+        parent = SmbProvider;
+    else if (IsServer(remote))
+        parent = groupOf_.value(remote, SmbProvider);
+    else
+        parent = remote.left(remote.lastIndexOf('\\'));
+    return true;
+}
+
+bool SmbBrowser::Enumerate(const QString &remote, QStringList &children) {
+    children.clear();
+    SmbDir dir(ctx_, remote);
+    if (!dir.IsOpen())
+        return ctx_ && remote.isEmpty(); // no browse list: an empty top, where a server can be typed
+    while (const smbc_dirent *entry = dir.Next()) {
+        const QString name = QString::fromUtf8(entry->name);
+        switch (entry->smbc_type) {
+        case SMBC_WORKGROUP:
+            children << name;
+            break;
+        case SMBC_SERVER:
+            children << "\\\\" + name;
+            groupOf_.insert("\\\\" + name, remote);
+            break;
+        case SMBC_FILE_SHARE:
+            // Hidden and administrative shares end in "$"; the network's own listings leave them out.
+            if (!name.endsWith('$'))
+                children << remote + "\\" + name;
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+bool SmbBrowser::ListFolder(const QString &path, std::vector<Entry> &entries) {
+    entries.clear();
+    SmbDir dir(ctx_, path);
+    if (!dir.IsOpen())
+        return false;
+    struct stat st {};
+    while (const libsmb_file_info *info = dir.NextWithStat(st)) {
+        const QString name = QString::fromUtf8(info->name);
+        if (name == "." || name == "..")
+            continue;
+        entries.push_back({name, S_ISDIR(st.st_mode), qint64(st.st_size), QDateTime::fromSecsSinceEpoch(st.st_mtime)});
+    }
+    return true;
+}
