@@ -76,3 +76,28 @@ void TNetwork_FS::ReadDir(const QString &path) {
     SetListValid(true);
     SetCurrentPath(path);
 }
+
+bool TNetwork_FS::CreateDir(const QString &path) { return browser_ && browser_->MakeDir(path); }
+
+bool TNetwork_FS::ListEntries(const QString &dir, std::vector<TFileSystem::Entry> &entries) {
+    std::vector<NetworkBrowser::Entry> found;
+    if (!browser_ || !browser_->ListFolder(dir, found))
+        return false;
+    for (const NetworkBrowser::Entry &entry : found)
+        entries.push_back({entry.Name, entry.IsDir});
+    return true;
+}
+
+bool TNetwork_FS::EntryExists(const QString &path) { return browser_ && browser_->Exists(path); }
+
+bool TNetwork_FS::RemoveEntry(const QString &path, bool isDir) { return browser_ && browser_->Remove(path, isDir); }
+
+bool TNetwork_FS::RenameEntry(const QString &from, const QString &to) { return browser_ && browser_->Rename(from, to); }
+
+bool TNetwork_FS::CopyToLocal(const QString &path, const QString &local) {
+    return browser_ && browser_->Download(path, local);
+}
+
+bool TNetwork_FS::CopyFromLocal(const QString &local, const QString &path) {
+    return browser_ && browser_->Upload(local, path);
+}

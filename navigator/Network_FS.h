@@ -28,10 +28,19 @@ public:
     virtual bool Enumerate(const QString &remote, QStringList &children) = 0;
     // The entries of a share or a folder inside one.
     virtual bool ListFolder(const QString &path, std::vector<Entry> &entries) = 0;
+
+    // Operations on one entry inside a share, false when they fail; a browser without them refuses.
+    virtual bool Exists(const QString &) { return false; }
+    virtual bool MakeDir(const QString &) { return false; }
+    virtual bool Remove(const QString &, bool /*isDir*/) { return false; }
+    virtual bool Rename(const QString &, const QString &) { return false; }
+    // A file of a share into a local file and back, each replacing its target.
+    virtual bool Download(const QString &, const QString &) { return false; }
+    virtual bool Upload(const QString &, const QString &) { return false; }
 };
 
-// The network file system: its own listing and parent path; every other operation is the local file
-// system's.
+// The network file system: its own listing and parent path; inside a share the local file system's
+// operations, whose primitives on single entries go to the browser (the shares are never mounted).
 class TNetwork_FS : public TWin_FS {
 public:
     // The browser is not owned; null means no network support: every listing reports the device missing.
@@ -39,6 +48,15 @@ public:
 
     void ParentPath(const QString &path, QString &parent) override;
     void ReadDir(const QString &path) override;
+    bool CreateDir(const QString &path) override;
+
+protected:
+    bool ListEntries(const QString &dir, std::vector<TFileSystem::Entry> &entries) override;
+    bool EntryExists(const QString &path) override;
+    bool RemoveEntry(const QString &path, bool isDir) override;
+    bool RenameEntry(const QString &from, const QString &to) override;
+    bool CopyToLocal(const QString &path, const QString &local) override;
+    bool CopyFromLocal(const QString &local, const QString &path) override;
 
 private:
     void Unavailable(const QString &path);

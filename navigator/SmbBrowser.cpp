@@ -1,7 +1,11 @@
 #include "navigator/SmbBrowser.h"
 
+#include <QFile>
 #include <QUrl>
 
+#include <utility>
+
+#include <fcntl.h>
 #include <libsmbclient.h>
 #include <sys/stat.h>
 
@@ -37,6 +41,39 @@ private:
     SMBCCTX *ctx_;
     SMBCFILE *dir_;
 };
+
+// An open file of the client; closing tells whether the last written bytes reached the server.
+class SmbFile {
+public:
+    SmbFile(SMBCCTX *ctx, const QString &path, int flags)
+        : ctx_(ctx), file_(smbc_getFunctionOpen(ctx)(ctx, SmbUrl(path).constData(), flags, 0644)) {}
+    ~SmbFile() { Close(); }
+    SmbFile(const SmbFile &) = delete;
+    SmbFile &operator=(const SmbFile &) = delete;
+
+    bool IsOpen() const { return file_ != nullptr; }
+    ssize_t Read(char *buffer, size_t size) { return smbc_getFunctionRead(ctx_)(ctx_, file_, buffer, size); }
+    bool WriteAll(const char *data, qint64 size) {
+        while (size > 0) {
+            const ssize_t written = smbc_getFunctionWrite(ctx_)(ctx_, file_, data, size_t(size));
+            if (written <= 0)
+                return false;
+            data += written;
+            size -= written;
+        }
+        return true;
+    }
+    bool Close() {
+        SMBCFILE *file = std::exchange(file_, nullptr);
+        return file && smbc_getFunctionClose(ctx_)(ctx_, file) == 0;
+    }
+
+private:
+    SMBCCTX *ctx_;
+    SMBCFILE *file_;
+};
+
+constexpr qint64 CopyBlock = 64 * 1024;
 
 } // namespace
 
@@ -129,4 +166,63 @@ bool SmbBrowser::ListFolder(const QString &path, std::vector<Entry> &entries) {
         entries.push_back({name, S_ISDIR(st.st_mode), qint64(st.st_size), QDateTime::fromSecsSinceEpoch(st.st_mtime)});
     }
     return true;
+}
+
+bool SmbBrowser::Exists(const QString &path) {
+    struct stat st {};
+    return ctx_ && smbc_getFunctionStat(ctx_)(ctx_, SmbUrl(path).constData(), &st) == 0;
+}
+
+bool SmbBrowser::MakeDir(const QString &path) {
+    return ctx_ && smbc_getFunctionMkdir(ctx_)(ctx_, SmbUrl(path).constData(), 0755) == 0;
+}
+
+bool SmbBrowser::Remove(const QString &path, bool isDir) {
+    if (!ctx_)
+        return false;
+    const QByteArray url = SmbUrl(path);
+    return (isDir ? smbc_getFunctionRmdir(ctx_)(ctx_, url.constData())
+                  : smbc_getFunctionUnlink(ctx_)(ctx_, url.constData())) == 0;
+}
+
+bool SmbBrowser::Rename(const QString &from, const QString &to) {
+    return ctx_ && smbc_getFunctionRename(ctx_)(ctx_, SmbUrl(from).constData(), ctx_, SmbUrl(to).constData()) == 0;
+}
+
+// A failed copy leaves no partial file behind that could pass for the whole one.
+bool SmbBrowser::Download(const QString &path, const QString &local) {
+    if (!ctx_)
+        return false;
+    SmbFile remote(ctx_, path, O_RDONLY);
+    QFile file(local);
+    if (!remote.IsOpen() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray buffer(CopyBlock, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = remote.Read(buffer.data(), size_t(buffer.size()));
+        if (got == 0 && file.flush())
+            return true;
+        if (got <= 0 || file.write(buffer.constData(), got) != got) {
+            file.remove();
+            return false;
+        }
+    }
+}
+
+bool SmbBrowser::Upload(const QString &local, const QString &path) {
+    QFile file(local);
+    if (!ctx_ || !file.open(QIODevice::ReadOnly))
+        return false;
+    SmbFile remote(ctx_, path, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!remote.IsOpen())
+        return false;
+    bool ok = true;
+    while (ok && !file.atEnd()) {
+        const QByteArray block = file.read(CopyBlock);
+        ok = file.error() == QFileDevice::NoError && remote.WriteAll(block.constData(), block.size());
+    }
+    if (remote.Close() && ok)
+        return true;
+    Remove(path, false);
+    return false;
 }

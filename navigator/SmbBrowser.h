@@ -34,6 +34,12 @@ public:
     bool Parent(const QString &remote, QString &parent) override;
     bool Enumerate(const QString &remote, QStringList &children) override;
     bool ListFolder(const QString &path, std::vector<Entry> &entries) override;
+    bool Exists(const QString &path) override;
+    bool MakeDir(const QString &path) override;
+    bool Remove(const QString &path, bool isDir) override;
+    bool Rename(const QString &from, const QString &to) override;
+    bool Download(const QString &path, const QString &local) override;
+    bool Upload(const QString &local, const QString &path) override;
 
 private:
     _SMBCCTX *ctx_ = nullptr;

@@ -112,7 +112,6 @@ bool TWin_FS::CreateDir(const QString &path) {
 }
 
 bool TWin_FS::Delete(const QString &path, std::int32_t isDir) {
-    const QString local = LocalPathOf(path);
     if (isDir) {
         std::vector<Entry> entries;
         ListEntries(path, entries);
@@ -122,14 +121,14 @@ bool TWin_FS::Delete(const QString &path, std::int32_t isDir) {
             if (!Delete(path + "\\" + entry.Name, entry.IsDir ? 1 : 0) && !entry.IsDir)
                 break;
         }
-        if (local.isEmpty() || !QDir().rmdir(local))
+        if (!RemoveEntry(path, true))
             NavNote("Не могу удалить каталог " + path);
         return true;
     }
     if (FView)
         FView->Progress("Удаление " + path, 0);
     PumpMessages();
-    if (local.isEmpty() || !RemoveFile(local)) {
+    if (!RemoveEntry(path, false)) {
         NavNote("Не могу удалить файл " + path + " Err=" + QString::number(errno));
         return false;
     }
@@ -174,21 +173,20 @@ void TWin_FS::FetchFile(const QString &path) {
     const QString exchange = ExchangeFile();
     if (QFileInfo::exists(exchange))
         RemoveFile(exchange);
-    FFetched = QFile::copy(LocalPathOf(path), exchange);
+    FFetched = CopyToLocal(path, exchange);
     if (!FFetched)
         NavNote("Не могу прочитать файл " + path);
 }
 
 void TWin_FS::StoreFile(const QString &path) {
-    const QString local = LocalPathOf(path);
     int answer = IdYes;
-    if (QFileInfo::exists(local))
+    if (EntryExists(path))
         answer = AskOverwrite(path);
     FStoreWritten = false;
     if (answer == IdYes) {
-        if (QFileInfo::exists(local))
-            RemoveFile(local);
-        FStoreWritten = !local.isEmpty() && QFile::copy(ExchangeFile(), local);
+        if (EntryExists(path))
+            RemoveEntry(path, false);
+        FStoreWritten = CopyFromLocal(ExchangeFile(), path);
         if (!FStoreWritten)
             NavNote("Не могу записать файл " + path);
     }
@@ -210,14 +208,38 @@ bool TWin_FS::Rename(const QString &oldPath, const QString &newPath) {
     if (FView)
         FView->Progress("Переименование/Перемещение " + oldPath, 0);
     PumpMessages();
-    const QString from = LocalPathOf(oldPath);
-    const QString to = LocalPathOf(newPath);
-    const bool ok = !from.isEmpty() && !to.isEmpty() && !QFileInfo::exists(to) && QDir().rename(from, to);
+    const bool ok = !EntryExists(newPath) && RenameEntry(oldPath, newPath);
     if (!ok)
         NavError("Не могу переименовать " + oldPath + " в " + newPath);
     if (FView)
         FView->Progress("Переименование/Перемещение " + oldPath, 100);
     return ok;
+}
+
+bool TWin_FS::EntryExists(const QString &path) {
+    const QString local = LocalPathOf(path);
+    return !local.isEmpty() && QFileInfo::exists(local);
+}
+
+bool TWin_FS::RemoveEntry(const QString &path, bool isDir) {
+    const QString local = LocalPathOf(path);
+    return !local.isEmpty() && (isDir ? QDir().rmdir(local) : RemoveFile(local));
+}
+
+bool TWin_FS::RenameEntry(const QString &from, const QString &to) {
+    const QString source = LocalPathOf(from);
+    const QString target = LocalPathOf(to);
+    return !source.isEmpty() && !target.isEmpty() && QDir().rename(source, target);
+}
+
+bool TWin_FS::CopyToLocal(const QString &path, const QString &local) {
+    const QString source = LocalPathOf(path);
+    return !source.isEmpty() && QFile::copy(source, local);
+}
+
+bool TWin_FS::CopyFromLocal(const QString &local, const QString &path) {
+    const QString target = LocalPathOf(path);
+    return !target.isEmpty() && QFile::copy(local, target);
 }
 
 void TWin_FS::EmptyTrash() {

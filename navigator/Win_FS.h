@@ -30,6 +30,13 @@ protected:
     bool ReportsConvertedStoreStart() const override { return false; }
     // Adds the listing's rows of one local folder; false when it cannot be read.
     bool ListInto(const QString &path);
+    // The primitives on one entry, by its navigator path, that the operations above are built of; the
+    // network file system puts its shares' own in their place. False when the medium refuses.
+    virtual bool EntryExists(const QString &path);
+    virtual bool RemoveEntry(const QString &path, bool isDir);
+    virtual bool RenameEntry(const QString &from, const QString &to);
+    virtual bool CopyToLocal(const QString &path, const QString &local);
+    virtual bool CopyFromLocal(const QString &local, const QString &path);
 };
 
 // The listing's date column: "dd.mm.yy hh:mm", times before 01.01.1985 shown as that moment.

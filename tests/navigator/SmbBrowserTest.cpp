@@ -3,9 +3,12 @@
 #include "navigator/SmbBrowser.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -144,6 +147,52 @@ TEST(SmbBrowserErrors, NetworkFileSystemReportsTheDeviceMissing) {
         EXPECT_FALSE(fs.Connected());
         EXPECT_TRUE(listing.Items.empty());
     }
+}
+
+TEST(SmbBrowserErrors, OperationsInAnUnreachableShareFailWithTheirMessages) {
+    LocalRig rig;
+    rig.Write("local.txt", "kept");
+    LoopbackPort closed(false);
+    LoopbackClient client(closed.Port());
+    SmbBrowser &browser = *client.browser;
+    const QString share = "\\\\127.0.0.1\\share";
+    const QString downloaded = rig.Path("downloaded");
+    EXPECT_FALSE(browser.Exists(share + "\\a.txt"));
+    EXPECT_FALSE(browser.MakeDir(share + "\\d"));
+    EXPECT_FALSE(browser.Remove(share + "\\d", true));
+    EXPECT_FALSE(browser.Rename(share + "\\a.txt", share + "\\b.txt"));
+    EXPECT_FALSE(browser.Download(share + "\\a.txt", downloaded));
+    EXPECT_FALSE(QFileInfo::exists(downloaded)) << "a failed download leaves no file";
+    EXPECT_FALSE(browser.Upload(rig.Path("local.txt"), share + "\\a.txt"));
+
+    NavigatorListing local, remote;
+    TWin_FS localFs(&local);
+    TNetwork_FS remoteFs(&remote, &browser);
+    local.SetFileSystem(&localFs);
+    remote.SetFileSystem(&remoteFs);
+    const struct {
+        std::function<bool()> operation;
+        bool result;
+        QString message;
+    } cases[] = {
+        {[&] { return remoteFs.Delete(share + "\\a.txt", 0); }, false, "Не могу удалить файл " + share + "\\a.txt Err="},
+        {[&] { return remoteFs.Rename(share + "\\a.txt", share + "\\b.txt"); }, false,
+         "Не могу переименовать " + share + "\\a.txt в " + share + "\\b.txt"},
+        {[&] { return remoteFs.CopyTo(share + "\\a.txt", "X:\\a.txt", &local, 0); }, false,
+         "Не могу прочитать файл " + share + "\\a.txt"},
+        {[&] { return localFs.CopyTo("X:\\local.txt", share + "\\a.txt", &remote, 0); }, true,
+         "Не могу записать файл " + share + "\\a.txt"},
+        {[&] { return localFs.CopyTo("X:", share + "\\d", &remote, 1); }, false,
+         "Не могу создать каталог по " + share + "\\d"},
+    };
+    for (const auto &c : cases) {
+        rig.messages.clear();
+        EXPECT_EQ(c.operation(), c.result) << c.message.toStdString();
+        ASSERT_EQ(rig.messages.size(), 1) << c.message.toStdString();
+        EXPECT_TRUE(rig.messages[0].startsWith(c.message)) << rig.messages[0].toStdString();
+    }
+    EXPECT_FALSE(localFs.TransferComplete()) << "the failed store is not a written copy";
+    EXPECT_EQ(rig.Read("local.txt"), "kept");
 }
 
 } // namespace
