@@ -3,6 +3,8 @@
 #include "navigator/NavMessages.h"
 #include "platform/Clock.h"
 
+#include <QTemporaryFile>
+
 TNetwork_FS::TNetwork_FS(NavigatorListing *view, NetworkBrowser *browser) : TWin_FS(view), browser_(browser) {
     provider_ = browser_ ? browser_->ProviderName() : QString();
     if (provider_.isEmpty())
@@ -100,4 +102,38 @@ bool TNetwork_FS::CopyToLocal(const QString &path, const QString &local) {
 
 bool TNetwork_FS::CopyFromLocal(const QString &local, const QString &path) {
     return browser_ && browser_->Upload(local, path);
+}
+
+// Only a share has a disk ("\\server\share" and below); the levels above it and a share that cannot
+// tell give zeros, as a local drive that cannot be asked does.
+DiskSpaceInfo TNetwork_FS::GetDiskSpace() {
+    qint64 total = 0;
+    qint64 free = 0;
+    const bool inShare = CurrentPath().startsWith("\\\\") && CurrentPath().count('\\') >= 3;
+    if (!inShare || !browser_ || !browser_->DiskSpace(CurrentPath(), total, free))
+        total = free = 0;
+    FDiskSpace.TotalBytes = total;
+    FDiskSpace.FreeBytes = free;
+    FDiskSpace.TrashBytes = -1;
+    FDiskSpace.UsedBytes = total - free;
+    return FDiskSpace;
+}
+
+// Texts pass through a file of the private folder, as every transfer does.
+bool TNetwork_FS::ReadBytes(const QString &path, QByteArray &bytes) {
+    QTemporaryFile local(TransferFolder() + "shareXXXXXX");
+    if (!local.open() || !CopyToLocal(path, local.fileName()))
+        return false;
+    QFile file(local.fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+bool TNetwork_FS::WriteBytes(const QString &path, const QByteArray &bytes) {
+    QTemporaryFile local(TransferFolder() + "shareXXXXXX");
+    if (!local.open() || local.write(bytes) != bytes.size() || !local.flush())
+        return false;
+    return CopyFromLocal(local.fileName(), path);
 }

@@ -37,6 +37,8 @@ public:
     // A file of a share into a local file and back, each replacing its target.
     virtual bool Download(const QString &, const QString &) { return false; }
     virtual bool Upload(const QString &, const QString &) { return false; }
+    // The size and the free bytes of the disk behind a share.
+    virtual bool DiskSpace(const QString &, qint64 & /*total*/, qint64 & /*free*/) { return false; }
 };
 
 // The network file system: its own listing and parent path; inside a share the local file system's
@@ -49,6 +51,7 @@ public:
     void ParentPath(const QString &path, QString &parent) override;
     void ReadDir(const QString &path) override;
     bool CreateDir(const QString &path) override;
+    DiskSpaceInfo GetDiskSpace() override;
 
 protected:
     bool ListEntries(const QString &dir, std::vector<TFileSystem::Entry> &entries) override;
@@ -57,6 +60,8 @@ protected:
     bool RenameEntry(const QString &from, const QString &to) override;
     bool CopyToLocal(const QString &path, const QString &local) override;
     bool CopyFromLocal(const QString &local, const QString &path) override;
+    bool ReadBytes(const QString &path, QByteArray &bytes) override;
+    bool WriteBytes(const QString &path, const QByteArray &bytes) override;
 
 private:
     void Unavailable(const QString &path);

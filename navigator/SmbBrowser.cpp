@@ -226,3 +226,14 @@ bool SmbBrowser::Upload(const QString &local, const QString &path) {
     Remove(path, false);
     return false;
 }
+
+bool SmbBrowser::DiskSpace(const QString &path, qint64 &total, qint64 &free) {
+    struct statvfs st {};
+    QByteArray url = SmbUrl(path); // the client takes the URL as writable text
+    if (!ctx_ || smbc_getFunctionStatVFS(ctx_)(ctx_, url.data(), &st) != 0)
+        return false;
+    const qint64 unit = qint64(st.f_frsize ? st.f_frsize : st.f_bsize);
+    total = qint64(st.f_blocks) * unit;
+    free = qint64(st.f_bavail) * unit;
+    return true;
+}

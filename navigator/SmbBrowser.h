@@ -40,6 +40,7 @@ public:
     bool Rename(const QString &from, const QString &to) override;
     bool Download(const QString &path, const QString &local) override;
     bool Upload(const QString &local, const QString &path) override;
+    bool DiskSpace(const QString &path, qint64 &total, qint64 &free) override;
 
 private:
     _SMBCCTX *ctx_ = nullptr;

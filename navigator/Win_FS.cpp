@@ -139,33 +139,25 @@ bool TWin_FS::Delete(const QString &path, std::int32_t isDir) {
 }
 
 void TWin_FS::LoadText(const QString &path, QStringList &target) {
-    QFile file(LocalPathOf(path));
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (!ReadBytes(path, bytes)) {
         NavNote("Не открыт " + path);
         return;
     }
-    TakeText(file.readAll(), target);
+    TakeText(bytes, target);
 }
 
 void TWin_FS::SaveText(const QString &path, const QStringList &source) {
-    const QString local = LocalPathOf(path);
-    if (QFileInfo::exists(local))
-        RemoveFile(local);
-    QFile file(local);
-    if (!file.open(QIODevice::WriteOnly)) {
-        NavNote("Не создан " + path);
-        return;
-    }
     QString text;
     for (const QString &line : source)
         text += line + "\n";
-    file.write(ToCp1251(text));
+    if (!WriteBytes(path, ToCp1251(text)))
+        NavNote("Не создан " + path);
 }
 
 void TWin_FS::CreateEmptyFile(const QString &path) {
     const QString full = CurrentPath() + "\\" + path.mid(path.lastIndexOf('\\') + 1);
-    QFile file(LocalPathOf(full));
-    if (LocalPathOf(full).isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (EntryExists(full) || !WriteBytes(full, QByteArray()))
         NavError("Не могу создать файл по " + full + "\n\nВозможно длина пути превышает 256 символов.");
 }
 
@@ -240,6 +232,25 @@ bool TWin_FS::CopyToLocal(const QString &path, const QString &local) {
 bool TWin_FS::CopyFromLocal(const QString &local, const QString &path) {
     const QString target = LocalPathOf(path);
     return !target.isEmpty() && QFile::copy(local, target);
+}
+
+bool TWin_FS::ReadBytes(const QString &path, QByteArray &bytes) {
+    QFile file(LocalPathOf(path));
+    if (LocalPathOf(path).isEmpty() || !file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+// A read-only file is replaced too, as the text saves always did.
+bool TWin_FS::WriteBytes(const QString &path, const QByteArray &bytes) {
+    const QString local = LocalPathOf(path);
+    if (local.isEmpty())
+        return false;
+    if (QFileInfo::exists(local))
+        RemoveFile(local);
+    QFile file(local);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
 void TWin_FS::EmptyTrash() {

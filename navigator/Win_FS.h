@@ -37,6 +37,9 @@ protected:
     virtual bool RenameEntry(const QString &from, const QString &to);
     virtual bool CopyToLocal(const QString &path, const QString &local);
     virtual bool CopyFromLocal(const QString &local, const QString &path);
+    // A whole file's bytes; the write replaces the file.
+    virtual bool ReadBytes(const QString &path, QByteArray &bytes);
+    virtual bool WriteBytes(const QString &path, const QByteArray &bytes);
 };
 
 // The listing's date column: "dd.mm.yy hh:mm", times before 01.01.1985 shown as that moment.

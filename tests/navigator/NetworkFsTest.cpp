@@ -47,6 +47,12 @@ public:
         QFile::remove(Local(path));
         return !Local(path).isEmpty() && QFile::copy(local, Local(path));
     }
+    bool DiskSpace(const QString &path, qint64 &total, qint64 &free) override {
+        spaceAskedFor = path;
+        total = 1000;
+        free = 300;
+        return true;
+    }
 
     QString Local(const QString &path) const {
         const QString share = "\\\\srv\\share";
@@ -60,6 +66,7 @@ public:
     }
 
     QTemporaryDir folder;
+    QString spaceAskedFor;
 };
 
 struct ShareViews {
@@ -109,6 +116,25 @@ TEST(NetworkFs, CopiesRenamesAndDeletesInsideAShare) {
         << "an existing target is not replaced";
     EXPECT_EQ(rig.messages, QStringList{"Не могу переименовать \\\\srv\\share\\tree\\made\\c.txt в "
                                         "\\\\srv\\share\\tree\\sub\\b.bin"});
+
+    v.shareFs.SaveText(share + "\\tree\\notes.txt", {"a", "b"});
+    EXPECT_EQ(v.server.Read(share + "\\tree\\notes.txt"), "a\nb\n");
+    QStringList lines;
+    v.shareFs.LoadText(share + "\\tree\\notes.txt", lines);
+    EXPECT_EQ(lines, (QStringList{"a", "b"}));
+    v.shareFs.CreateEmptyFile("empty.dat");
+    EXPECT_EQ(v.server.Read(share + "\\tree\\empty.dat"), "") << "made in the share's folder last listed";
+    rig.messages.clear();
+    v.shareFs.CreateEmptyFile("notes.txt");
+    EXPECT_EQ(rig.messages.size(), 1) << "an existing file is not emptied";
+    EXPECT_EQ(v.server.Read(share + "\\tree\\notes.txt"), "a\nb\n");
+
+    const DiskSpaceInfo space = v.shareFs.GetDiskSpace();
+    EXPECT_EQ(v.server.spaceAskedFor, share + "\\tree");
+    EXPECT_EQ(space.TotalBytes, 1000);
+    EXPECT_EQ(space.FreeBytes, 300);
+    EXPECT_EQ(space.UsedBytes, 700);
+    EXPECT_EQ(space.TrashBytes, -1);
 
     SearchResults found;
     v.shareFs.Search(share, "*.bin", found, false);

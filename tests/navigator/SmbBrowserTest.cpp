@@ -192,6 +192,9 @@ TEST(SmbBrowserErrors, OperationsInAnUnreachableShareFailWithTheirMessages) {
         EXPECT_TRUE(rig.messages[0].startsWith(c.message)) << rig.messages[0].toStdString();
     }
     EXPECT_FALSE(localFs.TransferComplete()) << "the failed store is not a written copy";
+    qint64 total = 1;
+    qint64 free = 1;
+    EXPECT_FALSE(browser.DiskSpace(share, total, free));
     EXPECT_EQ(rig.Read("local.txt"), "kept");
 }
 
