@@ -148,3 +148,13 @@ LinkFrameDecoder::Result LinkFrameDecoder::Feed(std::uint8_t byte) {
     }
     return Result::None;
 }
+
+bool IsFaultReport(const LinkFrame &frame) {
+    return !frame.IsControl() && frame.Packet.Type == LinkMaxType;
+}
+
+std::int16_t FaultWord(const LinkSlot &packet, std::uint32_t offset) {
+    if (packet.Length < offset + 2)
+        return 0;
+    return std::int16_t(packet.Payload[offset] | packet.Payload[offset + 1] << 8);
+}

@@ -50,6 +50,11 @@ struct LinkFrame {
     LinkSlot Packet; // data frames: type and payload
 };
 
+// A data frame of type 511 is the peer's fault report; its two values are the signed 16-bit words at
+// payload bytes 0-1 and 2-3, low byte first (0 for a word the payload does not hold).
+bool IsFaultReport(const LinkFrame &frame);
+std::int16_t FaultWord(const LinkSlot &packet, std::uint32_t offset);
+
 // Takes the received bytes one at a time. A data frame whose header passed but whose payload is cut
 // short (by a 0x16, or by an escape before 0x16 or 0x10) or whose trailer is wrong is a failure; the
 // receiver answers it with a reject. Anything else that is not a frame (a bad header, type 0, a length

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkScheduler.h"
+
 #include <QFile>
 #include <QString>
 
@@ -16,6 +18,10 @@ public:
     bool IsOpen() const { return TraceFile.isOpen(); }
     // Appends the token text followed by its digits ('0' to '7') and a blank.
     void Token(const char *text, std::initializer_list<int> digits = {});
+    // The token of what a received frame meant ("r", "#", "rA", "rE", "r=", "r?", "rB"; nothing else is
+    // traced) and of the frame a scheduler pass sent, with the header digits the trace shows.
+    void Received(LinkScheduler::RxEvent event, int h1, int h2);
+    void Sent(LinkScheduler::TxEvent event, int h1, int h2);
     // Appends "STOP", writes what is left and closes the file.
     void Close();
 

@@ -15,12 +15,6 @@ constexpr std::uint8_t GpioHighBattery = 0x08;
 constexpr std::uint8_t LowStartPulse = 0x83; // bit 7 is the start pulse; bits 0 and 1 stay high
 constexpr std::uint8_t LowIdle = 0x03;
 
-std::int16_t Int16At(const LinkSlot &packet, std::uint32_t offset) {
-    if (packet.Length < offset + 2)
-        return 0;
-    return std::int16_t(packet.Payload[offset] | packet.Payload[offset + 1] << 8);
-}
-
 } // namespace
 
 TSio9::TSio9(QObject *owner, UsbPort *port)
@@ -378,45 +372,21 @@ void TSio9::LinkLoop() {
 }
 
 void TSio9::HandleFailure() {
-    if (Scheduler.OnFailure() == LinkScheduler::RxEvent::BadFrame)
-        Trace.Token("####");
+    Trace.Received(Scheduler.OnFailure(), 0, 0);
 }
 
 // False when the frame ended the link.
 bool TSio9::HandleFrame(const LinkFrame &frame) {
-    if (!frame.IsControl() && frame.Packet.Type == LinkMaxType) {
+    if (IsFaultReport(frame)) {
         Running.store(0);
-        PostLinkMessage(WmLinkDisconnect, std::uintptr_t(std::uint16_t(Int16At(frame.Packet, 0))),
-                        Int16At(frame.Packet, 2));
+        PostLinkMessage(WmLinkDisconnect, std::uintptr_t(std::uint16_t(FaultWord(frame.Packet, 0))),
+                        FaultWord(frame.Packet, 2));
         return false;
     }
-    const int h1 = frame.H1, h2 = frame.H2;
-    switch (Scheduler.OnFrame(frame)) {
-    case LinkScheduler::RxEvent::Accepted:
-        Trace.Token("r", {h1 >> 3, h1, h2});
-        break;
-    case LinkScheduler::RxEvent::OutOfSequence:
-        Trace.Token("#", {h1 >> 3, h1, h2});
-        break;
-    case LinkScheduler::RxEvent::Ack:
-        Trace.Token("rA", {h1, h2});
-        break;
-    case LinkScheduler::RxEvent::Reject:
-        Trace.Token("rE", {h1, h2});
-        break;
-    case LinkScheduler::RxEvent::Answer:
-        Trace.Token("r=", {h1, h2});
-        break;
-    case LinkScheduler::RxEvent::Query:
-        Trace.Token("r?", {h1, h2});
-        break;
-    case LinkScheduler::RxEvent::Break:
+    const LinkScheduler::RxEvent event = Scheduler.OnFrame(frame);
+    if (event == LinkScheduler::RxEvent::Break)
         BreakReceived.store(1);
-        Trace.Token("rB", {h1, h2});
-        break;
-    default:
-        break;
-    }
+    Trace.Received(event, frame.H1, frame.H2);
     return true;
 }
 
@@ -427,11 +397,6 @@ bool TSio9::ScheduleTx() {
     if (event == LinkScheduler::TxEvent::None)
         return false;
     WriteB(TxBytes, size);
-    const int h1 = Scheduler.TxH1, h2 = Scheduler.TxH2;
-    static const char *const tokens[] = {"", "sE", "s=", "s?", "s", "sA"};
-    if (event == LinkScheduler::TxEvent::Data)
-        Trace.Token("s", {h1 >> 3, h1, h2});
-    else
-        Trace.Token(tokens[int(event)], {h1, h2});
+    Trace.Sent(event, Scheduler.TxH1, Scheduler.TxH2);
     return true;
 }
