@@ -341,20 +341,20 @@ void TSpeedbarSetupWindow::ButtonsListMouseUp(Qt::MouseButton button, QPoint scr
 bool TSpeedbarSetupWindow::eventFilter(QObject *watched, QEvent *event) {
     if (watched != ButtonsList->viewport())
         return QDialog::eventFilter(watched, event);
-    auto *mouse = static_cast<QMouseEvent *>(event);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return QDialog::eventFilter(watched, event);
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (type == QEvent::MouseButtonPress) {
         ButtonsListMouseDown(mouse->button(), mouse->position().toPoint());
         return dragging_;
-    case QEvent::MouseMove:
+    }
+    if (type == QEvent::MouseMove) {
         ButtonsListMouseMove(mouse->globalPosition().toPoint());
         return dragging_;
-    case QEvent::MouseButtonRelease:
-        ButtonsListMouseUp(mouse->button(), mouse->globalPosition().toPoint());
-        return false;
-    default:
-        return QDialog::eventFilter(watched, event);
     }
+    ButtonsListMouseUp(mouse->button(), mouse->globalPosition().toPoint());
+    return false;
 }
 
 TSpeedbarSetupWindow *ShowSpeedbarSetupWindow(TSpeedBar *bar, int helpContext) {
