@@ -1,7 +1,6 @@
 #include "controls/RxctrlsGlyph.h"
 
 #include <QApplication>
-#include <QBitmap>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
@@ -16,12 +15,15 @@ int glyphPainters = 0;
 constexpr int kPopupMarkWidth = 9;
 constexpr int kMaxCaption = 255;
 
-// Pixels of `color` become transparent.
+// Pixels of `maskColor` become transparent.
 QPixmap Masked(const QImage &picture, QColor maskColor) {
-    QPixmap pixmap = QPixmap::fromImage(picture);
-    pixmap.setMask(QBitmap::fromImage(picture.createMaskFromColor(maskColor.rgb(), Qt::MaskOutColor)
-                                          .convertToFormat(QImage::Format_MonoLSB)));
-    return pixmap;
+    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb masked = maskColor.rgb() | 0xFF000000u;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) | 0xFF000000u) == masked)
+                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    return QPixmap::fromImage(image);
 }
 
 QImage FilledImage(int width, int height, QColor color) {
@@ -83,11 +85,15 @@ int TGlyphList::AllocIndex() {
     return int(pictures_.size()) - 1;
 }
 
+// The mask is white where the picture is transparent, as a platform image list's mask is.
 int TGlyphList::AddPicture(const QImage &picture, const QImage &mask) {
     const int index = AllocIndex();
-    QPixmap pixmap = QPixmap::fromImage(picture);
-    pixmap.setMask(QBitmap::fromImage(mask.convertToFormat(QImage::Format_MonoLSB)));
-    pictures_[index] = pixmap;
+    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height() && y < mask.height(); ++y)
+        for (int x = 0; x < image.width() && x < mask.width(); ++x)
+            if (mask.pixelColor(x, y) == QColor(Qt::white))
+                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    pictures_[index] = QPixmap::fromImage(image);
     used_[index] = true;
     ++usedCount_;
     return index;
@@ -269,7 +275,11 @@ int TRxButtonGlyph::CreateImageGlyph(TRxButtonState state, const TImageRow *imag
         break;
     }
     default:
-        indexes_[state] = list->AddPicture(entry, entry.createAlphaMask());
+        QImage mask(entry.size(), QImage::Format_RGB32);
+        for (int y = 0; y < entry.height(); ++y)
+            for (int x = 0; x < entry.width(); ++x)
+                mask.setPixel(x, y, qAlpha(entry.pixel(x, y)) == 0 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        indexes_[state] = list->AddPicture(entry, mask);
         break;
     }
     return indexes_[state];

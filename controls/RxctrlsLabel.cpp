@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QStyleOptionFocusRect>
 
@@ -29,6 +30,19 @@ QPoint ShadowOffset(TShadowPosition position, int size) {
     return {};
 }
 
+// The advance of the widest line, as the text is drawn (tabs expanded, "&" hidden before a letter).
+int SingleLineWidth(const QFontMetrics &metrics, const QString &text, int flags) {
+    int width = 0;
+    for (QString line : text.split(u'\n')) {
+        if (flags & Qt::TextShowMnemonic)
+            line.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        width = std::max(width, (flags & Qt::TextExpandTabs) && line.contains(u'\t')
+                                    ? metrics.size(Qt::TextExpandTabs, line).width()
+                                    : metrics.horizontalAdvance(line));
+    }
+    return width;
+}
+
 } // namespace
 
 int DrawShadowText(QPainter *painter, const QFontMetrics &metrics, const QString &text, QRect &rect, int flags,
@@ -36,10 +50,11 @@ int DrawShadowText(QPainter *painter, const QFontMetrics &metrics, const QString
     const QPoint offset = ShadowOffset(position, shadowSize);
     int height;
     if (calcRect) {
-        const QRect measured = metrics.boundingRect(QRect(rect.left(), rect.top(), rect.width(), 0),
-                                                    (flags & ~(Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask)) |
-                                                        Qt::AlignLeft | Qt::AlignTop,
-                                                    text);
+        const int textFlags = flags & ~(Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask);
+        const QRect measured = (flags & Qt::TextWordWrap)
+                                   ? metrics.boundingRect(QRect(0, 0, rect.width(), 0), textFlags, text)
+                                   : QRect(0, 0, SingleLineWidth(metrics, text, textFlags),
+                                           metrics.height() + (int(text.count(u'\n')) * metrics.lineSpacing()));
         rect = QRect(rect.topLeft(), measured.size());
         height = measured.height();
     } else {
