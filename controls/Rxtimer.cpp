@@ -112,6 +112,7 @@ void TRxTimer::Report(const std::exception &error) {
 }
 
 void TRxTimer::Execute() {
+    workerId_ = std::this_thread::get_id();
     std::unique_lock lock(mutex_);
     while (!ending_) {
         if (!running_) {
@@ -145,7 +146,7 @@ void TRxTimer::Execute() {
 }
 
 void TRxTimer::Synchronize(const std::function<void()> &method) {
-    if (!worker_.joinable() || std::this_thread::get_id() != worker_.get_id()) {
+    if (std::this_thread::get_id() != workerId_.load()) {
         method();
         return;
     }

@@ -67,6 +67,8 @@ private:
     bool ending_ = false;
     uint64_t generation_ = 0;
     std::thread worker_;
+    // Set by the worker itself, so that no other thread reads worker_ while the main thread starts it.
+    std::atomic<std::thread::id> workerId_;
     // The main-thread end of synchronised calls; queued calls die with it.
     QObject *mainThreadContext_;
 };
