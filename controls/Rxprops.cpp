@@ -233,7 +233,7 @@ const QObject *OwnerForm(const QObject *component) {
     return nullptr;
 }
 
-QObject *FindForm(const QString &name) {
+QObject *FindFormByName(const QString &name) {
     for (QWidget *widget : QApplication::allWidgets())
         if (IsForm(widget) && widget->objectName().compare(name, Qt::CaseInsensitive) == 0)
             return widget;
@@ -503,7 +503,7 @@ void TPropsStorage::LoadComponentProperty(const QString &text, const TPropAccess
     const qsizetype dot = text.indexOf(u'.');
     const QString ownerName = dot < 0 ? QString() : text.left(dot).trimmed();
     const QString componentName = (dot < 0 ? text : text.mid(dot + 1)).trimmed();
-    const QObject *owner = ownerName.isEmpty() ? owner_ : FindForm(ownerName);
+    const QObject *owner = ownerName.isEmpty() ? owner_ : FindFormByName(ownerName);
     if (owner)
         property.write(AObject, QVariant::fromValue(FindComponent(owner, componentName)));
 }
