@@ -163,11 +163,15 @@ TEST_F(PickDateTest, PopupCalendarValuesKeysAndSize) {
     popup.Show(QPoint(0, 0));
     TLocCalendar *calendar = popup.Calendar();
     calendar->SetCalendarDate(D(2014, 6, 15));
-    QTest::mouseRelease(calendar->viewport(), Qt::LeftButton, Qt::NoModifier,
-                        calendar->visualRect(calendar->model()->index(1, 0)).center());
+    const auto release = [&](int row, int column) {
+        const QPointF at = calendar->visualRect(calendar->model()->index(row, column)).center();
+        QMouseEvent event(QEvent::MouseButtonRelease, at, calendar->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(calendar->viewport(), &event);
+    };
+    release(5, 3); // after 30 June, Sunday first
     EXPECT_FALSE(closed);
-    QTest::mouseRelease(calendar->viewport(), Qt::LeftButton, Qt::NoModifier,
-                        calendar->visualRect(calendar->model()->index(3, 3)).center());
+    release(3, 3);
     EXPECT_TRUE(closed);
     EXPECT_TRUE(accepted);
 }
