@@ -414,12 +414,10 @@ void TCustomComboEdit::UpdateBtnBounds() {
 
 void TCustomComboEdit::resizeEvent(QResizeEvent *event) {
     QLineEdit::resizeEvent(event);
-    const QFontMetrics metrics(font());
-    const int minimum = metrics.height() + 4 + 1;
-    if (height() < minimum) {
-        resize(width(), minimum);
-        return;
-    }
+    // The text and its borders always fit: a minimum height, which layouts respect too.
+    const int minimum = QFontMetrics(font()).height() + 4 + 1;
+    if (minimumHeight() != minimum)
+        setMinimumHeight(minimum);
     UpdateBtnBounds();
 }
 

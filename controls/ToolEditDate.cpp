@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 #include <cmath>
 
@@ -118,7 +119,8 @@ void TCustomDateEdit::CheckValidDate() {
         SetDate(StrToDateFmt(dateFormat_, Text()));
     } catch (const EConvertError &) {
         formatting_ = false;
-        setFocus(Qt::OtherFocusReason);
+        if (!focusChanging_)
+            setFocus(Qt::OtherFocusReason);
         throw;
     }
     formatting_ = false;
@@ -271,9 +273,18 @@ void TCustomDateEdit::focusOutEvent(QFocusEvent *event) {
     if (!checkOnExit_)
         return;
     try {
+        const QScopedValueRollback<bool> changing(focusChanging_, true);
         CheckValidDate();
     } catch (const EConvertError &error) {
-        ApplicationHandleException(error);
+        // The focus goes back once the focus change under way has ended: taking it back inside the change
+        // would start it again, endlessly.
+        QMetaObject::invokeMethod(
+            this,
+            [this, message = error.Message()] {
+                setFocus(Qt::OtherFocusReason);
+                ApplicationHandleException(EConvertError(message));
+            },
+            Qt::QueuedConnection);
     }
 }
 

@@ -77,6 +77,7 @@ private:
     bool checkOnExit_ = false;
     bool defaultToday_ = false;
     bool formatting_ = false;
+    bool focusChanging_ = false;
     TDayOfWeekName startOfWeek_ = Mon;
     TDaysOfWeek weekends_ = DayBit(Sun);
     TColor weekendColor_ = clRed;
