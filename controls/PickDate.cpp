@@ -64,6 +64,11 @@ TDateTime VariantToDate(const QVariant &value) {
 TRxCalendar::TRxCalendar(QWidget *parent) : QTableWidget(7, 7, parent), date_(Today()) {
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    // All seven rows always show, however small: the grid never scrolls, and names are never elided.
+    horizontalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setMinimumSectionSize(1);
+    setAutoScroll(false);
+    setTextElideMode(Qt::ElideNone);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -170,6 +175,7 @@ void TRxCalendar::LayoutMonth(bool dayOnly) {
     setCurrentCell(index / 7 + 1, index % 7, QItemSelectionModel::ClearAndSelect);
     if (readOnly_)
         selectionModel()->select(currentIndex(), QItemSelectionModel::Select); // code still shows its date
+    scrollToTop();
     if (dayOnly)
         viewport()->repaint();
     else
