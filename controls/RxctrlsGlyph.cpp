@@ -1,5 +1,7 @@
 #include "controls/RxctrlsGlyph.h"
 
+#include "controls/Vclutils.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
@@ -65,15 +67,6 @@ QColor Shadow() { return QApplication::palette().color(QPalette::Dark); }
 QColor WindowFrame() { return QApplication::palette().color(QPalette::Shadow); }
 QColor Text() { return QApplication::palette().color(QPalette::ButtonText); }
 } // namespace ButtonColors
-
-QString MinimizeText(const QString &text, const QFontMetrics &metrics, int maxWidth) {
-    QString result = text;
-    for (int i = 1; i <= text.size() && metrics.horizontalAdvance(result) > maxWidth;) {
-        ++i;
-        result = text.left(std::max<qsizetype>(0, text.size() - i)) + QStringLiteral("...");
-    }
-    return result;
-}
 
 int TGlyphList::AllocIndex() {
     const auto free = std::find(used_.begin(), used_.end(), false);

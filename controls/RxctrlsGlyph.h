@@ -31,9 +31,6 @@ QColor WindowFrame();
 QColor Text();
 } // namespace ButtonColors
 
-// A caption shortened to a pixel width: two characters off first, then one more at a time, followed by
-// "..."; a text that never fits ends as "..." alone.
-QString MinimizeText(const QString &text, const QFontMetrics &metrics, int maxWidth);
 
 // Pictures of one size in numbered slots; a freed slot keeps its picture until it is used again.
 class TGlyphList {

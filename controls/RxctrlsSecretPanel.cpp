@@ -24,7 +24,7 @@ TSecretPanel::TSecretPanel(QWidget *parent) : QWidget(parent), timer_(std::make_
     timer_->SetEnabled(false);
     timer_->SetInterval(30);
     timer_->SetSyncEvent(false);
-    timer_->SetOnTimer([this](TRxTimer *) { TimerExpired(); });
+    timer_->SetOnTimer([this](QObject *) { TimerExpired(); });
 }
 
 TSecretPanel::~TSecretPanel() {

@@ -1,74 +1,94 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
+class QSocketNotifier;
 class QTimer;
+class TRxTimer;
 
-// A timer that ticks every Interval milliseconds on a worker thread of its own (Threaded, the default),
-// handing each tick to the main thread (SyncEvent, the default) or running it there; or, with Threaded
-// off, on an ordinary Qt timer. The interval counts from the end of the previous tick, and the sleep is
-// never cut short except to end. The worker is woken and joined before the timer goes, so no tick ever
-// reaches a destroyed timer.
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+using TNotifyEvent = std::function<void(QObject *sender)>;
+// The application's exception event: called on the main thread with a failure of a tick.
+using TExceptionEvent = std::function<void(TRxTimer *sender, const std::exception &error)>;
+
+// A timer that fires `OnTimer` every `Interval` ms. In thread mode (`Threaded`, the default) a worker
+// thread of its own sleeps the interval and then either hands the tick to the main thread and waits for
+// it (`SyncEvent`) or runs it itself, so ticks keep coming while the main thread's queue is busy; the
+// interval counts from the end of the previous tick. Otherwise a QTimer of the main thread drives it.
+//
+// All properties belong to the main thread. Every setting change restarts the sleep with the new
+// settings; a tick comes only after a whole interval slept under one set of them, never earlier.
 class TRxTimer : public QObject {
     Q_OBJECT
 public:
     explicit TRxTimer(QObject *owner = nullptr);
+    // Wakes the worker and waits for it: no tick reaches the timer once this returns.
     ~TRxTimer() override;
 
-    bool Enabled() const { return enabled_; }
+    bool Enabled() const;
     void SetEnabled(bool value);
-    uint32_t Interval() const { return interval_; }
+    uint32_t Interval() const;
     void SetInterval(uint32_t value);
-    bool SyncEvent() const { return syncEvent_; }
-    void SetSyncEvent(bool value) { syncEvent_ = value; }
-    bool Threaded() const { return threaded_; }
+    bool SyncEvent() const;
+    void SetSyncEvent(bool value);
+    bool Threaded() const;
     void SetThreaded(bool value);
-    // Stored only: the worker runs at the program's priority.
-    int ThreadPriority() const { return threadPriority_; }
-    void SetThreadPriority(int value);
-    void SetOnTimer(std::function<void(TRxTimer *)> handler);
-    bool HasThread() const { return worker_.joinable(); }
+    TThreadPriority ThreadPriority() const;
+    void SetThreadPriority(TThreadPriority value);
+    void SetOnTimer(TNotifyEvent handler);
+    bool HasOnTimer() const;
+    void SetOnException(TExceptionEvent handler) { onException_ = std::move(handler); }
 
-    // Runs `method` on the main thread and waits for it when called from the ticking worker; directly
-    // otherwise. A timer that is ending gives up the wait.
+    // Runs `method` on the main thread through the worker while it ticks, else directly.
     void Synchronize(const std::function<void()> &method);
-    // A tick that failed, reported on the thread it ran on; qWarning when unset.
-    std::function<void(const std::exception &)> OnTickFailed;
+
+    // True while the worker sleeps towards ticks (not suspended); for tests of the modes.
+    bool ThreadTicking() const;
+    bool WindowTimerActive() const;
 
 protected:
+    // Fires OnTimer when enabled, not being destroyed and a handler is assigned.
     virtual void Timer();
 
 private:
     void UpdateTimer();
     void Execute();
-    void Report(const std::exception &error);
+    void ServeMainThread();
+    bool HandOver(std::unique_lock<std::mutex> &lock, std::function<void()> call);
+    void ReportFromWorker(std::exception_ptr failure);
+    void Report(std::exception_ptr failure);
+    void WakeMainThread();
 
-    std::atomic<bool> enabled_{true};
-    std::atomic<uint32_t> interval_{1000};
-    std::function<void(TRxTimer *)> onTimer_;
-    std::atomic<bool> hasHandler_{false};
-    std::atomic<bool> syncEvent_{true};
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool enabled_ = true;
+    uint32_t interval_ = 1000;
+    bool syncEvent_ = true;
     bool threaded_ = true;
-    int threadPriority_ = 0;
-    QTimer *windowTimer_ = nullptr;
+    TThreadPriority priority_ = tpNormal;
+    TNotifyEvent onTimer_;
+    TExceptionEvent onException_;
+    bool destroying_ = false;
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool running_ = false;
-    bool ending_ = false;
-    uint64_t generation_ = 0;
-    std::thread worker_;
-    // Set by the worker itself, so that no other thread reads worker_ while the main thread starts it.
-    std::atomic<std::thread::id> workerId_;
-    // The main-thread end of synchronised calls; queued calls die with it.
-    QObject *mainThreadContext_;
+    // Worker state, under mutex_.
+    bool running_ = false;       // resumed
+    bool stop_ = false;          // told to end
+    uint64_t generation_ = 0;    // bumped by every UpdateTimer, so a sleep restarts
+    std::function<void()> pendingCall_;   // a synchronised call waiting for the main thread
+    bool pendingDone_ = false;
+    std::vector<std::exception_ptr> workerFailures_; // of worker-run ticks, for the main thread to show
+
+    int wakeFd_ = -1; // eventfd by which the worker calls the main thread
+    QSocketNotifier *notifier_ = nullptr;
+    QTimer *windowTimer_ = nullptr;
+    std::thread thread_;
 };

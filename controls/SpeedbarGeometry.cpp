@@ -1,5 +1,7 @@
 #include "controls/Speedbar.h"
 
+#include "controls/Vclutils.h"
+
 #include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -14,11 +16,6 @@ constexpr int kBoundLineInset = 2;
 TAlign AlignOf(const QWidget *widget) {
     const QVariant value = widget->property("Align");
     return value.isValid() ? TAlign(value.toInt()) : alNone;
-}
-
-// The platform's multiply-divide: to the nearest integer.
-int MulDiv(int value, int multiplier, int divisor) {
-    return divisor == 0 ? value : int(std::lround(double(value) * multiplier / divisor));
 }
 
 // 24 gives 8, 20 gives 10, 25 gives 5, 23 (and every prime) gives 1.

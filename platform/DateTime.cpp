@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QTime>
 
+#include <atomic>
 #include <cmath>
 #include <stdexcept>
 
@@ -43,10 +44,20 @@ QDate DateOf(TDateTime value) {
     return QDate::fromJulianDay(kJulianDayOfZero + Split(value).day);
 }
 
+std::atomic<const FixedNow *> fixedNow{nullptr};
+
 } // namespace
 
 TDateTime Now() {
+    if (const FixedNow *fixed = fixedNow.load())
+        return fixed->value_;
     return QDateTimeToDateTime(QDateTime::currentDateTime());
+}
+
+FixedNow::FixedNow(TDateTime value) : value_(value), previous_(fixedNow.exchange(this)) {}
+
+FixedNow::~FixedNow() {
+    fixedNow.store(previous_);
 }
 
 TDateTime QDateTimeToDateTime(const QDateTime &dateTime) {

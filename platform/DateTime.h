@@ -11,6 +11,19 @@
 using TDateTime = double;
 
 TDateTime Now();
+// Tests fix the calendar: while one lives, Now() answers its value (the previous one comes back after).
+class FixedNow {
+public:
+    explicit FixedNow(TDateTime value);
+    ~FixedNow();
+    FixedNow(const FixedNow &) = delete;
+    FixedNow &operator=(const FixedNow &) = delete;
+
+private:
+    TDateTime value_;
+    const FixedNow *previous_;
+    friend TDateTime Now();
+};
 TDateTime QDateTimeToDateTime(const QDateTime &dateTime);
 QDateTime DateTimeToQDateTime(TDateTime value);
 

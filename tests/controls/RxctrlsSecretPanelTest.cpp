@@ -1,5 +1,4 @@
 #include "controls/RxctrlsSecretPanel.h"
-#include "controls/Rxtimer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +7,6 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QTest>
-
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -21,86 +17,6 @@ template <typename Condition> bool WaitFor(Condition condition, int ms) {
     while (!condition() && elapsed.elapsed() < ms)
         QTest::qWait(5);
     return condition();
-}
-
-TEST(RxTimer, TicksStartWithAHandlerAndStopAtIntervalZero) {
-    TRxTimer timer;
-    timer.SetInterval(20);
-    EXPECT_FALSE(timer.HasThread());
-    std::atomic<int> ticks{0};
-    std::thread::id tickThread;
-    timer.SetOnTimer([&](TRxTimer *) {
-        tickThread = std::this_thread::get_id();
-        ++ticks;
-    });
-    ASSERT_TRUE(WaitFor([&] { return ticks >= 2; }, 2000));
-    EXPECT_EQ(tickThread, std::this_thread::get_id());
-    timer.SetInterval(0);
-    QTest::qWait(30);
-    const int stopped = ticks;
-    QTest::qWait(80);
-    EXPECT_EQ(ticks, stopped);
-    timer.SetInterval(20);
-    EXPECT_TRUE(WaitFor([&] { return ticks > stopped; }, 2000));
-}
-
-TEST(RxTimer, TheIntervalCountsFromTheEndOfTheTick) {
-    TRxTimer timer;
-    timer.SetSyncEvent(false);
-    timer.SetInterval(100);
-    std::mutex mutex;
-    std::vector<std::chrono::steady_clock::time_point> starts;
-    timer.SetOnTimer([&](TRxTimer *) {
-        {
-            std::lock_guard lock(mutex);
-            starts.push_back(std::chrono::steady_clock::now());
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    });
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            std::lock_guard lock(mutex);
-            return starts.size() >= 3;
-        },
-        3000));
-    timer.SetEnabled(false);
-    std::lock_guard lock(mutex);
-    for (size_t i = 1; i < starts.size(); ++i)
-        EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(starts[i] - starts[i - 1]).count(), 130);
-}
-
-TEST(RxTimer, AFailingTickIsReportedAndTickingGoesOn) {
-    TRxTimer timer;
-    timer.SetInterval(10);
-    std::atomic<int> failures{0};
-    timer.OnTickFailed = [&](const std::exception &) { ++failures; };
-    timer.SetOnTimer([](TRxTimer *) { throw std::runtime_error("tick"); });
-    EXPECT_TRUE(WaitFor([&] { return failures >= 2; }, 2000));
-}
-
-TEST(RxTimer, WindowModeTicksOnAQtTimer) {
-    TRxTimer timer;
-    timer.SetInterval(10);
-    timer.SetThreaded(false);
-    int ticks = 0;
-    timer.SetOnTimer([&](TRxTimer *) { ++ticks; });
-    EXPECT_TRUE(WaitFor([&] { return ticks >= 2; }, 2000));
-    EXPECT_FALSE(timer.HasThread());
-}
-
-TEST(RxTimer, DestroyingATickingTimerJoinsItsWorker) {
-    for (const bool sync : {true, false}) {
-        auto timer = std::make_unique<TRxTimer>();
-        timer->SetSyncEvent(sync);
-        timer->SetInterval(1);
-        std::atomic<int> ticks{0};
-        timer->SetOnTimer([&](TRxTimer *) { ++ticks; });
-        QTest::qWait(20);
-        timer.reset();
-        const int last = ticks;
-        QTest::qWait(20);
-        EXPECT_EQ(ticks, last);
-    }
 }
 
 // A panel with a known font whose text rectangle is the client shrunk by the frame.
