@@ -20,7 +20,7 @@ QString PageName(const char *stem) {
 } // namespace
 
 QString ProtocolFolder() {
-    return ProgramDir() + QStringLiteral("Report/Temp") + QString::number(InstanceNumber) + '/';
+    return ReportTempFolder();
 }
 
 QString ProtocolStartPage() {
