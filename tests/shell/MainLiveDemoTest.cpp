@@ -72,6 +72,22 @@ protected:
         WindowFactories = installed;
     }
 
+    // The program in demonstration mode on a screen-sized main window, the SIN generator chosen and not
+    // started yet. A tone that does not fit the block a whole number of times, so that every block
+    // starts elsewhere in its period.
+    TMainForm &StartSinDemo() {
+        FreeAnalysisBuffers();
+        TMainForm &form = Start({QStringLiteral("/demo")});
+        messages.clear();
+        form.resize(1600, 1000);
+        form.show();
+        DeviceSettings->Block.State = 0;
+        DeviceSettings->Sin.State = 1;
+        DeviceSettings->Sin.F1 = 3.3f;
+        DeviceSettings->Mode |= 0x08;
+        return form;
+    }
+
     TForm_Graphic *OpenGraph(TMainForm &form, int kind) {
         form.CurrentIndex = kind;
         return qobject_cast<TForm_Graphic *>(form.ShowGraphWindow());
@@ -118,17 +134,7 @@ TEST_F(LiveDemoTest, TheGraphWindowsFollowTheEmulatorsBlocks) {
     ASSERT_TRUE(installed.Graph) << "the program registers no graph windows";
     ASSERT_TRUE(DispatchTargets().RedrawGraph) << "the dispatch redraws no graph window";
     VirtualClock fast(200000, 0);
-    FreeAnalysisBuffers();
-    TMainForm &form = Start({QStringLiteral("/demo")});
-    messages.clear();
-    form.resize(1600, 1000);
-    form.show();
-    DeviceSettings->Block.State = 0;
-    DeviceSettings->Sin.State = 1;
-    // A tone that does not fit the block a whole number of times, so that every block starts elsewhere
-    // in its period.
-    DeviceSettings->Sin.F1 = 3.3f;
-    DeviceSettings->Mode |= 0x08;
+    TMainForm &form = StartSinDemo();
     const double toneKHz = DeviceSettings->Sin.F1;
     ASSERT_GT(toneKHz, DeviceSettings->BandF0);
     ASSERT_LT(toneKHz, DeviceSettings->BandF1);
@@ -246,15 +252,7 @@ TEST_F(LiveDemoTest, TheGraphWindowsFollowTheEmulatorsBlocks) {
 TEST_F(LiveDemoTest, AValueWindowFollowsTheLevel) {
     ASSERT_TRUE(DispatchTargets().UpdateValueWindows) << "the dispatch updates no value window";
     VirtualClock fast(200000, 0);
-    FreeAnalysisBuffers();
-    TMainForm &form = Start({QStringLiteral("/demo")});
-    messages.clear();
-    form.resize(1600, 1000);
-    form.show();
-    DeviceSettings->Block.State = 0;
-    DeviceSettings->Sin.State = 1;
-    DeviceSettings->Sin.F1 = 3.3f;
-    DeviceSettings->Mode |= 0x08;
+    TMainForm &form = StartSinDemo();
     ParamDescriptor &level = ParameterTableOf(1).Rows[3];
     ASSERT_EQ(QString::fromUtf8(level.Caption), QStringLiteral("Сигнал,дБм0\n"));
     level.Settings.Analyse = 1;
