@@ -25,7 +25,7 @@ QString PageName(const char *stem) {
 } // namespace
 
 QString ProtocolFolder() {
-    return ProgramDir() + QStringLiteral("Report/Temp") + QString::number(InstanceNumber) + '/';
+    return ReportTempFolder();
 }
 
 QString ProtocolStartPage() {

@@ -3,13 +3,39 @@
 #include "shell/WindowRegistries.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
+#include "views/Scalelabel.h"
 
 #include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace {
 
 QString *MainFolder(QString TMainForm::*folder) {
     return MainForm ? &(MainForm->*folder) : nullptr;
+}
+
+// The value windows are children of the main window with an item in its Window menu, as wide as its
+// client at most, and show the new values after every judged frame.
+void InstallValueWindows() {
+    DispatchTargets().UpdateValueWindows = UpdateScaleLabels;
+    ScaleLabelHost.Place = [](QWidget *window, int tag) {
+        if (!MainForm) {
+            window->show();
+            return;
+        }
+        QMdiSubWindow *sub = MainForm->MdiArea->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        MainForm->AddWindowMenuItem(window, tag - 1);
+        sub->show();
+        MainForm->MdiArea->setActiveSubWindow(sub);
+    };
+    ScaleLabelHost.RemoveWindowMenuItem = [](QWidget *window) {
+        if (MainForm)
+            MainForm->RemoveWindowMenuItem(window);
+    };
+    ScaleLabelHost.IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
+    ScaleLabelHost.ClientWidth = [] { return MainForm ? MainForm->MdiArea->width() : 0; };
 }
 
 // The graph windows join the program once the application exists, before the main window is built:
@@ -26,6 +52,7 @@ void InstallViewFactories() {
     GraphHost.IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
     GraphHost.DirMaskFile = [] { return MainFolder(&TMainForm::DirMaskFile); };
     GraphHost.DirReport = [] { return MainFolder(&TMainForm::DirReport); };
+    InstallValueWindows();
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <span>
 
 std::array<QPointer<QWidget>, GraphWindowCount> GraphWindows;
-std::array<QPointer<QWidget>, ScaleLabelWindowCount> ScaleLabelWindows;
 std::array<QPointer<QWidget>, TimeDiagramWindowCount> TimeDiagramWindows;
 std::array<QPointer<QWidget>, MeasParWindowCount> MeasParWindows;
 std::array<QPointer<QWidget>, BaseParWindowCount> BaseParWindows;

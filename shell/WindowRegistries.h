@@ -1,20 +1,21 @@
 #pragma once
 
+#include "views/Scalelabel.h"
+
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
 
-// The windows that exist in several instances, one registry slot each; a slot is empty exactly while
+// The windows that exist in several instances, one registry slot each (the value windows' registry,
+// ScaleLabelWindows, is their own unit's); a slot is empty exactly while
 // its window does not exist (the pointers clear themselves when a window is destroyed).
 inline constexpr int GraphWindowCount = 39;       // graph kind 0..38
-inline constexpr int ScaleLabelWindowCount = 10;  // value-window number
 inline constexpr int TimeDiagramWindowCount = 13; // unit code 0..12
 inline constexpr int MeasParWindowCount = 7;      // signal-kind table 0 SIN .. 6 SYNC
 inline constexpr int BaseParWindowCount = 2;      // 0 local results, 1 the remote analyser's
 
 extern std::array<QPointer<QWidget>, GraphWindowCount> GraphWindows;
-extern std::array<QPointer<QWidget>, ScaleLabelWindowCount> ScaleLabelWindows;
 extern std::array<QPointer<QWidget>, TimeDiagramWindowCount> TimeDiagramWindows;
 extern std::array<QPointer<QWidget>, MeasParWindowCount> MeasParWindows;
 extern std::array<QPointer<QWidget>, BaseParWindowCount> BaseParWindows;
@@ -35,7 +36,7 @@ enum WindowTagBase : int {
     GraphTagBase = 1,
     MeasParTagBase = 51,
     BaseParTagBase = 61,
-    ScaleLabelTagBase = 81,
+    ScaleLabelTagBase = ScaleLabelFirstTag,
     TimeDiagramTagBase = 201,
 };
 

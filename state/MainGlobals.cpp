@@ -1,5 +1,7 @@
 #include "state/MainGlobals.h"
 
+#include "platform/ProgramDir.h"
+
 #include <algorithm>
 
 int32_t InstanceNumber = 1;
@@ -19,6 +21,10 @@ bool PlaybackOn = false;
 
 QString DefaultConfigName(int instance) {
     return QStringLiteral("default") + QString::number(instance) + QStringLiteral(".cfg");
+}
+
+QString ReportTempFolder() {
+    return ProgramDir() + QStringLiteral("Report/Temp") + QString::number(InstanceNumber) + '/';
 }
 
 float StepTimeTable[5] = {0.4f, 0.8f, 1.6f, 3.0f, 6.0f};

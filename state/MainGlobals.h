@@ -31,6 +31,8 @@ inline constexpr const char *DemoProgramName = "R9 ДЕМО-режим";
 
 // Config, Report\Temp<n> and the recording and protocol files carry the instance number in their names.
 QString DefaultConfigName(int instance);
+// Report/Temp<n>/ in the program folder: the measurement's protocol pages and the value files.
+QString ReportTempFolder();
 
 // Seconds per measurement step, indexed by DeviceSettings->AdcSizeIndex; refilled with every change of
 // the maximum frequency or block size.

@@ -4,9 +4,11 @@
 #include "chart/Chart.h"
 #include "chart/ChartSeries.h"
 #include "chart/ChartlibChart.h"
+#include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParamDescriptor.h"
+#include "engine/catalogue/ParameterTable.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/PointVerdicts.h"
 #include "engine/masks/MaskArray.h"
@@ -19,8 +21,10 @@
 #include "platform/NoValue.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
+#include "views/Scalelabel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -69,6 +73,22 @@ protected:
         WindowFactories = installed;
     }
 
+    // The program in demonstration mode on a screen-sized main window, the SIN generator chosen and not
+    // started yet. A tone that does not fit the block a whole number of times, so that every block
+    // starts elsewhere in its period.
+    TMainForm &StartSinDemo() {
+        FreeAnalysisBuffers();
+        TMainForm &form = Start({QStringLiteral("/demo")});
+        messages.clear();
+        form.resize(1600, 1000);
+        form.show();
+        DeviceSettings->Block.State = 0;
+        DeviceSettings->Sin.State = 1;
+        DeviceSettings->Sin.F1 = 3.3f;
+        DeviceSettings->Mode |= 0x08;
+        return form;
+    }
+
     TForm_Graphic *OpenGraph(TMainForm &form, int kind) {
         form.CurrentIndex = kind;
         return qobject_cast<TForm_Graphic *>(form.ShowGraphWindow());
@@ -115,17 +135,7 @@ TEST_F(LiveDemoTest, TheGraphWindowsFollowTheEmulatorsBlocks) {
     ASSERT_TRUE(installed.Graph) << "the program registers no graph windows";
     ASSERT_TRUE(DispatchTargets().RedrawGraph) << "the dispatch redraws no graph window";
     VirtualClock fast(200000, 0);
-    FreeAnalysisBuffers();
-    TMainForm &form = Start({QStringLiteral("/demo")});
-    messages.clear();
-    form.resize(1600, 1000);
-    form.show();
-    DeviceSettings->Block.State = 0;
-    DeviceSettings->Sin.State = 1;
-    // A tone that does not fit the block a whole number of times, so that every block starts elsewhere
-    // in its period.
-    DeviceSettings->Sin.F1 = 3.3f;
-    DeviceSettings->Mode |= 0x08;
+    TMainForm &form = StartSinDemo();
     const double toneKHz = DeviceSettings->Sin.F1;
     ASSERT_GT(toneKHz, DeviceSettings->BandF0);
     ASSERT_LT(toneKHz, DeviceSettings->BandF1);
@@ -235,6 +245,67 @@ TEST_F(LiveDemoTest, TheGraphWindowsFollowTheEmulatorsBlocks) {
     RunBlocks(20);
     SaveScreenshot(form, QStringLiteral("live2"));
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
+}
+
+// A big-digit window of the SIN level as a child of the main window: it shows the level of every judged
+// block, comes up from its Window-menu item, and its close takes the item, the registry slot and the row's
+// switch with it.
+TEST_F(LiveDemoTest, AValueWindowFollowsTheLevel) {
+    ASSERT_TRUE(DispatchTargets().UpdateValueWindows) << "the dispatch updates no value window";
+    VirtualClock fast(200000, 0);
+    TMainForm &form = StartSinDemo();
+    ParamDescriptor &level = ParameterTableOf(1).Rows[3];
+    ASSERT_EQ(QString::fromUtf8(level.Caption), QStringLiteral("Сигнал,дБм0\n"));
+    level.Settings.Analyse = 1;
+    level.Settings.TextWindow = 1;
+    ASSERT_TRUE(ShowParamScaleLabel(QStringLiteral("SIN:") + QString::fromUtf8(level.Caption), 1, 3));
+    auto *window = qobject_cast<TFormScaleLabel *>(ScaleLabelWindows[9].data());
+    ASSERT_NE(window, nullptr);
+    QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow *>(window->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(sub->mdiArea(), form.MdiArea);
+    EXPECT_EQ(window->Label2->text(), QStringLiteral("Не измеряется"));
+    EXPECT_LE(sub->width(), form.MdiArea->width());
+
+    form.Button_Start->click();
+    ASSERT_TRUE(messages.empty());
+    ASSERT_NE(Emulator, nullptr);
+    // After each SIN block the window shows the row's value as the evaluation left it.
+    int sinBlocks = 0;
+    const auto deliver = Emulator->OnAdcArray;
+    Emulator->OnAdcArray = [&](TEmulator *sender, const int16_t *block, uint32_t n, uint32_t t) {
+        deliver(sender, block, n, t);
+        ++blocks;
+        if (SignalKind != 1)
+            return;
+        ++sinBlocks;
+        ASSERT_NE(level.Result.Value, NoValue);
+        EXPECT_EQ(window->Label2->text(), FormatValue(level.Result.Value)) << blocks;
+    };
+    RunBlocks(12);
+    EXPECT_GT(sinBlocks, 5);
+    SaveScreenshot(form, QStringLiteral("live_value_window"));
+
+    // The Window menu brings the minimised window back.
+    QAction *item = nullptr;
+    for (QAction *candidate : form.WindowMenuItems())
+        if (candidate->property("Tag").toInt() == 90)
+            item = candidate;
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("SIN:Сигнал,дБм0 - Текстовое окно"));
+    sub->showMinimized();
+    form.WindowMenuItemClick(item);
+    EXPECT_FALSE(sub->isMinimized());
+    EXPECT_EQ(form.MdiArea->activeSubWindow(), sub.data());
+
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    sub->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(ScaleLabelWindows[9].isNull());
+    EXPECT_TRUE(sub.isNull());
+    EXPECT_EQ(level.Settings.TextWindow, 0);
+    for (QAction *candidate : form.WindowMenuItems())
+        EXPECT_NE(candidate->property("Tag").toInt(), 90);
 }
 
 // The chart menu of a graph window: pictures, printing, the clipboard and the background, with Pause
