@@ -68,6 +68,22 @@ QColor WindowFrame() { return QApplication::palette().color(QPalette::Shadow); }
 QColor Text() { return QApplication::palette().color(QPalette::ButtonText); }
 } // namespace ButtonColors
 
+void DrawPanelBevel(QPainter &painter, QRect &frame, TPanelBevel kind, int width) {
+    if (kind == bvNone)
+        return;
+    const QColor topLeft = kind == bvLowered ? ButtonColors::Shadow() : ButtonColors::Highlight();
+    const QColor bottomRight = kind == bvLowered ? ButtonColors::Highlight() : ButtonColors::Shadow();
+    for (int i = 0; i < width; ++i) {
+        painter.setPen(topLeft);
+        painter.drawLine(frame.left(), frame.bottom(), frame.left(), frame.top());
+        painter.drawLine(frame.left(), frame.top(), frame.right(), frame.top());
+        painter.setPen(bottomRight);
+        painter.drawLine(frame.right(), frame.top(), frame.right(), frame.bottom());
+        painter.drawLine(frame.left(), frame.bottom(), frame.right(), frame.bottom());
+        frame.adjust(1, 1, -1, -1);
+    }
+}
+
 int TGlyphList::AllocIndex() {
     const auto free = std::find(used_.begin(), used_.end(), false);
     if (free != used_.end())

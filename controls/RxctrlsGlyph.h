@@ -31,6 +31,12 @@ QColor WindowFrame();
 QColor Text();
 } // namespace ButtonColors
 
+// A panel's bevel: none, or lines of the shadow and highlight colours that make it look sunk or raised.
+enum TPanelBevel { bvNone, bvLowered, bvRaised };
+
+// Draws `width` rings of a bevel along the edges of frame, which shrinks by one pixel each ring.
+void DrawPanelBevel(QPainter &painter, QRect &frame, TPanelBevel kind, int width);
+
 
 // Pictures of one size in numbered slots; a freed slot keeps its picture until it is used again.
 class TGlyphList {

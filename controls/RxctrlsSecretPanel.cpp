@@ -34,7 +34,7 @@ TSecretPanel::~TSecretPanel() {
 }
 
 int TSecretPanel::GetInflateWidth() const {
-    return borderWidth_ + (bevelOuter_ != pbNone ? bevelWidth_ : 0) + (bevelInner_ != pbNone ? bevelWidth_ : 0);
+    return borderWidth_ + (bevelOuter_ != bvNone ? bevelWidth_ : 0) + (bevelInner_ != bvNone ? bevelWidth_ : 0);
 }
 
 int TSecretPanel::ScrollLength() const {
@@ -112,13 +112,13 @@ void TSecretPanel::SetAsyncDrawing(bool value) {
     timer_->SetSyncEvent(!value);
 }
 
-void TSecretPanel::SetBevelOuter(TPanelBevelCut value) {
+void TSecretPanel::SetBevelOuter(TPanelBevel value) {
     bevelOuter_ = value;
     RebuildIfActive();
     update();
 }
 
-void TSecretPanel::SetBevelInner(TPanelBevelCut value) {
+void TSecretPanel::SetBevelInner(TPanelBevel value) {
     bevelInner_ = value;
     RebuildIfActive();
     update();
@@ -362,25 +362,10 @@ void TSecretPanel::PaintText() {
 void TSecretPanel::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     QRect frame = rect();
-    auto bevel = [&](TPanelBevelCut kind) {
-        if (kind == pbNone)
-            return;
-        const QColor topLeft = kind == pbLowered ? ButtonColors::Shadow() : ButtonColors::Highlight();
-        const QColor bottomRight = kind == pbLowered ? ButtonColors::Highlight() : ButtonColors::Shadow();
-        for (int i = 0; i < bevelWidth_; ++i) {
-            painter.setPen(topLeft);
-            painter.drawLine(frame.left(), frame.bottom(), frame.left(), frame.top());
-            painter.drawLine(frame.left(), frame.top(), frame.right(), frame.top());
-            painter.setPen(bottomRight);
-            painter.drawLine(frame.right(), frame.top(), frame.right(), frame.bottom());
-            painter.drawLine(frame.left(), frame.bottom(), frame.right(), frame.bottom());
-            frame.adjust(1, 1, -1, -1);
-        }
-    };
-    bevel(bevelOuter_);
+    DrawPanelBevel(painter, frame, bevelOuter_, bevelWidth_);
     painter.fillRect(frame, palette().color(QPalette::Window));
     frame.adjust(borderWidth_, borderWidth_, -borderWidth_, -borderWidth_);
-    bevel(bevelInner_);
+    DrawPanelBevel(painter, frame, bevelInner_, bevelWidth_);
     painter.setClipRect(frame);
     painter.setBrush(palette().color(QPalette::Window));
     PaintClient(painter, frame);

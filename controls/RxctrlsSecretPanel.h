@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/RxctrlsGlyph.h"
 #include "controls/Rxtimer.h"
 
 #include <QColor>
@@ -17,8 +18,6 @@
 enum TBevelCut { bvCutNone, bvCutLowered, bvCutRaised, bvCutSpace };
 enum TScrollDirection { sdVertical, sdHorizontal };
 enum TGlyphLayout { glGlyphLeft, glGlyphRight, glGlyphTop, glGlyphBottom };
-enum TPanelBevelCut { pbNone, pbLowered, pbRaised };
-
 // A panel that, while active, hides its children and scrolls its text lines through its client area one
 // pixel per tick of its thread timer, upwards or from right to left, beside an optional picture. With
 // AsyncDrawing (the default) each tick paints on the timer's worker thread into an image held under the
@@ -53,10 +52,10 @@ public:
     void SetAsyncDrawing(bool value);
     uint32_t Interval() const { return timer_->Interval(); }
     void SetInterval(uint32_t value) { timer_->SetInterval(value); }
-    TPanelBevelCut BevelOuter() const { return bevelOuter_; }
-    void SetBevelOuter(TPanelBevelCut value);
-    TPanelBevelCut BevelInner() const { return bevelInner_; }
-    void SetBevelInner(TPanelBevelCut value);
+    TPanelBevel BevelOuter() const { return bevelOuter_; }
+    void SetBevelOuter(TPanelBevel value);
+    TPanelBevel BevelInner() const { return bevelInner_; }
+    void SetBevelInner(TPanelBevel value);
     int BevelWidth() const { return bevelWidth_; }
     void SetBevelWidth(int value);
     int BorderWidth() const { return borderWidth_; }
@@ -123,8 +122,8 @@ private:
     TScrollDirection scrollDirection_ = sdVertical;
     TGlyphLayout glyphLayout_ = glGlyphLeft;
     bool asyncDrawing_ = true;
-    TPanelBevelCut bevelOuter_ = pbLowered;
-    TPanelBevelCut bevelInner_ = pbNone;
+    TPanelBevel bevelOuter_ = bvLowered;
+    TPanelBevel bevelInner_ = bvNone;
     int bevelWidth_ = 1;
     int borderWidth_ = 0;
     bool destroying_ = false;

@@ -40,7 +40,6 @@ enum TSpeedbarOption {
 using TSpeedbarOptions = int;
 enum TBoundLine { blTop = 0x1, blBottom = 0x2, blLeft = 0x4, blRight = 0x8 };
 using TBoundLines = int;
-enum TPanelBevel { bvNone, bvLowered, bvRaised };
 enum TSbScaleFlag { sfOffsetX = 0x1, sfOffsetY = 0x2, sfBtnSizeX = 0x4, sfBtnSizeY = 0x8 };
 
 // What a bar tells its customise window, sent at once to that window as a TSpeedbarChangedEvent.

@@ -345,24 +345,9 @@ void TSpeedBar::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Button));
     QRect frame = rect();
-    auto bevel = [&](TPanelBevel kind) {
-        if (kind == bvNone)
-            return;
-        const QColor topLeft = kind == bvLowered ? ButtonColors::Shadow() : ButtonColors::Highlight();
-        const QColor bottomRight = kind == bvLowered ? ButtonColors::Highlight() : ButtonColors::Shadow();
-        for (int i = 0; i < bevelWidth_; ++i) {
-            painter.setPen(topLeft);
-            painter.drawLine(frame.left(), frame.bottom(), frame.left(), frame.top());
-            painter.drawLine(frame.left(), frame.top(), frame.right(), frame.top());
-            painter.setPen(bottomRight);
-            painter.drawLine(frame.right(), frame.top(), frame.right(), frame.bottom());
-            painter.drawLine(frame.left(), frame.bottom(), frame.right(), frame.bottom());
-            frame.adjust(1, 1, -1, -1);
-        }
-    };
-    bevel(bevelOuter_);
+    DrawPanelBevel(painter, frame, bevelOuter_, bevelWidth_);
     frame.adjust(borderWidth_, borderWidth_, -borderWidth_, -borderWidth_);
-    bevel(bevelInner_);
+    DrawPanelBevel(painter, frame, bevelInner_, bevelWidth_);
 
     const QRect inner = InnerRect();
     if (wallpaper_.width() > 0 && wallpaper_.height() > 0) {
