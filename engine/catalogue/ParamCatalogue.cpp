@@ -5,6 +5,9 @@
 #include "engine/catalogue/TimeDiagramAxes.h"
 #include "engine/catalogue/ValueQuantizer.h"
 
+#include "chartlib/Chartlib.h"
+#include "state/ProgramSettings.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -50,6 +53,8 @@ void BuildParamCatalogue() {
     InitConnectionTypeLists();
     InitValueQuantizers();
     InitTimeDiagramAxes();
+    InitProgramSettings();
+    SetPrecisionZeros(ProgramSettings.Precision);
     BuildSinTable();
     BuildSin2Table();
     BuildMttsTable();
