@@ -26,7 +26,6 @@
 #include <optional>
 
 TSettingsHost SettingsHost;
-QPointer<TForm_Settings> Form_Settings;
 
 namespace {
 
@@ -48,7 +47,6 @@ TForm_Settings::TForm_Settings(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form_Settings"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(LoadStr(447));
-    Form_Settings = this;
 
     PageControl1 = NamedControl(new QTabWidget(this), "PageControl1");
     BuildSavePage();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -72,6 +71,3 @@ private:
     TFormPlacement *FormStorage1 = nullptr;
     bool repairing_ = false;
 };
-
-// The open dialog, while it exists.
-extern QPointer<TForm_Settings> Form_Settings;

@@ -28,7 +28,6 @@
 #include <set>
 
 TMaskEditHost MaskEditHost;
-QPointer<TForm_MaskEdit> Form_MaskEdit;
 
 namespace {
 
@@ -50,7 +49,6 @@ QToolButton *ToolButton(QToolBar *bar, const char *name, const QIcon &icon, cons
 TForm_MaskEdit::TForm_MaskEdit(QWidget *parent, int mode) : QWidget(parent), Mode(mode) {
     setObjectName(QStringLiteral("Form_MaskEdit"));
     setAttribute(Qt::WA_DeleteOnClose);
-    Form_MaskEdit = this;
     // The weighting characteristic has its own kind; masks take every other one.
     for (int row = 0; row < MaskKindCount; ++row)
         if ((row == WeightingMaskKind) == (Mode == 0))

@@ -2,7 +2,6 @@
 
 #include "engine/masks/MaskEditFile.h"
 
-#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -99,6 +98,3 @@ private:
     std::vector<int> kindRows_;
     bool filling_ = false; // the program, not the user, is writing cells
 };
-
-// The open editor, while it exists.
-extern QPointer<TForm_MaskEdit> Form_MaskEdit;
