@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "support/Screenshot.h"
 
 #include "shell/WindowRegistries.h"
 #include "views/Setting.h"
@@ -49,6 +50,12 @@ TEST_F(MainDialogsTest, MaskItemsOpenTheOneEditorInItsMode) {
     EXPECT_EQ(WindowTag(editor), MaskEditTag);
     EXPECT_TRUE(InWindowMenu(MaskEditTag));
     EXPECT_NE(qobject_cast<QMdiSubWindow *>(editor->parentWidget()), nullptr);
+
+    Trigger("N_SaveOpt");
+    window->resize(1200, 800);
+    SaveScreenshot(*window, QStringLiteral("main_with_mask_editor_and_settings"));
+    qobject_cast<TForm_Settings *>(Form_Settings.data())->BitBtn2Click();
+    QCoreApplication::processEvents();
 
     Trigger("N_Weight"); // the open editor comes to the front and keeps its mode
     EXPECT_EQ(Form_MaskEdit.data(), editor);

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QTableWidget>
@@ -157,6 +158,9 @@ void TForm_MaskEdit::BuildControls() {
     StringGrid1->verticalHeader()->hide();
     StringGrid1->setColumnWidth(0, 153);
     StringGrid1->setColumnWidth(1, 127);
+    // Both columns and a scroll bar fit without scrolling sideways.
+    StringGrid1->setMinimumWidth(153 + 127 + StringGrid1->verticalScrollBar()->sizeHint().width() +
+                                 2 * StringGrid1->frameWidth() + 2);
     StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::AllEditTriggers);
     StringGrid1->setTabKeyNavigation(true);
