@@ -48,13 +48,12 @@ TForm_BasePar::TForm_BasePar(int32_t index, QWidget *parent) : QWidget(parent), 
     setAttribute(Qt::WA_DeleteOnClose);
     SG = new QTableWidget(1, ResultColumnCount, this);
     SG->setObjectName(QStringLiteral("SG"));
-    SG->horizontalHeader()->hide();
-    SG->verticalHeader()->hide();
     SG->horizontalHeader()->setDefaultSectionSize(ResultDefaultWidth);
     SG->verticalHeader()->setDefaultSectionSize(ResultRowHeight);
     SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SG->setSelectionMode(QAbstractItemView::NoSelection);
     SG->setProperty("FixedRows", 1);
+    SetupFixedHeaders(SG, ResultHeaderHeight);
     SG->viewport()->installEventFilter(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -66,6 +65,10 @@ TForm_BasePar::TForm_BasePar(int32_t index, QWidget *parent) : QWidget(parent), 
     N_TableSave->setObjectName(QStringLiteral("N_TableSave"));
     connect(N_TableSave, &QAction::triggered, this, &TForm_BasePar::N_TableSaveClick);
     connect(SG, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) { SGDblClick(column, row); });
+    connect(SG->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this](int row) { SGDblClick(ResColCaption, row); });
+    connect(SG->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this](int column) { SGDblClick(column, 0); });
     connect(SG, &QTableWidget::currentCellChanged, this, [this](int row, int, int previousRow, int) {
         ShowRowColours(previousRow);
         ShowRowColours(row);
@@ -119,10 +122,9 @@ void TForm_BasePar::Rebuild() {
         SG->item(0, column)->setTextAlignment(Qt::AlignCenter);
         SG->item(0, column)->setBackground(palette().button());
     }
-    FitHeaderRow(SG, ResultHeaderHeight);
     FillRows();
     for (int column = 0; column < ResultColumnCount; ++column)
-        AutoSizeGridColumn(SG, column);
+        FitGridColumn(SG, column);
     if (property("Tag").toInt() >= 0 && ParamWindowHost.UpdateWindowMenuCaption)
         ParamWindowHost.UpdateWindowMenuCaption(this);
     Ready = 1;
@@ -148,6 +150,7 @@ void TForm_BasePar::FillRows() {
         SetCell(SG, ResColMargin, gridRow, ResultMarginText(row, ResultOf(i)));
     }
     SG->setRowCount(shown + 1);
+    ShowFixedHeaders(SG);
 }
 
 void TForm_BasePar::ResizeGrid() {
@@ -182,8 +185,8 @@ void TForm_BasePar::UpdateNormCells(int32_t parameterGridRow) {
     const ParamDescriptor &row = Table[i];
     SetCell(SG, ResColLower, gridRow, ResultNormText(row, false, true));
     SetCell(SG, ResColUpper, gridRow, ResultNormText(row, true, true));
-    AutoSizeGridColumn(SG, ResColLower);
-    AutoSizeGridColumn(SG, ResColUpper);
+    FitGridColumn(SG, ResColLower);
+    FitGridColumn(SG, ResColUpper);
 }
 
 int32_t TForm_BasePar::CellColour(int column, int row) const {
@@ -205,6 +208,7 @@ void TForm_BasePar::ShowRowColours(int gridRow) {
         const bool current = column == ResColCaption && gridRow == SG->currentRow();
         item->setForeground(colour == CellRed ? QColor(Qt::white) : current ? QColor(Qt::blue) : QColor(Qt::black));
     }
+    ShowFixedHeader(SG, gridRow);
 }
 
 void TForm_BasePar::SGDblClick(int column, int row) {

@@ -1,6 +1,5 @@
 #include "views/Form_parammeter.h"
 
-#include "chart/ChartlibChart.h"
 #include "chartlib/Chartlib.h"
 #include "controls/Placemnt.h"
 #include "controls/Zeltcspinedit.h"
@@ -123,8 +122,6 @@ void TForm_MeasPar::FormCreate() {
 
     SG = new TNormColumnGrid(RowCount + 1, ParamColumnCount, this);
     SG->setObjectName(QStringLiteral("SG"));
-    SG->horizontalHeader()->hide();
-    SG->verticalHeader()->hide();
     SG->horizontalHeader()->setDefaultSectionSize(DefaultColumnWidth);
     SG->verticalHeader()->setDefaultSectionSize(DataRowHeight);
     SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -142,7 +139,7 @@ void TForm_MeasPar::FormCreate() {
         header->setTextAlignment(Qt::AlignCenter);
         header->setBackground(palette().button());
     }
-    FitHeaderRow(SG, HeaderRowHeight);
+    SetupFixedHeaders(SG, HeaderRowHeight);
     for (int row = 1; row <= RowCount; ++row) {
         QTableWidgetItem *caption = GridItem(SG, ColCaption, row);
         caption->setBackground(palette().button());
@@ -162,7 +159,7 @@ void TForm_MeasPar::FormCreate() {
     EnableEditors();
     SGSelectCell(ColLowerNorm, RowCount > 0 ? 1 : 0);
     for (int column = 0; column < ParamColumnCount; ++column)
-        AutoSizeGridColumn(SG, column);
+        FitGridColumn(SG, column);
 }
 
 ParamDescriptor &TForm_MeasPar::RowOf(int gridRow) const {
@@ -260,6 +257,7 @@ void TForm_MeasPar::ShowParams() {
     for (int row = 1; row <= RowCount; ++row)
         ShowRow(row);
     ShowCurrentRowColour(SG->currentRow(), true);
+    ShowFixedHeaders(SG);
     SG->setUpdatesEnabled(true);
 }
 
@@ -276,8 +274,10 @@ void TForm_MeasPar::EnableEditors() {
 }
 
 void TForm_MeasPar::ShowCurrentRowColour(int row, bool current) {
-    if (row >= 1 && row <= RowCount)
-        GridItem(SG, ColCaption, row)->setForeground(current ? CurrentRowText : palette().color(QPalette::Text));
+    if (row < 1 || row > RowCount)
+        return;
+    GridItem(SG, ColCaption, row)->setForeground(current ? CurrentRowText : palette().color(QPalette::Text));
+    ShowFixedHeader(SG, row);
 }
 
 void TForm_MeasPar::CBoxClick(int column, int row) {
@@ -472,10 +472,10 @@ void TForm_MeasPar::SpEdtExit() {
     writing_ = false;
 }
 
+// Only while the result table shows this window's table: its row maps belong to the table it shows.
 void TForm_MeasPar::RefreshResultNormCells(int row) {
-    if (!IsCurrentTable())
-        return;
-    if (TForm_BasePar *results = LocalResultTable())
+    TForm_BasePar *results = IsCurrentTable() ? LocalResultTable() : nullptr;
+    if (results && results->Table == Table)
         results->UpdateNormCells(row);
 }
 

@@ -1,6 +1,5 @@
 #include "views/Form_parammeter.h"
 
-#include "chart/ChartlibChart.h"
 #include "engine/catalogue/MaskNameList.h"
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/evaluation/PointVerdicts.h"
@@ -12,6 +11,7 @@
 #include "state/SettingsLoadState.h"
 #include "views/GraphHost.h"
 #include "views/ParamGridCells.h"
+#include "views/ParamGrids.h"
 #include "views/ParamWindowHost.h"
 #include "views/masks/Form_selectmask.h"
 
@@ -69,7 +69,7 @@ void TForm_MeasPar::EditMaskNorm(int column, int row) {
         cell->setText(entry->Names.value(0) + (entry->Names.size() > 1 ? QStringLiteral("...") : QString()));
     }
     AllocPointVerdicts(param.MaskSlot);
-    AutoSizeGridColumn(SG, column);
+    FitGridColumn(SG, column);
 
     const bool rebound = param.GraphKind >= 0 && ParamWindowHost.RebindGraphMasks &&
                          ParamWindowHost.RebindGraphMasks(param.GraphKind, side);
