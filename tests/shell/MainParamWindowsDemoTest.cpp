@@ -1,4 +1,4 @@
-#include "MainFixture.h"
+#include "DemoFixture.h"
 #include "support/Screenshot.h"
 
 #include "chartlib/Chartlib.h"
@@ -30,36 +30,21 @@ namespace {
 
 constexpr int SinLevelRow = 4; // grid row of "Сигнал,дБм0" in the SIN parameter window (table row 3)
 
-// The program in demonstration mode with the parameter windows and result tables it registers for itself.
-class ParamWindowsDemoTest : public MainWindowTest {
+// The program in demonstration mode with the parameter windows, result tables and graph windows it
+// registers for itself.
+class ParamWindowsDemoTest : public DemoWindowTest {
 protected:
     void SetUp() override {
-        installed = WindowFactories;
-        MainWindowTest::SetUp();
+        DemoWindowTest::SetUp();
         WindowFactories.MeasPar = installed.MeasPar;
         WindowFactories.BasePar = installed.BasePar;
         WindowFactories.Graph = installed.Graph;
         BuildParamCatalogue();
     }
     void TearDown() override {
-        MainWindowTest::TearDown();
-        WindowFactories = installed;
+        DemoWindowTest::TearDown();
         *DeviceSettings = DefaultDeviceSettings();
         BuildParamCatalogue();
-    }
-
-    // The SIN generator of the emulator at a tone that does not fit the block a whole number of times.
-    TMainForm &StartSinDemo() {
-        FreeAnalysisBuffers();
-        TMainForm &form = Start({QStringLiteral("/demo")});
-        messages.clear();
-        form.resize(1600, 1000);
-        form.show();
-        DeviceSettings->Block.State = 0;
-        DeviceSettings->Sin.State = 1;
-        DeviceSettings->Sin.F1 = 3.3f;
-        DeviceSettings->Mode |= 0x08;
-        return form;
     }
 
     void CountBlocks() {
@@ -69,13 +54,6 @@ protected:
             ++blocks;
         };
     }
-    void RunBlocks(int count) {
-        const int until = blocks + count;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (blocks < until && std::chrono::steady_clock::now() < deadline)
-            PumpMessages();
-        ASSERT_GE(blocks, until);
-    }
 
     static QAction *Item(TMainForm &form, const char *name) { return form.findChild<QAction *>(QLatin1String(name)); }
     static QAction *WindowItem(TMainForm &form, int tag) {
@@ -84,9 +62,6 @@ protected:
                 return item;
         return nullptr;
     }
-
-    TWindowFactories installed;
-    int blocks = 0;
 };
 
 // The user sets the SIN level's upper norm in the parameter window while the demo measures: the result
