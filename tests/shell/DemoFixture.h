@@ -3,6 +3,8 @@
 #include "MainFixture.h"
 
 #include "engine/EngineBuffers.h"
+#include "link/Emulator.h"
+#include "link/Library.h"
 #include "platform/Clock.h"
 
 #include <chrono>
@@ -35,6 +37,15 @@ protected:
         DeviceSettings->Sin.F1 = 3.3f;
         DeviceSettings->Mode |= 0x08;
         return form;
+    }
+
+    // The emulator's blocks are counted in `blocks` once the main window handled them.
+    void CountBlocks() {
+        const auto deliver = Emulator->OnAdcArray;
+        Emulator->OnAdcArray = [this, deliver](TEmulator *sender, const int16_t *block, uint32_t n, uint32_t t) {
+            deliver(sender, block, n, t);
+            ++blocks;
+        };
     }
 
     // Pumps until `count` more blocks went through the main window's handler.

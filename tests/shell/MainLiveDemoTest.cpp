@@ -323,14 +323,7 @@ TEST_F(LiveDemoTest, TheChartMenuSavesPrintsCopiesAndColours) {
 // takes the open graph windows to the new range at once, and so does choosing a connection type.
 TEST_F(LiveDemoTest, TheGraphWindowsAndTheSummaryFollowTheChoices) {
     VirtualClock fast(200000, 0);
-    FreeAnalysisBuffers();
-    TMainForm &form = Start({QStringLiteral("/demo")});
-    messages.clear();
-    form.resize(1600, 1000);
-    form.show();
-    DeviceSettings->Block.State = 0;
-    DeviceSettings->Sin.State = 1;
-    DeviceSettings->Mode |= 0x08;
+    TMainForm &form = StartSinDemo();
     form.Button_Start->click();
     ASSERT_NE(Emulator, nullptr);
     TForm_Graphic *oscillogram = OpenGraph(form, 0);

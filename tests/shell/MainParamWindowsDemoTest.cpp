@@ -47,14 +47,6 @@ protected:
         BuildParamCatalogue();
     }
 
-    void CountBlocks() {
-        const auto deliver = Emulator->OnAdcArray;
-        Emulator->OnAdcArray = [this, deliver](TEmulator *sender, const int16_t *block, uint32_t n, uint32_t t) {
-            deliver(sender, block, n, t);
-            ++blocks;
-        };
-    }
-
     static QAction *Item(TMainForm &form, const char *name) { return form.findChild<QAction *>(QLatin1String(name)); }
     static QAction *WindowItem(TMainForm &form, int tag) {
         for (QAction *item : form.WindowMenuItems())
