@@ -13,6 +13,7 @@
 #include "platform/Cp1251.h"
 #include "platform/MessageService.h"
 #include "platform/NoValue.h"
+#include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
 #include "state/SettingsLoadState.h"
@@ -158,6 +159,29 @@ TEST_F(ParamWindowsTest, NormsSnapToTheCodeUnlessTheRowTravelsAsAFloat) {
     edit->SetValue(3.14159);
     window.SpEdtExit();
     EXPECT_FLOAT_EQ(Sin(FrequencyRow).Settings.LowerNorm, 3.14f);
+}
+
+// Entering the norm editor asks whether to break the peer's control; a refusal sends the focus back to
+// the grid, so the norm cannot be typed.
+TEST_F(ParamWindowsTest, EnteringTheNormEditorAsksFirstWhileThePeerIsLinked) {
+    TForm_MeasPar &window = *OpenParams();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(window.SGSelectCell(ColUpperNorm, LevelRow));
+    TZeltCSpinEdit *edit = window.SpinEdit();
+    ASSERT_NE(edit, nullptr);
+    TDeviceSettings &s = *DeviceSettings;
+    const TDeviceSettings saved = s;
+    s.PeerConnectState = 1;
+    SetMessageBoxHandler([this](const MessageRequest &request) {
+        messages << request.text;
+        return int(IdNo);
+    });
+    edit->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(messages, QStringList(QStringLiteral("Прервать соединение c удаленным комплексом?")));
+    EXPECT_FALSE(edit->hasFocus());
+    EXPECT_EQ(s.PeerConnectState, 1);
+    s = saved;
 }
 
 TEST_F(ParamWindowsTest, PlaybackWithRecordedSettingsAndScenariosLockAnalysisAndNorms) {
