@@ -128,6 +128,7 @@ void TForm_MeasPar::FormCreate() {
     SG->setSelectionMode(QAbstractItemView::NoSelection);
     SG->setTabKeyNavigation(true);
     SG->setProperty("FixedRows", 1);
+    SG->installEventFilter(this);
     SG->viewport()->installEventFilter(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -489,6 +490,17 @@ void TForm_MeasPar::BtnClick(int column, int row) {
 bool TForm_MeasPar::eventFilter(QObject *watched, QEvent *event) {
     if (watched == SG->viewport() && event->type() == QEvent::Wheel)
         return true;
+    // Enter on a norm cell goes into its editor: the spin edit takes the focus, the "..." button is pressed.
+    if (watched == SG && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        if (TZeltCSpinEdit *edit = SpinEdit())
+            edit->setFocus(Qt::OtherFocusReason);
+        else if (QToolButton *button = MaskButton())
+            button->click();
+        return true;
+    }
     if (auto *edit = qobject_cast<TZeltCSpinEdit *>(watched); edit && edit == SpinEdit()) {
         if (event->type() == QEvent::FocusIn && !asking_ &&
             static_cast<QFocusEvent *>(event)->reason() != Qt::ActiveWindowFocusReason) {

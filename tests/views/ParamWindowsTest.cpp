@@ -134,6 +134,14 @@ TEST_F(ParamWindowsTest, TabAndArrowsGoBetweenTheTwoNormColumnsOnly) {
         for (int column : {ColLowerNorm, ColUpperNorm})
             editors += grid.cellWidget(row, column) != nullptr;
     EXPECT_EQ(editors, 1);
+    // Enter goes into the norm editor of the current cell.
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(window.SGSelectCell(ColLowerNorm, TimerRow));
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_Return);
+    EXPECT_TRUE(window.SpinEdit()->hasFocus());
+    QTest::keyClick(window.SpinEdit(), Qt::Key_Escape);
+    EXPECT_TRUE(grid.hasFocus());
     // Cells whose setting the row lacks have no check box and are grey.
     EXPECT_EQ(window.CheckBoxAt(ColTimeDiagram, 2), nullptr);
     EXPECT_EQ(window.CellColour(ColTimeDiagram, 2), CellGrey);
