@@ -15,6 +15,7 @@
 #include "views/Form_parambase.h"
 #include "views/Form_parammeter.h"
 #include "views/ParamGridCells.h"
+#include "views/Scalelabel.h"
 #include "views/masks/Form_selectmask.h"
 
 #include <QAction>
@@ -173,6 +174,24 @@ TEST_F(ParamWindowsDemoTest, TheMenusOpenTheParameterWindowsAndTheResultTables) 
     sin->CBoxClick(ColAnalyse, oscillogram);
     EXPECT_NE(qobject_cast<TForm_Graphic *>(GraphWindows[0].data()), nullptr);
     EXPECT_TRUE(form.Menu_Spectr->actions()[0]->isChecked());
+
+    // The value-window switch opens the row's value window as a child of the main window; closing that
+    // window turns the switch off, and the parameter window shows it.
+    ParamDescriptor &level = table.Rows[SinLevelRow - 1];
+    ASSERT_TRUE(level.Settings.Analyse);
+    sin->CBoxClick(ColTextWindow, SinLevelRow);
+    QWidget *value = nullptr;
+    for (const QPointer<QWidget> &slot : ScaleLabelWindows)
+        if (slot)
+            value = slot;
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->windowTitle(), QStringLiteral("SIN:Сигнал,дБм0 - Текстовое окно"));
+    ASSERT_NE(form.SubWindowOf(value), nullptr);
+    EXPECT_TRUE(sin->BoxChecked(ColTextWindow, SinLevelRow));
+    form.SubWindowOf(value)->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(level.Settings.TextWindow, 0);
+    EXPECT_FALSE(sin->BoxChecked(ColTextWindow, SinLevelRow));
 
     // A closed parameter window leaves its slot and its Window-menu item.
     QMdiSubWindow *sub = form.SubWindowOf(sin);
