@@ -1,6 +1,7 @@
 #include "engine/catalogue/ParamCatalogue.h"
 
 #include "engine/catalogue/ConnectionTypes.h"
+#include "engine/catalogue/MaskNameList.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/catalogue/TimeDiagramAxes.h"
 #include "engine/catalogue/ValueQuantizer.h"
@@ -50,6 +51,7 @@ void BuildParamCatalogue() {
     std::fill(std::begin(ParamResultSlots), std::end(ParamResultSlots), nullptr);
     std::fill(&GraphParamSettings[0][0], &GraphParamSettings[0][0] + GraphKindCount * 8, nullptr);
 
+    MaskNameList.clear();
     InitConnectionTypeLists();
     InitValueQuantizers();
     InitTimeDiagramAxes();
