@@ -19,10 +19,12 @@
 #include "protocols/ScenarioState.h"
 #include "settings/GeneratorStates.h"
 #include "shell/Formend_unit.h"
+#include "shell/SmallWindows.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RemoteMessage.h"
+#include "state/TextMessages.h"
 #include "storage/ParamTablesReset.h"
 
 #include <QAction>
@@ -157,6 +159,7 @@ void TMainForm::Button_StartClick(QObject *sender) {
     CommandFailed = false;
     StopRequest = false;
     Stopping = false;
+    ClearTextMessages();
     TransferProgress = -1;
     ClearOrMoveFiles(ProgramDir() + QStringLiteral("Report/Temp") + QString::number(InstanceNumber) + '/', {}, false);
     const auto startButtonUp = [this] {
@@ -214,8 +217,10 @@ void TMainForm::Button_StartClick(QObject *sender) {
     play->setChecked(false);
     Button_SaveData->setEnabled(true);
     ItemByName(QStringLiteral("NSaveData"))->setEnabled(true);
-    if (ConnectionKind == 1 && TechnologyMode)
+    if (ConnectionKind == 1 && TechnologyMode) {
         TlB_Tech->setEnabled(true);
+        RefreshTechWindow();
+    }
     ResetParamTables();
 }
 
@@ -328,10 +333,12 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
         SetSettingsLocked(false);
         TransferProgress = -1;
         SetIdleButtons();
+        ClearTextMessages();
     });
     Guarded("link release", [this] {
         CloseLinkObjects();
         TlB_Tech->setEnabled(false);
+        RefreshTechWindow();
     });
     Guarded("clean-up", [&] {
         ClearRemoteMessage(RemoteMessage);
@@ -421,6 +428,7 @@ void TMainForm::Timer1Timer() {
         };
         for (const auto &[panel, count] : counters)
             panel->setText(QString::number(count));
+        ShowTechCounter(DspIo->RecvSobCnt());
     }
     if (Memo1->blockCount() > MemoLineLimit)
         Memo1->clear();

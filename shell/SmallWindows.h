@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+class TMainForm;
+
+// The main window's small windows of the instrument: power and temperatures, instrument information, the
+// service window and the text messages to the remote analyser.
+
+// Fills the window factories of these windows that are still empty.
+void InstallSmallWindowFactories(TMainForm &form);
+
+// The refreshes the main window calls; each does nothing while its window is closed.
+void RefreshPowerWindow();
+void RefreshTechWindow();
+void ShowTechCounter(uint32_t count);
+void RefreshTextWindow();
