@@ -50,8 +50,12 @@ void TDeviceForm::FillDeviceGrid() {
         SG->setItem(row, 0, new QTableWidgetItem(rows[std::size_t(row)].Label));
         SG->setItem(row, 1, new QTableWidgetItem(rows[std::size_t(row)].Value));
     }
-    AutoSizeGridColumn(SG, 0);
-    AutoSizeGridColumn(SG, 1);
+    // The texts' widths, plus the margins the cells draw them within.
+    const int margins = 2 * (SG->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, SG) + 1);
+    for (int column = 0; column < 2; ++column) {
+        AutoSizeGridColumn(SG, column);
+        SG->setColumnWidth(column, SG->columnWidth(column) + margins);
+    }
 }
 
 void TDeviceForm::FitToGrid() {

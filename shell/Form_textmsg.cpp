@@ -19,6 +19,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTime>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -72,8 +73,13 @@ TForm_Txt::TForm_Txt(const QString &iniFileName, QWidget *parent)
     Splitter1->setChildrenCollapsible(false);
     Splitter1->setSizes({ListHeight, height() - ListHeight - ButtonPanelHeight});
 
+    // The button keeps its distance from the right edge whatever the window's width.
     Panel1->setFixedHeight(ButtonPanelHeight);
-    Btn_Send->resize(160, 28);
+    auto *buttonRow = new QHBoxLayout(Panel1);
+    buttonRow->setContentsMargins(0, 0, ButtonRightGap, 0);
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(Btn_Send);
+    Btn_Send->setFixedSize(160, 28);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -118,7 +124,6 @@ void TForm_Txt::FormStorage1RestorePlacement() {
     // The list keeps the height the store gave it; the splitter shares out the rest.
     const int list = std::max(RE_Get->height(), MinimumEditHeight);
     Splitter1->setSizes({list, std::max(Splitter1->height() - list, MinimumEditHeight)});
-    Btn_Send->move(width() - Btn_Send->width() - ButtonRightGap, (ButtonPanelHeight - Btn_Send->height()) / 2);
 }
 
 void TForm_Txt::ShowIncomingMessage() {

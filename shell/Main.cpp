@@ -75,7 +75,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     BuildControls();
     BuildRunControls();
     BuildDataCommands();
-    InstallSmallWindowFactories(*this);
+    InstallSmallWindowFactories();
     InstallMainConnectionView(*this);
     RegisterSettingsServices();
     RegisterRecorder();

@@ -120,10 +120,8 @@ void TMainForm::Button_PlayDataClick(QObject *) {
     const bool wasOn = PlaybackOn;
     PlaybackOn = !PlaybackOn;
     if (wasOn) {
-        if (PlayForm)
-            PlayForm->close();
-        // A playback window that refused to close keeps playing.
-        if (PlayForm)
+        // A playback window that refuses to close keeps playing; one that closes frees itself.
+        if (PlayForm && !PlayForm->close())
             PlaybackOn = true;
     } else if (!PlayForm) {
         TFileChoice choice;

@@ -10,21 +10,36 @@ namespace {
 
 class MaximizeFitFilter : public QObject {
 public:
-    explicit MaximizeFitFilter(QWidget *window) : QObject(window), window_(window) { window->installEventFilter(this); }
+    // Not a child of the window: it must outlive the events of the window's own destruction.
+    explicit MaximizeFitFilter(QWidget *window) : window_(window) {
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, [this] { delete this; });
+    }
 
     bool eventFilter(QObject *watched, QEvent *event) override {
-        if (watched == window_ && event->type() == QEvent::ParentChange)
+        if (watched == window_ && event->type() == QEvent::ParentChange) {
             WatchFrame();
-        else if (watched == frame_ && event->type() == QEvent::WindowStateChange && frame_->isMaximized())
+            return false;
+        }
+        // The frame is watched as a plain object: while it is being destroyed it is no frame any more.
+        QMdiSubWindow *frame = watched == frame_.data() ? Frame() : nullptr;
+        if (!frame)
+            return false;
+        if ((event->type() == QEvent::Move || event->type() == QEvent::Show) && !frame->isMaximized() &&
+            !frame->isMinimized())
+            left_ = frame->x();
+        else if (event->type() == QEvent::WindowStateChange && frame->isMaximized())
             // The frame finishes its own maximise first; the fit replaces it right after.
             QTimer::singleShot(0, this, [this] { Fit(); });
         return false;
     }
 
 private:
+    QMdiSubWindow *Frame() const { return qobject_cast<QMdiSubWindow *>(frame_.data()); }
+
     void WatchFrame() {
         auto *frame = qobject_cast<QMdiSubWindow *>(window_->parentWidget());
-        if (frame == frame_)
+        if (frame == frame_.data())
             return;
         if (frame_)
             frame_->removeEventFilter(this);
@@ -34,16 +49,18 @@ private:
     }
 
     void Fit() {
-        if (!frame_ || !frame_->isMaximized() || !frame_->mdiArea())
+        QMdiSubWindow *frame = Frame();
+        if (!frame || !frame->isMaximized() || !frame->mdiArea())
             return;
-        const int left = frame_->normalGeometry().x();
-        const QSize area = frame_->mdiArea()->viewport()->size();
-        frame_->showNormal();
-        frame_->setGeometry(left, 0, area.width(), area.height());
+        const QSize area = frame->mdiArea()->viewport()->size();
+        const int left = left_;
+        frame->showNormal();
+        frame->setGeometry(left, 0, area.width(), area.height());
     }
 
     QWidget *window_;
-    QPointer<QMdiSubWindow> frame_;
+    QPointer<QObject> frame_;
+    int left_ = 0; // the frame's left edge while it was last a normal window
 };
 
 } // namespace

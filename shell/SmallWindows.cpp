@@ -7,16 +7,18 @@
 #include "shell/Main.h"
 #include "shell/WindowRegistries.h"
 
-void InstallSmallWindowFactories(TMainForm &form) {
+// The factories outlive any one main window (tests build several): they reach the main window that
+// exists when they are called.
+void InstallSmallWindowFactories() {
     TWindowFactories &factories = WindowFactories;
     if (!factories.Power)
         factories.Power = [](int) { return new TForm_Power; };
     if (!factories.Txt)
-        factories.Txt = [&form](int) { return new TForm_Txt(form.IniFileName); };
+        factories.Txt = [](int) { return new TForm_Txt(MainForm ? MainForm->IniFileName : QString()); };
     if (!factories.Tech)
-        factories.Tech = [&form](int) { return new TForm_Tech(&form.TechPort, &form); };
+        factories.Tech = [](int) -> QWidget * { return MainForm ? new TForm_Tech(&MainForm->TechPort, MainForm) : nullptr; };
     if (!factories.Device)
-        factories.Device = [&form](int) { return new TDeviceForm(&form); };
+        factories.Device = [](int) { return new TDeviceForm(MainForm); };
 }
 
 void RefreshPowerWindow() {
