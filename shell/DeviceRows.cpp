@@ -76,17 +76,19 @@ std::array<DeviceRow, DeviceRowCount> DeviceRows(const TInstrumentIdent &ident, 
          ident.Calibrated ? QStringLiteral("Откалиброван") + DayCountToDateText(Word(ident.CalibrationDate))
                           : QStringLiteral("Не калиброван")},
         {QStringLiteral("Версия встроенного ПО DSP") + firmwareSuffix,
-         Word(ident.DspFirmwareVersion) == NoWord ? noData
-                                                  : QStringLiteral("F") + DecimalDigitsVersion(Word(ident.DspFirmwareVersion))},
+         Word(ident.DspFirmwareVersion) == NoWord
+             ? noData
+             : QStringLiteral("F") + DecimalDigitsVersion(Word(ident.DspFirmwareVersion))},
         {QStringLiteral("Дата встроенного ПО DSP") + firmwareSuffix, FirmwareDate(ident)},
         {QStringLiteral("Аппаратная версия"), Word(ident.HardwareVersion) == NoWord
                                                   ? QStringLiteral("V0.00")
                                                   : QStringLiteral("V") + Hundredths(Word(ident.HardwareVersion))},
-        {QStringLiteral("DSP"), board("R9-010-", ident.DspBoardCode, (uint32_t(ident.DspBoardCode) & 0xF) != 0,
-                                      "R9-010-00-0.00-0000")},
-        {QStringLiteral("CPLD DSP"), Word(ident.DspLogicVersion) == NoWord
-                                         ? QStringLiteral("R9-910-0.00")
-                                         : QStringLiteral("R9-910-") + DecimalDigitsVersion(Word(ident.DspLogicVersion))},
+        {QStringLiteral("DSP"),
+         board("R9-010-", ident.DspBoardCode, (uint32_t(ident.DspBoardCode) & 0xF) != 0, "R9-010-00-0.00-0000")},
+        {QStringLiteral("CPLD DSP"),
+         Word(ident.DspLogicVersion) == NoWord
+             ? QStringLiteral("R9-910-0.00")
+             : QStringLiteral("R9-910-") + DecimalDigitsVersion(Word(ident.DspLogicVersion))},
         {QStringLiteral("ASW"), board("R9-160-", ident.AswBoardCode, true, "R9-160-00-0.00-0000")},
         {QStringLiteral("CPLD ASW"), Word(ident.AswLogicVersion) == NoWord
                                          ? QStringLiteral("R9-920-0.00")
@@ -95,9 +97,10 @@ std::array<DeviceRow, DeviceRowCount> DeviceRows(const TInstrumentIdent &ident, 
         {QStringLiteral("CPLD ICM"), Word(ident.IcmLogicVersion) == NoWord
                                          ? QStringLiteral("R9-930-0.00")
                                          : QString::asprintf("R9-93%01u-", icm & 0xF) + Hundredths(VersionBits(icm))},
-        {QStringLiteral("Адаптер питания"), adapter == NoCode ? QStringLiteral("R9-180-0.00-0000")
-                                                              : QStringLiteral("R9-180-") + Hundredths(VersionBits(adapter)) +
-                                                                    QString::asprintf("-%04u", adapter >> 16)},
+        {QStringLiteral("Адаптер питания"), adapter == NoCode
+                                                ? QStringLiteral("R9-180-0.00-0000")
+                                                : QStringLiteral("R9-180-") + Hundredths(VersionBits(adapter)) +
+                                                      QString::asprintf("-%04u", adapter >> 16)},
         {QStringLiteral("Аккумулятор"), board("R9-070-", ident.BatteryCode, true, "R9-070-00-0.00-0000")},
         {QStringLiteral("Версия встроенного ПО C9"), version(ident.MainBoardFirmware)},
         {QStringLiteral("Версия встроенного ПО BC"), version(ident.BcBoardFirmware)},

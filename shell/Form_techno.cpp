@@ -58,21 +58,27 @@ void SetEditWritable(QLineEdit *edit, bool writable) {
     edit->setPalette(palette);
 }
 
-QGroupBox *Group(QWidget *owner, const char *name, const char *caption, int top) {
-    auto *group = NamedControl(new QGroupBox(QString::fromUtf8(caption), owner), name);
+// One group of commands: its list, the edit with the label "Hex" and the button, named after the group's
+// suffix ("GroupBox_Xilinx", "CB_Xilinx", "Edit_Xilinx", "BitBtn_Xilinx").
+void BuildCommandGroup(QWidget *owner, const QString &suffix, const QString &button, int top, QGroupBox *&group,
+                       QComboBox *&list, QLineEdit *&edit, QPushButton *&run) {
+    group = new QGroupBox(QStringLiteral("Команды ") + button, owner);
+    group->setObjectName(QStringLiteral("GroupBox_") + suffix);
     group->setGeometry(8, top, 380, 58);
-    return group;
-}
-
-// A list, its edit with the label "Hex" and its button in one group.
-void PlaceCommandRow(QGroupBox *group, QComboBox *list, QLineEdit *edit, QPushButton *button) {
+    list = new QComboBox(group);
+    list->setObjectName(QStringLiteral("CB_") + suffix);
     list->setGeometry(8, 24, 170, 24);
+    list->setToolTip(QStringLiteral("Обозначение команды"));
     auto *hex = new QLabel(QStringLiteral("Hex"), group);
     hex->setGeometry(186, 28, 24, 16);
+    edit = new QLineEdit(group);
+    edit->setObjectName(QStringLiteral("Edit_") + suffix);
     edit->setGeometry(212, 24, 76, 24);
-    button->setGeometry(296, 22, 76, 28);
-    list->setToolTip(QStringLiteral("Обозначение команды"));
     edit->setToolTip(QStringLiteral("Значение команды в\nшестнадцатиричной форме"));
+    run = new QPushButton(button, group);
+    run->setObjectName(QStringLiteral("BitBtn_") + suffix);
+    run->setGeometry(296, 22, 76, 28);
+    run->setToolTip(QStringLiteral("Выполнить текущую команду ") + button);
 }
 
 } // namespace
@@ -93,33 +99,20 @@ TForm_Tech::TForm_Tech(int *techPort, QWidget *owner)
     CB_Port = NamedControl<QComboBox>(ports, "CB_Port");
     CB_Port->setGeometry(160, 8, 110, 24);
 
-    GroupBox_Xilinx = Group(this, "GroupBox_Xilinx", "Команды Xilinx", 38);
-    CB_Xilinx = NamedControl(new QComboBox(GroupBox_Xilinx), "CB_Xilinx");
-    Edit_Xilinx = NamedControl(new QLineEdit(GroupBox_Xilinx), "Edit_Xilinx");
-    BitBtn_Xilinx = NamedControl(new QPushButton(QStringLiteral("Xilinx"), GroupBox_Xilinx), "BitBtn_Xilinx");
-    BitBtn_Xilinx->setToolTip(QStringLiteral("Выполнить текущую команду Xilinx"));
-    PlaceCommandRow(GroupBox_Xilinx, CB_Xilinx, Edit_Xilinx, BitBtn_Xilinx);
-
+    BuildCommandGroup(this, QStringLiteral("Xilinx"), QStringLiteral("Xilinx"), 38, GroupBox_Xilinx, CB_Xilinx,
+                      Edit_Xilinx, BitBtn_Xilinx);
     auto *counterPanel = NamedControl(new QLabel(QStringLiteral("RecvSobCnt"), this), "Panel_RecvSobCnt");
     counterPanel->setGeometry(8, 102, 80, 22);
     Label3 = NamedControl(new QLabel(QStringLiteral("0"), this), "Label3");
     Label3->setGeometry(92, 102, 120, 22);
     Label3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Label3->setToolTip(QStringLiteral("Cчетчик принятых заголовков всех кадров, включая\nслужебные (для обнаружения зависаний)"));
+    Label3->setToolTip(
+        QStringLiteral("Cчетчик принятых заголовков всех кадров, включая\nслужебные (для обнаружения зависаний)"));
 
-    GroupBox_Relay = Group(this, "GroupBox_Relay", "Команды Relay", 130);
-    CB_Relay = NamedControl(new QComboBox(GroupBox_Relay), "CB_Relay");
-    Edit_Relay = NamedControl(new QLineEdit(GroupBox_Relay), "Edit_Relay");
-    BitBtn_Relay = NamedControl(new QPushButton(QStringLiteral("Relay"), GroupBox_Relay), "BitBtn_Relay");
-    BitBtn_Relay->setToolTip(QStringLiteral("Выполнить текущую команду Relay"));
-    PlaceCommandRow(GroupBox_Relay, CB_Relay, Edit_Relay, BitBtn_Relay);
-
-    GroupBox_I2C_BC = Group(this, "GroupBox_I2C_BC", "Команды I2C БК", 196);
-    CB_I2C_BC = NamedControl(new QComboBox(GroupBox_I2C_BC), "CB_I2C_BC");
-    Edit_I2C_BC = NamedControl(new QLineEdit(GroupBox_I2C_BC), "Edit_I2C_BC");
-    BitBtn_I2C_BC = NamedControl(new QPushButton(QStringLiteral("I2C БК"), GroupBox_I2C_BC), "BitBtn_I2C_BC");
-    BitBtn_I2C_BC->setToolTip(QStringLiteral("Выполнить текущую команду I2C БК"));
-    PlaceCommandRow(GroupBox_I2C_BC, CB_I2C_BC, Edit_I2C_BC, BitBtn_I2C_BC);
+    BuildCommandGroup(this, QStringLiteral("Relay"), QStringLiteral("Relay"), 130, GroupBox_Relay, CB_Relay, Edit_Relay,
+                      BitBtn_Relay);
+    BuildCommandGroup(this, QStringLiteral("I2C_BC"), QStringLiteral("I2C БК"), 196, GroupBox_I2C_BC, CB_I2C_BC,
+                      Edit_I2C_BC, BitBtn_I2C_BC);
 
     for (const TechCommand &command : XilinxCommands())
         CB_Xilinx->addItem(QString::fromUtf8(command.Name));
@@ -211,7 +204,8 @@ void TForm_Tech::SendRaw(QComboBox *list, QLineEdit *edit, bool relay) {
     const uint8_t bytes[2] = {uint8_t(code & 0xFF), uint8_t(code >> 8)};
     const bool sent = relay ? DspIo->SendRelay(sizeof bytes, bytes) : DspIo->SendXilinx(sizeof bytes, bytes);
     if (!sent)
-        Plain(relay ? QStringLiteral("Команда R9_setRelay не выдана") : QStringLiteral("Команда R9_setXilinx не выдана"));
+        Plain(relay ? QStringLiteral("Команда R9_setRelay не выдана")
+                    : QStringLiteral("Команда R9_setXilinx не выдана"));
     // The instrument's state may have changed under the program either way: recompute and reissue.
     DeviceSettings->Mode |= PendingRecompute;
     SendCommand();

@@ -10,16 +10,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTextEdit>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextEdit>
 #include <QTime>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -86,7 +86,8 @@ TForm_Txt::TForm_Txt(const QString &iniFileName, QWidget *parent)
     layout->addWidget(Splitter1, 1);
     layout->addWidget(Panel1);
 
-    N1 = PopupMenu1->addAction(QStringLiteral("Вырезать"), QKeySequence(Qt::CTRL | Qt::Key_X), this, &TForm_Txt::N1Click);
+    N1 = PopupMenu1->addAction(QStringLiteral("Вырезать"), QKeySequence(Qt::CTRL | Qt::Key_X), this,
+                               &TForm_Txt::N1Click);
     N2 = PopupMenu1->addAction(QStringLiteral("Копировать"), QKeySequence(Qt::CTRL | Qt::Key_C), this,
                                &TForm_Txt::N2Click);
     N3 = PopupMenu1->addAction(QStringLiteral("Вставить"), QKeySequence(Qt::CTRL | Qt::Key_V), this,

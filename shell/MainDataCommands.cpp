@@ -165,9 +165,11 @@ bool TMainForm::CheckResultFiles(const QString &indexFile) {
                            ProgramVersionText + QStringLiteral("]\n");
     QString advice;
     if (version < QByteArray("V4.00"))
-        advice = QStringLiteral("Для просмотра файла результатов воспользуйтесь предыдущей версией программы R9 (V3.04)");
+        advice =
+            QStringLiteral("Для просмотра файла результатов воспользуйтесь предыдущей версией программы R9 (V3.04)");
     else if (version < QByteArray("V5.00"))
-        advice = QStringLiteral("Для просмотра файла результатов воспользуйтесь предыдущей версией программы R9 (V4.XX)");
+        advice =
+            QStringLiteral("Для просмотра файла результатов воспользуйтесь предыдущей версией программы R9 (V4.XX)");
     else if (version > ProgramVersionText.toLatin1())
         advice = QStringLiteral("Для просмотра файла результатов воспользуйтесь более новой версией программы R9");
     if (!advice.isEmpty()) {
@@ -229,8 +231,9 @@ void TMainForm::N_SaveConfigClick() {
         choice.FileName = QFileInfo(chosen).fileName();
         if (!QFileInfo::exists(target))
             break;
-        const int answer = ShowMessage({LoadStr(174) + QStringLiteral(" '") + target + QStringLiteral("' ") + LoadStr(175),
-                                        LoadStr(7), MsgIcon::Warning, MsgButtons::YesNo});
+        const int answer =
+            ShowMessage({LoadStr(174) + QStringLiteral(" '") + target + QStringLiteral("' ") + LoadStr(175), LoadStr(7),
+                         MsgIcon::Warning, MsgButtons::YesNo});
         // The old file is not deleted here: the new one replaces it only once it has been written whole.
         if (answer == IdYes)
             break;

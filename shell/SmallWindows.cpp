@@ -16,7 +16,9 @@ void InstallSmallWindowFactories() {
     if (!factories.Txt)
         factories.Txt = [](int) { return new TForm_Txt(MainForm ? MainForm->IniFileName : QString()); };
     if (!factories.Tech)
-        factories.Tech = [](int) -> QWidget * { return MainForm ? new TForm_Tech(&MainForm->TechPort, MainForm) : nullptr; };
+        factories.Tech = [](int) -> QWidget * {
+            return MainForm ? new TForm_Tech(&MainForm->TechPort, MainForm) : nullptr;
+        };
     if (!factories.Device)
         factories.Device = [](int) { return new TDeviceForm(MainForm); };
 }

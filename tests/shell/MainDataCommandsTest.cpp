@@ -89,8 +89,10 @@ TEST_F(DataCommandsTest, MissingRecordingFilesAreNamed) {
 TEST_F(DataCommandsTest, RecordingVersions) {
     TMainForm &form = Start();
     InstallPlayForm();
-    const QString older = QStringLiteral("Для просмотра файла результатов воспользуйтесь предыдущей версией программы R9 ");
-    const QString newer = QStringLiteral("Для просмотра файла результатов воспользуйтесь более новой версией программы R9");
+    const QString older =
+        QStringLiteral("Для просмотра файла результатов воспользуйтесь предыдущей версией программы R9 ");
+    const QString newer =
+        QStringLiteral("Для просмотра файла результатов воспользуйтесь более новой версией программы R9");
     const struct {
         QByteArray version;
         bool accepted;
@@ -302,9 +304,10 @@ TEST_F(DataCommandsTest, ProtocolPaths) {
         {"snapshot in playback", 3, false, false, true, true, true, 2,
          "remote? master? snapshot(2) comment entry(0,c) entry(1,)", true},
         {"snapshot cancelled", 3, false, false, true, false, false, 1, "remote? master? snapshot(1) comment", true},
-        {"master done", 3, false, true, true, false, true, 2, "remote? master? comment entry(0,c) snapshot(2) entry(0,c)",
+        {"master done", 3, false, true, true, false, true, 2,
+         "remote? master? comment entry(0,c) snapshot(2) entry(0,c)", true},
+        {"master done on SIN", 3, false, true, true, true, true, 1, "remote? master? comment entry(0,c) entry(1,)",
          true},
-        {"master done on SIN", 3, false, true, true, true, true, 1, "remote? master? comment entry(0,c) entry(1,)", true},
         {"remote protocol first", 3, true, false, false, false, true, 1, "remote? close master? snapshot(1)", false},
         {"type 6 in playback", 6, false, false, true, true, true, 1, "remote? entry(1,)", true},
         {"type 1 live", 1, false, false, true, false, true, 1, "remote?", false},

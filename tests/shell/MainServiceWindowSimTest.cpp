@@ -194,10 +194,21 @@ TEST_F(ServiceWindowSimTest, InstrumentInformationFromTheIdentification) {
     auto *device = qobject_cast<TDeviceForm *>(DeviceForm.data());
     ASSERT_NE(device, nullptr);
     const char *expected[] = {
-        "010203",           "021",         "009.1207",           "Откалиброван: 02.02.2016",
-        "F4.14",            "21.03.2013 14:05:00", "V2.10",       "R9-010-01-0.00-0213",
-        "R9-910-1.05",      "R9-160-02-0.00-0165", "R9-920-2.60", "R9-030-01-0.00-0197",
-        "R9-932-0.16",      "R9-180-0.01-0000",    "R9-070-01-0.03-0000",
+        "010203",
+        "021",
+        "009.1207",
+        "Откалиброван: 02.02.2016",
+        "F4.14",
+        "21.03.2013 14:05:00",
+        "V2.10",
+        "R9-010-01-0.00-0213",
+        "R9-910-1.05",
+        "R9-160-02-0.00-0165",
+        "R9-920-2.60",
+        "R9-030-01-0.00-0197",
+        "R9-932-0.16",
+        "R9-180-0.01-0000",
+        "R9-070-01-0.03-0000",
     };
     for (int row = 0; row < int(std::size(expected)); ++row)
         EXPECT_EQ(device->SG->item(row, 1)->text(), QString::fromUtf8(expected[row])) << row;

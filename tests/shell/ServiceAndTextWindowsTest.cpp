@@ -14,10 +14,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QRegularExpression>
-#include <QTextCursor>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTextCursor>
 #include <QTextEdit>
 
 #include <fcntl.h>
@@ -74,10 +74,10 @@ TEST(TechCommands, TypedCodes) {
         uint32_t largest;
         std::optional<uint32_t> code;
     } cases[] = {
-        {"1F6", 0xFFFF, 0x1F6},   {"0x1f6", 0xFFFF, 0x1F6}, {" FF ", 0xFFFF, 0xFF},     {"FFFF", 0xFFFF, 0xFFFF},
-        {"0", 0xFF, 0},           {"", 0xFFFF, {}},         {"0x", 0xFFFF, {}},         {"G1", 0xFFFF, {}},
-        {"12G", 0xFFFF, {}},      {"1 2", 0xFFFF, {}},      {"-1", 0xFFFF, {}},         {"+1", 0xFFFF, {}},
-        {"10000", 0xFFFF, {}},    {"100", 0xFF, {}},        {"FFFFFFFFF", 0xFFFF, {}}, {"ф", 0xFFFF, {}},
+        {"1F6", 0xFFFF, 0x1F6}, {"0x1f6", 0xFFFF, 0x1F6}, {" FF ", 0xFFFF, 0xFF},    {"FFFF", 0xFFFF, 0xFFFF},
+        {"0", 0xFF, 0},         {"", 0xFFFF, {}},         {"0x", 0xFFFF, {}},        {"G1", 0xFFFF, {}},
+        {"12G", 0xFFFF, {}},    {"1 2", 0xFFFF, {}},      {"-1", 0xFFFF, {}},        {"+1", 0xFFFF, {}},
+        {"10000", 0xFFFF, {}},  {"100", 0xFF, {}},        {"FFFFFFFFF", 0xFFFF, {}}, {"ф", 0xFFFF, {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -177,7 +177,9 @@ TEST_F(MainWindowTest, TechnologicalPortPersists) {
 
 TEST(TextMessage, RecordBytes) {
     const QByteArray two = BuildTextMessage(QStringLiteral("a\nb"));
-    EXPECT_EQ(two, QByteArray("\x00\x00\xF0\x03\x00\x00\x00" "a\nb", 10));
+    EXPECT_EQ(two, QByteArray("\x00\x00\xF0\x03\x00\x00\x00"
+                              "a\nb",
+                              10));
     // An odd length gets one zero byte; the text travels in windows-1251.
     EXPECT_EQ(BuildTextMessage(QStringLiteral("яб")), QByteArray("\x00\x00\xF0\x02\x00\x00\x00\xFF\xE1\x00", 10));
     EXPECT_EQ(BuildTextMessage(QString()), QByteArray("\x00\x00\xF0\x00\x00\x00\x00\x00", 8));
