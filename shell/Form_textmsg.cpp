@@ -71,6 +71,9 @@ TForm_Txt::TForm_Txt(const QString &iniFileName, QWidget *parent)
     Splitter1->addWidget(lower);
     Splitter1->setHandleWidth(4);
     Splitter1->setChildrenCollapsible(false);
+    // The list keeps its height when the window is resized; the edit below takes the rest.
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({ListHeight, height() - ListHeight - ButtonPanelHeight});
 
     // The button keeps its distance from the right edge whatever the window's width.

@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "support/Screenshot.h"
 
 #include "engine/EngineBuffers.h"
 #include "protocols/ScenarioState.h"
@@ -274,6 +275,8 @@ TEST_F(DataCommandsTest, LoadConfigurationRemembersFileAndFolder) {
 
 TEST_F(DataCommandsTest, ProtocolWithoutResultsSaysSo) {
     TMainForm &form = Start();
+    form.show();
+    SaveScreenshot(*form.ToolBar_Start, QStringLiteral("start-page"));
     DeviceSettings->ConnectionType = 0;
     form.Button_Protocol->click();
     ASSERT_EQ(messages.size(), 1u);

@@ -1,6 +1,7 @@
 #include "MainFixture.h"
 #include "support/Screenshot.h"
 
+#include "platform/IniFile.h"
 #include "platform/SerialPort.h"
 #include "shell/Form_techno.h"
 #include "shell/Form_textmsg.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -265,6 +267,26 @@ TEST_F(TextWindowTest, TooLongMessageStaysInTheEdit) {
     text->RE_Send->setPlainText(QString(31993, QLatin1Char('x')));
     text->Btn_SendClick();
     EXPECT_EQ(RemoteMessage.Size, 32000);
+}
+
+// The window keeps the height of its list in R9.ini, in the section of its caption.
+TEST_F(TextWindowTest, ListHeightIsKept) {
+    TMainForm &form = Start();
+    form.show();
+    TForm_Txt *text = Open(form);
+    ASSERT_NE(text, nullptr);
+    text->Splitter1->setSizes({90, text->Splitter1->height() - 90});
+    QCoreApplication::processEvents();
+    ASSERT_EQ(text->RE_Get->height(), 90);
+    form.SubWindowOf(text)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(Form_Txt.isNull());
+    TMemIniFile ini(form.IniFileName);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("Текстовые сообщения"), QStringLiteral("RE_Get_Height"), 0), 90);
+    text = Open(form);
+    ASSERT_NE(text, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text->RE_Get->height(), 90);
 }
 
 TEST_F(TextWindowTest, PopupMenuFollowsFocusAndSelection) {
