@@ -152,7 +152,10 @@ void TMainForm::SetIdleButtons() {
         button->setEnabled(true);
     for (const char *name : {"NPlayData", "NSaveData"})
         ItemByName(QLatin1String(name))->setEnabled(true);
+    // Recording ends with the measurement; the next one starts without it.
+    RecordingOn = false;
     Button_SaveData->setDown(false);
+    ItemByName(QStringLiteral("NSaveData"))->setChecked(false);
 }
 
 void TMainForm::Button_StartClick(QObject *sender) {

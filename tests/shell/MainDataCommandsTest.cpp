@@ -215,6 +215,13 @@ TEST_F(DataCommandsTest, RecordingButtonAndMenuItemFollowEachOther) {
     EXPECT_FALSE(RecordingOn);
     EXPECT_FALSE(Item("NSaveData")->isChecked());
     EXPECT_FALSE(form.Button_SaveData->isDown());
+    // Every Stop ends the recording.
+    Item("NSaveData")->trigger();
+    ASSERT_TRUE(RecordingOn);
+    form.StopMeasurement(QString(), false);
+    EXPECT_FALSE(RecordingOn);
+    EXPECT_FALSE(Item("NSaveData")->isChecked());
+    EXPECT_FALSE(form.Button_SaveData->isDown());
 }
 
 TEST_F(DataCommandsTest, SaveConfigurationNamesAndOverwriteQuestion) {
