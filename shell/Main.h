@@ -75,6 +75,7 @@ public:
     QToolButton *Button_Break = nullptr;
     QToolButton *Button_SaveData = nullptr;
     QToolButton *Button_PlayData = nullptr;
+    QToolButton *Button_Protocol = nullptr;
     QToolButton *Button_Exit = nullptr;
     QToolButton *Button_Gen = nullptr;
     QToolButton *Button_Power = nullptr;
@@ -250,6 +251,12 @@ public:
     QList<QWidget *> MdiChildren() const;
     void TileSubWindows(Qt::Orientation orientation);
 
+    // Playback and recording follow PlaybackOn: Start, the scenario and recording are off during playback.
+    void UpdatePlaybackControls();
+    // Checks the files of a recording and its version, then opens the playback window: false (after
+    // saying why) when a file is missing, the version does not fit or there is no playback window.
+    bool CheckResultFiles(const QString &indexFile);
+
     // R9.ini keys of the main window.
     void SaveLayout();
     void RestoreLayout();
@@ -279,6 +286,10 @@ public slots:
     void TlB_TechClick();
     void N_LoadConfigClick();
     void N_SaveConfigClick();
+    // Recording, playback and the protocol.
+    void Button_SaveDataClick(QObject *sender);
+    void Button_PlayDataClick(QObject *sender);
+    void Button_ProtocolClick();
     void NCascadeClick();
     void N_TileVertClick();
     void N_TileHorzClick();
@@ -286,11 +297,6 @@ public slots:
     void NRollDnClick();
     void NRollUpClick();
     void NCloseClick();
-
-signals:
-    // A configuration is to be loaded or saved through the file dialog.
-    void LoadConfigRequested();
-    void SaveConfigRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -306,6 +312,7 @@ private:
     void BuildViewMenus();
     void BuildTimers();
     void BuildRunControls();
+    void BuildDataCommands();
     void InitInstrumentIdent();
     void SetIdleButtons();
     void AssignLinkHandlers(TDspIo9 *dspIo, TEmulator *emulator);
