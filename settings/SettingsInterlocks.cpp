@@ -87,19 +87,6 @@ void UpdateMttsLoopMode() {
         ImpedanceCalState = s.AutoMaxLevel ? -1 : 1;
 }
 
-void BlockGenerator() {
-    TDeviceSettings &s = *DeviceSettings;
-    s.Mode = (s.Mode & ~0xFC) | 0x04;
-    s.Block.State = 1;
-    s.Sin.State = 0;
-    s.Sin2.State = 0;
-    s.Mtts.State = 0;
-    s.Rnd.State = 0;
-    s.Noise.State = 0;
-    UpdateMttsLoopMode();
-    SendCommand();
-}
-
 bool ConfirmBreakConnection() {
     TDeviceSettings &s = *DeviceSettings;
     if (s.PeerConnectState <= 0)
@@ -109,19 +96,5 @@ bool ConfirmBreakConnection() {
         return false;
     s.ConnectState = 0;
     s.PeerConnectState = 0;
-    return true;
-}
-
-bool WarnRemoteParamChange() {
-    if (!ConnectionOpen())
-        return true;
-    TDeviceSettings &s = *DeviceSettings;
-    if (s.ConnectState > 0)
-        return AskYesNo(QStringLiteral("Установлено соединение с удаленным комплексом.\nПри изменении данного "
-                                       "параметра соединение будет разорвано.\nПрервать соединение?"));
-    if (s.Mirvak.RunState <= 0) {
-        s.Mode |= 0x100;
-        SendCommand();
-    }
     return true;
 }

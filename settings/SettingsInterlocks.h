@@ -27,9 +27,5 @@ void LimitImpedance(float &impedance, bool flag, bool generatorSide);
 // ImpedanceCalState from the MTTS generator and the connection type.
 void UpdateMttsLoopMode();
 
-// Mutes the generator: only the generator block stays on, and the block command is raised and issued.
-void BlockGenerator();
-
 // Questions that guard a change while a remote link is up; true when the change may go ahead.
 bool ConfirmBreakConnection();
-bool WarnRemoteParamChange();

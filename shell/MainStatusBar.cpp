@@ -16,7 +16,10 @@
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
 #include "settings/Masters.h"
+#include "settings/GeneratorCommands.h"
+#include "settings/RemoteParamChange.h"
 #include "settings/SettingsInterlocks.h"
+#include "settings/SettingsWindowButtons.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
@@ -145,7 +148,6 @@ void TMainForm::ApplyBlockSize(bool changed, bool force) {
     for (int32_t slot : BlockSizeVerdictSlots)
         AllocPointVerdicts(slot);
     FillStepTimeTable(s.MaxFrequency);
-    // The settings window's pages follow the record by themselves once that window is built.
     ForEachGraphWindow([changed](TForm_Graphic &graph) {
         graph.SetDefaultXRange(changed);
         graph.RebindMasks(2);
@@ -155,6 +157,7 @@ void TMainForm::ApplyBlockSize(bool changed, bool force) {
         for (QPointer<QWidget> &window : ScaleLabelWindows)
             if (window && !window->property("Pinned").toBool())
                 window->close();
+    RefreshAllPages();
 }
 
 void TMainForm::RefreshSettingsInterlocks() {
@@ -162,6 +165,7 @@ void TMainForm::RefreshSettingsInterlocks() {
         save->setEnabled(DeviceSettings->ConnectionType != 0);
     ApplyConnectionTypeRules();
     ResetMeterBand();
+    RefreshAllPages();
 }
 
 void TMainForm::SetSettingsLocked(bool locked) {

@@ -4,6 +4,7 @@
 #include "engine/catalogue/ValueQuantizer.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QObject>
 #include <QWidget>
 
@@ -18,6 +19,24 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
             handler_();
+        return false;
+    }
+
+private:
+    std::function<void()> handler_;
+};
+
+class ReturnKeyWatcher : public QObject {
+public:
+    ReturnKeyWatcher(QWidget *widget, std::function<void()> handler) : QObject(widget), handler_(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                handler_();
+        }
         return false;
     }
 
@@ -48,4 +67,8 @@ void SnapSpinEdit8(TZeltCSpinEdit &edit, int32_t q) {
 
 void OnEnterAndExit(QWidget *widget, std::function<void()> handler) {
     widget->installEventFilter(new FocusWatcher(widget, std::move(handler)));
+}
+
+void OnReturnKey(QWidget *widget, std::function<void()> handler) {
+    widget->installEventFilter(new ReturnKeyWatcher(widget, std::move(handler)));
 }

@@ -18,3 +18,6 @@ void SnapSpinEdit8(TZeltCSpinEdit &edit, int32_t q);
 // Calls handler whenever the widget gains or loses the keyboard focus: the edit's Enter and Exit
 // handlers in one.
 void OnEnterAndExit(QWidget *widget, std::function<void()> handler);
+
+// Calls handler when Enter or Return is pressed in the widget; the key goes on to the widget.
+void OnReturnKey(QWidget *widget, std::function<void()> handler);
