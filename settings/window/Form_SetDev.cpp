@@ -1,6 +1,7 @@
 #include "settings/window/Form_SetDev.h"
 
 #include "platform/StringTable.h"
+#include "settings/window/ImpedanceEntry.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -17,6 +18,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QVBoxLayout;
+class TImpedanceEntry;
 class TZeltCSpinEdit;
 
 // The instrument settings window "Настройки прибора": the connection and analysis mode, the generator,
@@ -63,6 +65,12 @@ public:
     void Button_SetGenClick();
     void CheckSetGen();
     void CB_G9_refChange();
+    void CB_G9_Z_LowClick();
+    void Edit_G9_ZChange();
+    void Edit_G9_ZEnter();
+    // The level edits' ranges from the generator's greatest level into its load; each generator's values
+    // are stored again under them.
+    void ApplyGeneratorLevelLimits();
     void StoreSinFields();
     void StoreSin2Fields();
     void StoreMttsFields();
@@ -163,6 +171,8 @@ private:
     void ShowMirvak();
     void RefreshSyncPage();
 
+    // The generator load's entry; its Memory is the impedance as last snapped (GenImpedanceEntry).
+    std::unique_ptr<TImpedanceEntry> GenImpedanceInput;
     QVBoxLayout *MeterPageLayout = nullptr;
     QVBoxLayout *MeterGroupLayout = nullptr;
     bool BlinkYellow[13] = {};

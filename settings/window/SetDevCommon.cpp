@@ -12,6 +12,7 @@
 #include "settings/SettingsHost.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/window/SetDevWidgets.h"
+#include "settings/window/SpinEditSnap.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
@@ -70,6 +71,7 @@ void TForm_SetDev::BuildCommonPage() {
     remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label9", QStringLiteral("кГц")), 3, 2);
     remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label_CONNECT_F2", QStringLiteral("F2")), 4, 0);
     remote->addWidget(Edit_CONNECT_F2, 4, 1);
+    OnEnterAndExit(Edit_CONNECT_L, [this] { SnapSpinEdit8(*Edit_CONNECT_L, ControlLevelQuantizer); });
     remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label16", QStringLiteral("кГц")), 4, 2);
 
     auto *mode = new QGroupBox(QStringLiteral("Режим анализа"), TabSheet_Common);

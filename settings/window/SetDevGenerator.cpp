@@ -6,10 +6,13 @@
 #include "engine/catalogue/ValueQuantizer.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "settings/GeneratorCommands.h"
+#include "settings/GeneratorLevelLimits.h"
 #include "settings/GeneratorStates.h"
 #include "settings/RemoteLinkStandIn.h"
+#include "settings/ImpedanceRules.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/window/SetDevGeneratorTable.h"
+#include "settings/window/ImpedanceEntry.h"
 #include "settings/window/SetDevWidgets.h"
 #include "settings/window/SpinEditSnap.h"
 #include "state/DeviceSettings.h"
@@ -26,7 +29,9 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <array>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -180,10 +185,20 @@ void TForm_SetDev::ConnectGeneratorPage() {
             MarkLabel(Label_MTTS_dF, GenKindMtts, Edit_MTTS_dF->GetValue() != s.Mtts.Step);
         });
 
-    for (QWidget *w : {static_cast<QWidget *>(Edit_G9_Ref), static_cast<QWidget *>(Edit_G9_Z)})
-        connect(static_cast<TZeltCSpinEdit *>(w), &TZeltCSpinEdit::Change, this, [this] { CheckSetGen(); });
+    GenImpedanceInput = std::make_unique<TImpedanceEntry>(*Edit_G9_Z, *CB_G9_Z_Low, true);
+    connect(Edit_G9_Ref, &TZeltCSpinEdit::Change, this, [this] { CheckSetGen(); });
+    connect(Edit_G9_Z, &TZeltCSpinEdit::Change, this, [this] { Edit_G9_ZChange(); });
     OnEnterAndExit(Edit_G9_Ref, [this] { SnapSpinEdit(*Edit_G9_Ref, GenRefQuantizer); });
-    connect(CB_G9_Z_Low, &QCheckBox::toggled, this, [this] { CheckSetGen(); });
+    connect(CB_G9_Z_Low, &QCheckBox::clicked, this, [this] { CB_G9_Z_LowClick(); });
+    // Leaving the edit or its box snaps the load.
+    OnEnterAndExit(Edit_G9_Z, [this] {
+        if (!Edit_G9_Z->hasFocus())
+            Edit_G9_ZEnter();
+    });
+    OnEnterAndExit(CB_G9_Z_Low, [this] {
+        if (!CB_G9_Z_Low->hasFocus())
+            Edit_G9_ZEnter();
+    });
     connect(CB_G9_ref, &QComboBox::currentIndexChanged, this, [this] { CB_G9_refChange(); });
     connect(Button_SetGen, &QPushButton::clicked, this, [this] { Button_SetGenClick(); });
 }
@@ -198,8 +213,10 @@ void TForm_SetDev::RefreshGeneratorPage() {
         quiet.emplace_back(o);
 
     CB_G9_Z_Low->setChecked(s.GenLowImpedance != 0);
+    GenImpedanceInput->Memory = RoundTo3Decimals(s.GenImpedance);
     SetSpinRange(Edit_G9_Z, GenImpedanceQuantizer);
-    Edit_G9_Z->SetValue(RoundTo3Decimals(s.GenImpedance));
+    Edit_G9_Z->SetValue(GenImpedanceInput->Memory);
+    GenImpedanceInput->FlagClicked();
     SetSpinRange(Edit_G9_Ref, GenRefQuantizer);
     Edit_G9_Ref->SetValue(RoundTo3Decimals(s.GenRef));
     CB_G9_ref->setCurrentIndex(s.RefPresets >> 8 & 0xFF);
@@ -234,7 +251,7 @@ void TForm_SetDev::RefreshGeneratorPage() {
             SetSpinRange(this->*k.Level, GeneratorLevelMin, GeneratorLevelMax, ValueQuantizers[k.LevelQuantizer].Step);
             (this->*k.Level)->SetValue(RoundTo3Decimals(GeneratorBlock(k.Kind)->Level));
         }
-    // The generator level limits of the impedance entry narrow the level ranges here.
+    ApplyGeneratorLevelLimits();
     ShowApplyState(Button_SetGen, false);
 }
 
@@ -526,13 +543,12 @@ void TForm_SetDev::CB_G9_refChange() {
     case 1:
         Edit_G9_Ref->SetValue(0);
         break;
-    case 2: // 0.775 V: its square taken as 0.6
-        Edit_G9_Ref->SetValue(-10 * std::log10(z * 0.0016666666666666668));
-        SnapSpinEdit(*Edit_G9_Ref, GenRefQuantizer);
-        break;
+    case 2:
     case 3:
-        Edit_G9_Ref->SetValue(-10 * std::log10(z * 0.001));
-        SnapSpinEdit(*Edit_G9_Ref, GenRefQuantizer);
+        if (const std::optional<double> reference = PresetReference(item, z)) {
+            Edit_G9_Ref->SetValue(*reference);
+            SnapSpinEdit(*Edit_G9_Ref, GenRefQuantizer);
+        }
         break;
     case 4:
         Edit_G9_Ref->SetValue(-13);
@@ -550,7 +566,7 @@ void TForm_SetDev::Button_SetGenClick() {
     TDeviceSettings &s = *DeviceSettings;
     s.GenLowImpedance = CB_G9_Z_Low->isChecked() ? 1 : 0;
     s.GenImpedance = float(Edit_G9_Z->GetValue());
-    // The generator level limits of the new load re-store every generator's values here.
+    ApplyGeneratorLevelLimits();
     s.GenRef = float(Edit_G9_Ref->GetValue());
     s.RefPresets = int16_t((s.RefPresets & 0x00FF) | (CB_G9_ref->currentIndex() & 0xFF) << 8);
     UpdateMttsLoopMode();
@@ -562,4 +578,41 @@ void TForm_SetDev::Button_SetGenClick() {
         SendRemoteMessage({5, 15});
     }
     Flag();
+}
+
+void TForm_SetDev::CB_G9_Z_LowClick() {
+    GenImpedanceInput->FlagClicked();
+    CheckSetGen();
+}
+
+void TForm_SetDev::Edit_G9_ZChange() {
+    if (!GenImpedanceInput->Changed())
+        return;
+    if (const std::optional<double> reference = PresetReference(CB_G9_ref->currentIndex(), Edit_G9_Z->GetValue()))
+        Edit_G9_Ref->SetValue(*reference);
+    CheckSetGen();
+}
+
+void TForm_SetDev::Edit_G9_ZEnter() {
+    GenImpedanceInput->Left();
+}
+
+void TForm_SetDev::ApplyGeneratorLevelLimits() {
+    const TDeviceSettings &s = *DeviceSettings;
+    const std::array<LevelLimit, LevelEditCount> limits =
+        GeneratorLevelLimits(GreatestGeneratorLevel(s), Edit_G9_Ref->GetValue(), s.MaxFrequency, s.ConnectionType);
+    auto limit = [&limits](LevelEdit edit) { return limits[std::size_t(edit)]; };
+    ApplyLevelLimit(*Edit_SIN_L, limit(LevelEdit::Sin));
+    StoreSinFields();
+    ApplyLevelLimit(*Edit_SIN2_L, limit(LevelEdit::Sin2));
+    StoreSin2Fields();
+    ApplyLevelLimit(*Edit_RND_L, limit(LevelEdit::Rnd));
+    StoreRndFields();
+    ApplyLevelLimit(*Edit_MTTS_L, limit(LevelEdit::Mtts));
+    StoreMttsFields();
+    ApplyLevelLimit(*Edit_NOISE_L, limit(LevelEdit::Noise));
+    StoreNoiseFields();
+    ApplyLevelLimit(*Edit_CONNECT_L, limit(LevelEdit::Connect));
+    SnapSpinEdit8(*Edit_CONNECT_L, 0);
+    // The masters' and the selective page's SIN levels take their limits once those pages are built.
 }

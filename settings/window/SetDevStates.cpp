@@ -3,6 +3,7 @@
 #include "settings/GeneratorStates.h"
 #include "settings/window/SetDevControlStates.h"
 #include "settings/window/SetDevGeneratorTable.h"
+#include "settings/window/ImpedanceEntry.h"
 #include "settings/window/SetDevWidgets.h"
 #include "state/DeviceSettings.h"
 #include "state/GeneratorKind.h"
@@ -105,6 +106,12 @@ void TForm_SetDev::UpdateControlStates() {
     const QSignalBlocker spectr(RB_Spectr);
     RB_Rand->setChecked(DeviceSettings->EventCounting != 0);
     RB_Spectr->setChecked(DeviceSettings->EventCounting == 0);
-    // The impedance entry disables its controls here by connection type; the master, selective and SYNC
-    // pages show their run states here once they are built.
+    // The connection type fixes some impedances; the meter's controls are on the meter page's unit.
+    QWidget noMeterBox;
+    QWidget noMeterEdit;
+    QWidget *meterBox = findChild<QWidget *>(QStringLiteral("CB_M9_Z_Hi"));
+    QWidget *meterEdit = findChild<QWidget *>(QStringLiteral("Edit_M9_Z"));
+    DisableImpedanceControls(*CB_G9_Z_Low, meterBox ? *meterBox : noMeterBox, *Edit_G9_Z,
+                             meterEdit ? *meterEdit : noMeterEdit);
+    // The master, selective and SYNC pages show their run states here once they are built.
 }

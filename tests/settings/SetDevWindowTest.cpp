@@ -7,6 +7,7 @@
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
 #include "platform/MessageService.h"
+#include "settings/GeneratorLevelLimits.h"
 #include "settings/MasterIntervals.h"
 #include "settings/RemoteLinkStandIn.h"
 #include "settings/RemoteParamChange.h"
@@ -320,6 +321,26 @@ TEST_F(SetDevWindowTest, RemoteParamChangeQuestion) {
     settings.Mirvak.RunState = 2;
     EXPECT_TRUE(WarnRemoteParamChange());
     EXPECT_EQ(settings.Mode, 0);
+}
+
+// The generator group: a voltage preset sets the reference from the load and locks the edit; the apply
+// stores the group and narrows the level edits to what the generator gives into the load.
+TEST_F(SetDevWindowTest, GeneratorGroupPresetAndApply) {
+    settings.GenImpedance = 600;
+    settings.GenLowImpedance = 0;
+    window->RefreshAllPages();
+    window->CB_G9_ref->setCurrentIndex(2);
+    EXPECT_DOUBLE_EQ(window->Edit_G9_Ref->GetValue(), 0);
+    EXPECT_FALSE(window->Edit_G9_Ref->isEnabled());
+    EXPECT_EQ(TextOf(window->Button_SetGen), Yellow);
+    window->Button_SetGenClick();
+    EXPECT_EQ(settings.RefPresets >> 8 & 0xFF, 2);
+    EXPECT_EQ(settings.Mode, 0x101);
+    EXPECT_EQ(TextOf(window->Button_SetGen), Lime);
+    const auto limits = GeneratorLevelLimits(GreatestGeneratorLevel(settings), 0, settings.MaxFrequency, 3);
+    EXPECT_EQ(window->Edit_SIN_L->MaxValue(), limits[std::size_t(LevelEdit::Sin)].Max);
+    EXPECT_EQ(window->Edit_MTTS_L->MaxValue(), limits[std::size_t(LevelEdit::Mtts)].Max);
+    EXPECT_LE(settings.Sin.Level, limits[std::size_t(LevelEdit::Sin)].Max);
 }
 
 // The pages as the user sees them, kept when R9_SCREENSHOTS names a folder.
