@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -341,6 +342,30 @@ TEST_F(SetDevWindowTest, GeneratorGroupPresetAndApply) {
     EXPECT_EQ(window->Edit_SIN_L->MaxValue(), limits[std::size_t(LevelEdit::Sin)].Max);
     EXPECT_EQ(window->Edit_MTTS_L->MaxValue(), limits[std::size_t(LevelEdit::Mtts)].Max);
     EXPECT_LE(settings.Sin.Level, limits[std::size_t(LevelEdit::Sin)].Max);
+}
+
+// While a generator runs, its label turns yellow as long as the page differs from what runs.
+TEST_F(SetDevWindowTest, LabelsOfARunningGeneratorShowAChangedPage) {
+    settings.Sin.State = 2;
+    window->RefreshAllPages();
+    const double running = window->Edit_SIN_L->GetValue();
+    window->Edit_SIN_L->SetValue(running - 5);
+    EXPECT_EQ(TextOf(window->Label_SIN_L), Yellow);
+    window->Edit_SIN_L->SetValue(running);
+    EXPECT_NE(TextOf(window->Label_SIN_L), Yellow);
+
+    settings.Sin.State = 0;
+    window->Edit_SIN2_L->SetValue(window->Edit_SIN2_L->GetValue() - 5);
+    EXPECT_NE(TextOf(window->Label_SIN2_L), Yellow) << "SIN2 runs nowhere";
+}
+
+// During playback a parameter change only recomputes the results.
+TEST_F(SetDevWindowTest, RemoteParamChangeDuringPlayback) {
+    PlaybackOn = true;
+    settings.ConnectState = 1;
+    EXPECT_TRUE(WarnRemoteParamChange());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(settings.Mode, 0);
 }
 
 // The pages as the user sees them, kept when R9_SCREENSHOTS names a folder.
