@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 // What the settings window and its commands ask of the main window, which registers these at start. An
@@ -9,6 +11,8 @@ struct TSettingsHost {
     std::function<void(bool changed, bool force)> ApplyBlockSize;
     // TMainForm::ReopenInstrument: closes and reopens the link, here to leave the selective firmware.
     std::function<bool()> ReopenInstrument;
+    // The main window's R9.ini, where the window keeps its active page.
+    std::function<QString()> IniFileName;
 };
 
 TSettingsHost &SettingsHost();

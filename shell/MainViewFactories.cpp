@@ -48,6 +48,7 @@ void InstallSettingsWindow() {
             MainForm->ApplyBlockSize(changed, force);
     };
     SettingsHost().ReopenInstrument = [] { return MainForm && MainForm->ReopenInstrument(); };
+    SettingsHost().IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
 }
 
 // The graph windows join the program once the application exists, before the main window is built:

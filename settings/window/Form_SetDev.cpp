@@ -1,6 +1,8 @@
 #include "settings/window/Form_SetDev.h"
 
+#include "platform/IniFile.h"
 #include "platform/StringTable.h"
+#include "settings/SettingsHost.h"
 #include "settings/window/ImpedanceEntry.h"
 
 #include <QCloseEvent>
@@ -12,6 +14,12 @@
 #include <QVBoxLayout>
 
 namespace {
+
+const QString ActivePageKey = QStringLiteral("PgCtrl1_APgIdx");
+
+QString SettingsIniFile() {
+    return SettingsHost().IniFileName ? SettingsHost().IniFileName() : QString();
+}
 
 // The in-place editors of the preset lists: Esc there ends the edit, never the window.
 constexpr const char *InPlaceListEditors[] = {"Editor_ShopFreq", "Editor_ShopLev", "Editor_ShopSel"};
@@ -61,11 +69,11 @@ TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
     ConnectGeneratorPage();
 
     SetSettingsWindowView(this);
-    RefreshAllPages();
-    RefreshGenButtons();
+    FormStorage1RestorePlacement();
 }
 
 TForm_SetDev::~TForm_SetDev() {
+    FormStorage1SavePlacement();
     if (SettingsWindowView() == this)
         SetSettingsWindowView(nullptr);
 }
@@ -123,7 +131,36 @@ void TForm_SetDev::keyPressEvent(QKeyEvent *event) {
         close();
 }
 
+void TForm_SetDev::FormStorage1RestorePlacement() {
+    const QString file = SettingsIniFile();
+    if (!file.isEmpty()) {
+        try {
+            TIniFile ini(file);
+            const int page = ini.ReadInteger(windowTitle(), ActivePageKey, PageControl1->currentIndex());
+            if (page >= 0 && page < PageControl1->count())
+                PageControl1->setCurrentIndex(page);
+        } catch (const EIniFileException &) {
+            // An R9.ini that cannot be read leaves the page as it is.
+        }
+    }
+    RefreshAllPages();
+    RefreshGenButtons();
+}
+
+void TForm_SetDev::FormStorage1SavePlacement() {
+    const QString file = SettingsIniFile();
+    if (file.isEmpty())
+        return;
+    try {
+        TIniFile ini(file);
+        ini.WriteInteger(windowTitle(), ActivePageKey, PageControl1->currentIndex());
+    } catch (const EIniFileException &) {
+        // An R9.ini that cannot be written keeps the page it had.
+    }
+}
+
 void TForm_SetDev::closeEvent(QCloseEvent *event) {
+    FormStorage1SavePlacement();
     SetSettingsWindowView(nullptr);
     emit Closed();
     QWidget::closeEvent(event);

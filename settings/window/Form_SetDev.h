@@ -45,6 +45,10 @@ public:
     // controls by object name.
     void InstallMeterPage(QWidget *meterPage, QWidget *meterGroup);
 
+    // The active page, kept under "PgCtrl1_APgIdx" in the window's R9.ini section.
+    void FormStorage1RestorePlacement();
+    void FormStorage1SavePlacement();
+
     void RefreshRemoteGroup();
     void RefreshGeneratorPage();
     void ShowConnectState();

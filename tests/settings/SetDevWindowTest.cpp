@@ -11,6 +11,8 @@
 #include "settings/MasterIntervals.h"
 #include "settings/RemoteLinkStandIn.h"
 #include "settings/RemoteParamChange.h"
+#include "settings/SettingsHost.h"
+#include "platform/IniFile.h"
 #include "settings/SettingsWindowView.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
@@ -25,6 +27,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -366,6 +369,28 @@ TEST_F(SetDevWindowTest, RemoteParamChangeDuringPlayback) {
     EXPECT_TRUE(WarnRemoteParamChange());
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(settings.Mode, 0);
+}
+
+// The window opens on the page it was closed on; an R9.ini that cannot be written changes nothing.
+TEST_F(SetDevWindowTest, ActivePageIsKeptInR9Ini) {
+    QTemporaryDir folder;
+    const QString ini = folder.filePath(QStringLiteral("R9.ini"));
+    SettingsHost().IniFileName = [ini] { return ini; };
+    TIniFile(ini).WriteInteger(QStringLiteral("Настройки прибора"), QStringLiteral("PgCtrl1_APgIdx"), 3);
+    window = std::make_unique<TForm_SetDev>();
+    EXPECT_EQ(window->PageControl1->currentIndex(), 3);
+    window->PageControl1->setCurrentIndex(1);
+    window->close();
+    EXPECT_EQ(TIniFile(ini).ReadInteger(QStringLiteral("Настройки прибора"), QStringLiteral("PgCtrl1_APgIdx"), -1), 1);
+
+    TIniFile(ini).WriteInteger(QStringLiteral("Настройки прибора"), QStringLiteral("PgCtrl1_APgIdx"), 99);
+    window = std::make_unique<TForm_SetDev>();
+    EXPECT_EQ(window->PageControl1->currentIndex(), 0) << "a page that does not exist is not chosen";
+
+    SettingsHost().IniFileName = [&folder] { return folder.path(); }; // a folder, not a file
+    window = std::make_unique<TForm_SetDev>();
+    window->close();
+    SettingsHost().IniFileName = nullptr;
 }
 
 // The pages as the user sees them, kept when R9_SCREENSHOTS names a folder.
