@@ -35,11 +35,23 @@ void Sleep(uint32_t ms) {
     currentSource.load()->Sleep(ms);
 }
 
-void PumpMessages() {
+namespace {
+
+void ProcessMainThreadEvents(QEventLoop::ProcessEventsFlags flags) {
     QCoreApplication *app = QCoreApplication::instance();
     if (app && QThread::currentThread() == app->thread())
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QCoreApplication::processEvents(flags);
     currentSource.load()->AfterPump();
+}
+
+} // namespace
+
+void PumpMessages() {
+    ProcessMainThreadEvents(QEventLoop::AllEvents);
+}
+
+void PumpMessagesExceptInput() {
+    ProcessMainThreadEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 VirtualClock::VirtualClock(uint32_t start, uint32_t pumpStep)

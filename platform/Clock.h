@@ -13,6 +13,9 @@ void Sleep(uint32_t ms);
 // Handles the main thread's pending events and returns at once when there are none; bounded waits in the
 // main thread call it so that the windows stay alive. Called from another thread it only lets time pass.
 void PumpMessages();
+// The same without the user's input, which stays queued: for waits inside a handler, so that the user
+// cannot click into the half-finished handler.
+void PumpMessagesExceptInput();
 
 // Where GetTickCount, Sleep and PumpMessages take their time from.
 class TickSource {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
-// 1 while a scenario runs.
-extern uint8_t ScenarioRunning;
+// ScenarioRunning (1 while a scenario runs) is a program-wide value: the settings window's enabling rules
+// read it too.
+#include "state/MainGlobals.h"

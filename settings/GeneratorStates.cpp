@@ -1,7 +1,53 @@
 #include "settings/GeneratorStates.h"
 
+#include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
 #include "state/DeviceSettings.h"
+
+GenBlock *GeneratorBlock(int kind) {
+    TDeviceSettings &s = *DeviceSettings;
+    switch (kind) {
+    case GenKindSin:
+        return &s.Sin;
+    case GenKindSin2:
+        return &s.Sin2;
+    case GenKindMtts:
+        return &s.Mtts;
+    case GenKindRnd:
+        return &s.Rnd;
+    case GenKindBlock:
+        return &s.Block;
+    case GenKindNoise:
+        return &s.Noise;
+    default:
+        return nullptr;
+    }
+}
+
+int32_t LocalGenState(int kind) {
+    const GenBlock *block = GeneratorBlock(kind);
+    return block ? block->State : 0;
+}
+
+void SetLocalGenState(int kind, int32_t state) {
+    if (GenBlock *block = GeneratorBlock(kind))
+        block->State = state;
+}
+
+int32_t RemoteGenStateOf(int kind) {
+    const TDeviceSettings &s = *DeviceSettings;
+    if (kind == GenKindNoise)
+        return s.RemoteNoiseState;
+    return kind >= GenKindSin && kind <= GenKindBlock ? s.RemoteGenState[kind - 1] : 0;
+}
+
+void SetRemoteGenState(int kind, int32_t state) {
+    TDeviceSettings &s = *DeviceSettings;
+    if (kind == GenKindNoise)
+        s.RemoteNoiseState = state;
+    else if (kind >= GenKindSin && kind <= GenKindBlock)
+        s.RemoteGenState[kind - 1] = state;
+}
 
 void SelectLocalGenerator(int kind) {
     TDeviceSettings &s = *DeviceSettings;

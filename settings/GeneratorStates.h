@@ -4,6 +4,16 @@
 
 #include <cstdint>
 
+struct GenBlock;
+
+// The record of a local generator kind; null for a number that is no kind.
+GenBlock *GeneratorBlock(int kind);
+// The GenState of a local generator kind, and of the peer's (RemoteGenState, or RemoteNoiseState for NOISE).
+int32_t LocalGenState(int kind);
+void SetLocalGenState(int kind, int32_t state);
+int32_t RemoteGenStateOf(int kind);
+void SetRemoteGenState(int kind, int32_t state);
+
 // The GenState of every local generator but `kind` becomes 0; the MTTS loop mode follows.
 void SelectLocalGenerator(int kind);
 // Every local generator off, the settings recomputed, and the generator block raised and issued.

@@ -6,24 +6,12 @@
 #include "platform/MessageService.h"
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
+#include "settings/ImpedanceRules.h"
 #include "state/DeviceSettings.h"
 
 int PreviousConnectionType = 0;
 
 namespace {
-
-constexpr float MatchedImpedanceLimit = 135;   // Ohm
-constexpr float HighFrequencyThreshold = 1100; // kHz
-
-// The generator needs matching except where it alone is switched to the line (types 2 and 7 switch only
-// the meter); likewise the meter except on types 1 and 6.
-bool GeneratorNeedsMatching(int type) {
-    return type != 2 && type != 7;
-}
-
-bool MeterNeedsMatching(int type) {
-    return type != 1 && type != 6;
-}
 
 bool AskYesNo(const QString &text) {
     return ShowMessage({text, LoadStr(7), MsgIcon::Warning, MsgButtons::YesNo}) == IdYes;
@@ -33,11 +21,11 @@ bool AskYesNo(const QString &text) {
 
 QString MaxFrequencyRefusal(float F) {
     const TDeviceSettings &s = *DeviceSettings;
-    if (F > HighFrequencyThreshold) {
+    if (F > MatchedFrequencyThreshold) {
         QString lines;
-        if (s.GenImpedance > MatchedImpedanceLimit && !s.GenLowImpedance && GeneratorNeedsMatching(s.ConnectionType))
+        if (s.GenImpedance > MatchedImpedanceLimit && !s.GenLowImpedance && SideConnected(s.ConnectionType, true))
             lines += QStringLiteral("\nимпеданс генератора ") + DoubleToText(s.GenImpedance) + QStringLiteral(" Ом");
-        if (s.MeterImpedance > MatchedImpedanceLimit && !s.MeterHighImpedance && MeterNeedsMatching(s.ConnectionType))
+        if (s.MeterImpedance > MatchedImpedanceLimit && !s.MeterHighImpedance && SideConnected(s.ConnectionType, false))
             lines += QStringLiteral("\nимпеданс измерителя ") + DoubleToText(s.MeterImpedance) + QStringLiteral(" Ом");
         if (!lines.isEmpty())
             return QStringLiteral(
@@ -72,32 +60,11 @@ void ApplyConnectionTypeRules() {
     PreviousConnectionType = DeviceSettings->ConnectionType;
 }
 
-void LimitImpedance(float &impedance, bool flag, bool generatorSide) {
-    const int type = DeviceSettings->ConnectionType;
-    const bool needsMatching = generatorSide ? GeneratorNeedsMatching(type) : MeterNeedsMatching(type);
-    if (DeviceSettings->MaxFrequency > HighFrequencyThreshold && impedance > MatchedImpedanceLimit && !flag &&
-        needsMatching)
-        impedance = MatchedImpedanceLimit;
-}
-
 void UpdateMttsLoopMode() {
     const TDeviceSettings &s = *DeviceSettings;
     ImpedanceCalState = -2;
     if (s.PeerConnectState <= 0 && (s.ConnectionType == 3 || s.ConnectionType == 8) && s.Mtts.State > 0)
         ImpedanceCalState = s.AutoMaxLevel ? -1 : 1;
-}
-
-void BlockGenerator() {
-    TDeviceSettings &s = *DeviceSettings;
-    s.Mode = (s.Mode & ~0xFC) | 0x04;
-    s.Block.State = 1;
-    s.Sin.State = 0;
-    s.Sin2.State = 0;
-    s.Mtts.State = 0;
-    s.Rnd.State = 0;
-    s.Noise.State = 0;
-    UpdateMttsLoopMode();
-    SendCommand();
 }
 
 bool ConfirmBreakConnection() {
@@ -109,19 +76,5 @@ bool ConfirmBreakConnection() {
         return false;
     s.ConnectState = 0;
     s.PeerConnectState = 0;
-    return true;
-}
-
-bool WarnRemoteParamChange() {
-    if (!ConnectionOpen())
-        return true;
-    TDeviceSettings &s = *DeviceSettings;
-    if (s.ConnectState > 0)
-        return AskYesNo(QStringLiteral("Установлено соединение с удаленным комплексом.\nПри изменении данного "
-                                       "параметра соединение будет разорвано.\nПрервать соединение?"));
-    if (s.Mirvak.RunState <= 0) {
-        s.Mode |= 0x100;
-        SendCommand();
-    }
     return true;
 }

@@ -20,16 +20,8 @@ void ResetMeterBand();
 void ApplyConnectionTypeRules();
 extern int PreviousConnectionType;
 
-// Without its matching flag, an impedance above 135 Ohm is brought to 135 Ohm when the maximum frequency
-// is above 1100 kHz on a connection type that needs matching.
-void LimitImpedance(float &impedance, bool flag, bool generatorSide);
-
 // ImpedanceCalState from the MTTS generator and the connection type.
 void UpdateMttsLoopMode();
 
-// Mutes the generator: only the generator block stays on, and the block command is raised and issued.
-void BlockGenerator();
-
 // Questions that guard a change while a remote link is up; true when the change may go ahead.
 bool ConfirmBreakConnection();
-bool WarnRemoteParamChange();

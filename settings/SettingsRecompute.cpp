@@ -1,9 +1,46 @@
 #include "settings/SettingsRecompute.h"
 
+#include "engine/MasterParam.h"
 #include "engine/SignalRecognition.h"
+#include "engine/catalogue/ParamDescriptor.h"
+#include "engine/catalogue/ParameterTable.h"
+#include "platform/NoValue.h"
+#include "state/MainGlobals.h"
+#include "state/RecordChangeMask.h"
 
-// The next block starts a new settling frame. Invalidating the peer's results, resetting the time series
-// and restarting the masters' averaging join here with the windows that hold them.
+namespace {
+
+constexpr int LastGeneratorKind = 5; // the peer's results of the generator kinds SIN .. NOISE
+
+} // namespace
+
+void InvalidateParamResults() {
+    for (int kind = 1; kind <= LastGeneratorKind; ++kind) {
+        const ParameterTable table = ParameterTableOf(kind);
+        for (int32_t i = 0; i < table.RowCount; ++i) {
+            ParamResult &result = table.RemoteResults[i];
+            result.Value = NoValue;
+            result.Margin = NoValue;
+            result.Verdict = ParamPassed;
+        }
+    }
+}
+
+// The peer's result table joins here with the result windows.
+void RefreshRemoteResults() {
+    if (RecordingOn)
+        RecordChangeMask |= 0x08;
+}
+
+// The local and the remote time series restart here once they are built.
 void RecomputeAfterSettings(int) {
+    if (!PlaybackOn)
+        InvalidateParamResults();
+    RefreshRemoteResults();
     ResetRecognitionState();
+    for (TMaster_Param *master : {FreqMasterParam, LevelMasterParam})
+        if (master)
+            master->RestartAveraging();
+    if (RecordingOn)
+        RecordChangeMask |= 0x10 | 0x01;
 }

@@ -3,3 +3,8 @@
 // After a change of settings that the instrument does not need to hear about: the results, the time
 // series and the recognition start afresh. `flag` is 1 when the pending-command road asks for it.
 void RecomputeAfterSettings(int flag);
+
+// The peer's results of SIN, SIN2, MTTS, RND and NOISE become "not measured" (verdict passed).
+void InvalidateParamResults();
+// The peer's results changed: the recorder and the peer's result table follow.
+void RefreshRemoteResults();

@@ -1,8 +1,46 @@
 #include "settings/SettingsWindowButtons.h"
 
-// The settings window does not exist yet, so it is never open and there is no button to recolour.
+#include "settings/SettingsWindowView.h"
 
-void MarkLocalGenButton(int) {}
+namespace {
+
+template <typename Call>
+void WithWindow(Call call) {
+    if (TSettingsWindowView *view = SettingsWindowView())
+        call(*view);
+}
+
+} // namespace
+
+void MarkLocalGenButton(int kind) {
+    WithWindow([kind](TSettingsWindowView &w) { w.MarkLocalGenButton(kind); });
+}
+
+void MarkRemoteGenButton(int kind) {
+    WithWindow([kind](TSettingsWindowView &w) { w.MarkRemoteGenButton(kind); });
+}
+
+void RefreshGenButtons() {
+    WithWindow([](TSettingsWindowView &w) { w.RefreshGenButtons(); });
+}
+
+void UpdateControlStates() {
+    WithWindow([](TSettingsWindowView &w) { w.UpdateControlStates(); });
+}
+
+void RefreshAllPages() {
+    WithWindow([](TSettingsWindowView &w) { w.RefreshAllPages(); });
+}
+
+void RefreshMeterPage() {
+    WithWindow([](TSettingsWindowView &w) { w.RefreshMeterPage(); });
+}
+
+void ShowGeneratorStates() {
+    WithWindow([](TSettingsWindowView &w) { w.ShowGeneratorStates(); });
+}
+
+// The master, selective and SYNC pages are not built yet, so there is no start button to recolour.
 void ShowMasterFreqState() {}
 void ShowMasterLevState() {}
 void ShowMirvakStartButton() {}

@@ -1,11 +1,21 @@
 #pragma once
 
-// The state colours of the settings window's buttons, refreshed when a generator, master or run changes
-// its state from outside the window. Nothing happens while the window is closed.
+// The settings window's refreshes as the rest of the program calls them: each goes to the open window
+// and does nothing while the window is closed.
 
-// The local generator button of `kind` (GeneratorKind) became the active one.
+// The local generator button of `kind` (GeneratorKind) became the active one; the other kinds go off.
 void MarkLocalGenButton(int kind);
+// The same for the peer's generator buttons.
+void MarkRemoteGenButton(int kind);
+// Every generator button from its state.
+void RefreshGenButtons();
+void UpdateControlStates();
+void RefreshAllPages();
+void RefreshMeterPage();
+// One blink step; the main window's timer calls it every 500 ms.
+void ShowGeneratorStates();
 // The start buttons of the frequency master, the level master, the selective run and the SYNC run.
+// Those pages come with the masters, the selective mode and SYNC; until then they have no button.
 void ShowMasterFreqState();
 void ShowMasterLevState();
 void ShowMirvakStartButton();

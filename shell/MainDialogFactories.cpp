@@ -21,8 +21,8 @@ void InstallDialogFactories() {
     WindowFactories.Settings = [](int) { return new TForm_Settings; };
     MaskEditHost.IniFileName = MainIniFileName;
     MaskEditHost.MaskDir = [] { return MainForm ? MainForm->MaskDir : QString(); };
-    SettingsHost.IniFileName = MainIniFileName;
-    SettingsHost.ScenarioRunning = [] { return ScenarioRunning != 0; };
+    ProgramSettingsHost.IniFileName = MainIniFileName;
+    ProgramSettingsHost.ScenarioRunning = [] { return ScenarioRunning != 0; };
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "platform/MessageService.h"
 #include "platform/StringTable.h"
 #include "settings/GeneratorStates.h"
+#include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"

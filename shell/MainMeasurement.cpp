@@ -18,6 +18,7 @@
 #include "protocols/ProtocolFiles.h"
 #include "protocols/ScenarioState.h"
 #include "settings/GeneratorStates.h"
+#include "settings/SettingsWindowButtons.h"
 #include "shell/Formend_unit.h"
 #include "shell/SmallWindows.h"
 #include "shell/StatusBar2.h"
@@ -333,6 +334,7 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
     Guarded("idle state", [&] {
         if (linkExists)
             ResetLinkStates();
+        RefreshGenButtons();
         SetSettingsLocked(false);
         TransferProgress = -1;
         SetIdleButtons();
@@ -395,6 +397,7 @@ bool TMainForm::ReopenInstrument() {
             }
         }
         ResetLinkStates();
+        RefreshGenButtons();
     }
     // The register channel goes with the packet layer whose channel it uses; the open makes a new one.
     CloseLinkObjects();
@@ -423,6 +426,7 @@ void TMainForm::Timer1Timer() {
             SetImage(Button_Stop, ImageOf(Button_Stop) == 2 ? 3 : 2);
     }
     ShowStatusTexts();
+    ShowGeneratorStates();
     if (DspIo) {
         const std::pair<QLabel *, uint32_t> counters[] = {
             {Panel_RecvErrCnt, DspIo->RecvErrCnt()},   {Panel_SendErrCnt, DspIo->SendErrCnt()},

@@ -15,9 +15,13 @@
 #include "protocols/BatchLog.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
+#include "settings/ImpedanceRules.h"
 #include "settings/Masters.h"
+#include "settings/GeneratorCommands.h"
+#include "settings/RemoteParamChange.h"
 #include "settings/SettingsInterlocks.h"
 #include "shell/SmallWindows.h"
+#include "settings/SettingsWindowButtons.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
@@ -146,7 +150,6 @@ void TMainForm::ApplyBlockSize(bool changed, bool force) {
     for (int32_t slot : BlockSizeVerdictSlots)
         AllocPointVerdicts(slot);
     FillStepTimeTable(s.MaxFrequency);
-    // The settings window's pages follow the record by themselves once that window is built.
     ForEachGraphWindow([changed](TForm_Graphic &graph) {
         graph.SetDefaultXRange(changed);
         graph.RebindMasks(2);
@@ -156,6 +159,7 @@ void TMainForm::ApplyBlockSize(bool changed, bool force) {
         for (QPointer<QWidget> &window : ScaleLabelWindows)
             if (window && !window->property("Pinned").toBool())
                 window->close();
+    RefreshAllPages();
 }
 
 void TMainForm::RefreshSettingsInterlocks() {
@@ -163,6 +167,7 @@ void TMainForm::RefreshSettingsInterlocks() {
         save->setEnabled(DeviceSettings->ConnectionType != 0);
     ApplyConnectionTypeRules();
     ResetMeterBand();
+    RefreshAllPages();
 }
 
 void TMainForm::SetSettingsLocked(bool locked) {
@@ -290,12 +295,8 @@ void TMainForm::LB1Choose(int index) {
             PreviousConnectionType = s.ConnectionType;
             s.ConnectionType = int16_t(index);
             RefreshSettingsInterlocks();
-            float generator = s.GenImpedance;
-            LimitImpedance(generator, s.GenLowImpedance != 0, true);
-            s.GenImpedance = generator;
-            float meter = s.MeterImpedance;
-            LimitImpedance(meter, s.MeterHighImpedance != 0, false);
-            s.MeterImpedance = meter;
+            s.GenImpedance = LimitImpedance(s.GenImpedance, s.GenImpedance, s.GenLowImpedance != 0, true);
+            s.MeterImpedance = LimitImpedance(s.MeterImpedance, s.MeterImpedance, s.MeterHighImpedance != 0, false);
             s.Mode |= 0x101;
             BlockGenerator();
             if (RecordingOn)

@@ -1,5 +1,7 @@
 #include "engine/evaluation/DispatchTargets.h"
 #include "shell/Main.h"
+#include "settings/SettingsHost.h"
+#include "settings/window/Form_SetDev.h"
 #include "shell/WindowRegistries.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
@@ -38,6 +40,17 @@ void InstallValueWindows() {
     ScaleLabelHost.ClientWidth = [] { return MainForm ? MainForm->MdiArea->width() : 0; };
 }
 
+// "Настройки прибора" opens the settings window, whose commands reach back into the main window.
+void InstallSettingsWindow() {
+    WindowFactories.SetDev = [](int) -> QWidget * { return new TForm_SetDev; };
+    SettingsHost().ApplyBlockSize = [](bool changed, bool force) {
+        if (MainForm)
+            MainForm->ApplyBlockSize(changed, force);
+    };
+    SettingsHost().ReopenInstrument = [] { return MainForm && MainForm->ReopenInstrument(); };
+    SettingsHost().IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
+}
+
 // The graph windows join the program once the application exists, before the main window is built:
 // the main window opens them through its factory, the dispatch redraws them after every judged frame,
 // and they read the main window's R9.ini and folders.
@@ -53,6 +66,7 @@ void InstallViewFactories() {
     GraphHost.DirMaskFile = [] { return MainFolder(&TMainForm::DirMaskFile); };
     GraphHost.DirReport = [] { return MainFolder(&TMainForm::DirReport); };
     InstallValueWindows();
+    InstallSettingsWindow();
 }
 
 } // namespace

@@ -25,20 +25,20 @@
 
 #include <optional>
 
-TSettingsHost SettingsHost;
+TProgramSettingsHost ProgramSettingsHost;
 
 namespace {
 
 const QString PageIndexKey = QStringLiteral("PgCtrl1_APgIdx");
 
 int AutoProtocolSeconds() {
-    if (SettingsHost.AutoProtocolInterval)
-        return SettingsHost.AutoProtocolInterval();
+    if (ProgramSettingsHost.AutoProtocolInterval)
+        return ProgramSettingsHost.AutoProtocolInterval();
     return DeviceSettings ? DeviceSettings->AveragingInterval : 0;
 }
 
 bool ScenarioIsRunning() {
-    return SettingsHost.ScenarioRunning && SettingsHost.ScenarioRunning();
+    return ProgramSettingsHost.ScenarioRunning && ProgramSettingsHost.ScenarioRunning();
 }
 
 } // namespace
@@ -66,7 +66,7 @@ TForm_Settings::TForm_Settings(QWidget *parent) : QWidget(parent) {
     layout->addLayout(buttons);
 
     FormStorage1 = NamedControl(new TFormPlacement(this), "FormStorage1");
-    const QString iniFileName = SettingsHost.IniFileName ? SettingsHost.IniFileName() : QString();
+    const QString iniFileName = ProgramSettingsHost.IniFileName ? ProgramSettingsHost.IniFileName() : QString();
     FormStorage1->SetIniFileName(iniFileName.isEmpty() ? ProgramDir() + QStringLiteral("R9.ini") : iniFileName);
     FormStorage1->SetIniSection(windowTitle());
     FormStorage1->OnSavePlacement = [this] { FormStorage1->WriteInteger(PageIndexKey, PageControl1->currentIndex()); };
@@ -216,8 +216,8 @@ void TForm_Settings::BitBtn1Click() {
     ProgramSettings.Precision = int16_t(CSp_Precision->value());
     SetPrecisionZeros(ProgramSettings.Precision);
     ProgramSettings.AutoWindowChange = CB_AutoChangeForm->isChecked() ? 1 : 0;
-    if (ProgramSettings.AutoWindowChange && SettingsHost.ArrangeGraphWindows)
-        SettingsHost.ArrangeGraphWindows();
+    if (ProgramSettings.AutoWindowChange && ProgramSettingsHost.ArrangeGraphWindows)
+        ProgramSettingsHost.ArrangeGraphWindows();
     CloseDialog();
 }
 

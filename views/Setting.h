@@ -17,7 +17,7 @@ class TFormPlacement;
 // What the program settings dialog takes from the rest of the program; the main window fills it at start.
 // Empty members (tests, a dialog without a main window) stand for R9.ini in the program folder, no
 // scenario running, the averaging interval as the automatic-protocol interval and no window arrangement.
-struct TSettingsHost {
+struct TProgramSettingsHost {
     std::function<QString()> IniFileName;
     std::function<bool()> ScenarioRunning;
     // Seconds between two automatic protocol entries; the box is offered from 5 s on.
@@ -25,7 +25,7 @@ struct TSettingsHost {
     // Opens the graph windows of the current kind and closes the others, when AutoWindowChange asks so.
     std::function<void()> ArrangeGraphWindows;
 };
-extern TSettingsHost SettingsHost;
+extern TProgramSettingsHost ProgramSettingsHost;
 
 // The modeless program settings dialog "Программные yстановки" (the "y" is Latin): the recording time
 // windows on one page, the number precision and the automatic options on the other. OK stores every

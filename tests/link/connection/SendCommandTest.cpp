@@ -1,5 +1,6 @@
 #include "ConnectionFixture.h"
 
+#include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
 #include "state/RemoteMessage.h"
 

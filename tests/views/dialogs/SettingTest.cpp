@@ -32,15 +32,15 @@ protected:
             messages.push_back(request);
             return int(IdOk);
         });
-        SettingsHost.AutoProtocolInterval = [this] { return interval; };
-        SettingsHost.ScenarioRunning = [this] { return scenario; };
-        SettingsHost.ArrangeGraphWindows = [this] { ++arranged; };
+        ProgramSettingsHost.AutoProtocolInterval = [this] { return interval; };
+        ProgramSettingsHost.ScenarioRunning = [this] { return scenario; };
+        ProgramSettingsHost.ArrangeGraphWindows = [this] { ++arranged; };
         dialog = new TForm_Settings;
         dialog->show();
     }
     void TearDown() override {
         delete dialog.data();
-        SettingsHost = {};
+        ProgramSettingsHost = {};
         SetMessageBoxHandler({});
         InitProgramSettings();
         SetPrecisionZeros(ProgramSettings.Precision);

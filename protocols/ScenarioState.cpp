@@ -1,3 +1,0 @@
-#include "protocols/ScenarioState.h"
-
-uint8_t ScenarioRunning = 0;

@@ -1,0 +1,6 @@
+#include "settings/SettingsHost.h"
+
+TSettingsHost &SettingsHost() {
+    static TSettingsHost host;
+    return host;
+}

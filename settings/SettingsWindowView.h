@@ -1,0 +1,26 @@
+#pragma once
+
+// What the generator commands and the rest of the program ask of the settings window while it is open.
+// The window registers itself when it is created and unregisters when it closes; while none is
+// registered (the window is closed) every request is skipped, and the next RefreshAllPages shows the
+// record as it then stands.
+class TSettingsWindowView {
+public:
+    virtual ~TSettingsWindowView() = default;
+    // Only the pressed generator button (kind as GeneratorKind) keeps its state; every button shows its
+    // state colour.
+    virtual void MarkLocalGenButton(int kind) = 0;
+    virtual void MarkRemoteGenButton(int kind) = 0;
+    virtual void RefreshGenButtons() = 0;
+    // The enabling table of the window's controls.
+    virtual void UpdateControlStates() = 0;
+    // Every page from DeviceSettings.
+    virtual void RefreshAllPages() = 0;
+    virtual void RefreshMeterPage() = 0;
+    // One blink step of the generator buttons.
+    virtual void ShowGeneratorStates() = 0;
+};
+
+void SetSettingsWindowView(TSettingsWindowView *view);
+// The open window, or null.
+TSettingsWindowView *SettingsWindowView();

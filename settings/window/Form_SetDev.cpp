@@ -1,0 +1,167 @@
+#include "settings/window/Form_SetDev.h"
+
+#include "platform/IniFile.h"
+#include "platform/StringTable.h"
+#include "settings/SettingsHost.h"
+#include "settings/window/ImpedanceEntry.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString ActivePageKey = QStringLiteral("PgCtrl1_APgIdx");
+
+QString SettingsIniFile() {
+    return SettingsHost().IniFileName ? SettingsHost().IniFileName() : QString();
+}
+
+// The in-place editors of the preset lists: Esc there ends the edit, never the window.
+constexpr const char *InPlaceListEditors[] = {"Editor_ShopFreq", "Editor_ShopLev", "Editor_ShopSel"};
+
+QWidget *InPlaceEditorWithFocus(QWidget *focus) {
+    for (QWidget *w = focus; w; w = w->parentWidget())
+        for (const char *name : InPlaceListEditors)
+            if (w->objectName() == QLatin1String(name))
+                return w;
+    return nullptr;
+}
+
+// A page that the masters, the selective mode or SYNC fill once they are built; until then it says so.
+void MarkPageNotBuilt(QWidget *page) {
+    auto *layout = new QVBoxLayout(page);
+    auto *note = new QLabel(QStringLiteral("Страница пока не реализована"), page);
+    note->setEnabled(false);
+    layout->addWidget(note);
+    layout->addStretch();
+}
+
+} // namespace
+
+TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
+    setObjectName(QStringLiteral("Form_SetDev"));
+    setWindowTitle(LoadStr(446));
+    auto *layout = new QVBoxLayout(this);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    layout->addWidget(PageControl1);
+
+    TabSheet_Common = AddPage("TabSheet_Common", QStringLiteral("Общие"));
+    TabSheet_Gen = AddPage("TabSheet_Gen", QStringLiteral("Генератор"));
+    TabSheet_Meter = AddPage("TabSheet_Meter", QStringLiteral("Измеритель"));
+    TabSheet_MasterFreq = AddPage("TabSheet_MasterFreq", QStringLiteral("Мастер частоты"));
+    TabSheet_MasterLev = AddPage("TabSheet_MasterLev", QStringLiteral("Мастер уровня"));
+    TabSheet_Mirvak = AddPage("TabSheet_Mirvak", QStringLiteral("Мирвак"));
+    TabSheet_Sync = AddPage("TabSheet_Sync", QStringLiteral("SYNC"));
+
+    BuildCommonPage();
+    BuildGeneratorPage();
+    // MeterPageLayout is the place of the meter page (InstallMeterPage).
+    MeterPageLayout = new QVBoxLayout(TabSheet_Meter);
+    for (QWidget *page : {TabSheet_MasterFreq, TabSheet_MasterLev, TabSheet_Mirvak, TabSheet_Sync})
+        MarkPageNotBuilt(page);
+    ConnectCommonPage();
+    ConnectGeneratorPage();
+
+    SetSettingsWindowView(this);
+    FormStorage1RestorePlacement();
+}
+
+TForm_SetDev::~TForm_SetDev() {
+    FormStorage1SavePlacement();
+    if (SettingsWindowView() == this)
+        SetSettingsWindowView(nullptr);
+}
+
+QWidget *TForm_SetDev::AddPage(const char *name, const QString &caption) {
+    auto *page = new QWidget(PageControl1);
+    page->setObjectName(QLatin1String(name));
+    PageControl1->addTab(page, caption);
+    return page;
+}
+
+void TForm_SetDev::InstallMeterPage(QWidget *meterPage, QWidget *meterGroup) {
+    if (meterPage)
+        MeterPageLayout->addWidget(meterPage);
+    if (meterGroup)
+        MeterGroupLayout->addWidget(meterGroup);
+    RefreshAllPages();
+}
+
+void TForm_SetDev::RefreshAllPages() {
+    Refreshing = 1;
+    RefreshRemoteGroup();
+    RefreshGeneratorPage();
+    RefreshMeterPage();
+    LoadMasterFreqPage();
+    LoadMasterLevPage();
+    ShowMirvak();
+    RefreshSyncPage();
+    UpdateControlStates();
+    Refreshing = 0;
+}
+
+// The meter page (its own unit, placed by InstallMeterPage) refreshes itself from DeviceSettings here.
+void TForm_SetDev::RefreshMeterPage() {}
+
+// Narrow stand-ins: these pages come with the masters, the selective mode and SYNC.
+void TForm_SetDev::LoadMasterFreqPage() {}
+void TForm_SetDev::LoadMasterLevPage() {}
+void TForm_SetDev::ShowMirvak() {}
+void TForm_SetDev::RefreshSyncPage() {}
+
+void TForm_SetDev::keyPressEvent(QKeyEvent *event) {
+    if (event->key() != Qt::Key_Escape) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (QWidget *editor = InPlaceEditorWithFocus(focusWidget())) {
+        editor->hide();
+        return;
+    }
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void TForm_SetDev::FormStorage1RestorePlacement() {
+    const QString file = SettingsIniFile();
+    if (!file.isEmpty()) {
+        try {
+            TIniFile ini(file);
+            const int page = ini.ReadInteger(windowTitle(), ActivePageKey, PageControl1->currentIndex());
+            if (page >= 0 && page < PageControl1->count())
+                PageControl1->setCurrentIndex(page);
+        } catch (const EIniFileException &) {
+            // An R9.ini that cannot be read leaves the page as it is.
+        }
+    }
+    RefreshAllPages();
+    RefreshGenButtons();
+}
+
+void TForm_SetDev::FormStorage1SavePlacement() {
+    const QString file = SettingsIniFile();
+    if (file.isEmpty())
+        return;
+    try {
+        TIniFile ini(file);
+        ini.WriteInteger(windowTitle(), ActivePageKey, PageControl1->currentIndex());
+    } catch (const EIniFileException &) {
+        // An R9.ini that cannot be written keeps the page it had.
+    }
+}
+
+void TForm_SetDev::closeEvent(QCloseEvent *event) {
+    FormStorage1SavePlacement();
+    SetSettingsWindowView(nullptr);
+    emit Closed();
+    QWidget::closeEvent(event);
+}

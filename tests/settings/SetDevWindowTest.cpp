@@ -1,0 +1,408 @@
+#include "settings/window/Form_SetDev.h"
+
+#include "controls/Zeltcspinedit.h"
+#include "engine/catalogue/ValueQuantizer.h"
+#include "link/Emulator.h"
+#include "link/Library.h"
+#include "link/connection/Tr9sendgetcommand.h"
+#include "platform/Clock.h"
+#include "platform/MessageService.h"
+#include "settings/GeneratorLevelLimits.h"
+#include "settings/MasterIntervals.h"
+#include "settings/RemoteLinkStandIn.h"
+#include "settings/RemoteParamChange.h"
+#include "settings/SettingsHost.h"
+#include "platform/IniFile.h"
+#include "settings/SettingsWindowView.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
+#include "state/SettingsLoadState.h"
+#include "support/Screenshot.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Holds every command pending, so that the raised Mode bits can be read.
+class PausedView : public TConnectionView {
+public:
+    void SetCounterPanel(const QString &, const QString &) override {}
+    void SetGeneratorSummary(const QString &, int) override {}
+    void SetMeterSummary(const QString &) override {}
+    void SetOverloadText(const QString &) override {}
+    bool PauseDown() const override { return true; }
+};
+
+QColor TextOf(const QWidget *w) {
+    return w->palette().color(QPalette::Active, QPalette::ButtonText);
+}
+
+const QColor Yellow(255, 255, 0);
+const QColor Lime(50, 205, 50);
+const QColor Red(255, 0, 0);
+
+// The window on a 256 kHz range (sample rate 640 kHz: SIN2 grid 2.5 kHz, MTTS grid 1.25 kHz), connection
+// type 3, in demonstration mode without a running emulator.
+class SetDevWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitValueQuantizers();
+        settings = DefaultDeviceSettings();
+        settings.MaxFrequency = 256;
+        RecomputeSampleRateFields(settings);
+        settings.ConnectionType = 3;
+        settings.Mode = 0;
+        for (GenBlock *g : {&settings.Sin, &settings.Sin2, &settings.Mtts, &settings.Rnd, &settings.Noise})
+            g->State = 0;
+        settings.Block.State = 2;
+        settings.ConnectState = 0;
+        settings.PeerConnectState = 0;
+        saved = DeviceSettings;
+        DeviceSettings = &settings;
+        ConnectionKind = 0;
+        SettingsLoadState = 1;
+        SetConnectionView(&paused);
+        SetMessageBoxHandler([this](const MessageRequest &request) {
+            boxes.push_back(request);
+            return answer;
+        });
+        RemoteMessageSender = [this](const std::vector<uint8_t> &codes) { sent.push_back(codes); };
+        window = std::make_unique<TForm_SetDev>();
+    }
+    void TearDown() override {
+        window.reset();
+        RemoteMessageSender = nullptr;
+        SetMessageBoxHandler({});
+        SetConnectionView(nullptr);
+        delete Emulator;
+        Emulator = nullptr;
+        DeviceSettings = saved;
+        PlaybackOn = false;
+    }
+
+    TDeviceSettings settings;
+    TDeviceSettings *saved = nullptr;
+    PausedView paused;
+    std::vector<MessageRequest> boxes;
+    int answer = IdYes;
+    std::vector<std::vector<uint8_t>> sent;
+    VirtualClock clock{1000, 1};
+    std::unique_ptr<TForm_SetDev> window;
+};
+
+TEST_F(SetDevWindowTest, RegistersItselfWhileItLives) {
+    EXPECT_EQ(SettingsWindowView(), window.get());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Настройки прибора"));
+    window.reset();
+    EXPECT_EQ(SettingsWindowView(), nullptr);
+}
+
+// A started generator blinks yellow every step of the timer; a running one shows lime green steadily, a
+// failed one red.
+TEST_F(SetDevWindowTest, GeneratorStatesShowInTheButtonColours) {
+    settings.Sin.State = 1;
+    window->ShowGeneratorStates();
+    EXPECT_EQ(TextOf(window->Button_SIN), Yellow);
+    window->ShowGeneratorStates();
+    EXPECT_NE(TextOf(window->Button_SIN), Yellow);
+    window->ShowGeneratorStates();
+    EXPECT_EQ(TextOf(window->Button_SIN), Yellow);
+
+    settings.Sin.State = 2;
+    window->RefreshGenButtons();
+    EXPECT_EQ(TextOf(window->Button_SIN), Lime);
+    window->ShowGeneratorStates();
+    EXPECT_EQ(TextOf(window->Button_SIN), Lime);
+
+    settings.Sin.State = -1;
+    window->RefreshGenButtons();
+    EXPECT_EQ(TextOf(window->Button_SIN), Red);
+    window->ShowGeneratorStates();
+    EXPECT_EQ(TextOf(window->Button_SIN), Red);
+}
+
+// Esc in an in-place list editor ends the edit; elsewhere it closes the window.
+TEST_F(SetDevWindowTest, EscapeClosesTheListEditorNotTheWindow) {
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    auto *editor = new QLineEdit(window->TabSheet_Common);
+    editor->setObjectName(QStringLiteral("Editor_ShopFreq"));
+    editor->show();
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(SettingsWindowView(), window.get());
+
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(SettingsWindowView(), nullptr);
+}
+
+// Choosing random-event counting always applies the smallest block and shows its sweep.
+TEST_F(SetDevWindowTest, CountingAppliesTheSmallestBlock) {
+    settings.AdcSizeIndex = 2;
+    window->RefreshAllPages();
+    window->CBox_Spectr->setCurrentIndex(3);
+    window->RB_Rand->setChecked(true);
+    EXPECT_EQ(window->Edit_OSC->text(), QString::number(qRound(2048 * 1000.0 / 640)));
+    window->ApplyCommonParams();
+    EXPECT_EQ(settings.EventCounting, 1);
+    EXPECT_EQ(settings.AdcSizeIndex, 0);
+    EXPECT_EQ(settings.AdcSize, 2048);
+}
+
+// A new spectrum size resets both masters' step intervals to that size's minimum; the same size keeps them.
+TEST_F(SetDevWindowTest, SpectrumSizeChangeResetsTheMasterIntervals) {
+    settings.AdcSizeIndex = 0;
+    settings.MasterF.Interval = 100;
+    settings.MasterL.Interval = 200;
+    window->RefreshAllPages();
+    window->ApplyCommonParams();
+    EXPECT_EQ(settings.MasterF.Interval, 100);
+    EXPECT_EQ(settings.MasterL.Interval, 200);
+
+    FillStepTimeTable(settings.MaxFrequency);
+    window->CBox_Spectr->setCurrentIndex(2);
+    window->ApplyCommonParams();
+    EXPECT_EQ(settings.AdcSizeIndex, 2);
+    EXPECT_EQ(settings.MasterF.Interval, 9); // max(3, ceil(5 x 1.6 + 0.5))
+    EXPECT_EQ(settings.MasterL.Interval, 9);
+}
+
+TEST_F(SetDevWindowTest, ApplyWhileSettingsAreWrittenDoesNothing) {
+    SettingsLoadState = 2;
+    window->RB_Rand->setChecked(true);
+    window->ApplyCommonParams();
+    EXPECT_EQ(settings.EventCounting, 0);
+    SettingsLoadState = 1;
+}
+
+// The Common apply: with this side's link the peer takes the settings over (codes 22 and 23) and no
+// local command is raised; without it the mode and recompute bits go out, except on the types where
+// only the generator is connected.
+TEST_F(SetDevWindowTest, CommonApplyWithAndWithoutALink) {
+    settings.ConnectState = 1;
+    window->RefreshAllPages();
+    window->Button_SetCommonParamClick();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (std::vector<uint8_t>{22, 23}));
+    EXPECT_EQ(settings.Mode, 0);
+
+    sent.clear();
+    settings.ConnectState = 0;
+    window->Button_SetCommonParamClick();
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(settings.Mode, 0x101);
+
+    settings.Mode = 0;
+    settings.ConnectionType = 1;
+    window->RB_Rand->setChecked(true);
+    window->Button_SetCommonParamClick();
+    EXPECT_EQ(settings.Mode, 0);
+    EXPECT_EQ(settings.EventCounting, 1);
+    EXPECT_EQ(TextOf(window->Button_SetCommonParam), Lime);
+}
+
+// The two SIN2 tones stay four grid steps (2.5 kHz) apart whichever moves.
+TEST_F(SetDevWindowTest, Sin2TonesKeepFourGridStepsApart) {
+    window->Edit_SIN2_F2->SetValue(105);
+    window->Edit_SIN2_F1->SetValue(95);
+    window->Edit_SIN2_F1->SetValue(100);
+    EXPECT_DOUBLE_EQ(window->Edit_SIN2_F2->GetValue(), 110);
+    window->Edit_SIN2_F1->SetValue(100);
+    window->Edit_SIN2_F2->SetValue(105);
+    EXPECT_DOUBLE_EQ(window->Edit_SIN2_F1->GetValue(), 95);
+}
+
+// The last MTTS tone stays within 256 kHz: leaving N lowers N, leaving dF lowers dF on the 1.25 kHz grid.
+TEST_F(SetDevWindowTest, MttsToneCountAndSpacingStayInTheRange) {
+    window->Edit_MTTS_F1->SetValue(2.5);
+    window->Edit_MTTS_dF->SetValue(2.5);
+    window->Edit_MTTS_N->SetValue(255);
+    window->Edit_MTTS_NEnter();
+    EXPECT_EQ(window->Edit_MTTS_N->GetValue(), 102);
+    EXPECT_EQ(window->Edit_MTTS_FN->text(), QStringLiteral("255"));
+
+    window->Edit_MTTS_dF->SetValue(5);
+    window->Edit_MTTS_dFEnter();
+    EXPECT_DOUBLE_EQ(window->Edit_MTTS_dF->GetValue(), 2.5);
+    window->StoreMttsFields();
+    EXPECT_EQ(settings.Mtts.Count, 102);
+    EXPECT_FLOAT_EQ(settings.Mtts.F2, 255);
+}
+
+// "уд.SIN" while the local SIN runs starts both in one message; with the local SIN off only the peer's.
+TEST_F(SetDevWindowTest, RemoteSinButton) {
+    settings.Sin.State = 2;
+    window->Button_SINClick(window->Button_SIN_R);
+    EXPECT_EQ(settings.Sin.State, 1);
+    EXPECT_EQ(settings.RemoteGenState[0], 1);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (std::vector<uint8_t>{0, 10}));
+
+    sent.clear();
+    settings.Sin.State = 0;
+    settings.RemoteGenState[0] = 0;
+    window->Button_SINClick(window->Button_SIN_R);
+    EXPECT_EQ(settings.Sin.State, 0);
+    EXPECT_EQ(settings.RemoteGenState[0], 1);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (std::vector<uint8_t>{10}));
+}
+
+// The generator buttons store the page and start their kind; in demonstration mode the emulator follows.
+TEST_F(SetDevWindowTest, GeneratorButtonsStartTheirKind) {
+    SetConnectionView(nullptr);
+    EmuGenMode = 0;
+    window->Edit_SIN_L->SetValue(3.1234);
+    window->Button_SIN->click();
+    EXPECT_FLOAT_EQ(settings.Sin.Level, 3.125f);
+    EXPECT_EQ(settings.Sin.State, 1);
+    EXPECT_EQ(EmuGenMode, EmuGenSin);
+    EXPECT_EQ(TextOf(window->Button_SIN), Yellow);
+
+    window->Button_MTTS->click();
+    EXPECT_EQ(settings.Mtts.State, 1);
+    EXPECT_EQ(settings.Sin.State, 0);
+    EXPECT_EQ(EmuGenMode, EmuGenMtts);
+    EXPECT_NE(TextOf(window->Button_SIN), Yellow);
+
+    window->Button_Block->click();
+    EXPECT_EQ(settings.Block.State, 1);
+    EXPECT_EQ(settings.Mtts.State, 0);
+    EXPECT_EQ(EmuGenMode, EmuGenBlocked);
+}
+
+// Enter in a level edit while nothing runs does nothing; in the SIN frequency edit it only snaps.
+TEST_F(SetDevWindowTest, EnterOnIdleGeneratorOnlySnaps) {
+    window->Edit_SIN_L->SetValue(-10.0012);
+    window->GeneratorEditKeyDown(1, window->Edit_SIN_L);
+    EXPECT_EQ(settings.Mode, 0);
+    EXPECT_EQ(settings.Sin.State, 0);
+    settings.EventCounting = 1;
+    window->Edit_SIN_F->SetValue(10.3);
+    window->GeneratorEditKeyDown(1, window->Edit_SIN_F);
+    EXPECT_EQ(settings.Sin.State, 0);
+    EXPECT_DOUBLE_EQ(window->Edit_SIN_F->GetValue(), 10.0); // the SIN grid is 0.625 kHz
+}
+
+// Before a parameter change under an established link the user is asked; the wait for the peer ends
+// after 45000 ms at the latest.
+TEST_F(SetDevWindowTest, RemoteParamChangeQuestion) {
+    Emulator = new TEmulator;
+    settings.ConnectState = 1;
+    answer = IdNo;
+    EXPECT_FALSE(WarnRemoteParamChange());
+    ASSERT_EQ(boxes.size(), 1u);
+
+    answer = IdYes;
+    const uint32_t start = GetTickCount();
+    EXPECT_TRUE(WarnRemoteParamChange());
+    EXPECT_GE(TicksSince(start), RemoteDisconnectWaitMs);
+    EXPECT_LT(TicksSince(start), RemoteDisconnectWaitMs + 100);
+
+    settings.ConnectState = 0;
+    settings.Mode = 0;
+    EXPECT_TRUE(WarnRemoteParamChange());
+    EXPECT_EQ(settings.Mode, 0x100);
+
+    settings.Mode = 0;
+    settings.Mirvak.RunState = 2;
+    EXPECT_TRUE(WarnRemoteParamChange());
+    EXPECT_EQ(settings.Mode, 0);
+}
+
+// The generator group: a voltage preset sets the reference from the load and locks the edit; the apply
+// stores the group and narrows the level edits to what the generator gives into the load.
+TEST_F(SetDevWindowTest, GeneratorGroupPresetAndApply) {
+    settings.GenImpedance = 600;
+    settings.GenLowImpedance = 0;
+    window->RefreshAllPages();
+    window->CB_G9_ref->setCurrentIndex(2);
+    EXPECT_DOUBLE_EQ(window->Edit_G9_Ref->GetValue(), 0);
+    EXPECT_FALSE(window->Edit_G9_Ref->isEnabled());
+    EXPECT_EQ(TextOf(window->Button_SetGen), Yellow);
+    window->Button_SetGenClick();
+    EXPECT_EQ(settings.RefPresets >> 8 & 0xFF, 2);
+    EXPECT_EQ(settings.Mode, 0x101);
+    EXPECT_EQ(TextOf(window->Button_SetGen), Lime);
+    const auto limits = GeneratorLevelLimits(GreatestGeneratorLevel(settings), 0, settings.MaxFrequency, 3);
+    EXPECT_EQ(window->Edit_SIN_L->MaxValue(), limits[std::size_t(LevelEdit::Sin)].Max);
+    EXPECT_EQ(window->Edit_MTTS_L->MaxValue(), limits[std::size_t(LevelEdit::Mtts)].Max);
+    EXPECT_LE(settings.Sin.Level, limits[std::size_t(LevelEdit::Sin)].Max);
+}
+
+// While a generator runs, its label turns yellow as long as the page differs from what runs.
+TEST_F(SetDevWindowTest, LabelsOfARunningGeneratorShowAChangedPage) {
+    settings.Sin.State = 2;
+    window->RefreshAllPages();
+    const double running = window->Edit_SIN_L->GetValue();
+    window->Edit_SIN_L->SetValue(running - 5);
+    EXPECT_EQ(TextOf(window->Label_SIN_L), Yellow);
+    window->Edit_SIN_L->SetValue(running);
+    EXPECT_NE(TextOf(window->Label_SIN_L), Yellow);
+
+    settings.Sin.State = 0;
+    window->Edit_SIN2_L->SetValue(window->Edit_SIN2_L->GetValue() - 5);
+    EXPECT_NE(TextOf(window->Label_SIN2_L), Yellow) << "SIN2 runs nowhere";
+}
+
+// During playback a parameter change only recomputes the results.
+TEST_F(SetDevWindowTest, RemoteParamChangeDuringPlayback) {
+    PlaybackOn = true;
+    settings.ConnectState = 1;
+    EXPECT_TRUE(WarnRemoteParamChange());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(settings.Mode, 0);
+}
+
+// The window opens on the page it was closed on; an R9.ini that cannot be written changes nothing.
+TEST_F(SetDevWindowTest, ActivePageIsKeptInR9Ini) {
+    QTemporaryDir folder;
+    const QString ini = folder.filePath(QStringLiteral("R9.ini"));
+    SettingsHost().IniFileName = [ini] { return ini; };
+    TIniFile(ini).WriteInteger(QStringLiteral("Настройки прибора"), QStringLiteral("PgCtrl1_APgIdx"), 3);
+    window = std::make_unique<TForm_SetDev>();
+    EXPECT_EQ(window->PageControl1->currentIndex(), 3);
+    window->PageControl1->setCurrentIndex(1);
+    window->close();
+    EXPECT_EQ(TIniFile(ini).ReadInteger(QStringLiteral("Настройки прибора"), QStringLiteral("PgCtrl1_APgIdx"), -1), 1);
+
+    TIniFile(ini).WriteInteger(QStringLiteral("Настройки прибора"), QStringLiteral("PgCtrl1_APgIdx"), 99);
+    window = std::make_unique<TForm_SetDev>();
+    EXPECT_EQ(window->PageControl1->currentIndex(), 0) << "a page that does not exist is not chosen";
+
+    SettingsHost().IniFileName = [&folder] { return folder.path(); }; // a folder, not a file
+    window = std::make_unique<TForm_SetDev>();
+    window->close();
+    SettingsHost().IniFileName = nullptr;
+}
+
+// The pages as the user sees them, kept when R9_SCREENSHOTS names a folder.
+TEST_F(SetDevWindowTest, Picture) {
+    settings.Sin.State = 2;
+    window->resize(900, 520);
+    window->RefreshGenButtons();
+    window->show();
+    SaveScreenshot(*window, QStringLiteral("settings_common"));
+    window->PageControl1->setCurrentWidget(window->TabSheet_Gen);
+    EXPECT_EQ(TextOf(window->Button_SIN), Lime);
+    SaveScreenshot(*window, QStringLiteral("settings_generator"));
+}
+
+} // namespace
