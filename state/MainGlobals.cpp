@@ -19,7 +19,6 @@ bool UserPaused = false;
 bool RecordingOn = false;
 bool PlaybackOn = false;
 uint8_t ScenarioRunning = 0;
-int16_t UseRecordedSettings = 0;
 
 QString DefaultConfigName(int instance) {
     return QStringLiteral("default") + QString::number(instance) + QStringLiteral(".cfg");

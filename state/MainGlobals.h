@@ -26,9 +26,6 @@ extern bool UserPaused;     // Pause was already down when code paused the measu
 extern bool RecordingOn;
 extern bool PlaybackOn;
 extern uint8_t ScenarioRunning; // 1 while a scenario runs
-// Playback applies the recorded meter and parameter settings. A field of the program settings, which
-// are not built yet; until then the recorded settings are not applied.
-extern int16_t UseRecordedSettings;
 
 inline constexpr const char *DefaultProgramName = "R9_307";
 inline constexpr const char *DemoProgramName = "R9 ДЕМО-режим";

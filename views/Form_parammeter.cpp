@@ -10,6 +10,7 @@
 #include "platform/StringTable.h"
 #include "settings/SettingsInterlocks.h"
 #include "state/MainGlobals.h"
+#include "state/ProgramSettings.h"
 #include "state/RecordChangeMask.h"
 #include "views/Form_parambase.h"
 #include "views/GraphHost.h"
@@ -214,7 +215,7 @@ int32_t TForm_MeasPar::CellColour(int column, int row) const {
 }
 
 bool TForm_MeasPar::SettingsLocked() const {
-    const bool recorded = ParamWindowHost.UseRecordedSettings ? ParamWindowHost.UseRecordedSettings() : true;
+    const bool recorded = ProgramSettings.UseRecordedSettings != 0;
     const bool scenario = ParamWindowHost.ScenarioRunning && ParamWindowHost.ScenarioRunning();
     return (PlaybackOn && recorded) || scenario;
 }

@@ -20,10 +20,6 @@ struct TParamWindowHost {
     std::function<bool(int graphKind, int side)> RebindGraphMasks;
     // True while a scenario runs.
     std::function<bool()> ScenarioRunning;
-    // Whether playback applies the settings stored in the recording. The program settings record that
-    // holds this switch does not exist yet; while nothing registers it the switch counts as on, its
-    // default.
-    std::function<bool()> UseRecordedSettings;
     // The selective results kept while the masks were being changed are processed.
     std::function<void()> ReplaySstResults;
 };

@@ -4,6 +4,7 @@
 #include "settings/RemoteLinkStandIn.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
+#include "state/ProgramSettings.h"
 
 #include <initializer_list>
 
@@ -110,7 +111,7 @@ TControlStateInputs CurrentControlStateInputs() {
     TControlStateInputs in;
     in.ScenarioRunning = ScenarioRunning != 0;
     in.PlaybackOn = PlaybackOn;
-    in.UseRecordedSettings = UseRecordedSettings != 0;
+    in.UseRecordedSettings = ProgramSettings.UseRecordedSettings != 0;
     in.ConnectionType = s.ConnectionType;
     in.RemoteLinkAvailable = IsRemoteLinkAvailable();
     in.PrecisionItem = s.ExchangeMode;

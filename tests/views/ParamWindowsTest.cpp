@@ -15,6 +15,7 @@
 #include "platform/NoValue.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
+#include "state/ProgramSettings.h"
 #include "state/RecordChangeMask.h"
 #include "state/SettingsLoadState.h"
 #include "support/Screenshot.h"
@@ -201,8 +202,9 @@ TEST_F(ParamWindowsTest, PlaybackWithRecordedSettingsAndScenariosLockAnalysisAnd
     EXPECT_TRUE(window.SpinEdit()->isEnabled());
 
     PlaybackOn = true;
+    ProgramSettings.UseRecordedSettings = 1;
     window.EnableEditors();
-    EXPECT_TRUE(window.SettingsLocked()) << "recorded settings count as in force while nothing says otherwise";
+    EXPECT_TRUE(window.SettingsLocked());
     EXPECT_FALSE(window.CheckBoxAt(ColAnalyse, LevelRow)->isEnabled());
     EXPECT_FALSE(window.CheckBoxAt(ColApplyUpper, LevelRow)->isEnabled());
     EXPECT_FALSE(window.SpinEdit()->isEnabled());
@@ -211,7 +213,7 @@ TEST_F(ParamWindowsTest, PlaybackWithRecordedSettingsAndScenariosLockAnalysisAnd
     window.CBoxClick(ColAnalyse, LevelRow);
     EXPECT_EQ(Sin(LevelRow).Settings.Analyse, analyse);
 
-    ParamWindowHost.UseRecordedSettings = [] { return false; };
+    ProgramSettings.UseRecordedSettings = 0;
     EXPECT_FALSE(window.SettingsLocked());
     PlaybackOn = false;
     ParamWindowHost.ScenarioRunning = [] { return true; };
