@@ -6,24 +6,12 @@
 #include "platform/MessageService.h"
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
+#include "settings/ImpedanceRules.h"
 #include "state/DeviceSettings.h"
 
 int PreviousConnectionType = 0;
 
 namespace {
-
-constexpr float MatchedImpedanceLimit = 135;   // Ohm
-constexpr float HighFrequencyThreshold = 1100; // kHz
-
-// The generator needs matching except where it alone is switched to the line (types 2 and 7 switch only
-// the meter); likewise the meter except on types 1 and 6.
-bool GeneratorNeedsMatching(int type) {
-    return type != 2 && type != 7;
-}
-
-bool MeterNeedsMatching(int type) {
-    return type != 1 && type != 6;
-}
 
 bool AskYesNo(const QString &text) {
     return ShowMessage({text, LoadStr(7), MsgIcon::Warning, MsgButtons::YesNo}) == IdYes;
@@ -33,11 +21,11 @@ bool AskYesNo(const QString &text) {
 
 QString MaxFrequencyRefusal(float F) {
     const TDeviceSettings &s = *DeviceSettings;
-    if (F > HighFrequencyThreshold) {
+    if (F > MatchedFrequencyThreshold) {
         QString lines;
-        if (s.GenImpedance > MatchedImpedanceLimit && !s.GenLowImpedance && GeneratorNeedsMatching(s.ConnectionType))
+        if (s.GenImpedance > MatchedImpedanceLimit && !s.GenLowImpedance && SideConnected(s.ConnectionType, true))
             lines += QStringLiteral("\nимпеданс генератора ") + DoubleToText(s.GenImpedance) + QStringLiteral(" Ом");
-        if (s.MeterImpedance > MatchedImpedanceLimit && !s.MeterHighImpedance && MeterNeedsMatching(s.ConnectionType))
+        if (s.MeterImpedance > MatchedImpedanceLimit && !s.MeterHighImpedance && SideConnected(s.ConnectionType, false))
             lines += QStringLiteral("\nимпеданс измерителя ") + DoubleToText(s.MeterImpedance) + QStringLiteral(" Ом");
         if (!lines.isEmpty())
             return QStringLiteral(
@@ -70,14 +58,6 @@ void ResetMeterBand() {
 
 void ApplyConnectionTypeRules() {
     PreviousConnectionType = DeviceSettings->ConnectionType;
-}
-
-void LimitImpedance(float &impedance, bool flag, bool generatorSide) {
-    const int type = DeviceSettings->ConnectionType;
-    const bool needsMatching = generatorSide ? GeneratorNeedsMatching(type) : MeterNeedsMatching(type);
-    if (DeviceSettings->MaxFrequency > HighFrequencyThreshold && impedance > MatchedImpedanceLimit && !flag &&
-        needsMatching)
-        impedance = MatchedImpedanceLimit;
 }
 
 void UpdateMttsLoopMode() {

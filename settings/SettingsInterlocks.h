@@ -20,10 +20,6 @@ void ResetMeterBand();
 void ApplyConnectionTypeRules();
 extern int PreviousConnectionType;
 
-// Without its matching flag, an impedance above 135 Ohm is brought to 135 Ohm when the maximum frequency
-// is above 1100 kHz on a connection type that needs matching.
-void LimitImpedance(float &impedance, bool flag, bool generatorSide);
-
 // ImpedanceCalState from the MTTS generator and the connection type.
 void UpdateMttsLoopMode();
 

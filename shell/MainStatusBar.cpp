@@ -15,6 +15,7 @@
 #include "protocols/BatchLog.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
+#include "settings/ImpedanceRules.h"
 #include "settings/Masters.h"
 #include "settings/SettingsInterlocks.h"
 #include "shell/StatusBar2.h"
@@ -289,12 +290,8 @@ void TMainForm::LB1Choose(int index) {
             PreviousConnectionType = s.ConnectionType;
             s.ConnectionType = int16_t(index);
             RefreshSettingsInterlocks();
-            float generator = s.GenImpedance;
-            LimitImpedance(generator, s.GenLowImpedance != 0, true);
-            s.GenImpedance = generator;
-            float meter = s.MeterImpedance;
-            LimitImpedance(meter, s.MeterHighImpedance != 0, false);
-            s.MeterImpedance = meter;
+            s.GenImpedance = LimitImpedance(s.GenImpedance, s.GenImpedance, s.GenLowImpedance != 0, true);
+            s.MeterImpedance = LimitImpedance(s.MeterImpedance, s.MeterImpedance, s.MeterHighImpedance != 0, false);
             s.Mode |= 0x101;
             BlockGenerator();
             if (RecordingOn)
