@@ -79,6 +79,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     BuildRunControls();
     InstallMainConnectionView(*this);
     RegisterSettingsServices();
+    RegisterInterlockTargets();
     RegisterRecorder();
     ShowMessageTransfer = [this](bool sending) { ShowMessageTransferState(sending); };
     SetPauseHandler([this](bool on) { SetPause(on); });
