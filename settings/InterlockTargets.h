@@ -9,6 +9,8 @@ struct TInterlockTargets {
     std::function<void(float maxFrequency)> ShowMaxFrequency;
     // Every open graph window takes the default X range of its kind (after the band followed the MTTS).
     std::function<void()> ResetGraphXRanges;
+    // The graph window of the weighted levels (kind 2) drops its curve (the weighting was removed).
+    std::function<void()> ClearWeightedGraph;
 };
 
 TInterlockTargets &InterlockTargets();

@@ -162,6 +162,10 @@ void TMainForm::RegisterInterlockTargets() {
     InterlockTargets().ResetGraphXRanges = [] {
         ForEachGraphWindow([](TForm_Graphic &graph) { graph.SetDefaultXRange(false); });
     };
+    InterlockTargets().ClearWeightedGraph = [] {
+        if (auto *graph = qobject_cast<TForm_Graphic *>(GraphWindows[2].data()))
+            graph->RedrawGraph();
+    };
 }
 
 void TMainForm::RefreshSettingsInterlocks() {
