@@ -95,7 +95,12 @@ QString ClockText(int seconds) {
 }
 
 QString SixDecimals(double value) {
-    return DoubleToText(RoundFrequency(value)); // "0.######"-like: the shortest exact text
+    return FormatPicture(value, u"0.######");
+}
+
+// The phasogram reference as the page holds it: through six decimals.
+double PhasingValue(double value) {
+    return TextToDouble(SixDecimals(value), 0);
 }
 
 QLabel *AddRow(QGridLayout &grid, int row, const QString &text, QWidget *field) {
@@ -364,7 +369,7 @@ void TMeterPage::Refresh() {
     const int sizes = s.MaxFrequency >= 80 ? 5 : 4;
     CBox_Spectr->clear();
     for (int i = 0; i < sizes; ++i)
-        CBox_Spectr->addItem(DoubleToText(s.SampleRate / SpectrumSizes[std::size_t(i)]));
+        CBox_Spectr->addItem(SixDecimals(s.SampleRate / SpectrumSizes[std::size_t(i)]));
     CBox_Spectr->setCurrentIndex(s.AdcSizeIndex);
     RecomputeBlockSizeFields(s);
     const double step = RoundFrequency(s.SpectrumStep);
@@ -441,12 +446,12 @@ void TMeterPage::Refresh() {
     Edit_M9_Phasing->setEnabled(phasing);
     CB_M9_PhasingOn->setEnabled(phasing);
     SetRange(*Edit_M9_Phasing, 0.001, s.MaxFrequency * 0.001, 0.01);
-    Edit_M9_Phasing->SetValue(s.PhasogramRef);
+    Edit_M9_Phasing->SetValue(PhasingValue(s.PhasogramRef));
     CB_M9_PhasingOn->setChecked(s.Phasogram != 0);
 
     // 15: the derived values.
-    Edit_RND_pulse->setText(DoubleToText(1000.0 / s.SampleRate, 1));
-    Edit_OSC->setText(DoubleToText(s.AdcSize * 1000.0 / s.SampleRate, 0));
+    Edit_RND_pulse->setText(FormatPicture(1000.0 / s.SampleRate, u"0.#"));
+    Edit_OSC->setText(FormatPicture(s.AdcSize * 1000.0 / s.SampleRate, u"0"));
     Edit_Phasing_minF->setText(SixDecimals(s.SampleRate / s.AdcSize));
 
     refreshing_ = false;
@@ -626,7 +631,7 @@ void TMeterPage::CheckSetMeter() {
         Edit_M9_Tunit->GetValue() != rl(s.EventMergeInterval) ||
         Edit_M9_SpectrStep->GetValue() != rf(s.PresentationStep) ||
         Edit_M9_VCable->text() != VelocityText(s.CableVelocity) || CB_M9_PhasingOn->isChecked() != (s.Phasogram != 0) ||
-        Edit_M9_Phasing->GetValue() != TextToDouble(DoubleToText(s.PhasogramRef), 0);
+        Edit_M9_Phasing->GetValue() != PhasingValue(s.PhasogramRef);
     ColourButtonText(*Button_M9_SetParam, QColor(group ? ApplyPendingColour : ApplyDoneColour));
     ColourButtonText(*Button_SetParam, QColor(page ? ApplyPendingColour : ApplyDoneColour));
 }
