@@ -73,14 +73,24 @@ TEST_F(Quantizers, CodesAgreeWithTheIndependentComputation) {
             const ValueQuantizer &q = ValueQuantizers[c.Index];
             if (c.Index == 14) {
                 EXPECT_EQ(QuantizeLog(q, c.Value), c.Code);
+                EXPECT_EQ(QuantizeLog65535(q.Min, q.Max, c.Value), c.Code);
                 EXPECT_NEAR(DequantizeLog(q, uint16_t(c.Code)), c.Decoded, 1e-12 * c.Decoded);
+                EXPECT_NEAR(DequantizeLog65535(q.Min, q.Max, uint16_t(c.Code)), c.Decoded, 1e-12 * c.Decoded);
                 continue;
             }
             EXPECT_EQ(QuantizeValue(q, c.Value), c.Code);
+            EXPECT_EQ(QuantizeLinear16(q.Min, q.Max, q.Steps, c.Value), c.Code);
             EXPECT_DOUBLE_EQ(DequantizeValue(q, uint16_t(c.Code)), c.Decoded);
+            EXPECT_DOUBLE_EQ(DequantizeLinear16(q.Min, q.Max, q.Steps, uint16_t(c.Code)), c.Decoded);
+            double snapped = c.Value;
+            EXPECT_EQ(SnapValue(q, snapped), c.Code);
+            EXPECT_DOUBLE_EQ(snapped, c.Decoded);
             if (q.Steps <= 255) {
                 EXPECT_EQ(QuantizeValue8(q, c.Value), c.Code);
                 EXPECT_DOUBLE_EQ(DequantizeValue8(q, uint8_t(c.Code)), c.Decoded);
+                snapped = c.Value;
+                EXPECT_EQ(SnapValue8(q, snapped), c.Code);
+                EXPECT_DOUBLE_EQ(snapped, c.Decoded);
             }
         } else {
             ASSERT_EQ(c.Kind, "row");
@@ -124,7 +134,7 @@ TEST_F(Quantizers, ValuesOutsideEveryRangeGiveDefinedCodes) {
 
     const ParamDescriptor &level = ParameterTableOf(1).Rows[3]; // -160..100 in 52000 steps
     EXPECT_EQ(QuantizeByDescriptor(level, nan), 0);
-    EXPECT_EQ(QuantizeByDescriptor(level, 1e300), 65535);
+    EXPECT_EQ(QuantizeByDescriptor(level, 1e300), 52000);
     EXPECT_EQ(QuantizeByDescriptor(level, -1e300), 0);
 }
 
@@ -138,4 +148,55 @@ TEST_F(Quantizers, RowWithoutCodeStepsKeepsItsValue) {
 
     const ParamDescriptor &mark = ParameterTableOf(1).Rows[1]; // range 0..0
     EXPECT_EQ(QuantizeByDescriptor(mark, 5), 0);
+}
+
+// What an edit shows after it was entered or left: the nearest value its code can carry.
+TEST_F(Quantizers, SnappingKeepsTheNearestRepresentableValue) {
+    double level = 3.1234;
+    SnapValue(ValueQuantizers[9], level);
+    EXPECT_DOUBLE_EQ(level, 3.125);
+    level = 150;
+    EXPECT_EQ(SnapValue(ValueQuantizers[9], level), 52000); // above 32767: the code is unsigned
+    EXPECT_DOUBLE_EQ(level, 100);
+    EXPECT_DOUBLE_EQ(DequantizeValue(ValueQuantizers[9], uint16_t(52000)), 100);
+
+    double control = -12.3;
+    SnapValue8(ValueQuantizers[0], control);
+    EXPECT_DOUBLE_EQ(control, -12.25);
+    EXPECT_EQ(QuantizeValue8(ValueQuantizers[0], -40), 0);
+    EXPECT_EQ(QuantizeValue8(ValueQuantizers[0], 20), 240);
+}
+
+// A range that cannot carry a code (no steps, equal ends, a logarithm of a ratio that is not above 0)
+// codes every value as 0 and decodes every code as the lower end, never a division by zero.
+TEST_F(Quantizers, DegenerateRangesGiveDefinedCodes) {
+    struct Range {
+        double Min;
+        double Max;
+        int32_t Steps;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Range linear[] = {{-10, 10, 0}, {5, 5, 100}, {-10, 10, -3}};
+    for (const Range &r : linear)
+        for (double value : {-20.0, 0.0, 5.0, 20.0, nan}) {
+            SCOPED_TRACE(testing::Message() << r.Min << ".." << r.Max << "/" << r.Steps << " " << value);
+            EXPECT_EQ(QuantizeValue(r.Min, r.Max, r.Steps, value), 0);
+            EXPECT_EQ(QuantizeValue8(r.Min, r.Max, r.Steps, value), 0);
+            EXPECT_EQ(DequantizeValue(r.Min, r.Max, r.Steps, 123), r.Min);
+            EXPECT_EQ(DequantizeValue8(r.Min, r.Max, r.Steps, 12), r.Min);
+        }
+    const Range logarithmic[] = {{0, 100, 1000}, {-1, 100, 1000}, {-100, -1, 1000}, {10, 10, 1000},
+                                 {100, 10, 1000}, {1, 100, 0}};
+    for (const Range &r : logarithmic)
+        for (double value : {-5.0, 0.0, 1.0, 50.0, 1e9, nan}) {
+            SCOPED_TRACE(testing::Message() << r.Min << ".." << r.Max << "/" << r.Steps << " " << value);
+            EXPECT_EQ(QuantizeLog(r.Min, r.Max, r.Steps, value), 0);
+            EXPECT_EQ(DequantizeLog(r.Min, r.Max, r.Steps, 500), r.Min);
+        }
+    EXPECT_EQ(QuantizeLog65535(0, 10000, 5), 0);
+    EXPECT_EQ(DequantizeLog65535(0, 10000, 65535), 0);
+
+    // A range whose ends are swapped clamps every value to its lower end.
+    EXPECT_EQ(QuantizeValue(10, -10, 20, 30), 0);
+    EXPECT_EQ(QuantizeValue(10, -10, 20, -30), 0);
 }
