@@ -16,6 +16,7 @@
 #include "settings/SettingsInterlocks.h"
 #include "settings/SettingsRecompute.h"
 #include "settings/window/ImpedanceEntry.h"
+#include "settings/window/SpinEditSnap.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
@@ -52,12 +53,6 @@ constexpr int MergeIntervalQuantizer = 8;
 
 const ValueQuantizer &Quantizer(int index) {
     return ValueQuantizers[index];
-}
-
-double Snapped(int index, double value) {
-    const ValueQuantizer &q = Quantizer(index);
-    return q.Steps > 255 ? DequantizeValue(q, QuantizeValue(q, value))
-                         : DequantizeValue8(q, QuantizeValue8(q, value));
 }
 
 TZeltCSpinEdit *SpinEdit(QWidget *parent, const char *name) {
@@ -316,14 +311,11 @@ void TMeterPage::Connect() {
     connect(CSpinButton1Up, &QToolButton::clicked, this, [this] { StepAveraging(1); });
     connect(CSpinButton1Down, &QToolButton::clicked, this, [this] { StepAveraging(-1); });
     connect(Edit_M9_Tunit, &TZeltCSpinEdit::Change, this, check);
-    connect(Edit_M9_Tunit, &QAbstractSpinBox::editingFinished, this,
-            [this] { Edit_M9_Tunit->SetValue(Snapped(MergeIntervalQuantizer, Edit_M9_Tunit->GetValue())); });
-    connect(Edit_M9_Lmin, &QAbstractSpinBox::editingFinished, this,
-            [this] { Edit_M9_Lmin->SetValue(Snapped(LminQuantizer, Edit_M9_Lmin->GetValue())); });
-    connect(Edit_M9_SNR, &QAbstractSpinBox::editingFinished, this,
-            [this] { Edit_M9_SNR->SetValue(Snapped(SnrQuantizer, Edit_M9_SNR->GetValue())); });
+    OnEnterAndExit(Edit_M9_Tunit, [this] { SnapSpinEdit8(*Edit_M9_Tunit, MergeIntervalQuantizer); });
+    OnEnterAndExit(Edit_M9_Lmin, [this] { SnapSpinEdit8(*Edit_M9_Lmin, LminQuantizer); });
+    OnEnterAndExit(Edit_M9_SNR, [this] { SnapSpinEdit8(*Edit_M9_SNR, SnrQuantizer); });
     connect(Edit_M9_SpectrStep, &TZeltCSpinEdit::Change, this, &TMeterPage::SpectrumStepChanged);
-    connect(Edit_M9_SpectrStep, &QAbstractSpinBox::editingFinished, this, &TMeterPage::SpectrumStepEntered);
+    OnEnterAndExit(Edit_M9_SpectrStep, [this] { SpectrumStepEntered(); });
     connect(Edit_M9_VCable, &QLineEdit::returnPressed, this, &TMeterPage::VelocityEntered);
     connect(Edit_M9_Phasing, &TZeltCSpinEdit::Change, this, &TMeterPage::CheckPhasingReference);
     connect(CB_M9_PhasingOn, &QCheckBox::clicked, this, &TMeterPage::CheckPhasingReference);
@@ -336,8 +328,7 @@ void TMeterPage::Connect() {
 
     // The Common page's meter group.
     connect(Edit_M9_Ref, &TZeltCSpinEdit::Change, this, &TMeterPage::MeterRefChanged);
-    connect(Edit_M9_Ref, &QAbstractSpinBox::editingFinished, this,
-            [this] { Edit_M9_Ref->SetValue(Snapped(MeterReferenceQuantizer, Edit_M9_Ref->GetValue())); });
+    OnEnterAndExit(Edit_M9_Ref, [this] { SnapSpinEdit(*Edit_M9_Ref, MeterReferenceQuantizer); });
     connect(CB_M9_ref, &QComboBox::activated, this, [this] {
         if (host_.MeterRefPresetChanged)
             host_.MeterRefPresetChanged(true);
@@ -594,7 +585,8 @@ void TMeterPage::ImpedanceChanged() {
         return;
     if (const auto reference = PresetReference(CB_M9_ref->currentIndex(), Edit_M9_Z->GetValue())) {
         Edit_M9_Ref->setEnabled(false);
-        Edit_M9_Ref->SetValue(Snapped(MeterReferenceQuantizer, *reference));
+        Edit_M9_Ref->SetValue(*reference);
+        SnapSpinEdit(*Edit_M9_Ref, MeterReferenceQuantizer);
     }
     ApplyMaxLevelChoices(CB_Lmax_dBm->currentIndex());
     CheckSetMeter();
@@ -697,8 +689,10 @@ void TMeterPage::ApplyClick(QPushButton *button, bool measureReference) {
         return;
     if (measureReference && CB_M9_ref->currentIndex() == 5) {
         const float level = MeasuredSignalLevel(SignalKind);
-        if (level != NoValue)
-            Edit_M9_Ref->SetValue(Snapped(MeterReferenceQuantizer, level + DeviceSettings->MeterRef));
+        if (level != NoValue) {
+            Edit_M9_Ref->SetValue(level + DeviceSettings->MeterRef);
+            SnapSpinEdit(*Edit_M9_Ref, MeterReferenceQuantizer);
+        }
     }
     Apply();
     UpdateMttsLoopMode();
