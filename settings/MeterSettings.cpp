@@ -120,6 +120,18 @@ QString WeightingPathOf(const TDeviceSettings &settings) {
     return index >= 0 && index < FileNameList.size() ? FileNameList[index] : QString();
 }
 
+std::optional<std::array<int16_t, 4>> MaxLevelChoices(double impedance, int connectionType, double reference) {
+    if (!(impedance >= 10))
+        return std::nullopt;
+    // The squared full-scale voltage of the meter's input: the coaxial input has a smaller range.
+    const double k = connectionType >= 6 && connectionType != 12 ? 0.7354687182992734 : 3.023807019090782;
+    const double e = std::trunc(10 * std::log10(k / (impedance * 0.001)) - reference - 3 + 0.5);
+    if (!std::isfinite(e))
+        return std::nullopt;
+    const auto level = [e](double offset) { return int16_t(std::clamp(e + offset, -32768.0, 32767.0)); };
+    return std::array<int16_t, 4>{level(40), level(20), level(0), level(-20)};
+}
+
 std::array<uint8_t, 4> RestartCodes(const TDeviceSettings &s) {
     // Local program steps: SIN 0, SIN2 1, RND 3, MTTS 2, NOISE 7, block 4.
     uint8_t local = 4;

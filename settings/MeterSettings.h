@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct TDeviceSettings;
@@ -46,6 +47,12 @@ void ApplyWeighting(TDeviceSettings &settings, const std::vector<float> &x, cons
 void ClearWeightingName(const TDeviceSettings &settings);
 // The path of the applied weighting file, empty without one.
 QString WeightingPathOf(const TDeviceSettings &settings);
+
+// The four maximum input levels offered for a meter impedance Z (Ohm) and reference level (dBm):
+// e + 40, e + 20, e, e - 20 with e = trunc(10 log10(k / (Z x 0.001)) - reference - 3 + 0.5), k by the
+// meter's input (types 6 and above but 12 are coaxial). Nothing below 10 Ohm or for a reference that is
+// not a number.
+std::optional<std::array<int16_t, 4>> MaxLevelChoices(double impedance, int connectionType, double reference);
 
 // "Рестарт" under a remote link: the record of the peer's running generator, the program step of the
 // local one, then RestartM9 and RestartM9_R.

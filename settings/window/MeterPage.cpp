@@ -23,7 +23,6 @@
 #include "state/SettingsLoadState.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -34,7 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -110,7 +109,7 @@ QLabel *AddRow(QGridLayout &grid, int row, const QString &text, QWidget *field) 
 TMeterPage::TMeterPage(TMeterPageHost host, QWidget *parent) : QWidget(parent), host_(std::move(host)) {
     setObjectName(QStringLiteral("TabSheet_Meter"));
     BuildPage();
-    BuildCommonGroups();
+    BuildMeterGroup();
     impedance_ = new TImpedanceEntry(*Edit_M9_Z, *CB_M9_Z_Hi, false);
     Connect();
 }
@@ -176,6 +175,10 @@ void TMeterPage::BuildPage() {
     Edit_M9_Phasing = SpinEdit(phasing, "Edit_M9_Phasing");
     phasingGrid->addWidget(CB_M9_PhasingOn, 0, 0, 1, 2);
     AddRow(*phasingGrid, 1, QStringLiteral("Fоп, кГц"), Edit_M9_Phasing);
+    Edit_Phasing_minF = new QLineEdit(phasing);
+    Edit_Phasing_minF->setObjectName(QStringLiteral("Edit_Phasing_minF"));
+    Edit_Phasing_minF->setReadOnly(true);
+    AddRow(*phasingGrid, 2, QStringLiteral("Fоп мин., кГц"), Edit_Phasing_minF);
     layout->addWidget(phasing, 2, 1);
 
     auto *recognition = new QGroupBox(QStringLiteral("Распознавание сигнала"), this);
@@ -225,7 +228,7 @@ void TMeterPage::BuildPage() {
     layout->addWidget(bottom, 4, 0, 1, 2);
 }
 
-void TMeterPage::BuildCommonGroups() {
+void TMeterPage::BuildMeterGroup() {
     meterGroup_ = new QGroupBox(QStringLiteral("Измеритель"), this);
     meterGroup_->setObjectName(QStringLiteral("GroupBox_Meter"));
     auto *grid = new QGridLayout(meterGroup_);
@@ -253,29 +256,8 @@ void TMeterPage::BuildCommonGroups() {
     Button_M9_SetParam->setObjectName(QStringLiteral("Button_M9_SetParam"));
     grid->addWidget(Button_M9_SetParam, 6, 1);
 
-    modeGroup_ = new QGroupBox(QStringLiteral("Режим анализа"), this);
-    modeGroup_->setObjectName(QStringLiteral("GroupBox_AnalysisMode"));
-    auto *modeGrid = new QGridLayout(modeGroup_);
-    RB_Rand = new QRadioButton(QStringLiteral("Случайные события"), modeGroup_);
-    RB_Rand->setObjectName(QStringLiteral("RB_Rand"));
-    RB_Spectr = new QRadioButton(QStringLiteral("Спектр, разрешение кГц"), modeGroup_);
-    RB_Spectr->setObjectName(QStringLiteral("RB_Spectr"));
-    CBox_Spectr = new QComboBox(modeGroup_);
-    CBox_Spectr->setObjectName(QStringLiteral("CBox_Spectr"));
-    modeGrid->addWidget(RB_Rand, 0, 0, 1, 2);
-    modeGrid->addWidget(RB_Spectr, 1, 0);
-    modeGrid->addWidget(CBox_Spectr, 1, 1);
-    Edit_RND_pulse = new QLineEdit(modeGroup_);
-    Edit_OSC = new QLineEdit(modeGroup_);
-    Edit_Phasing_minF = new QLineEdit(modeGroup_);
-    AddRow(*modeGrid, 2, QStringLiteral("Импульс рефлектометра, мкс"), Edit_RND_pulse);
-    AddRow(*modeGrid, 3, QStringLiteral("Развертка осциллограммы, мкс"), Edit_OSC);
-    AddRow(*modeGrid, 4, QStringLiteral("Мин. опорная частота фазограммы, кГц"), Edit_Phasing_minF);
-    for (QLineEdit *e : {Edit_RND_pulse, Edit_OSC, Edit_Phasing_minF})
-        e->setReadOnly(true);
-    // Shown by the window on its Common page; hidden until it takes them.
+    // Shown by the window on its Common page; hidden until it takes it.
     meterGroup_->hide();
-    modeGroup_->hide();
 }
 
 void TMeterPage::Connect() {
@@ -319,9 +301,6 @@ void TMeterPage::Connect() {
     connect(Edit_M9_VCable, &QLineEdit::returnPressed, this, &TMeterPage::VelocityEntered);
     connect(Edit_M9_Phasing, &TZeltCSpinEdit::Change, this, &TMeterPage::CheckPhasingReference);
     connect(CB_M9_PhasingOn, &QCheckBox::clicked, this, &TMeterPage::CheckPhasingReference);
-    connect(CBox_Spectr, &QComboBox::activated, this, &TMeterPage::SpectrumSizeChanged);
-    connect(RB_Rand, &QRadioButton::clicked, this, &TMeterPage::AnalysisModeClicked);
-    connect(RB_Spectr, &QRadioButton::clicked, this, &TMeterPage::AnalysisModeClicked);
     connect(Button_SetParam, &QPushButton::clicked, this, &TMeterPage::SetParamClick);
     connect(Button_M9_SetParam, &QPushButton::clicked, this, &TMeterPage::M9SetParamClick);
     connect(Button_Restart, &QPushButton::clicked, this, &TMeterPage::RestartClick);
@@ -329,11 +308,7 @@ void TMeterPage::Connect() {
     // The Common page's meter group.
     connect(Edit_M9_Ref, &TZeltCSpinEdit::Change, this, &TMeterPage::MeterRefChanged);
     OnEnterAndExit(Edit_M9_Ref, [this] { SnapSpinEdit(*Edit_M9_Ref, MeterReferenceQuantizer); });
-    connect(CB_M9_ref, &QComboBox::activated, this, [this] {
-        if (host_.MeterRefPresetChanged)
-            host_.MeterRefPresetChanged(true);
-        CheckSetMeter();
-    });
+    connect(CB_M9_ref, &QComboBox::activated, this, [this] { MeterRefPresetChanged(true); });
     connect(Edit_M9_Z, &TZeltCSpinEdit::Change, this, &TMeterPage::ImpedanceChanged);
     connect(Edit_M9_Z, &QAbstractSpinBox::editingFinished, this, &TMeterPage::ImpedanceLeft);
     connect(CB_M9_Z_Hi, &QCheckBox::clicked, this, [this] {
@@ -356,12 +331,7 @@ bool TMeterPage::eventFilter(QObject *watched, QEvent *event) {
 void TMeterPage::Refresh() {
     refreshing_ = true;
     TDeviceSettings &s = *DeviceSettings;
-    // 1-2: the spectrum sizes the range allows, shown as their resolutions.
-    const int sizes = s.MaxFrequency >= 80 ? 5 : 4;
-    CBox_Spectr->clear();
-    for (int i = 0; i < sizes; ++i)
-        CBox_Spectr->addItem(SixDecimals(s.SampleRate / SpectrumSizes[std::size_t(i)]));
-    CBox_Spectr->setCurrentIndex(s.AdcSizeIndex);
+    // 2: the block size fields (the spectrum sizes themselves are the Common page's).
     RecomputeBlockSizeFields(s);
     const double step = RoundFrequency(s.SpectrumStep);
     const double M = RoundFrequency(s.MaxFrequency);
@@ -377,8 +347,7 @@ void TMeterPage::Refresh() {
     SetQuantizerRange(*Edit_M9_Ref, MeterReferenceQuantizer);
     Edit_M9_Ref->SetValue(RoundTo3Decimals(s.MeterRef));
     CB_M9_ref->setCurrentIndex(s.RefPresets & 0xFF);
-    if (host_.MeterRefPresetChanged)
-        host_.MeterRefPresetChanged(false);
+    MeterRefPresetChanged(false);
     ApplyMaxLevelChoices(s.MaxLevelIndex);
     CB_M9_Lmax_Auto->setChecked(s.AutoMaxLevel != 0);
 
@@ -429,10 +398,7 @@ void TMeterPage::Refresh() {
     SetQuantizerRange(*Edit_M9_Tunit, MergeIntervalQuantizer);
     Edit_M9_Tunit->SetValue(RoundTo3Decimals(s.EventMergeInterval));
 
-    // 13-14: analysis mode and phasogram (a coaxial meter alone on the line only).
-    RB_Rand->setChecked(s.EventCounting != 0);
-    RB_Spectr->setChecked(s.EventCounting == 0);
-    CBox_Spectr->setEnabled(s.EventCounting == 0);
+    // 14: the phasogram (a coaxial meter alone on the line only).
     const bool phasing = s.ConnectionType == 7;
     Edit_M9_Phasing->setEnabled(phasing);
     CB_M9_PhasingOn->setEnabled(phasing);
@@ -440,9 +406,7 @@ void TMeterPage::Refresh() {
     Edit_M9_Phasing->SetValue(PhasingValue(s.PhasogramRef));
     CB_M9_PhasingOn->setChecked(s.Phasogram != 0);
 
-    // 15: the derived values.
-    Edit_RND_pulse->setText(FormatPicture(1000.0 / s.SampleRate, u"0.#"));
-    Edit_OSC->setText(FormatPicture(s.AdcSize * 1000.0 / s.SampleRate, u"0"));
+    // 15: the least phasogram reference.
     Edit_Phasing_minF->setText(SixDecimals(s.SampleRate / s.AdcSize));
 
     refreshing_ = false;
@@ -451,8 +415,42 @@ void TMeterPage::Refresh() {
 }
 
 void TMeterPage::ApplyMaxLevelChoices(int index) {
-    if (host_.ApplyMaxLevelChoices)
-        host_.ApplyMaxLevelChoices(index, Edit_M9_Ref->GetValue(), Edit_M9_Z->GetValue());
+    const TDeviceSettings &s = *DeviceSettings;
+    if (index < 0)
+        index = std::max<int>(s.MaxLevelIndex, 0);
+    if (const auto choices = MaxLevelChoices(Edit_M9_Z->GetValue(), s.ConnectionType, Edit_M9_Ref->GetValue())) {
+        const QSignalBlocker quiet(CB_Lmax_dBm);
+        if (CB_Lmax_dBm->count() != int(choices->size()))
+            CB_Lmax_dBm->clear();
+        for (int i = 0; i < int(choices->size()); ++i) {
+            const QString text = QString::number((*choices)[std::size_t(i)]);
+            if (i < CB_Lmax_dBm->count())
+                CB_Lmax_dBm->setItemText(i, text);
+            else
+                CB_Lmax_dBm->addItem(text);
+        }
+    }
+    CB_Lmax_dBm->setCurrentIndex(index >= 4 ? 2 : index);
+}
+
+void TMeterPage::MeterRefPresetChanged(bool measure) {
+    const int item = CB_M9_ref->currentIndex();
+    Edit_M9_Ref->setEnabled(item <= 0);
+    const double Z = Edit_M9_Z->GetValue();
+    if (item == 1 || item == 4) {
+        Edit_M9_Ref->SetValue(item == 1 ? 0 : 4);
+    } else if (const auto reference = PresetReference(item, Z)) {
+        Edit_M9_Ref->SetValue(*reference);
+        SnapSpinEdit(*Edit_M9_Ref, MeterReferenceQuantizer);
+    } else if (item == 5 && measure) {
+        const float level = MeasuredSignalLevel(SignalKind);
+        if (level != NoValue) {
+            Edit_M9_Ref->SetValue(level + DeviceSettings->MeterRef);
+            SnapSpinEdit(*Edit_M9_Ref, MeterReferenceQuantizer);
+        }
+    }
+    ApplyMaxLevelChoices(CB_Lmax_dBm->currentIndex());
+    CheckSetMeter();
 }
 
 void TMeterPage::ReferenceEdit(TZeltCSpinEdit &edit, QLabel &label, bool enabled, double value) {
@@ -548,7 +546,8 @@ void TMeterPage::CheckPhasingReference() {
     if (refreshing_)
         return;
     const TDeviceSettings &s = *DeviceSettings;
-    const int index = std::clamp(CBox_Spectr->currentIndex(), 0, int(SpectrumSizes.size()) - 1);
+    const int chosen = host_.SpectrumSizeChoice ? host_.SpectrumSizeChoice() : s.AdcSizeIndex;
+    const int index = std::clamp(chosen, 0, int(SpectrumSizes.size()) - 1);
     const double resolution = s.SampleRate / SpectrumSizes[std::size_t(index)];
     if (CB_M9_PhasingOn->isChecked() && Edit_M9_Phasing->GetValue() < resolution) {
         ShowMessage({QStringLiteral("Заданное значение опорной частоты фазограммы [") +
@@ -561,18 +560,6 @@ void TMeterPage::CheckPhasingReference() {
         return;
     }
     CheckSetMeter();
-}
-
-void TMeterPage::SpectrumSizeChanged() {
-    CheckPhasingReference();
-    if (host_.CheckSetCommon)
-        host_.CheckSetCommon();
-}
-
-void TMeterPage::AnalysisModeClicked() {
-    CBox_Spectr->setEnabled(RB_Spectr->isChecked());
-    if (host_.CheckSetCommon)
-        host_.CheckSetCommon();
 }
 
 void TMeterPage::MeterRefChanged() {
@@ -687,13 +674,8 @@ void TMeterPage::ApplyClick(QPushButton *button, bool measureReference) {
     ShowWorking(*button);
     if (!ConfirmBreakConnection())
         return;
-    if (measureReference && CB_M9_ref->currentIndex() == 5) {
-        const float level = MeasuredSignalLevel(SignalKind);
-        if (level != NoValue) {
-            Edit_M9_Ref->SetValue(level + DeviceSettings->MeterRef);
-            SnapSpinEdit(*Edit_M9_Ref, MeterReferenceQuantizer);
-        }
-    }
+    if (measureReference && CB_M9_ref->currentIndex() == 5)
+        MeterRefPresetChanged(true);
     Apply();
     UpdateMttsLoopMode();
     if (host_.ShowMirvakCalibration)

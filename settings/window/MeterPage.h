@@ -6,14 +6,12 @@
 #include <functional>
 #include <vector>
 
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 class QToolButton;
 class TImpedanceEntry;
 class TZeltCSpinEdit;
@@ -31,18 +29,15 @@ struct TMeterPageHost {
     std::function<void(const std::vector<uint8_t> &codes)> SendRemoteMessage;
     // The selective page's calibration state after an apply.
     std::function<void()> ShowMirvakCalibration;
-    // The Common page: the maximum-level choices for (choice, reference, impedance), the reaction to
-    // the meter reference preset (measure: the user chose it, so "= Измеренному" may measure), and the
-    // colour of the Common page's own apply button.
-    std::function<void(int index, double reference, double impedance)> ApplyMaxLevelChoices;
-    std::function<void(bool measure)> MeterRefPresetChanged;
-    std::function<void()> CheckSetCommon;
+    // The spectrum size chosen on the Common page (not yet applied), as an index into SpectrumSizes;
+    // without it the applied one.
+    std::function<int()> SpectrumSizeChoice;
 };
 
-// The meter settings of the settings window: the "Измеритель" page itself, and two groups that the window
-// puts on its "Общие" page (MeterGroup: reference, impedance, maximum level and their apply button;
-// AnalysisModeGroup: event counting or spectrum with its size). The controls are an edited copy of
-// DeviceSettings: Refresh takes the copy, the two "Установить" buttons write it back and send it.
+// The meter settings of the settings window: the "Измеритель" page itself, and the group that the window
+// puts on its "Общие" page (MeterGroup: reference with its presets, impedance, maximum level and their
+// apply button). The controls are an edited copy of DeviceSettings: Refresh takes the copy, the two
+// "Установить" buttons write it back and send it.
 class TMeterPage : public QWidget {
     Q_OBJECT
 public:
@@ -50,7 +45,6 @@ public:
     ~TMeterPage() override;
 
     QGroupBox *MeterGroup() const { return meterGroup_; }
-    QGroupBox *AnalysisModeGroup() const { return modeGroup_; }
 
     // DeviceSettings -> controls (RefreshMeterPage).
     void Refresh();
@@ -65,6 +59,11 @@ public:
     void RestartClick();    // "Рестарт"
     void OpenFileClick();
     void ClearFileClick();
+    // The phasogram's reference must lie above the resolution of the chosen spectrum size; the window
+    // calls it when that choice changes.
+    void CheckPhasingReference();
+    // The meter reference preset: measure is false when the refresh, not the user, chose the item.
+    void MeterRefPresetChanged(bool measure);
 
     // The weighting characteristic being edited (not applied yet).
     const std::vector<float> &WeightingFreqs() const { return weightingFreqs_; }
@@ -88,10 +87,7 @@ public:
     QComboBox *CB_M9_ref, *CB_Lmax_dBm;
     QCheckBox *CB_M9_Z_Hi, *CB_M9_Lmax_Auto;
     QPushButton *Button_M9_SetParam;
-    // Common page, analysis mode and the derived values.
-    QRadioButton *RB_Rand, *RB_Spectr;
-    QComboBox *CBox_Spectr;
-    QLineEdit *Edit_RND_pulse, *Edit_OSC, *Edit_Phasing_minF;
+    QLineEdit *Edit_Phasing_minF;
 
 protected:
     // Entering an edge or the centre and width of the band shows which pair the page follows.
@@ -99,7 +95,7 @@ protected:
 
 private:
     void BuildPage();
-    void BuildCommonGroups();
+    void BuildMeterGroup();
     void Connect();
     void ApplyClick(QPushButton *button, bool measureReference);
     void ShowAfcKind(int item, double value);
@@ -112,9 +108,6 @@ private:
     void SpectrumStepChanged();
     void SpectrumStepEntered();
     void VelocityEntered();
-    void CheckPhasingReference();
-    void SpectrumSizeChanged();
-    void AnalysisModeClicked();
     void MeterRefChanged();
     void ImpedanceChanged();
     void ImpedanceLeft();
@@ -123,7 +116,6 @@ private:
 
     TMeterPageHost host_;
     QGroupBox *meterGroup_ = nullptr;
-    QGroupBox *modeGroup_ = nullptr;
     TImpedanceEntry *impedance_ = nullptr;
     std::vector<float> weightingFreqs_, weightingValues_;
     QString weightingPath_;

@@ -53,13 +53,6 @@ protected:
         };
         host.SendRemoteMessage = [this](const std::vector<uint8_t> &codes) { sent.push_back(codes); };
         host.ApplyBlockSize = [this](bool, bool) { ++blockSizes; };
-        // The window's four maximum-level choices, as the Common page fills them.
-        host.ApplyMaxLevelChoices = [this](int index, double, double) {
-            page->CB_Lmax_dBm->clear();
-            page->CB_Lmax_dBm->addItems({QStringLiteral("40"), QStringLiteral("20"), QStringLiteral("0"),
-                                         QStringLiteral("-20")});
-            page->CB_Lmax_dBm->setCurrentIndex(index);
-        };
         page = std::make_unique<TMeterPage>(host);
         page->Refresh();
         SetMessageBoxHandler([this](const MessageRequest &r) {
@@ -245,8 +238,8 @@ TEST_F(MeterPage, AVelocityThatDoesNotConvertIsReportedAndBecomes150) {
 }
 
 TEST_F(MeterPage, TheRangeAndConnectionTypeShapeThePage) {
-    EXPECT_EQ(page->CBox_Spectr->count(), 5);
     EXPECT_FALSE(page->CB_M9_PhasingOn->isEnabled());
+    EXPECT_EQ(page->Edit_Phasing_minF->text(), QStringLiteral("1.25"));
     settings.MaxFrequency = 64;
     settings.SampleRate = 160;
     settings.BandF1 = 64;
@@ -254,8 +247,7 @@ TEST_F(MeterPage, TheRangeAndConnectionTypeShapeThePage) {
     settings.ConnectionType = 7;
     settings.AfcRef = 0.1f;
     page->Refresh();
-    EXPECT_EQ(page->CBox_Spectr->count(), 4);
-    EXPECT_EQ(page->CBox_Spectr->itemText(0), QStringLiteral("0.078125"));
+    EXPECT_EQ(page->Edit_Phasing_minF->text(), QStringLiteral("0.078125"));
     EXPECT_TRUE(page->CB_M9_PhasingOn->isEnabled());
     EXPECT_FLOAT_EQ(settings.AfcRef, 0.3f); // a coaxial meter starts at 0.3 kHz
     EXPECT_EQ(page->CB_M9_AFC->currentIndex(), 2);
@@ -277,6 +269,29 @@ TEST_F(MeterPage, APhasogramReferenceBelowTheResolutionIsRefused) {
     EXPECT_FALSE(page->CB_M9_PhasingOn->isChecked());
 }
 
+TEST_F(MeterPage, ReferencePresetsSetTheReferenceAndTheMaximumLevelsFollow) {
+    // 600 Ohm on a symmetric input: the four choices 44, 24, 4, -16 dBm0 at reference 0.
+    ASSERT_EQ(page->CB_Lmax_dBm->count(), 4);
+    EXPECT_EQ(page->CB_Lmax_dBm->itemText(0), QStringLiteral("44"));
+    EXPECT_EQ(page->CB_Lmax_dBm->itemText(3), QStringLiteral("-16"));
+    page->CB_M9_ref->setCurrentIndex(4);
+    page->MeterRefPresetChanged(true);
+    EXPECT_EQ(page->Edit_M9_Ref->GetValue(), 4);
+    EXPECT_FALSE(page->Edit_M9_Ref->isEnabled());
+    page->CB_M9_ref->setCurrentIndex(2);
+    page->MeterRefPresetChanged(true);
+    EXPECT_DOUBLE_EQ(page->Edit_M9_Ref->GetValue(), 0);
+    // The 0.775 V preset follows the impedance: 150 Ohm gives 6.02 dB, snapped to the 0.005 grid.
+    page->CB_M9_Z_Hi->click();
+    page->Edit_M9_Z->SetValue(150);
+    EXPECT_NEAR(page->Edit_M9_Ref->GetValue(), 6.02, 1e-9);
+    EXPECT_EQ(page->CB_Lmax_dBm->itemText(2), QStringLiteral("4")); // trunc(10 log10(3.0238 / 0.15) - 6.02 - 2.5)
+    page->CB_M9_ref->setCurrentIndex(0);
+    page->MeterRefPresetChanged(true);
+    EXPECT_TRUE(page->Edit_M9_Ref->isEnabled());
+    EXPECT_NEAR(page->Edit_M9_Ref->GetValue(), 6.02, 1e-9);
+}
+
 TEST_F(MeterPage, Screenshot) {
     QWidget window;
     auto *row = new QHBoxLayout(&window);
@@ -285,9 +300,8 @@ TEST_F(MeterPage, Screenshot) {
     auto *common = new QWidget(&window);
     auto *column = new QVBoxLayout(common);
     column->addWidget(page->MeterGroup());
-    column->addWidget(page->AnalysisModeGroup());
+    column->addStretch();
     page->MeterGroup()->show();
-    page->AnalysisModeGroup()->show();
     row->addWidget(common);
     chosenFile = WriteFile(QStringLiteral("psof.9wf"), "0.3 -20\n1 0\n");
     page->Button_OpenFile->click();

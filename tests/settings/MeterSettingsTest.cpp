@@ -9,6 +9,7 @@
 #include "state/FileNameList.h"
 
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -135,6 +136,24 @@ TEST_F(Weighting, AnIndexBeyondTheListIsNotWrittenThrough) {
     ApplyWeighting(settings, {1}, {2}, QStringLiteral("/m/a.9wf"));
     EXPECT_EQ(settings.WeightingIndex, 1);
     EXPECT_EQ(FileNameList[1], QStringLiteral("/m/a.9wf"));
+}
+
+TEST_F(MeterSettings, MaximumLevelChoicesFollowImpedanceInputAndReference) {
+    // Expected values from Python: trunc(10 log10(k / (Z / 1000)) - reference - 3 + 0.5) + 40, 20, 0, -20.
+    const struct {
+        double Z;
+        int type;
+        double reference;
+        std::array<int16_t, 4> choices;
+    } cases[] = {{600, 5, 0, {44, 24, 4, -16}},   {75, 7, 0, {47, 27, 7, -13}},
+                 {600, 12, 10, {35, 15, -5, -25}}, {135, 3, -3.5, {54, 34, 14, -6}}};
+    for (const auto &c : cases) {
+        const auto choices = MaxLevelChoices(c.Z, c.type, c.reference);
+        ASSERT_TRUE(choices) << c.Z;
+        EXPECT_EQ(*choices, c.choices) << c.Z << " " << c.type;
+    }
+    EXPECT_FALSE(MaxLevelChoices(9.9, 5, 0));
+    EXPECT_FALSE(MaxLevelChoices(600, 5, std::numeric_limits<double>::quiet_NaN()));
 }
 
 TEST_F(MeterSettings, RestartNamesThePeersAndTheLocalRunningGenerator) {
