@@ -34,8 +34,8 @@ TMaskFileContents ParseMaskPoints(const QByteArray &bytes) {
         const std::string line = text.toStdString();
         size_t pos = 0;
         float x = 0, y = 0;
-        const NumberRead first = ReadFloat(line, pos, x);
-        const NumberRead second = first == NumberRead::Read ? ReadFloat(line, pos, y) : NumberRead::Missing;
+        const NumberRead first = ReadNumber(line, pos, x);
+        const NumberRead second = first == NumberRead::Read ? ReadNumber(line, pos, y) : NumberRead::Missing;
         if (first == NumberRead::OutOfRange || second == NumberRead::OutOfRange) {
             contents.Points.clear();
             contents.Error = QStringLiteral("строка %1: число вне допустимого диапазона").arg(n + 1);

@@ -12,7 +12,7 @@ bool IsBlank(char c) {
 
 } // namespace
 
-NumberRead ReadFloat(const std::string &line, std::size_t &pos, float &value) {
+template <typename Number> NumberRead ReadNumber(const std::string &line, std::size_t &pos, Number &value) {
     while (pos < line.size() && IsBlank(line[pos]))
         ++pos;
     std::size_t start = pos;
@@ -23,14 +23,14 @@ NumberRead ReadFloat(const std::string &line, std::size_t &pos, float &value) {
     }
     if (start < line.size() && (line[start] == '+' || line[start] == '-'))
         return NumberRead::Missing;
-    float magnitude = 0;
+    Number magnitude = 0;
     const auto [end, error] = std::from_chars(line.data() + start, line.data() + line.size(), magnitude);
     if (end == line.data() + start)
         return NumberRead::Missing;
     pos = std::size_t(end - line.data());
     if (error == std::errc::result_out_of_range) {
-        // Too small for single precision reads as zero, as the C library's scanner gives it.
-        double wide = 0;
+        // Too small for the type reads as zero, as the C library's scanner gives it.
+        long double wide = 0;
         const auto tiny = std::from_chars(line.data() + start, end, wide);
         if (tiny.ec != std::errc() || std::fabs(wide) >= 1)
             return NumberRead::OutOfRange;
@@ -39,3 +39,6 @@ NumberRead ReadFloat(const std::string &line, std::size_t &pos, float &value) {
     value = negative ? -magnitude : magnitude;
     return std::isfinite(value) ? NumberRead::Read : NumberRead::OutOfRange;
 }
+
+template NumberRead ReadNumber<float>(const std::string &, std::size_t &, float &);
+template NumberRead ReadNumber<double>(const std::string &, std::size_t &, double &);

@@ -17,7 +17,7 @@ TWeightingPoints ParseWeightingFile(const QByteArray &bytes) {
         const std::string line = text.toStdString();
         std::size_t pos = 0;
         float x = 0, y = 0;
-        if (ReadFloat(line, pos, x) == NumberRead::Read && ReadFloat(line, pos, y) == NumberRead::Read) {
+        if (ReadNumber(line, pos, x) == NumberRead::Read && ReadNumber(line, pos, y) == NumberRead::Read) {
             points.X.push_back(x);
             points.Y.push_back(y);
         }
