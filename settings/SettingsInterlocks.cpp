@@ -49,17 +49,17 @@ QString MaxFrequencyRefusal(float F) {
                                           "импедансов генератора или измерителя выше 135 Ом\nв согласованном "
                                           "режиме.\nНеобходимо изменить:");
             if (genOver)
-                text += QStringLiteral("\n        Импеданс генератора [") + DoubleToText(s.GenImpedance) +
+                text += QStringLiteral("\n        Импеданс генератора [") + FloatToText(s.GenImpedance) +
                         QStringLiteral(" Ом]");
             if (meterOver)
-                text += QStringLiteral("\n        Импеданс измерителя [") + DoubleToText(s.MeterImpedance) +
+                text += QStringLiteral("\n        Импеданс измерителя [") + FloatToText(s.MeterImpedance) +
                         QStringLiteral(" Ом]");
             return text;
         }
     }
     if (F < 80 && s.AdcSizeIndex == 4)
-        return QStringLiteral("Невозможно изменение максимальной частоты с ") + DoubleToText(s.MaxFrequency) +
-               QStringLiteral(" кГц на ") + DoubleToText(F) + QStringLiteral(" кГц") +
+        return QStringLiteral("Невозможно изменение максимальной частоты с ") + FloatToText(s.MaxFrequency) +
+               QStringLiteral(" кГц на ") + FloatToText(F) + QStringLiteral(" кГц") +
                QStringLiteral("\nпри значении разрешения спектра равном ") +
                DoubleToText(s.SampleRate * std::ldexp(1.0, -15)) + ' ' + LoadStr(415) +
                QStringLiteral("\nУвеличьте значение разрешения спектра.");

@@ -124,8 +124,11 @@ TEST_F(SettingsInterlocks, HighMaximumFrequencyIsRefusedForAnUnmatchedConnectedI
     EXPECT_EQ(shownFrequencies, std::vector<float>{1024});
 
     settings.MeterImpedance = 600;
+    settings.GenImpedance = 150.3f; // shown as the value typed, not its double expansion
     EXPECT_FALSE(CheckMaxFrequencyChange(4096));
-    EXPECT_TRUE(messages[1].endsWith(QStringLiteral("[150 Ом]\n        Импеданс измерителя [600 Ом]")));
+    EXPECT_TRUE(messages[1].endsWith(QStringLiteral("[150.3 Ом]\n        Импеданс измерителя [600 Ом]")))
+        << messages[1].toStdString();
+    settings.GenImpedance = 150;
 
     messages.clear();
     settings.ConnectionType = 2; // the generator is not on the line
