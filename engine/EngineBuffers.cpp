@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 TEngineBuffers EngineBuffers;
 int32_t SignalKind = 0;
@@ -95,8 +96,37 @@ void FreeAnalysisBuffers() {
     Release(b.PrbsNegativeIndexes);
     b.PrbsPositiveCount = 0;
     b.PrbsNegativeCount = 0;
-    Release(WeightingCurve.Frequencies);
-    Release(WeightingCurve.Attenuations);
-    WeightingCurve.Count = 0;
+    SetWeightingCurve(0, nullptr, nullptr);
     b.AllocatedSize = 0;
+}
+
+bool SetWeightingCurve(int32_t count, const float *frequencies, const float *attenuations) {
+    TWeightingCurve &w = WeightingCurve;
+    w.Count = 0;
+    Release(w.Frequencies);
+    Release(w.Attenuations);
+    Release(w.AscendingFrequencies);
+    Release(w.AscendingAttenuations);
+    if (count < 1)
+        return true;
+    if (!Allocate(w.Frequencies, count) || !Allocate(w.Attenuations, count) ||
+        !Allocate(w.AscendingFrequencies, count) || !Allocate(w.AscendingAttenuations, count)) {
+        SetWeightingCurve(0, nullptr, nullptr);
+        return false;
+    }
+    std::copy(frequencies, frequencies + count, w.Frequencies);
+    std::copy(attenuations, attenuations + count, w.Attenuations);
+    std::vector<int32_t> order(static_cast<std::size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+        order[static_cast<std::size_t>(i)] = i;
+    // The index breaks ties, so that points of one frequency keep the file's order.
+    std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
+        return frequencies[a] < frequencies[b] || (frequencies[a] == frequencies[b] && a < b);
+    });
+    for (int32_t i = 0; i < count; ++i) {
+        w.AscendingFrequencies[i] = frequencies[order[static_cast<std::size_t>(i)]];
+        w.AscendingAttenuations[i] = attenuations[order[static_cast<std::size_t>(i)]];
+    }
+    w.Count = count;
+    return true;
 }

@@ -105,14 +105,22 @@ extern double NowStamp;
 // State of the impedance-meter calibration: -2 no impedance mode, -1 calibration impossible, 0..5 working.
 extern int16_t ImpedanceCalState;
 
-// The weighting characteristic loaded by the settings window: Count 0 means none. The engine only
-// reads it; FreeAnalysisBuffers releases its arrays.
+// The weighting characteristic in force: Count 0 means none. Frequencies and Attenuations keep the order
+// of the file they came from (configurations, the settings page and the peer carry it so); the
+// interpolation runs over the ascending copy. Set it through SetWeightingCurve; FreeAnalysisBuffers
+// releases its arrays.
 struct TWeightingCurve {
     int32_t Count = 0;
-    float *Frequencies = nullptr;  // kHz, ascending
+    float *Frequencies = nullptr;  // kHz
     float *Attenuations = nullptr; // dB
+    float *AscendingFrequencies = nullptr;
+    float *AscendingAttenuations = nullptr; // in the order of AscendingFrequencies
 };
 extern TWeightingCurve WeightingCurve;
+
+// Replaces the weighting characteristic by count points (none when count < 1). Points of equal frequency
+// keep their order in the ascending copy. False, with no characteristic left, when memory ran out.
+bool SetWeightingCurve(int32_t count, const float *frequencies, const float *attenuations);
 
 // Allocates and zero-fills every array once; later calls only note the current block size. Returns
 // that size, or 0 when an allocation failed (the arrays allocated before it stay).

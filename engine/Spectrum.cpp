@@ -29,7 +29,8 @@ const float *HannWindow(int32_t n) {
 } // namespace
 
 float WeightingFactor(float f) {
-    const float dB = InterpolateTable(f, WeightingCurve.Count, WeightingCurve.Frequencies, WeightingCurve.Attenuations);
+    const float dB = InterpolateTable(f, WeightingCurve.Count, WeightingCurve.AscendingFrequencies,
+                                      WeightingCurve.AscendingAttenuations);
     return std::pow(10.0f, -0.1f * dB);
 }
 

@@ -96,6 +96,12 @@ QString DoubleToText(double value) {
     return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
 }
 
+QString FloatToText(float value) {
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
+}
+
 QString DoubleToText(double value, int decimals) {
     decimals = std::clamp(decimals, 0, 30);
     // The largest double has 309 integer digits.

@@ -21,5 +21,8 @@ double TextToDouble(QStringView text, double def);
 
 // The shortest text that reads back as exactly the same double ("0.1", "1e+20", "-0").
 QString DoubleToText(double value);
+// The shortest text that reads back as exactly the same float ("150.3" for the float nearest 150.3), for
+// values held in single precision.
+QString FloatToText(float value);
 // Fixed notation with the given number of decimals (0 to 30), rounded to nearest.
 QString DoubleToText(double value, int decimals);

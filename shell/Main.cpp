@@ -78,6 +78,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     InstallSmallWindowFactories();
     InstallMainConnectionView(*this);
     RegisterSettingsServices();
+    RegisterInterlockTargets();
     RegisterRecorder();
     ShowMessageTransfer = [this](bool sending) { ShowMessageTransferState(sending); };
     SetPauseHandler([this](bool on) { SetPause(on); });

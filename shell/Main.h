@@ -213,6 +213,8 @@ public:
     void RefreshSettingsInterlocks();
     void SetSettingsLocked(bool locked);
     void SetFrequencyPanel(float maxFrequency);
+    // The interlocks' calls back into the status bar and the graph windows.
+    void RegisterInterlockTargets();
     void OpenStatusList(int panel);
     void CloseStatusList();
     void LB1Choose(int index);

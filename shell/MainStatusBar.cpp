@@ -16,6 +16,7 @@
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
 #include "settings/ImpedanceRules.h"
+#include "settings/InterlockTargets.h"
 #include "settings/Masters.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/RemoteParamChange.h"
@@ -105,10 +106,8 @@ bool TMainForm::ApplySampleRate(bool recheck) {
     QString number = StatusBar2->PanelText(1);
     number.remove(LoadStr(415));
     const double F = TextToDouble(number.trimmed(), s.MaxFrequency);
-    if (!CheckMaxFrequencyChange(float(F))) {
-        SetFrequencyPanel(s.MaxFrequency);
+    if (!CheckMaxFrequencyChange(float(F)))
         return false;
-    }
     // A record without a valid maximum frequency (a damaged file) has no ratio to rescale by.
     const double r = s.MaxFrequency > 0 ? F / s.MaxFrequency : 1.0;
     const bool changed = float(F) != s.MaxFrequency;
@@ -160,6 +159,17 @@ void TMainForm::ApplyBlockSize(bool changed, bool force) {
             if (window && !window->property("Pinned").toBool())
                 window->close();
     RefreshAllPages();
+}
+
+void TMainForm::RegisterInterlockTargets() {
+    InterlockTargets().ShowMaxFrequency = [this](float maxFrequency) { SetFrequencyPanel(maxFrequency); };
+    InterlockTargets().ResetGraphXRanges = [] {
+        ForEachGraphWindow([](TForm_Graphic &graph) { graph.SetDefaultXRange(false); });
+    };
+    InterlockTargets().ClearWeightedGraph = [] {
+        if (auto *graph = qobject_cast<TForm_Graphic *>(GraphWindows[2].data()))
+            graph->RedrawGraph();
+    };
 }
 
 void TMainForm::RefreshSettingsInterlocks() {

@@ -8,6 +8,7 @@
 #include "engine/masks/MaskArray.h"
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
+#include "settings/RemoteParamChange.h"
 #include "settings/SettingsInterlocks.h"
 #include "state/MainGlobals.h"
 #include "state/ProgramSettings.h"

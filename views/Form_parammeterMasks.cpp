@@ -4,7 +4,7 @@
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/evaluation/PointVerdicts.h"
 #include "engine/masks/MaskArray.h"
-#include "engine/masks/MaskDefaultRange.h"
+#include "engine/catalogue/MaskCodeRange.h"
 #include "platform/ProgramDir.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"

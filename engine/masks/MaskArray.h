@@ -1,11 +1,11 @@
 #pragma once
 
+#include "engine/catalogue/MaskCodeRange.h"
 #include "engine/masks/TMASK.h"
 
 #include <cstdint>
 #include <memory>
 
-inline constexpr int32_t MaskSlotCount = 44;
 inline constexpr int32_t MaskUpperSide = 0;
 inline constexpr int32_t MaskLowerSide = 1;
 

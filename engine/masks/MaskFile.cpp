@@ -1,5 +1,6 @@
 #include "engine/masks/MaskFile.h"
 
+#include "engine/masks/ScanFloat.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp1251.h"
 #include "platform/NumberFormat.h"
@@ -7,49 +8,9 @@
 #include <QFile>
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <optional>
 #include <string>
-#include <system_error>
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-enum class NumberRead { Missing, Read, OutOfRange };
-
-// One "%f" conversion at pos: blanks skipped, an optional sign, then the longest number that follows.
-// Trailing text after the number is left for the next conversion, as the C library's scanner does.
-template <typename Number> NumberRead ReadNumber(const std::string &line, size_t &pos, Number &value) {
-    while (pos < line.size() && IsBlank(line[pos]))
-        ++pos;
-    size_t start = pos;
-    bool negative = false;
-    if (start < line.size() && (line[start] == '+' || line[start] == '-')) {
-        negative = line[start] == '-';
-        ++start;
-    }
-    if (start < line.size() && (line[start] == '+' || line[start] == '-'))
-        return NumberRead::Missing;
-    Number magnitude = 0;
-    const auto [end, error] = std::from_chars(line.data() + start, line.data() + line.size(), magnitude);
-    if (end == line.data() + start)
-        return NumberRead::Missing;
-    pos = size_t(end - line.data());
-    if (error == std::errc::result_out_of_range) {
-        // Too small for the type reads as zero, as the C library's scanner gives it.
-        long double wide = 0;
-        const auto tiny = std::from_chars(line.data() + start, end, wide);
-        if (tiny.ec != std::errc() || std::fabs(wide) >= 1)
-            return NumberRead::OutOfRange;
-        magnitude = 0;
-    }
-    value = negative ? -magnitude : magnitude;
-    return std::isfinite(value) ? NumberRead::Read : NumberRead::OutOfRange;
-}
 
 bool Descending(const std::vector<TMaskPoint> &points) {
     bool strictlyDown = false;

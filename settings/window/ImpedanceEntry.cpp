@@ -46,8 +46,8 @@ bool TImpedanceEntry::Changed() {
 }
 
 void TImpedanceEntry::Left() {
-    const ValueQuantizer &q = ImpedanceQuantizer(isGenerator_);
-    Memory = DequantizeValue(q, QuantizeValue(q, edit_.GetValue()));
+    Memory = edit_.GetValue();
+    SnapValue(ImpedanceQuantizer(isGenerator_), Memory);
     edit_.SetValue(Memory);
 }
 

@@ -148,12 +148,12 @@ TEST_F(SinMeasurement, WeightedNoiseFollowsTheWeightingCurve) {
     EXPECT_EQ(ResultValue(SlotSinWeightedSnr), NoValue);
     float frequencies[] = {0, 2000};
     float attenuations[] = {10, 10};
-    WeightingCurve = {2, frequencies, attenuations};
+    SetWeightingCurve(2, frequencies, attenuations);
     MeasureSin();
     // Every bin 1 .. 1023 but the 17 of the tone, 10 dB down: the whole spectrum, not only the band.
     EXPECT_NEAR(ResultValue(SlotSinWeightedNoise), PowerToDbm0(1006) - 10, 1e-3);
     EXPECT_NEAR(ResultValue(SlotSinWeightedSnr), ResultValue(SlotSinLevel) - ResultValue(SlotSinWeightedNoise), 1e-4);
-    WeightingCurve = {};
+    SetWeightingCurve(0, nullptr, nullptr);
 }
 
 TEST_F(SinMeasurement, CloseTwoTonesGiveOnlyTheirTotal) {

@@ -197,12 +197,12 @@ TEST_F(SpectrumChain, PublishingGroupsBinsIntoDisplayPoints) {
 TEST_F(SpectrumChain, PublishingAppliesTheWeightingCurve) {
     float frequencies[] = {0, 2000};
     float attenuations[] = {10, 10};
-    WeightingCurve = {2, frequencies, attenuations};
+    SetWeightingCurve(2, frequencies, attenuations);
     Settings.PresentationStep = 1.25f;
     SetPower({{10, 1e8f}});
     PublishSpectrum(2048);
     EXPECT_NEAR(EngineBuffers.WeightedLevels[10], EngineBuffers.PowerSpectrum[10] - 10, 1e-4);
-    WeightingCurve = {};
+    SetWeightingCurve(0, nullptr, nullptr);
 }
 
 TEST_F(SpectrumChain, CollapseDrainsNeighboursDownToTheFloor) {

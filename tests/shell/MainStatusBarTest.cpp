@@ -208,7 +208,8 @@ TEST_F(MainWindowTest, AChoiceWhoseBoxOutlastsTheListsCloseTimerReturnsSafely) {
     form.OpenStatusList(1);
     QListWidget *list = form.LB1;
     ASSERT_NE(list, nullptr);
-    // 2048 kHz is refused with the default 150 Ohm impedances in matched mode.
+    // 2048 kHz is refused with an unmatched 600 Ohm generator (the start snapped the default 150 Ohm to 135).
+    DeviceSettings->GenImpedance = 600;
     const QRect item = list->visualItemRect(list->item(1));
     ASSERT_EQ(list->item(1)->text(), QStringLiteral("2048 кГц"));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());

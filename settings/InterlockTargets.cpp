@@ -1,0 +1,6 @@
+#include "settings/InterlockTargets.h"
+
+TInterlockTargets &InterlockTargets() {
+    static TInterlockTargets targets;
+    return targets;
+}

@@ -1,0 +1,3 @@
+#include "state/FileNameList.h"
+
+QStringList FileNameList;
