@@ -1,8 +1,11 @@
 #include "engine/evaluation/DispatchTargets.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
+#include "protocols/PackageWork.h"
 #include "shell/Main.h"
 #include "shell/WindowRegistries.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
+#include "views/GraphSnapshotPicture.h"
 #include "views/Scalelabel.h"
 
 #include <QCoreApplication>
@@ -36,6 +39,7 @@ void InstallValueWindows() {
     };
     ScaleLabelHost.IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
     ScaleLabelHost.ClientWidth = [] { return MainForm ? MainForm->MdiArea->width() : 0; };
+    ScaleLabelHost.BatchResultFolder = [] { return PackageWork ? PackageWork->ResultPath : QString(); };
 }
 
 // The graph windows join the program once the application exists, before the main window is built:
@@ -48,6 +52,11 @@ void InstallViewFactories() {
             return;
         if (auto *window = qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data()))
             window->RedrawGraph();
+    };
+    ProtocolSnapshotServices().GraphPicture = [](int32_t kind) -> std::unique_ptr<TSnapshotPicture> {
+        if (kind < 0 || kind >= GraphWindowCount)
+            return nullptr;
+        return SnapshotPictureOf(qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data()));
     };
     GraphHost.IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
     GraphHost.DirMaskFile = [] { return MainFolder(&TMainForm::DirMaskFile); };
