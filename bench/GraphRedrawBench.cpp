@@ -95,7 +95,10 @@ void BM_SpectrumWindowRedraw(benchmark::State &state) {
     state.counters["window_width"] = window.width();
     state.counters["screen_width"] = QGuiApplication::primaryScreen()->geometry().width();
     state.counters["chart_width"] = window.Chart1->ChartWidth();
-    state.counters["table_rows_shown"] = window.Table1->isVisible() ? window.Table1->height() / std::max(window.Table1->verticalHeader()->defaultSectionSize(), 1) : 0;
+    state.counters["table_rows_shown"] =
+        window.Table1->isVisible()
+            ? window.Table1->height() / std::max(window.Table1->verticalHeader()->defaultSectionSize(), 1)
+            : 0;
     if (state.iterations() > 0)
         state.counters["share_of_demo_cadence"] = seconds / double(state.iterations()) / DemoCadence;
     if (state.iterations() > 0)

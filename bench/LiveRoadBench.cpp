@@ -38,9 +38,9 @@ constexpr double DemoCadence = 0.05; // s
 
 struct TRoad {
     const char *Name;
-    int32_t Kind;       // the signal kind the blocks are analysed as
-    int32_t Generator;  // the emulator's waveform
-    int32_t Rows[3];    // the rows of the kind's table shown in value windows
+    int32_t Kind;      // the signal kind the blocks are analysed as
+    int32_t Generator; // the emulator's waveform
+    int32_t Rows[3];   // the rows of the kind's table shown in value windows
 };
 
 const TRoad Roads[] = {

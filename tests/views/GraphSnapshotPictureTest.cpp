@@ -1,9 +1,9 @@
+#include "views/GraphSnapshotPicture.h"
 #include "chart/Chart.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "state/DeviceSettings.h"
 #include "views/Fgraph.h"
-#include "views/GraphSnapshotPicture.h"
 
 #include "support/TempProgramDir.h"
 

@@ -130,10 +130,34 @@ TEST_F(ProtocolSnapshotTest, ResultBufferHoldsTheConditionsAndEveryRowByteForByt
         ASSERT_TRUE(SaveKindProtocol(kind));
         const std::vector<uint8_t> &b = LocalProtocolSnapshot.Results;
         ASSERT_EQ(b.size(), size);
-        const std::vector<uint8_t> header = {0,    0,    0, 0, 0, 0, 0xF0, 0x3F, uint8_t(kind), 0x02, 3,
-                                             uint8_t(code(2, 600)), uint8_t(code(2, 600) >> 8), 1,
-                                             uint8_t(code(4, 150)), uint8_t(code(4, 150) >> 8), 1, 4,
-                                             0,    0,    0, 0x3F, 0, 0, 0x80, 0x40, 3, 0x08,
+        const std::vector<uint8_t> header = {0,
+                                             0,
+                                             0,
+                                             0,
+                                             0,
+                                             0,
+                                             0xF0,
+                                             0x3F,
+                                             uint8_t(kind),
+                                             0x02,
+                                             3,
+                                             uint8_t(code(2, 600)),
+                                             uint8_t(code(2, 600) >> 8),
+                                             1,
+                                             uint8_t(code(4, 150)),
+                                             uint8_t(code(4, 150) >> 8),
+                                             1,
+                                             4,
+                                             0,
+                                             0,
+                                             0,
+                                             0x3F,
+                                             0,
+                                             0,
+                                             0x80,
+                                             0x40,
+                                             3,
+                                             0x08,
                                              uint8_t(table.RowCount)};
         EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + SnapshotHeaderSize), header);
         for (int32_t i = 0; i < table.RowCount; ++i) {
@@ -188,8 +212,7 @@ TEST_F(ProtocolSnapshotTest, EchoTablesTakeThreeArraysAndTheMaskedPointsTheirVer
     const std::vector<float> delays(ReflectionTable.Delay, ReflectionTable.Delay + TableEchoCount);
     const std::vector<float> distances(ReflectionTable.Distance, ReflectionTable.Distance + TableEchoCount);
     EXPECT_EQ(records[0].GraphKind, 3);
-    EXPECT_EQ(records[0].Arrays, (std::vector<std::vector<float>>{
-                                     delays, distances, {0, -1, -2, -3, -4, -5, -6, -7}}));
+    EXPECT_EQ(records[0].Arrays, (std::vector<std::vector<float>>{delays, distances, {0, -1, -2, -3, -4, -5, -6, -7}}));
     EXPECT_EQ(records[0].Verdicts, (std::vector<uint8_t>{1, 1, 0, 1, 1, 255, 1, 1}));
     EXPECT_EQ(records[1].GraphKind, 4);
     EXPECT_EQ(records[1].Arrays[2], (std::vector<float>{10, 11, 12, 13, 14, 15, 16, 17}));

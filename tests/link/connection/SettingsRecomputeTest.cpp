@@ -1,6 +1,6 @@
+#include "settings/SettingsRecompute.h"
 #include "engine/evaluation/ProtocolSnapshot.h"
 #include "platform/Clock.h"
-#include "settings/SettingsRecompute.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 
