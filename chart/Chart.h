@@ -60,6 +60,9 @@ public:
     // Pictures at the chart's size. Extensions are compared without regard to case; SavePicture writes
     // ".bmp", ".jpg", ".emf" and ".wmf" and nothing else. Each returns false when nothing was written.
     QImage Bitmap();
+    // The bitmap with a one-pixel black frame, reduced to the 16 colours of the system palette (an
+    // indexed image with 16 colour-table entries); null when the chart has no size.
+    QImage FramedBitmap16();
     bool SavePicture(const QString &path);
     bool SaveToBitmapFile(const QString &path);
     bool SaveToJpegFile(const QString &path); // black frame, 16 colours, quality 90

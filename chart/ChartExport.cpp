@@ -60,18 +60,21 @@ bool TChart::SaveToBitmapFile(const QString &path) {
     return SaveImage(Bitmap(), path, "BMP", -1);
 }
 
-bool TChart::SaveToJpegFile(const QString &path) {
+QImage TChart::FramedBitmap16() {
     QImage image = Bitmap();
     if (image.isNull())
-        return false;
+        return image;
     {
         QPainter frame(&image);
         frame.setPen(Qt::black);
         frame.drawRect(0, 0, image.width() - 1, image.height() - 1);
     }
-    const QImage reduced =
-        image.convertToFormat(QImage::Format_Indexed8, SystemPalette16(), Qt::ThresholdDither | Qt::AvoidDither);
-    return SaveImage(reduced.convertToFormat(QImage::Format_RGB32), path, "JPG", 90);
+    return image.convertToFormat(QImage::Format_Indexed8, SystemPalette16(), Qt::ThresholdDither | Qt::AvoidDither);
+}
+
+bool TChart::SaveToJpegFile(const QString &path) {
+    const QImage reduced = FramedBitmap16();
+    return !reduced.isNull() && SaveImage(reduced.convertToFormat(QImage::Format_RGB32), path, "JPG", 90);
 }
 
 bool TChart::SaveMetafile(const QString &path, QByteArray (*format)(const MetafileDrawing &)) {

@@ -37,6 +37,25 @@ protected:
     }
 };
 
+// The plot's background over the whole viewport, below everything else, while the chart is drawn into its
+// paint buffer for the screen, so that the buffer comes out opaque. Pictures fill their own background.
+class ViewportGround final : public QCPLayerable {
+public:
+    explicit ViewportGround(QCustomPlot *plot) : QCPLayerable(plot, QStringLiteral("ground")) {}
+    QBrush brush;
+    QBrush axisBrush; // the axis rect's own, put back after the drawing
+    bool onScreen = false;
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter *painter) const override { painter->setAntialiasing(false); }
+    // The layer moves every clip rectangle up by a pixel; the ground reaches the viewport's last row too.
+    QRect clipRect() const override { return mParentPlot->viewport().adjusted(0, 0, 0, 1); }
+    void draw(QCPPainter *painter) override {
+        if (onScreen)
+            painter->fillRect(mParentPlot->viewport(), brush);
+    }
+};
+
 ChartPlot::ChartPlot(TChart &chart) : QCustomPlot(&chart), chart_(chart) {
     setInteractions({});
     setNotAntialiasedElements(QCP::aeAll);
@@ -44,6 +63,40 @@ ChartPlot::ChartPlot(TChart &chart) : QCustomPlot(&chart), chart_(chart) {
     addLayer(QStringLiteral("afterdraw"), layer(QStringLiteral("legend")), QCustomPlot::limAbove);
     new AfterDrawLayer(this, chart);
     frame_ = new ZoomFrame(this);
+    // Every layer in the one buffer; the zoom frame then redraws the whole chart, which is quick enough
+    // for a mouse drag.
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
+    addLayer(QStringLiteral("ground"), layer(QStringLiteral("background")), QCustomPlot::limBelow);
+    ground_ = new ViewportGround(this);
+    // The axis rect's background is the plot's own colour: on screen the ground has painted it already.
+    connect(this, &QCustomPlot::beforeReplot, this, [this] {
+        ground_->brush = mBackgroundBrush;
+        ground_->onScreen = true;
+        ground_->axisBrush = axisRect()->backgroundBrush();
+        if (ground_->axisBrush == mBackgroundBrush)
+            axisRect()->setBackground(QBrush(Qt::NoBrush));
+    });
+    connect(this, &QCustomPlot::afterReplot, this, [this] {
+        ground_->onScreen = false;
+        axisRect()->setBackground(ground_->axisBrush);
+    });
+}
+
+bool ChartPlot::OpaqueBuffer() const {
+    return mPaintBuffers.size() == 1 && mBackgroundBrush.style() == Qt::SolidPattern &&
+           mBackgroundBrush.color().alpha() == 255 && mBackgroundPixmap.isNull() &&
+           qFuzzyCompare(bufferDevicePixelRatio(), devicePixelRatioF());
+}
+
+void ChartPlot::paintEvent(QPaintEvent *event) {
+    if (!OpaqueBuffer()) {
+        QCustomPlot::paintEvent(event);
+        return;
+    }
+    QCPPainter painter(this);
+    if (!painter.isActive())
+        return;
+    mPaintBuffers.first()->draw(&painter);
 }
 
 void ChartPlot::ShowZoomFrame(const QRect &frame) {

@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -29,6 +30,19 @@ uint32_t GetTickCount() {
 
 uint32_t TicksSince(uint32_t start) {
     return GetTickCount() - start;
+}
+
+uint64_t GetTickCount64() {
+    static std::mutex guard;
+    static bool started = false;
+    static uint32_t lastTicks = 0;
+    static uint64_t extended = 0;
+    const std::lock_guard<std::mutex> lock(guard);
+    const uint32_t now = GetTickCount();
+    extended = started ? extended + uint32_t(now - lastTicks) : now;
+    started = true;
+    lastTicks = now;
+    return extended;
 }
 
 void Sleep(uint32_t ms) {

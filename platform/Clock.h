@@ -9,6 +9,10 @@
 uint32_t GetTickCount();
 // Milliseconds from `start` (an earlier GetTickCount) until now, correct across the wrap.
 uint32_t TicksSince(uint32_t start);
+// The same clock extended to 64 bits, so that a deadline compared against it never misfires at the wrap
+// of the 32-bit count (every 49.7 days, or half of that for a signed compare). It counts on from the
+// 32-bit readings it sees, so it must be read at least once per wrap; it never runs backwards.
+uint64_t GetTickCount64();
 void Sleep(uint32_t ms);
 // Handles the main thread's pending events and returns at once when there are none; bounded waits in the
 // main thread call it so that the windows stay alive. Called from another thread it only lets time pass.

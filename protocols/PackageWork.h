@@ -23,6 +23,8 @@ public:
     int ResultCode = 0;
     bool CloseAtEnd = true;
     int PollPeriod = 1000; // ms
+    // The folder the run's results go to (the schedule's RESULT_PATH), ending in a separator.
+    QString ResultPath;
 
     // Set by the main window: start and stop its mailbox timer, and close it.
     std::function<void(int period)> OnStartPolling;

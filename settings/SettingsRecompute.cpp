@@ -4,6 +4,7 @@
 #include "engine/SignalRecognition.h"
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/catalogue/ParameterTable.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
 #include "platform/NoValue.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
@@ -32,10 +33,14 @@ void RefreshRemoteResults() {
         RecordChangeMask |= 0x08;
 }
 
-// The local and the remote time series restart here once they are built.
+// The automatic protocol restarts with the new interval, keeping the snapshots it has; the local and
+// the remote time series restart here once they are built.
 void RecomputeAfterSettings(int) {
-    if (!PlaybackOn)
+    ResetProtocolSnapshot(LocalProtocolSnapshot, 1);
+    if (!PlaybackOn) {
+        ResetProtocolSnapshot(RemoteProtocolSnapshot, 1);
         InvalidateParamResults();
+    }
     RefreshRemoteResults();
     ResetRecognitionState();
     for (TMaster_Param *master : {FreqMasterParam, LevelMasterParam})

@@ -5,6 +5,7 @@
 #include "engine/EngineBuffers.h"
 #include "engine/MasterParam.h"
 #include "engine/SstParam2.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
 #include "link/Dspio9.h"
 #include "link/Emulator.h"
 #include "link/Library.h"
@@ -352,6 +353,8 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
         const uint32_t elapsed = TicksSince(t0);
         if (elapsed < MinimumStopMs)
             Sleep(MinimumStopMs - elapsed);
+        ResetProtocolSnapshot(LocalProtocolSnapshot, 0);
+        ResetProtocolSnapshot(RemoteProtocolSnapshot, 0);
         DeleteMasterParams();
         DeleteSstParam();
         FreeSstItems();

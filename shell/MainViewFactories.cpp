@@ -1,10 +1,13 @@
 #include "engine/evaluation/DispatchTargets.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
+#include "protocols/PackageWork.h"
 #include "shell/Main.h"
 #include "settings/SettingsHost.h"
 #include "settings/window/Form_SetDev.h"
 #include "shell/WindowRegistries.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
+#include "views/GraphSnapshotPicture.h"
 #include "views/Scalelabel.h"
 
 #include <QCoreApplication>
@@ -38,6 +41,7 @@ void InstallValueWindows() {
     };
     ScaleLabelHost.IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
     ScaleLabelHost.ClientWidth = [] { return MainForm ? MainForm->MdiArea->width() : 0; };
+    ScaleLabelHost.BatchResultFolder = [] { return PackageWork ? PackageWork->ResultPath : QString(); };
 }
 
 // "Настройки прибора" opens the settings window, whose commands reach back into the main window.
@@ -61,6 +65,11 @@ void InstallViewFactories() {
             return;
         if (auto *window = qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data()))
             window->RedrawGraph();
+    };
+    ProtocolSnapshotServices().GraphPicture = [](int32_t kind) -> std::unique_ptr<TSnapshotPicture> {
+        if (kind < 0 || kind >= GraphWindowCount)
+            return nullptr;
+        return SnapshotPictureOf(qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data()));
     };
     GraphHost.IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
     GraphHost.DirMaskFile = [] { return MainFolder(&TMainForm::DirMaskFile); };

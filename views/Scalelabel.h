@@ -26,8 +26,7 @@ struct TScaleLabelHost {
     std::function<void(QWidget *window)> RemoveWindowMenuItem;
     std::function<QString()> IniFileName;
     std::function<int()> ClientWidth;
-    // The result folder of the running batch, empty while none runs. The batch controller does not name
-    // its result folder yet, so nothing registers this today and the files go to Report/Temp<n>/.
+    // The result folder of the running batch, empty while none runs.
     std::function<QString()> BatchResultFolder;
     // The open parameter windows re-read their rows (a closed value window switched its row's TextWindow
     // off). The parameter windows do not exist yet; nothing registers this today.

@@ -18,8 +18,6 @@ struct TDispatchTargets {
     // The value windows and the time diagrams show the new values.
     std::function<void()> UpdateValueWindows;
     std::function<void()> AppendTimeDiagramPoints;
-    // The automatic protocol counts the frame and takes its snapshot when its interval is due.
-    std::function<void()> AutoProtocolTick;
     // The frequency and level masters: the SIN result they plot, and their step on every frame.
     std::function<void()> UpdateMasterParams;
     std::function<void()> MasterFrameHooks;

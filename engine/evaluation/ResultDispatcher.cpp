@@ -6,6 +6,7 @@
 #include "engine/evaluation/AutoMaxLevel.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/Evaluators.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 
@@ -34,7 +35,8 @@ void ResultDispatcher(int source) {
             Dispatch(targets.AutoScaleGraphs);
         Dispatch(targets.UpdateValueWindows);
         Dispatch(targets.AppendTimeDiagramPoints);
-        Dispatch(targets.AutoProtocolTick);
+        if (LocalProtocolSnapshot.IntervalSeconds >= AutoProtocolMinSeconds)
+            AutoProtocolTick();
         AutoMaxLevelStep();
         Dispatch(targets.MasterFrameHooks);
     }

@@ -136,3 +136,29 @@ TEST_F(ChartFixture, PointersAndMarksOfALineWithoutPen) {
     line->SetMarks(true, 3); // anything but the x is the value
     EXPECT_EQ(line->MarksStyle(), TChartSeries::MarksValue);
 }
+
+// On screen the chart is drawn into one opaque buffer with its background; the widget must show the same
+// pixels as the picture, which draws the layers straight onto its own background, whatever the colour.
+// Tick labels are left out: the screen draws them from a cache, the picture anew.
+TEST_F(StairsFixture, TheScreenShowsWhatThePictureShowsInAnyBackground) {
+    for (const QColor &background : {QColor(Qt::white), QColor(0x20, 0x40, 0x60)}) {
+        SCOPED_TRACE(background.name().toStdString());
+        chart.SetBackColor(background);
+        chart.Repaint();
+        const QImage screen = Plot().grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage picture = chart.Bitmap().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(screen.size(), picture.size());
+        const QRect plotArea = chart.ChartRect();
+        const QRect all = screen.rect();
+        const auto compared = [&](int x, int y) {
+            return plotArea.contains(x, y) || x == 0 || y == 0 || x == all.right() || y == all.bottom();
+        };
+        int differing = 0;
+        for (int y = 0; y < screen.height(); ++y)
+            for (int x = 0; x < screen.width(); ++x)
+                differing += compared(x, y) && screen.pixel(x, y) != picture.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(PixelAt(screen, all.right(), all.bottom()), background);
+        EXPECT_EQ(PixelAt(screen, X(1), plotArea.top() + 2), background);
+    }
+}

@@ -19,6 +19,9 @@
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
 #include "platform/NoValue.h"
+#include "platform/ProgramDir.h"
+#include "protocols/PackageWork.h"
+#include "state/MainGlobals.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
 #include "views/Scalelabel.h"
@@ -26,6 +29,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -256,6 +260,20 @@ TEST_F(LiveDemoTest, AValueWindowFollowsTheLevel) {
     RunBlocks(12);
     EXPECT_GT(sinBlocks, 5);
     SaveScreenshot(form, QStringLiteral("live_value_window"));
+
+    // A double click files the value in Report/Temp<n>/, or in the result folder while a batch runs.
+    const QString stem = QFileInfo(window->ValueFileName()).fileName();
+    EXPECT_TRUE(stem.startsWith(QStringLiteral("SIN=Сигнал,дБм0"))) << stem.toStdString();
+    window->FormDblClick();
+    EXPECT_TRUE(QFileInfo::exists(ReportTempFolder() + stem));
+    {
+        TPackageWork batch(QStringLiteral("batch.lst"));
+        batch.ResultPath = QDir(ProgramDir()).filePath(QStringLiteral("Results")) + '/';
+        PackageWork = &batch;
+        window->FormDblClick();
+        PackageWork = nullptr;
+        EXPECT_TRUE(QFileInfo::exists(batch.ResultPath + stem));
+    }
 
     // The Window menu brings the minimised window back.
     QAction *item = nullptr;

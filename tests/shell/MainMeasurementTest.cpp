@@ -3,6 +3,7 @@
 #include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParameterTable.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
 #include "link/Dspio9.h"
 #include "link/Emulator.h"
 #include "link/Ft_spi.h"
@@ -133,6 +134,30 @@ TEST_F(MainMeasurementTest, StopWhenIdleLastsASecondAndShowsNoNotice) {
     EXPECT_TRUE(messages.empty());
     ExpectIdleButtons(form);
     EXPECT_FALSE(MeasurementRunning);
+}
+
+// The snapshots of a measurement are not filed after it: Stop clears both and re-arms the automatic
+// protocol.
+TEST_F(MainMeasurementTest, StopClearsBothProtocolSnapshots) {
+    TMainForm &form = StartDemo();
+    for (TProtocolSnapshot *s : {&LocalProtocolSnapshot, &RemoteProtocolSnapshot}) {
+        s->HasData = 1;
+        s->MasterDone = 1;
+        s->Results.assign(413, 1);
+        s->Curves.assign(12, 2);
+        s->Pictures[1] = std::make_unique<TSnapshotPicture>();
+        s->NextTick = 0;
+    }
+    const uint64_t before = GetTickCount64();
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    for (TProtocolSnapshot *s : {&LocalProtocolSnapshot, &RemoteProtocolSnapshot}) {
+        EXPECT_EQ(s->HasData, 0);
+        EXPECT_EQ(s->MasterDone, 0);
+        EXPECT_TRUE(s->Results.empty());
+        EXPECT_TRUE(s->Curves.empty());
+        EXPECT_FALSE(s->Pictures[1]);
+        EXPECT_GE(s->NextTick, before);
+    }
 }
 
 TEST_F(MainMeasurementTest, TheDefaultConfigurationIsWrittenOnlyAfterAMeasurement) {

@@ -1,0 +1,242 @@
+// The whole live road of demonstration mode, offscreen, as a share of its 50 ms cadence: the emulator's
+// block, the main window's hand-over (ProcessAdcBlock: the analysis, the evaluation and the dispatch),
+// and the windows a user keeps open redrawn: ten graph windows and three value windows. Then the
+// resident memory after 10,000 blocks against after 1,000, which must not grow.
+#include "chart/ChartSeries.h"
+#include "engine/EngineBuffers.h"
+#include "engine/catalogue/ParamCatalogue.h"
+#include "engine/catalogue/ParameterTable.h"
+#include "link/EmulatorSynthesis.h"
+#include "link/Library.h"
+#include "link/connection/Tr9sendgetcommand.h"
+#include "shell/WindowRegistries.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
+#include "views/Fgraph.h"
+#include "views/Scalelabel.h"
+
+#include "LargeOffscreenScreen.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QSize>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr double DemoCadence = 0.05; // s
+
+struct TRoad {
+    const char *Name;
+    int32_t Kind;      // the signal kind the blocks are analysed as
+    int32_t Generator; // the emulator's waveform
+    int32_t Rows[3];   // the rows of the kind's table shown in value windows
+};
+
+const TRoad Roads[] = {
+    {"SIN", 1, EmuGenSin, {3, 4, 5}},
+    {"MTTS", 3, EmuGenMtts, {2, 3, 4}},
+};
+
+// The windows a user keeps open: the graph kinds, each window's size, and whether the three value windows
+// are open too.
+struct TDesk {
+    std::vector<int> GraphKinds;
+    QSize Size;
+    bool ValueWindows;
+};
+
+// The oscillogram, both spectra and seven curves of the multitone comb: under SIN the comb's windows stay
+// open but have nothing to redraw, as for a user who switches between the two signals.
+const TDesk TenWindows{{0, 1, 2, 5, 6, 7, 8, 9, 10, 11}, QSize(480, 320), true};
+// One spectrum window maximised on a large screen, as a new user tries the demo.
+const TDesk OneLargeSpectrum{{1}, QSize(1600, 1000), false};
+
+TDeviceSettings Settings;
+
+long ResidentBytes() {
+    long pages = 0;
+    long resident = 0;
+    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// Demonstration mode set up as Start sets it up, with the generator of the road on, the windows open as
+// the main window's factories open them, and the emulator building its blocks in this thread.
+class TLiveRoad {
+public:
+    TLiveRoad(const TRoad &road, int32_t samples, const TDesk &desk = TenWindows) : road_(road), desk_(desk) {
+        Settings = DefaultDeviceSettings();
+        DeviceSettings = &Settings;
+        ConnectionKind = 0;
+        Settings.AdcSizeIndex = samples == 2048 ? 0 : 4;
+        RecomputeBlockSizeFields(Settings);
+        Settings.Block.State = 0;
+        (road.Generator == EmuGenSin ? Settings.Sin : Settings.Mtts).State = 1;
+        Settings.Mode = PendingMode | road.Generator;
+        BuildParamCatalogue();
+        AllocAnalysisBuffers(true);
+        SendCommand();
+        for (int kind : desk.GraphKinds) {
+            auto *window = new TForm_Graphic(kind);
+            window->show();
+            // Sized once shown: showing restores the window's placement.
+            window->resize(desk.Size);
+            GraphWindows[std::size_t(kind)] = window;
+        }
+        const ParameterTable table = ParameterTableOf(road.Kind);
+        for (int32_t row : road.Rows) {
+            if (!desk.ValueWindows)
+                break;
+            table.Rows[row].Settings.Analyse = 1;
+            table.Rows[row].Settings.TextWindow = 1;
+            ShowParamScaleLabel(QString::fromUtf8(table.Rows[row].Caption), road.Kind, row);
+        }
+        // The two time diagrams join the road here once they exist: one bound to "Сигнал,дБм0" and one
+        // to a level of the comb, opened as the parameter window opens them. They redraw through
+        // DispatchTargets().AppendTimeDiagramPoints, which the dispatch already calls after every frame.
+        QApplication::processEvents();
+        for (int block = 0; block < 8; ++block) // past settling, with the engine's tables built
+            Block();
+    }
+    ~TLiveRoad() {
+        for (QPointer<QWidget> &window : ScaleLabelWindows)
+            delete window.data();
+        for (int kind : desk_.GraphKinds)
+            delete GraphWindows[std::size_t(kind)].data();
+        QApplication::processEvents();
+        FreeAnalysisBuffers();
+        SignalKind = 0;
+    }
+
+    bool OnItsKind() const { return SignalKind == road_.Kind; }
+
+    // One block from the emulator through the main window's handler to the redrawn windows.
+    void Block() {
+        const TEmulatorSettings next = TakeEmulatorSettings(EngineBuffers.EmulatorAdcBuffer);
+        const int32_t count = BuildEmulatorBlock(emulator_, next);
+        std::copy_n(EngineBuffers.EmulatorAdcBuffer, count, EngineBuffers.AdcSampleBuffer);
+        NowStamp += DemoCadence / 86400;
+        ProcessAdcBlock();
+        QApplication::processEvents();
+    }
+
+private:
+    const TRoad &road_;
+    const TDesk &desk_;
+    TEmulatorState emulator_;
+};
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
+
+// Time per block as a share of the cadence, on the clock and in the CPU time of every thread (Qt composites
+// large pictures on its thread pool), with what the windows showed after the last block.
+void RunRoad(benchmark::State &state, const TRoad &road, const TDesk &desk) {
+    TLiveRoad live(road, int32_t(state.range(0)), desk);
+    if (!live.OnItsKind()) {
+        state.SkipWithError("the emulator's blocks are not analysed as the road's kind");
+        return;
+    }
+    double seconds = 0;
+    double processSeconds = 0;
+    for (auto _ : state) {
+        const double processStart = ProcessCpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        live.Block();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        processSeconds += ProcessCpuSeconds() - processStart;
+    }
+    if (state.iterations() == 0)
+        return;
+    state.counters["share_of_demo_cadence"] = seconds / double(state.iterations()) / DemoCadence;
+    state.counters["cpu_share_of_demo_cadence"] = processSeconds / double(state.iterations()) / DemoCadence;
+    int drawn = 0;
+    for (int kind : desk.GraphKinds)
+        if (auto *window = qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data()))
+            drawn += window->Series()->Count() > 0;
+    int measured = 0;
+    for (const QPointer<QWidget> &window : ScaleLabelWindows)
+        if (auto *label = qobject_cast<TFormScaleLabel *>(window.data()))
+            measured += label->Label2->text() != QStringLiteral("Не измеряется");
+    state.counters["graph_windows_with_points"] = drawn;
+    state.counters["value_windows_measured"] = measured;
+}
+
+void LiveRoad(benchmark::State &state, const TRoad &road) {
+    RunRoad(state, road, TenWindows);
+}
+
+void LiveRoadOneLargeSpectrum(benchmark::State &state, const TRoad &road) {
+    RunRoad(state, road, OneLargeSpectrum);
+}
+
+void LiveRoadMemory(benchmark::State &state, const TRoad &road) {
+    TLiveRoad live(road, int32_t(state.range(0)));
+    for (auto _ : state) {
+        for (int block = 0; block < 1000; ++block)
+            live.Block();
+        const long after1000 = ResidentBytes();
+        for (int block = 1000; block < 10000; ++block)
+            live.Block();
+        const long after10000 = ResidentBytes();
+        state.counters["rss_1000_MB"] = double(after1000) / (1 << 20);
+        state.counters["rss_10000_MB"] = double(after10000) / (1 << 20);
+        state.counters["rss_10000_over_1000"] = after1000 > 0 ? double(after10000) / double(after1000) : 0;
+    }
+}
+
+void RegisterRoads() {
+    for (const TRoad &road : Roads) {
+        benchmark::RegisterBenchmark((std::string("LiveRoad/") + road.Name).c_str(), LiveRoad, road)
+            ->Arg(2048)
+            ->Arg(32768)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark((std::string("LiveRoadOneLargeSpectrum/") + road.Name).c_str(),
+                                     LiveRoadOneLargeSpectrum, road)
+            ->Arg(2048)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark((std::string("LiveRoadMemory/") + road.Name).c_str(), LiveRoadMemory, road)
+            ->Arg(2048)
+            ->Arg(32768)
+            ->Iterations(1)
+            ->Unit(benchmark::kSecond)
+            ->UseRealTime();
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    // A display of one's own (xvfb-run) shows what drawing to a real screen costs.
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        UseLargeOffscreenScreen();
+    QApplication app(argc, argv);
+    RegisterRoads();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
