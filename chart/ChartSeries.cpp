@@ -123,3 +123,9 @@ void TChartSeries::SetVertAxis(TChartAxis &axis) {
     vertAxis_ = &axis;
     plottable_->setValueAxis(axis.Axis());
 }
+
+void TChartSeries::SetTitle(const QString &title) {
+    title_ = title;
+    if (plottable_)
+        plottable_->setName(title);
+}

@@ -45,7 +45,7 @@ public:
     QColor Color() const { return colour_; }
     void SetColor(const QColor &colour);
     QString Title() const { return title_; }
-    void SetTitle(const QString &title) { title_ = title; }
+    void SetTitle(const QString &title); // also the series' text in the chart's legend
     int LineWidth() const { return lineWidth_; }
     void SetLineWidth(int width);
     bool XOrdered() const { return ordered_; }

@@ -174,6 +174,12 @@ void SeriesPlottable::DrawStairs(QCPPainter *painter) const {
     flush();
 }
 
+// A line shows as a stroke of its own width, an area as a filled box.
 void SeriesPlottable::drawLegendIcon(QCPPainter *painter, const QRectF &rect) const {
-    painter->fillRect(rect, series_.Color());
+    if (series_.SeriesStyle() == TChartSeries::Style::StairsArea) {
+        painter->fillRect(rect, series_.Color());
+        return;
+    }
+    painter->setPen(QPen(series_.Color(), std::max(series_.LineWidth(), 1)));
+    painter->drawLine(QLineF(rect.left(), rect.center().y(), rect.right(), rect.center().y()));
 }

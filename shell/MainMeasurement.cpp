@@ -5,6 +5,7 @@
 #include "engine/EngineBuffers.h"
 #include "engine/MasterParam.h"
 #include "engine/SstParam2.h"
+#include "engine/TimeSeries.h"
 #include "link/Dspio9.h"
 #include "link/Emulator.h"
 #include "link/Library.h"
@@ -19,6 +20,7 @@
 #include "protocols/ScenarioState.h"
 #include "settings/GeneratorStates.h"
 #include "shell/Formend_unit.h"
+#include "shell/MainTimeDiagrams.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
@@ -155,6 +157,7 @@ void TMainForm::SetIdleButtons() {
 
 void TMainForm::Button_StartClick(QObject *sender) {
     CommandFailed = false;
+    TimeSeriesClearRequest = {};
     StopRequest = false;
     Stopping = false;
     TransferProgress = -1;
@@ -217,6 +220,7 @@ void TMainForm::Button_StartClick(QObject *sender) {
     if (ConnectionKind == 1 && TechnologyMode)
         TlB_Tech->setEnabled(true);
     ResetParamTables();
+    ReloadTimeDiagramSettings();
 }
 
 void TMainForm::Button_StopClick(QObject *sender) {
@@ -340,6 +344,7 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
         const uint32_t elapsed = TicksSince(t0);
         if (elapsed < MinimumStopMs)
             Sleep(MinimumStopMs - elapsed);
+        SaveTimeDiagramSettings();
         DeleteMasterParams();
         DeleteSstParam();
         FreeSstItems();

@@ -1,5 +1,6 @@
 #include "engine/evaluation/DispatchTargets.h"
 #include "shell/Main.h"
+#include "shell/MainTimeDiagrams.h"
 #include "shell/WindowRegistries.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
@@ -53,6 +54,7 @@ void InstallViewFactories() {
     GraphHost.DirMaskFile = [] { return MainFolder(&TMainForm::DirMaskFile); };
     GraphHost.DirReport = [] { return MainFolder(&TMainForm::DirReport); };
     InstallValueWindows();
+    InstallTimeDiagrams();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "chart/Chart.h"
 #include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
+#include "engine/NoiseMeasurement.h"
 #include "engine/ResultSlots.h"
 #include "engine/catalogue/GraphKindTable.h"
 #include "engine/catalogue/ParameterTable.h"
@@ -29,7 +30,10 @@ void TForm_Graphic::ResizeTable() {
         if (const auto curve = GraphCurve(kind_))
             n = curve->Count;
     } else if (kind_ == 16 || kind_ == 17 || kind_ == 37 || kind_ == 38) {
-        n = EngineBuffers.NoiseCurveLength;
+        // Sized for the phasogram the settings call for, not for the last block's curve, so that a window
+        // opened before the first NOISE block shows every later point.
+        const TDeviceSettings &s = *DeviceSettings;
+        n = PlanPhasogram(s.SampleRate, std::min(s.AdcSize, MaxBlockSize), s.BandF0, s.BandF1, s.PhasogramRef).Points;
     } else {
         const int32_t step = DeviceSettings->SpectrumStepIndex;
         show = step >= SpectrumTableMinStep;
