@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class TChartAxis;
@@ -57,6 +58,16 @@ public:
     int PointerSize() const { return pointerSize_; }
     void SetPointer(bool visible, PointerStyle style, int size);
 
+    // Point marks: a text box above each point that has a value, hidden until shown. The styles are
+    // numbered as the stored window keys number them; another number shows the value.
+    enum MarksStyle { MarksValue = 0, MarksLabel = 2, MarksLabelValue = 4, MarksXValue = 8 };
+    bool MarksVisible() const { return marksVisible_; }
+    int MarksStyleNumber() const { return marksStyle_; }
+    void SetMarks(bool visible, int style);
+    // The text of a point's mark: by the style, then as OnGetMarkText leaves it (empty: no mark).
+    QString MarkText(int index) const;
+    std::function<void(const TChartSeries &series, int index, QString &text)> OnGetMarkText;
+
     TChartAxis &VertAxis() const { return *vertAxis_; }
     void SetVertAxis(TChartAxis &axis); // the left or the right axis of the same chart
 
@@ -76,6 +87,8 @@ private:
     bool active_ = true;
     bool ordered_ = true;
     bool pointerVisible_ = false;
+    bool marksVisible_ = false;
+    int marksStyle_ = MarksLabelValue;
     PointerStyle pointerStyle_ = PointerStyle::Rectangle;
     int pointerSize_ = 1;
     TChartAxis *vertAxis_;

@@ -42,11 +42,13 @@ void SeriesPlottable::draw(QCPPainter *painter) {
         return;
     if (series_.SeriesStyle() == TChartSeries::Style::StairsArea) {
         DrawStairs(painter);
-        return;
+    } else {
+        DrawLine(painter);
+        if (series_.PointerVisible())
+            DrawPointers(painter);
     }
-    DrawLine(painter);
-    if (series_.PointerVisible())
-        DrawPointers(painter);
+    if (series_.MarksVisible())
+        DrawMarks(painter);
 }
 
 namespace {
@@ -172,6 +174,23 @@ void SeriesPlottable::DrawStairs(QCPPainter *painter) const {
         run << from << QPointF(to.x(), from.y());
     }
     flush();
+}
+
+// Each mark a framed box with its text, a few pixels above its point.
+void SeriesPlottable::DrawMarks(QCPPainter *painter) const {
+    const PixelMap x(*mKeyAxis), y(*mValueAxis);
+    const QFontMetrics metrics(painter->font());
+    painter->setPen(Qt::black);
+    for (int i = 0; i < series_.Count(); ++i) {
+        const QString text = series_.MarkText(i);
+        if (text.isEmpty())
+            continue;
+        QRectF box = metrics.boundingRect(text).adjusted(-2, -1, 2, 1);
+        box.moveCenter(QPointF(x(series_.x_[std::size_t(i)]), y(series_.y_[std::size_t(i)]) - box.height() / 2 - 4));
+        painter->fillRect(box, Qt::white);
+        painter->drawRect(box);
+        painter->drawText(box, Qt::AlignCenter, text);
+    }
 }
 
 // A line shows as a stroke of its own width, an area as a filled box.

@@ -22,6 +22,7 @@ private:
     void DrawLine(QCPPainter *painter) const;
     void DrawPointers(QCPPainter *painter) const;
     void DrawStairs(QCPPainter *painter) const;
+    void DrawMarks(QCPPainter *painter) const;
 
     const TChartSeries &series_;
 };

@@ -47,11 +47,11 @@ inline constexpr int32_t TimeSeriesCaptionLength = 199;
 inline constexpr int32_t TimeSeriesKeptPoints = 500;
 inline constexpr double OneTenthSecond = 1.1574074074074074e-6; // days
 inline constexpr double DefaultTimeSpan = 1.0 / 48;            // 30 minutes
-inline constexpr double PlaybackTimeSpan = 1.0;                // while the playback window exists
 
 // The slot number names a series everywhere; an empty slot is free.
 extern std::array<std::unique_ptr<TimeSeries>, TimeSeriesSlotCount> TimeSeriesSlots;
-// Days kept in every series and shown by default in every time diagram.
+// Days kept in every series and shown by default in every time diagram: DefaultTimeSpan, and one day while
+// the playback window exists (it sets and resets the span).
 extern double DTIME_SIGNAL;
 
 // Set by the clear command of a time diagram: the next frame empties the series of that unit instead of

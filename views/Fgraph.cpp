@@ -226,6 +226,10 @@ void TForm_Graphic::CreateDataSeries() {
     }
     series_->SetTitle(windowTitle());
     series_->SetActive(true);
+    if (IsSelectiveLevelKind(kind_))
+        series_->OnGetMarkText = [this](const TChartSeries &series, int index, QString &text) {
+            Series1GetMarkText(series, index, text);
+        };
     BandColour = 0x0000FF;
     ToneColour = 0xFF0000;
 }

@@ -63,6 +63,8 @@ public:
     void FillSeriesDecimated(const float *x, const float *y, int32_t n);
     void MarkBandAndTones(double binWidth);
     void FillValueTable(const float *x, const float *y, int32_t n);
+    // The marks of the selective levels: none on the floor, the frequency to three decimals as "X value".
+    void Series1GetMarkText(const TChartSeries &series, int index, QString &text) const;
 
     // Masks.
     int32_t MaskSlot() const;

@@ -222,3 +222,12 @@ void TForm_Graphic::DrawNotMeasured(QPainter &painter, const QRect &chartRect) {
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop, text);
     painter.restore();
 }
+
+void TForm_Graphic::Series1GetMarkText(const TChartSeries &series, int index, QString &text) const {
+    if (!series.MarksVisible())
+        return;
+    if (series.YValue(index) < SelectiveFloorLevel)
+        text.clear();
+    else if (series.MarksStyleNumber() == TChartSeries::MarksXValue)
+        text = FormatPicture(RoundTo3Decimals(series.XValue(index)), u"0.###");
+}

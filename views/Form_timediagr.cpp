@@ -20,13 +20,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
 #include <QVBoxLayout>
-
-#include <algorithm>
-#include <cmath>
 
 TTimeDiagramHost TimeDiagramHost;
 
@@ -362,15 +357,8 @@ void TForm_TimeDiagram::Chart1ClickLegend(QPoint globalPosition) {
 }
 
 void TForm_TimeDiagram::MouseWheel(int delta) {
-    TChartAxis &left = Chart1->LeftAxis();
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const int screenHeight = screen ? screen->size().height() : 0;
-    const double step = std::abs(std::abs(left.CalcPosPoint(0)) - std::abs(left.CalcPosPoint(screenHeight / 25)));
-    const double shift = step * (delta / 120);
-    if (!std::isfinite(shift))
-        return;
-    left.SetMinMax(left.Minimum() - shift, left.Maximum() - shift);
-    Chart1Scroll();
+    if (ShiftLeftAxisByWheel(*Chart1, delta))
+        Chart1Scroll();
 }
 
 void TForm_TimeDiagram::StoreYRange() {

@@ -499,6 +499,13 @@ TEST_F(LiveDemoTest, ATimeDiagramSlidesAndTheValueTableOpensViews) {
     SaveScreenshot(*diagram, QStringLiteral("time_diagram"));
     SaveScreenshot(form, QStringLiteral("time_diagram_main"));
 
+    // The time-diagram menu opens the diagram of its unit, empty while no series of that unit exists.
+    form.Menu_TimeDiag->actions().first()->trigger();
+    auto *decibels = qobject_cast<TForm_TimeDiagram *>(TimeDiagramWindows[0].data());
+    ASSERT_NE(decibels, nullptr);
+    EXPECT_EQ(decibels->windowTitle(), QStringLiteral("дБ Временная диаграмма"));
+    EXPECT_EQ(decibels->Chart1->SeriesCount(), 0);
+
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
     form.NCloseClick();
     ReleaseAllTimeSeries();

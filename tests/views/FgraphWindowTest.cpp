@@ -340,4 +340,24 @@ TEST_F(GraphWindow, TablesWithoutCellViewsDisableTheirItems) {
     }
 }
 
+// The selective levels' marks: none on the floor, the frequency to three decimals in the "X value" style.
+TEST_F(GraphWindow, SelectiveLevelMarksLeaveTheFloorOut) {
+    TForm_Graphic &w = Open(21);
+    TChartSeries &s = *w.Series();
+    s.Clear();
+    s.AddXY(12.34567, -40);
+    s.AddXY(13.5, -200);
+    s.SetMarks(true, TChartSeries::MarksXValue);
+    EXPECT_EQ(s.MarkText(0), QStringLiteral("12.346"));
+    EXPECT_EQ(s.MarkText(1), QString());
+    s.SetMarks(true, TChartSeries::MarksValue);
+    EXPECT_EQ(s.MarkText(0), FormatValue(-40));
+    EXPECT_EQ(s.MarkText(1), QString());
+    TForm_Graphic &other = Open(1);
+    other.Series()->Clear();
+    other.Series()->AddXY(13.5, -200);
+    other.Series()->SetMarks(true, TChartSeries::MarksValue);
+    EXPECT_EQ(other.Series()->MarkText(0), FormatValue(-200)) << "only the selective levels leave the floor out";
+}
+
 } // namespace
