@@ -8,8 +8,8 @@
 namespace {
 
 // A time-of-day axis steps through whole clock intervals (seconds), so that its labels read as round times.
-constexpr double ClockSteps[] = {1,    2,    5,    10,   15,    30,    60,    120,   300,
-                                 600,  900,  1800, 3600, 7200,  10800, 21600, 43200, 86400};
+constexpr double ClockSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
+                                 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
 constexpr double ClockSecondsPerDay = 86400;
 
 } // namespace

@@ -165,8 +165,7 @@ void BindParamTimeSeries(const QString &caption, int32_t graphKind, int32_t poin
         return;
     const int16_t id = row->ParamId;
     const TSlotChoice choice = ChooseSlot([&](const TimeSeries &series) {
-        return graphKind >= 0 ? series.GraphKind == graphKind && series.PointIndex == pointIndex
-                              : series.ParamId == id;
+        return graphKind >= 0 ? series.GraphKind == graphKind && series.PointIndex == pointIndex : series.ParamId == id;
     });
     if (ReportNoSlot(choice))
         return;

@@ -31,8 +31,8 @@ struct TimeSeries {
     int32_t Colour = 0;                // 0x00BBGGRR
     int16_t RefCount = 0;
     int16_t HasNewPoints = 0;
-    int16_t ParamId = -1;   // below 100 a numeric row, 100 and above a curve row, -1 a row without identity
-    int16_t Active = 1;     // bound to a row of the current kind's table: only active series take points
+    int16_t ParamId = -1;    // below 100 a numeric row, 100 and above a curve row, -1 a row without identity
+    int16_t Active = 1;      // bound to a row of the current kind's table: only active series take points
     int16_t PointIndex = -1; // -1 for a parameter row; else the point of the curve
     int16_t GraphKind = -1;  // the graph kind of a graph point's curve
 
@@ -46,7 +46,7 @@ inline constexpr int32_t TimeSeriesCaptionLength = 199;
 // Once a series holds more points than this and they span more than DTIME_SIGNAL, the oldest goes.
 inline constexpr int32_t TimeSeriesKeptPoints = 500;
 inline constexpr double OneTenthSecond = 1.1574074074074074e-6; // days
-inline constexpr double DefaultTimeSpan = 1.0 / 48;            // 30 minutes
+inline constexpr double DefaultTimeSpan = 1.0 / 48;             // 30 minutes
 
 // The slot number names a series everywhere; an empty slot is free.
 extern std::array<std::unique_ptr<TimeSeries>, TimeSeriesSlotCount> TimeSeriesSlots;

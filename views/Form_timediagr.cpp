@@ -33,8 +33,8 @@ struct TUnitText {
     const char *Literal;
 };
 constexpr TUnitText UnitTexts[TimeDiagramUnitCount - 1] = {
-    {107, nullptr}, {424, nullptr}, {0, "%"},       {140, nullptr}, {415, nullptr},  {443, nullptr},
-    {254, nullptr}, {200, nullptr}, {293, nullptr}, {0, "нФ"},      {0, "кбит/с"}, {0, "бит"}};
+    {107, nullptr}, {424, nullptr}, {0, "%"},       {140, nullptr}, {415, nullptr}, {443, nullptr},
+    {254, nullptr}, {200, nullptr}, {293, nullptr}, {0, "нФ"},      {0, "кбит/с"},  {0, "бит"}};
 
 constexpr int CaptionNumber = 448;
 constexpr int TooManyGraphs = 307;
@@ -467,7 +467,8 @@ void TForm_TimeDiagram::FormStorage1RestorePlacement() {
     if (!(Span >= ShortestStoredSpan))
         Span = DTIME_SIGNAL;
     for (int j = 0; j < 2; ++j)
-        CursorColours[j] = ini->ReadInteger(section, QStringLiteral("FCursColor") + QString::number(j), CursorColours[j]);
+        CursorColours[j] =
+            ini->ReadInteger(section, QStringLiteral("FCursColor") + QString::number(j), CursorColours[j]);
     InitAxes();
     Chart1->LeftAxis().SetMinMax(minimum, maximum);
 }

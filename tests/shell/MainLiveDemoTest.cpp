@@ -18,6 +18,7 @@
 #include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
+#include "platform/IniFile.h"
 #include "platform/NoValue.h"
 #include "engine/TimeSeries.h"
 #include "shell/WindowRegistries.h"
@@ -506,9 +507,16 @@ TEST_F(LiveDemoTest, ATimeDiagramSlidesAndTheValueTableOpensViews) {
     EXPECT_EQ(decibels->windowTitle(), QStringLiteral("дБ Временная диаграмма"));
     EXPECT_EQ(decibels->Chart1->SeriesCount(), 0);
 
+    // Stop saves the open diagrams' settings, the zoomed span among them; closing the program releases
+    // every series.
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
-    form.NCloseClick();
-    ReleaseAllTimeSeries();
+    TIniFile ini(form.IniFileName);
+    EXPECT_NEAR(ini.ReadFloat(diagram->windowTitle(), QStringLiteral("DTIME_SIGNAL"), 0), 10 * second, 1e-9);
+    bool canClose = true;
+    form.FormCloseQuery(canClose);
+    EXPECT_TRUE(canClose);
+    for (const std::unique_ptr<TimeSeries> &slot : TimeSeriesSlots)
+        EXPECT_FALSE(slot);
     level.Settings.TimeDiagram = 0;
 }
 

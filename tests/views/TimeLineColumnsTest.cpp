@@ -50,12 +50,10 @@ TEST(TimeLineColumns, ThePointBeforeTheSpanEntersFromTheLeft) {
 // A column with a gap draws each point; the gap breaks the line half-way between its neighbours.
 TEST(TimeLineColumns, AGapBreaksTheLineHalfWayBetweenItsNeighbours) {
     std::vector<TTimeLinePoint> line;
-    ASSERT_TRUE(BuildTimeLine(Points({{Start + 0.1, 1},
-                                      {Start + 0.2, 2},
-                                      {Start + 0.3, double(NoValue)},
-                                      {Start + 0.5, 3},
-                                      {Start + 0.6, 4}}),
-                              Start, Width, line));
+    ASSERT_TRUE(BuildTimeLine(
+        Points(
+            {{Start + 0.1, 1}, {Start + 0.2, 2}, {Start + 0.3, double(NoValue)}, {Start + 0.5, 3}, {Start + 0.6, 4}}),
+        Start, Width, line));
     ASSERT_EQ(line.size(), 5u);
     EXPECT_TRUE(line[2].Gap);
     EXPECT_DOUBLE_EQ(line[2].X, Start + 0.35);

@@ -109,9 +109,9 @@ TEST_F(TimeSeriesTest, FrameFilterBySource) {
         int32_t source;
         bool taken;
     };
-    const Case cases[] = {{20, 1, false}, {20, 3, false}, {20, 2, true},  {20, 4, true},  {42, 1, false},
-                          {42, 2, true},  {19, 2, true},  {27, 2, true},  {28, 2, false}, {18, 2, false},
-                          {5, 1, true},   {5, 3, true},   {5, 2, false},  {5, 4, true},   {150, 2, false}};
+    const Case cases[] = {{20, 1, false}, {20, 3, false}, {20, 2, true}, {20, 4, true},  {42, 1, false},
+                          {42, 2, true},  {19, 2, true},  {27, 2, true}, {28, 2, false}, {18, 2, false},
+                          {5, 1, true},   {5, 3, true},   {5, 2, false}, {5, 4, true},   {150, 2, false}};
     uint8_t analyse = 1;
     for (const Case &c : cases) {
         TimeSeries &series = PointSeries(0, c.paramId, analyse);
