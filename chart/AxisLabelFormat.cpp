@@ -1,10 +1,15 @@
 #include "chart/AxisLabelFormat.h"
 
 #include "chartlib/Chartlib.h"
+#include "platform/DateTime.h"
 
 #include <vector>
 
 QString FormatAxisLabel(double value, QStringView pattern) {
+    if (IsTimeOfDayFormat(pattern)) {
+        QString qtPattern = pattern.toString();
+        return DateTimeToQDateTime(value).toString(qtPattern.replace(QStringLiteral("nn"), QStringLiteral("mm")));
+    }
     const QString text = FormatPicture(value, pattern);
     const qsizetype point = pattern.indexOf(QLatin1Char('.'));
     const QStringView integerPattern = point < 0 ? pattern : pattern.left(point);
@@ -34,4 +39,8 @@ QString FormatAxisLabel(double value, QStringView pattern) {
         if (group < digitCount)
             result.insert(digitsEnd - group, QLatin1Char(' '));
     return result;
+}
+
+bool IsTimeOfDayFormat(QStringView pattern) {
+    return pattern.contains(QStringLiteral("hh"));
 }

@@ -45,6 +45,10 @@ TChartSeries *TChart::Series(int index) const {
     return index >= 0 && index < SeriesCount() ? series_[std::size_t(index)].get() : nullptr;
 }
 
+void TChart::SetLegendVisible(bool visible) {
+    plot_->legend->setVisible(visible);
+}
+
 QRect TChart::ChartRect() const {
     return plot_->axisRect()->rect();
 }

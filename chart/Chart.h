@@ -49,6 +49,9 @@ public:
     void SetAllowPanning(bool allow) { allowPanning_ = allow; }
 
     bool Zoomed() const { return zoomed_; }
+    // The legend of the series' titles, at the upper right of the plot; hidden until shown. A press on it
+    // raises OnClickLegend instead of starting a gesture.
+    void SetLegendVisible(bool visible);
     void UndoZoom(); // back to the ranges from before the first zoom or scroll; raises nothing
 
     // Called at every drawing (screen, picture, print) after the series and axes, with the plot rectangle.
@@ -79,6 +82,7 @@ signals:
     void OnClick();
     void OnDblClick();
     void OnResize();
+    void OnClickLegend(QPoint globalPosition);
 
 private:
     friend class ChartPlot;

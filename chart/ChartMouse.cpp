@@ -15,6 +15,10 @@ constexpr int WheelNotch = 120;
 void TChart::MousePress(QMouseEvent *event) {
     pressAt_ = lastAt_ = event->pos();
     gesture_ = Gesture::None;
+    if (plot_->legend->visible() && plot_->legend->outerRect().contains(event->pos())) {
+        emit OnClickLegend(event->globalPosition().toPoint());
+        return;
+    }
     if (event->button() == Qt::LeftButton && allowZoom_)
         gesture_ = Gesture::Zoom;
     else if (event->button() == Qt::RightButton && allowPanning_)

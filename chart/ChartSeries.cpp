@@ -2,6 +2,7 @@
 
 #include "chart/ChartAxis.h"
 #include "chart/SeriesPlottable.h"
+#include "chartlib/Chartlib.h"
 
 #include <algorithm>
 #include <cmath>
@@ -119,12 +120,42 @@ void TChartSeries::SetPointer(bool visible, PointerStyle style, int size) {
     pointerSize_ = std::clamp(size, 1, 100);
 }
 
-void TChartSeries::SetMarks(bool visible, int style) {
-    marksVisible_ = visible;
-    marksStyle_ = style == MarksXValue ? MarksXValue : MarksValue;
-}
-
 void TChartSeries::SetVertAxis(TChartAxis &axis) {
     vertAxis_ = &axis;
     plottable_->setValueAxis(axis.Axis());
+}
+
+void TChartSeries::SetTitle(const QString &title) {
+    title_ = title;
+    if (plottable_)
+        plottable_->setName(title);
+}
+
+void TChartSeries::SetMarks(bool visible, int style) {
+    marksVisible_ = visible;
+    marksStyle_ = style;
+}
+
+QString TChartSeries::MarkText(int index) const {
+    if (index < 0 || index >= Count() || IsNull(index))
+        return {};
+    const QString value = FormatValue(y_[std::size_t(index)]);
+    const QString label = Label(index);
+    QString text;
+    switch (marksStyle_) {
+    case MarksLabel:
+        text = label;
+        break;
+    case MarksLabelValue:
+        text = label.isEmpty() ? value : label + QLatin1Char(' ') + value;
+        break;
+    case MarksXValue:
+        text = FormatValue(x_[std::size_t(index)]);
+        break;
+    default:
+        text = value;
+    }
+    if (OnGetMarkText)
+        OnGetMarkText(*this, index, text);
+    return text;
 }

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class TChartAxis;
@@ -18,8 +19,6 @@ public:
     enum class PointerStyle { Rectangle, Circle, Triangle, DownTriangle, Cross, DiagCross, Star, Diamond, SmallDot };
     static constexpr int PointerStyleCount = 9;
     // What the mark above each point shows.
-    static constexpr int MarksValue = 0;
-    static constexpr int MarksXValue = 8;
 
     TChartSeries(const TChartSeries &) = delete;
     TChartSeries &operator=(const TChartSeries &) = delete;
@@ -50,7 +49,7 @@ public:
     QColor Color() const { return colour_; }
     void SetColor(const QColor &colour);
     QString Title() const { return title_; }
-    void SetTitle(const QString &title) { title_ = title; }
+    void SetTitle(const QString &title); // also the series' text in the chart's legend
     int LineWidth() const { return lineWidth_; }
     void SetLineWidth(int width);
     // A line without pen shows only its points' marks and pointers.
@@ -65,10 +64,15 @@ public:
     int PointerSize() const { return pointerSize_; }
     void SetPointer(bool visible, PointerStyle style, int size);
 
-    // Marks of a line series: the value (MarksValue) or the x (MarksXValue) of each point above it.
+    // Point marks: a text box above each point that has a value, hidden until shown. The styles are
+    // numbered as the stored window keys number them; another number shows the value.
+    enum MarksStyle { MarksValue = 0, MarksLabel = 2, MarksLabelValue = 4, MarksXValue = 8 };
     bool MarksVisible() const { return marksVisible_; }
-    int MarksStyle() const { return marksStyle_; }
+    int MarksStyleNumber() const { return marksStyle_; }
     void SetMarks(bool visible, int style);
+    // The text of a point's mark: by the style, then as OnGetMarkText leaves it (empty: no mark).
+    QString MarkText(int index) const;
+    std::function<void(const TChartSeries &series, int index, QString &text)> OnGetMarkText;
 
     TChartAxis &VertAxis() const { return *vertAxis_; }
     void SetVertAxis(TChartAxis &axis); // the left or the right axis of the same chart
@@ -87,11 +91,11 @@ private:
     QString title_;
     int lineWidth_ = 1;
     bool penVisible_ = true;
-    bool marksVisible_ = false;
-    int marksStyle_ = MarksValue;
     bool active_ = true;
     bool ordered_ = true;
     bool pointerVisible_ = false;
+    bool marksVisible_ = false;
+    int marksStyle_ = MarksLabelValue;
     PointerStyle pointerStyle_ = PointerStyle::Rectangle;
     int pointerSize_ = 1;
     TChartAxis *vertAxis_;

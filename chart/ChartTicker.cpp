@@ -5,6 +5,15 @@
 
 #include <cmath>
 
+namespace {
+
+// A time-of-day axis steps through whole clock intervals (seconds), so that its labels read as round times.
+constexpr double ClockSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
+                                 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
+constexpr double ClockSecondsPerDay = 86400;
+
+} // namespace
+
 double ChartTicker::getTickStep(const QCPRange &range) {
     const double span = range.size();
     double step = axis_.Increment();
@@ -21,6 +30,12 @@ double ChartTicker::getTickStep(const QCPRange &range) {
                                  : metrics.height() + 2;
     const double fitting = std::max(2.0, double(length) / std::max(label, 1));
     const double ticks = span / step;
+    if (IsTimeOfDayFormat(axis_.ValueFormat())) {
+        for (double seconds : ClockSteps)
+            if (seconds / ClockSecondsPerDay >= step && span / (seconds / ClockSecondsPerDay) <= fitting)
+                return seconds / ClockSecondsPerDay;
+        return ClockSteps[std::size(ClockSteps) - 1] / ClockSecondsPerDay;
+    }
     if (ticks > fitting)
         step *= std::exp2(std::ceil(std::log2(ticks / fitting)));
     return step;

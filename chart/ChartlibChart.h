@@ -68,6 +68,10 @@ void LimitZoomSpan(TChart &chart, double bottomResolution, double rightResolutio
 // negative leaves the axis's increment as it is.
 void SetAxisScale(TChartAxis &axis, double increment, double minimum, double maximum);
 
+// Moves the left axis by whole wheel notches (delta in 1/120 notches; a positive delta moves the range
+// down), each notch the values of a 25th of the screen height. False when the axis has no scale yet.
+bool ShiftLeftAxisByWheel(TChart &chart, int delta);
+
 // ---- Automatic vertical range ----
 
 // The label of the points the graph windows add where a curve is broken.

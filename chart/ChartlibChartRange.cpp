@@ -2,6 +2,9 @@
 
 #include "chart/Chart.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <cmath>
 
 namespace {
@@ -99,4 +102,16 @@ void LimitZoomSpan(TChart &chart, double bottomResolution, double rightResolutio
     LimitSpan(chart, chart.LeftAxis(), leftResolution, true);
     LimitSpan(chart, chart.RightAxis(), rightResolution, false);
     LimitSpan(chart, chart.BottomAxis(), bottomResolution, false);
+}
+
+bool ShiftLeftAxisByWheel(TChart &chart, int delta) {
+    TChartAxis &left = chart.LeftAxis();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int screenHeight = screen ? screen->size().height() : 0;
+    const double step = std::abs(std::abs(left.CalcPosPoint(0)) - std::abs(left.CalcPosPoint(screenHeight / 25)));
+    const double shift = step * (delta / 120);
+    if (!std::isfinite(shift))
+        return false;
+    left.SetMinMax(left.Minimum() - shift, left.Maximum() - shift);
+    return true;
 }

@@ -188,21 +188,6 @@ void SeriesPlottable::DrawPointers(QCPPainter *painter) const {
     }
 }
 
-// Each point's value or x, centred above it.
-void SeriesPlottable::DrawMarks(QCPPainter *painter) const {
-    const PixelMap px(*mKeyAxis), py(*mValueAxis);
-    const QFontMetrics metrics(painter->font());
-    const bool xValue = series_.MarksStyle() == TChartSeries::MarksXValue;
-    painter->setPen(series_.Color());
-    for (int i = 0; i < series_.Count(); ++i) {
-        if (series_.IsNull(i))
-            continue;
-        const QString text = FormatValue(xValue ? series_.XValue(i) : series_.YValue(i));
-        const QPointF p(px(series_.XValue(i)), py(series_.YValue(i)));
-        painter->drawText(QPointF(p.x() - metrics.horizontalAdvance(text) / 2.0, p.y() - metrics.descent() - 4), text);
-    }
-}
-
 // Step i runs from point i - 1 to point i at the height of point i - 1 and takes the colour of point i.
 // Neighbouring steps of one colour are filled as one polygon.
 void SeriesPlottable::DrawStairs(QCPPainter *painter) const {
@@ -236,6 +221,29 @@ void SeriesPlottable::DrawStairs(QCPPainter *painter) const {
     flush();
 }
 
+// Each mark a framed box with its text in the line's colour, a few pixels above its point.
+void SeriesPlottable::DrawMarks(QCPPainter *painter) const {
+    const PixelMap x(*mKeyAxis), y(*mValueAxis);
+    const QFontMetrics metrics(painter->font());
+    painter->setPen(series_.Color());
+    for (int i = 0; i < series_.Count(); ++i) {
+        const QString text = series_.MarkText(i);
+        if (text.isEmpty())
+            continue;
+        QRectF box = metrics.boundingRect(text).adjusted(-2, -1, 2, 1);
+        box.moveCenter(QPointF(x(series_.x_[std::size_t(i)]), y(series_.y_[std::size_t(i)]) - box.height() / 2 - 4));
+        painter->fillRect(box, Qt::white);
+        painter->drawRect(box);
+        painter->drawText(box, Qt::AlignCenter, text);
+    }
+}
+
+// A line shows as a stroke of its own width, an area as a filled box.
 void SeriesPlottable::drawLegendIcon(QCPPainter *painter, const QRectF &rect) const {
-    painter->fillRect(rect, series_.Color());
+    if (series_.SeriesStyle() == TChartSeries::Style::StairsArea) {
+        painter->fillRect(rect, series_.Color());
+        return;
+    }
+    painter->setPen(QPen(series_.Color(), std::max(series_.LineWidth(), 1)));
+    painter->drawLine(QLineF(rect.left(), rect.center().y(), rect.right(), rect.center().y()));
 }

@@ -101,6 +101,7 @@ extern int32_t SignalKind;
 // Time stamp of the newest data (days since 30.12.1899), advanced by the data handlers before the
 // block is analysed.
 extern double NowStamp;
+inline constexpr double SecondsPerDay = 86400.0;
 
 // State of the impedance-meter calibration: -2 no impedance mode, -1 calibration impossible, 0..5 working.
 extern int16_t ImpedanceCalState;

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr double StampSecondsPerDay = 86400.0;
 constexpr double FreshSeconds = 300;
 constexpr int32_t ResponsePoints = 128;
 constexpr float StopAttenuation = 32;    // dB; the response ends after the first point above it
@@ -43,7 +42,7 @@ std::array<float, LongestWindow> WindowScratch;
 std::array<float, MaxReflectionSpectrumPoints> DirectF, DirectL, OpenF, OpenL;
 
 bool Fresh(double stamp) {
-    return stamp != 0 && (NowStamp - stamp) * StampSecondsPerDay < FreshSeconds;
+    return stamp != 0 && (NowStamp - stamp) * SecondsPerDay < FreshSeconds;
 }
 
 // Windowing of the open-end analysis: the weight of the measured response against the cable model

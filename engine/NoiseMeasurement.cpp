@@ -17,7 +17,6 @@ TPhasogramState PhasogramState;
 
 namespace {
 
-constexpr int32_t FewestPhasogramPoints = 2;
 constexpr int32_t LongestSegment = 1024;
 constexpr int32_t ShortestPeriod = 2500;
 enum PhasogramCurve { BandLevel, WeightedLevel, BandVolts, WeightedVolts, PhaseAxis };
@@ -142,13 +141,10 @@ void MeasureNoiseLevels() {
     SetResult(SlotNoiseWeighted, PowerToDbm0(static_cast<float>(weighted)));
 }
 
-int32_t ChoosePhasogramSegment(float fs, int32_t n, float f0, float f1, float fref) {
-    TPhasogramState &p = PhasogramState;
-    EngineBuffers.NoiseCurveLength = FewestPhasogramPoints;
-    if (DeviceSettings->Phasogram == 0 || !(fref > 0) || !(fs > 0) || n <= 0 || fs / n > fref) {
-        ClearNoiseCurves();
-        return FewestPhasogramPoints;
-    }
+TPhasogramPlan PlanPhasogram(float fs, int32_t n, float f0, float f1, float fref) {
+    TPhasogramPlan plan;
+    if (DeviceSettings->Phasogram == 0 || !(fref > 0) || !(fs > 0) || n <= 0 || fs / n > fref)
+        return plan;
     const float width = std::min(f1 - f0, f0);
     const double wanted = width > 0 ? 2.0 * fs / width : LongestSegment;
     int32_t segment = 64;
@@ -158,15 +154,30 @@ int32_t ChoosePhasogramSegment(float fs, int32_t n, float f0, float f1, float fr
     while (segment / 4 < step)
         step /= 2;
     const double period = std::trunc(fs / fref + 0.5);
-    p.Segment = segment;
-    p.Step = step;
-    if (period < ShortestPeriod || period + segment > n) {
+    plan.Segment = segment;
+    plan.Step = step;
+    if (period < ShortestPeriod || period + segment > n)
+        return plan;
+    plan.Period = static_cast<int32_t>(period);
+    plan.Points = static_cast<int32_t>((plan.Period + step) / step);
+    return plan;
+}
+
+int32_t ChoosePhasogramSegment(float fs, int32_t n, float f0, float f1, float fref) {
+    TPhasogramState &p = PhasogramState;
+    const TPhasogramPlan plan = PlanPhasogram(fs, n, f0, f1, fref);
+    EngineBuffers.NoiseCurveLength = FewestPhasogramPoints;
+    if (plan.Segment > 0) {
+        p.Segment = plan.Segment;
+        p.Step = plan.Step;
+    }
+    if (plan.Period == 0) {
         ClearNoiseCurves();
         return FewestPhasogramPoints;
     }
-    p.Period = static_cast<int32_t>(period);
-    EngineBuffers.NoiseCurveLength = static_cast<int32_t>((p.Period + step) / step);
-    return EngineBuffers.NoiseCurveLength;
+    p.Period = plan.Period;
+    EngineBuffers.NoiseCurveLength = plan.Points;
+    return plan.Points;
 }
 
 void MeasureNoise() {

@@ -29,7 +29,6 @@ constexpr int16_t NoiseKind = 5;
 constexpr float FramePowerScale = 1571291.125f;
 // A SIN tone counts as on the 1024-point grid of the instrument's watch within this share of a bin.
 constexpr double ToneGridTolerance = 0.005;
-constexpr double SecondsPerDay = 86400;
 
 // The rows the meter frames write, by their ParamResultSlots entries.
 constexpr ResultSlot SinTimer = ResultSlot(12);

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr double SecondsPerDay = 86400.0;
 
 bool HavePreviousTime = false;
 double PreviousTime = 0;

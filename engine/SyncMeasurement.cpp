@@ -18,7 +18,6 @@ TSyncState SyncState;
 
 namespace {
 
-constexpr double SyncSecondsPerDay = 86400.0;
 constexpr float MaxEventCount = 999999;
 constexpr int32_t ShortestFragment = 32;
 // The band must hold this many bins before a noise beside the line is reported.
@@ -58,7 +57,7 @@ void CountEvent() {
         const float next = std::trunc(count + 0.5f) + 1;
         SetResult(SlotSyncEvents, next > MaxEventCount ? NoValue : next);
     }
-    const double now = NowStamp * SyncSecondsPerDay;
+    const double now = NowStamp * SecondsPerDay;
     if (SyncState.LastEventTime > 0)
         SetResult(SlotSyncTimer, static_cast<float>(now - SyncState.LastEventTime));
     SyncState.LastEventTime = now;

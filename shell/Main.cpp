@@ -4,6 +4,7 @@
 #include "chartlib/FileNameCase.h"
 #include "controls/Placemnt.h"
 #include "engine/EngineBuffers.h"
+#include "engine/TimeSeries.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "link/Library.h"
 #include "link/PowerReadings.h"
@@ -260,6 +261,7 @@ void TMainForm::FormCloseQuery(bool &canClose) {
     }
     delete PackageWork;
     PackageWork = nullptr;
+    ReleaseAllTimeSeries();
     SaveLayout();
     NCloseClick();
     CloseStatusList();

@@ -6,6 +6,7 @@
 #include "engine/MasterParam.h"
 #include "engine/SstParam2.h"
 #include "engine/evaluation/ProtocolSnapshot.h"
+#include "engine/TimeSeries.h"
 #include "link/Dspio9.h"
 #include "link/Emulator.h"
 #include "link/Library.h"
@@ -22,6 +23,7 @@
 #include "settings/SettingsWindowButtons.h"
 #include "shell/Formend_unit.h"
 #include "shell/SmallWindows.h"
+#include "shell/MainTimeDiagrams.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
@@ -162,6 +164,7 @@ void TMainForm::SetIdleButtons() {
 
 void TMainForm::Button_StartClick(QObject *sender) {
     CommandFailed = false;
+    TimeSeriesClearRequest = {};
     StopRequest = false;
     Stopping = false;
     ClearTextMessages();
@@ -227,6 +230,7 @@ void TMainForm::Button_StartClick(QObject *sender) {
         RefreshTechWindow();
     }
     ResetParamTables();
+    ReloadTimeDiagramSettings();
 }
 
 void TMainForm::Button_StopClick(QObject *sender) {
@@ -355,6 +359,7 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
             Sleep(MinimumStopMs - elapsed);
         ResetProtocolSnapshot(LocalProtocolSnapshot, 0);
         ResetProtocolSnapshot(RemoteProtocolSnapshot, 0);
+        SaveTimeDiagramSettings();
         DeleteMasterParams();
         DeleteSstParam();
         FreeSstItems();

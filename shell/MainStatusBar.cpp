@@ -2,6 +2,7 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/MeterRange.h"
+#include "engine/TimeSeries.h"
 #include "engine/catalogue/ConnectionTypes.h"
 #include "engine/evaluation/PointVerdicts.h"
 #include "link/Library.h"
@@ -153,11 +154,13 @@ void TMainForm::ApplyBlockSize(bool changed, bool force) {
         graph.SetDefaultXRange(changed);
         graph.RebindMasks(2);
     });
-    // Time series of curve points are not built yet, so the value windows are all there is to release.
-    if (changed || force)
+    // The curves change length: the value windows and the time series of their points go.
+    if (changed || force) {
         for (QPointer<QWidget> &window : ScaleLabelWindows)
             if (window && !window->property("Pinned").toBool())
                 window->close();
+        ReleaseCurvePointTimeSeries();
+    }
     RefreshAllPages();
 }
 

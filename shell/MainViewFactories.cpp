@@ -4,6 +4,7 @@
 #include "shell/Main.h"
 #include "settings/SettingsHost.h"
 #include "settings/window/Form_SetDev.h"
+#include "shell/MainTimeDiagrams.h"
 #include "shell/WindowRegistries.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
@@ -76,6 +77,7 @@ void InstallViewFactories() {
     GraphHost.DirReport = [] { return MainFolder(&TMainForm::DirReport); };
     InstallValueWindows();
     InstallSettingsWindow();
+    InstallTimeDiagrams();
 }
 
 } // namespace

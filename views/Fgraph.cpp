@@ -9,6 +9,7 @@
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
 #include "state/DeviceSettings.h"
+#include "views/ChartPrintHeader.h"
 #include "views/GraphHost.h"
 
 #include <QAction>
@@ -25,21 +26,10 @@ TGraphHost GraphHost;
 
 namespace {
 
-// The caption of the main window's control of that name; empty without a main window.
-QString MainControlText(const QWidget *window, const char *name) {
-    const QObject *control = window->window()->findChild<QObject *>(QLatin1String(name));
-    return control ? control->property("text").toString() : QString();
-}
-
 // The header of a printed chart: the frequency range, the connection, the generator and the meter as the
 // main window shows them, and what the kind's curve is measured against.
 QStringList ChartPrintLines(const QWidget *window, int kind) {
-    const QObject *bar = window->window()->findChild<QObject *>(QStringLiteral("StatusBar2"));
-    const QStringList panels = bar ? bar->property("PanelTexts").toStringList() : QStringList();
-    QStringList lines = {QStringLiteral("Макс.частота: ") + panels.value(1) + QStringLiteral("\\ ") + LoadStr(351) +
-                             QStringLiteral(": ") + panels.value(2),
-                         QStringLiteral("Генератор   : ") + MainControlText(window, "ToolButton1"),
-                         QStringLiteral("Измеритель  : ") + MainControlText(window, "ToolButton20")};
+    QStringList lines = MainWindowPrintLines(window);
     const TDeviceSettings &s = *DeviceSettings;
     if (kind == 5 || kind == 20) {
         if (s.AfcRef < 0)
@@ -157,6 +147,7 @@ void TForm_Graphic::FormCreate() {
     Table1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Table1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu_Table->popup(Table1->viewport()->mapToGlobal(at)); });
+    SetupCellViews();
 
     SetupTable();
     FormStorage1 = new TFormStorage(this);
@@ -235,6 +226,10 @@ void TForm_Graphic::CreateDataSeries() {
     }
     series_->SetTitle(windowTitle());
     series_->SetActive(true);
+    if (IsSelectiveLevelKind(kind_))
+        series_->OnGetMarkText = [this](const TChartSeries &series, int index, QString &text) {
+            Series1GetMarkText(series, index, text);
+        };
     BandColour = 0x0000FF;
     ToneColour = 0xFF0000;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+class QAction;
 class QMenu;
 class QSplitter;
 class QTableView;
@@ -62,6 +63,8 @@ public:
     void FillSeriesDecimated(const float *x, const float *y, int32_t n);
     void MarkBandAndTones(double binWidth);
     void FillValueTable(const float *x, const float *y, int32_t n);
+    // The marks of the selective levels: none on the floor, the frequency to three decimals as "X value".
+    void Series1GetMarkText(const TChartSeries &series, int index, QString &text) const;
 
     // Masks.
     int32_t MaskSlot() const;
@@ -83,6 +86,22 @@ public:
     // Export of the value table: text, or HTML for a name ending in ".html".
     void N_TableSaveClick();
 
+    // Value-table cells (columns and rows as the table counts them, the header at row 0): a Shift-click
+    // opens a value window of the cell's point, a Ctrl-click binds it to a time diagram; the two items of
+    // PopupMenu_Table do the same for the cell last pressed.
+    void Table1MouseDown(Qt::MouseButton button, QPoint position, Qt::KeyboardModifiers shift);
+    void Table1MouseMove(QPoint position);
+    void Table1DblClick();
+    void NTextWinClick();
+    void NTimeDiagClick();
+    // 0 for a cell without a point; else index := the point, 1 for its x cell, 2 for its value cell.
+    int CellToPoint(int column, int row, int32_t &index, int columnsPerPoint, int32_t count);
+    bool OpenCellView(int column, int row, Qt::KeyboardModifiers shift, const QString &unitText, QString name,
+                      int columnsPerPoint, int32_t count, const float *x);
+    QAction *NTextWin = nullptr;
+    QAction *NTimeDiag = nullptr;
+    QPoint LastCell; // LastCellX, LastCellY
+
     double XMin = 0, XMax = 0, ZoomResolution = 0, FullXMin = 0, FullXMax = 0;
     double YMin = 0, YMax = 0, YIncrement = 0, YShownMin = 0, YShownMax = 0;
     int32_t BandColour = 0x0000FF;
@@ -102,6 +121,7 @@ private:
     void FormCreate();
     void SetupTable();
     void SetupTableCells();
+    void SetupCellViews();
     void SetupAxes();
     void CreateDataSeries();
     void BindMask(int side);
@@ -120,6 +140,7 @@ private:
     bool hasValue_ = false;
     TMASK *masks_[2] = {nullptr, nullptr};
     QStringList columnHints_;
+    int hintColumn_ = -1, hintRow_ = -1;
     QString ownMaskFolder_, ownReportFolder_;
     int32_t marksStyle_ = 0, marksVisible_ = 0, pointStyle_ = 0, lineWidth_ = 3;
 };

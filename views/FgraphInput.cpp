@@ -4,11 +4,7 @@
 #include "chart/ChartlibChart.h"
 
 #include <QCursor>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
-
-#include <cmath>
 
 namespace {
 
@@ -64,13 +60,6 @@ void TForm_Graphic::Chart1DblClick() {
 }
 
 void TForm_Graphic::MouseWheel(int delta) {
-    TChartAxis &left = Chart1->LeftAxis();
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const int screenHeight = screen ? screen->size().height() : 0;
-    const double step = std::abs(std::abs(left.CalcPosPoint(0)) - std::abs(left.CalcPosPoint(screenHeight / 25)));
-    const double shift = step * (delta / 120);
-    if (!std::isfinite(shift))
-        return;
-    left.SetMinMax(left.Minimum() - shift, left.Maximum() - shift);
-    Chart1Scroll();
+    if (ShiftLeftAxisByWheel(*Chart1, delta))
+        Chart1Scroll();
 }

@@ -3,6 +3,7 @@
 #include "chart/Chart.h"
 #include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
+#include "engine/NoiseMeasurement.h"
 #include "engine/ResultSlots.h"
 #include "engine/catalogue/GraphKindTable.h"
 #include "engine/catalogue/ParameterTable.h"
@@ -29,7 +30,10 @@ void TForm_Graphic::ResizeTable() {
         if (const auto curve = GraphCurve(kind_))
             n = curve->Count;
     } else if (kind_ == 16 || kind_ == 17 || kind_ == 37 || kind_ == 38) {
-        n = EngineBuffers.NoiseCurveLength;
+        // Sized for the phasogram the settings call for, not for the last block's curve, so that a window
+        // opened before the first NOISE block shows every later point.
+        const TDeviceSettings &s = *DeviceSettings;
+        n = PlanPhasogram(s.SampleRate, std::min(s.AdcSize, MaxBlockSize), s.BandF0, s.BandF1, s.PhasogramRef).Points;
     } else {
         const int32_t step = DeviceSettings->SpectrumStepIndex;
         show = step >= SpectrumTableMinStep;
@@ -217,4 +221,13 @@ void TForm_Graphic::DrawNotMeasured(QPainter &painter, const QRect &chartRect) {
     painter.setPen(WinColor(0x00FFFF));
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop, text);
     painter.restore();
+}
+
+void TForm_Graphic::Series1GetMarkText(const TChartSeries &series, int index, QString &text) const {
+    if (!series.MarksVisible())
+        return;
+    if (series.YValue(index) < SelectiveFloorLevel)
+        text.clear();
+    else if (series.MarksStyleNumber() == TChartSeries::MarksXValue)
+        text = FormatPicture(RoundTo3Decimals(series.XValue(index)), u"0.###");
 }

@@ -67,6 +67,7 @@ void TForm_Graphic::FormStorage1RestorePlacement() {
     const int width = keys.LineWidth == 0 ? 2 : keys.LineWidth;
     marksStyle_ = keys.MarksStyle;
     marksVisible_ = keys.MarksVisible;
+    series_->SetMarks(marksVisible_ != 0, marksStyle_);
     pointStyle_ = keys.PointStyle;
     if (StyledKind(kind_)) {
         series_->SetLineWidth(keys.LineWidth);

@@ -127,7 +127,7 @@ void TForm_Color::Setup(int32_t kind, QWidget *ownerWindow) {
     if (!Series)
         return;
     CBox_Mark->setChecked(Series->MarksVisible());
-    (Series->MarksStyle() == TChartSeries::MarksXValue ? RadioButton6 : RadioButton3)->setChecked(true);
+    (Series->MarksStyleNumber() == TChartSeries::MarksXValue ? RadioButton6 : RadioButton3)->setChecked(true);
     CBox_Marker->setChecked(Series->PointerVisible());
     Point_ComboBox->setCurrentIndex(int(Series->Pointer()));
 }

@@ -4,6 +4,7 @@
 #include "controls/Placemnt.h"
 #include "controls/Zeltcspinedit.h"
 #include "engine/EngineBuffers.h"
+#include "engine/TimeSeries.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/masks/MaskArray.h"
 #include "platform/ProgramDir.h"
@@ -314,7 +315,7 @@ void TForm_MeasPar::ColumnAction(int column, int row) {
             ParamWindowHost.ShowGraphWindow(param.GraphKind);
         break;
     case ColTimeDiagram:
-        JoinRowTimeDiagram(param, true);
+        BindRowTimeSeries(&param, true);
         break;
     case ColTextWindow:
         BindRowTextWindow(tableRow, Index);
@@ -554,7 +555,7 @@ void SetParamFromConfig(int32_t row, bool releaseIfOff, int32_t tableIndex) {
     BindRowTextWindow(row, tableIndex);
     const ParameterTable table = ParameterTableOf(tableIndex + 1);
     if (row >= 0 && row < table.RowCount)
-        JoinRowTimeDiagram(table.Rows[row], releaseIfOff);
+        BindRowTimeSeries(&table.Rows[row], releaseIfOff);
 }
 
 void BindRowTextWindow(int32_t row, int32_t tableIndex) {
@@ -574,7 +575,3 @@ void BindRowTextWindow(int32_t row, int32_t tableIndex) {
     }
 }
 
-void JoinRowTimeDiagram(ParamDescriptor &row, bool releaseIfOff) {
-    (void)row;
-    (void)releaseIfOff;
-}

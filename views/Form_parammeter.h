@@ -111,10 +111,5 @@ void EnableEditorsOfAllWindows();
 void SetParamFromConfig(int32_t row, bool releaseIfOff, int32_t tableIndex);
 // Opens the value window of an analysed row with its switch on; closes it otherwise.
 void BindRowTextWindow(int32_t row, int32_t tableIndex);
-// The time diagrams join here: a row's time-diagram switch binds its time series (or, with releaseIfOff,
-// releases it when the row is no longer shown). The time series are not part of the program yet, so the
-// switch is only stored.
-void JoinRowTimeDiagram(ParamDescriptor &row, bool releaseIfOff);
-
 // The caption of the window of a table index ("SIN - Настройка параметров"): its R9.ini section.
 QString ParamTableCaption(int32_t tableIndex);

@@ -55,7 +55,7 @@ public:
         if (pixel.Lo != NoValue || pixel.Hi != NoValue) {
             if (!spectral_ && (pixel.Count > 1 || last))
                 Add(x, pixel.Lo);
-            const bool floorBar = levelBars_ && pixel.Lo < -190;
+            const bool floorBar = levelBars_ && pixel.Lo < SelectiveFloorLevel;
             if (floorBar)
                 Add(x - geometry_.BinWidth, pixel.Lo);
             Add(x, pixel.Hi);

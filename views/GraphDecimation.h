@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+// Selective levels below this lie on the floor: their bars fall back to it on both sides and carry no mark.
+inline constexpr double SelectiveFloorLevel = -190;
+
 // Where the pixels of a plot lie on the X axis and how far each point is drawn left of its x.
 struct TBinGeometry {
     double BinWidth = 0;  // X units per pixel

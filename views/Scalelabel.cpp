@@ -11,6 +11,7 @@
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
 #include "state/MainGlobals.h"
+#include "views/GraphCellData.h"
 #include "views/GraphSources.h"
 
 #include <QCloseEvent>
@@ -122,9 +123,7 @@ TShownValue ShownValue(const TFormScaleLabel &window) {
     // A curve that the present signal kind does not produce holds no measurement, whatever its array says.
     if (!KindVisible(window.FormIndexPar))
         return shown;
-    if (const std::optional<TCurveArrays> curve = GraphCurve(window.FormIndexPar);
-        curve && curve->Y && window.IndexValue >= 0 && window.IndexValue < curve->Count)
-        shown.Value = curve->Y[window.IndexValue];
+    shown.Value = CurvePointValue(window.FormIndexPar, window.IndexValue);
     if (window.IndexMask >= 0 && window.IndexMask < MaskSlotCount && window.IndexNorm >= 0 &&
         window.IndexNorm < PointVerdictSize(window.IndexMask) && PointVerdicts[window.IndexMask])
         shown.Verdict = &PointVerdicts[window.IndexMask][window.IndexNorm];

@@ -23,3 +23,11 @@ TEST(AxisLabelFormat, PatternsOfTheGraphKinds) {
     for (const Case &c : cases)
         EXPECT_EQ(FormatAxisLabel(c.value, c.pattern), QString::fromUtf16(c.text)) << c.value;
 }
+
+// A time-of-day pattern shows the value as the local time of a TDateTime (minutes written "nn").
+TEST(AxisLabelFormat, TimeOfDayPatterns) {
+    const double noonAndAHalfMinute = 46000.5 + 30.0 / 86400 + 7.0 / 1440;
+    EXPECT_EQ(FormatAxisLabel(noonAndAHalfMinute, u"hh:nn:ss"), QStringLiteral("12:07:30"));
+    EXPECT_TRUE(IsTimeOfDayFormat(u"hh:nn:ss"));
+    EXPECT_FALSE(IsTimeOfDayFormat(u"# ##0.###"));
+}

@@ -99,6 +99,23 @@ TEST_F(ChartFixture, AnIncrementTooSmallForTheAxisIsWidenedNotDrawnTickByTick) {
     }
 }
 
+// Half an hour of a time-of-day axis with a one-second increment: the labels step by a whole clock
+// interval and fall on round times.
+TEST_F(ChartFixture, ATimeOfDayAxisStepsByClockIntervals) {
+    TChartAxis &axis = chart.BottomAxis();
+    const double second = 1.0 / 86400;
+    axis.SetValueFormat(QStringLiteral("hh:nn:ss"));
+    axis.SetMinMax(46000.5 + 7 * second, 46000.5 + 7 * second + 1800 * second);
+    axis.SetIncrement(second);
+    chart.Repaint();
+    const auto ticks = Plot().xAxis->tickVector();
+    ASSERT_GE(ticks.size(), 2);
+    const double step = std::round((ticks[1] - ticks[0]) / second);
+    EXPECT_TRUE(step == 60 || step == 120 || step == 300 || step == 600 || step == 900) << step;
+    for (const QString &label : Plot().xAxis->tickVectorLabels())
+        EXPECT_TRUE(label.endsWith(QStringLiteral(":00"))) << label.toStdString();
+}
+
 TEST_F(ChartFixture, AnAutomaticAxisFollowsTheActiveSeriesOfThatAxis) {
     TChartSeries *a = chart.AddSeries(TChartSeries::Style::Line);
     TChartSeries *b = chart.AddSeries(TChartSeries::Style::Line);

@@ -130,11 +130,16 @@ TEST_F(ChartFixture, PointersAndMarksOfALineWithoutPen) {
     chart.Repaint();
     EXPECT_EQ(blueAbove(chart.Bitmap()), 0);
     line->SetMarks(true, TChartSeries::MarksXValue);
-    EXPECT_EQ(line->MarksStyle(), TChartSeries::MarksXValue);
+    EXPECT_EQ(line->MarksStyleNumber(), TChartSeries::MarksXValue);
+    const QString xText = line->MarkText(1);
     chart.Repaint();
     EXPECT_GT(blueAbove(chart.Bitmap()), 0);
-    line->SetMarks(true, 3); // anything but the x is the value
-    EXPECT_EQ(line->MarksStyle(), TChartSeries::MarksValue);
+    line->SetMarks(true, TChartSeries::MarksValue);
+    const QString valueText = line->MarkText(1);
+    line->SetMarks(true, 3); // anything but the numbered styles is the value
+    EXPECT_EQ(line->MarkText(1), valueText);
+    EXPECT_NE(valueText, QString());
+    EXPECT_NE(xText, valueText); // 8 against 5.3
 }
 
 // On screen the chart is drawn into one opaque buffer with its background; the widget must show the same

@@ -91,3 +91,33 @@ TEST_F(ChartFixture, ColorRangeColoursThePointsInsideTheClosedInterval) {
     EXPECT_EQ(chart.SeriesCount(), 0);
     EXPECT_EQ(chart.Series(0), nullptr);
 }
+
+// A mark shows what its style names; the mark-text handler may change it or leave the point without one.
+TEST_F(ChartFixture, MarksFollowTheirStyleAndTheHandler) {
+    TChartSeries *s = chart.AddSeries(TChartSeries::Style::Line);
+    s->AddXY(1.5, -7.25, QStringLiteral("a"));
+    s->AddNull(2);
+    s->AddXY(3, 4);
+    EXPECT_FALSE(s->MarksVisible());
+    struct Case {
+        int style;
+        const char16_t *first, *last;
+    };
+    const Case cases[] = {{TChartSeries::MarksValue, u"-7.25", u"4.00"},
+                          {TChartSeries::MarksLabel, u"a", u""},
+                          {TChartSeries::MarksLabelValue, u"a -7.25", u"4.00"},
+                          {TChartSeries::MarksXValue, u"1.50", u"3.00"}};
+    for (const Case &c : cases) {
+        s->SetMarks(true, c.style);
+        EXPECT_EQ(s->MarkText(0), QString::fromUtf16(c.first)) << c.style;
+        EXPECT_EQ(s->MarkText(2), QString::fromUtf16(c.last)) << c.style;
+        EXPECT_EQ(s->MarkText(1), QString()) << "a gap has no mark";
+    }
+    s->OnGetMarkText = [](const TChartSeries &, int index, QString &text) {
+        if (index == 0)
+            text.clear();
+    };
+    EXPECT_EQ(s->MarkText(0), QString());
+    EXPECT_EQ(s->MarkText(2), QStringLiteral("3.00"));
+    chart.Repaint(); // drawing the marks
+}

@@ -18,11 +18,15 @@
 #include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
+#include "platform/IniFile.h"
 #include "platform/NoValue.h"
 #include "platform/ProgramDir.h"
 #include "protocols/PackageWork.h"
 #include "state/MainGlobals.h"
+#include "engine/TimeSeries.h"
+#include "shell/WindowRegistries.h"
 #include "views/Fgraph.h"
+#include "views/Form_timediagr.h"
 #include "views/GraphHost.h"
 #include "views/Scalelabel.h"
 
@@ -38,6 +42,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPrinter>
+#include <QTableView>
+#include <QTest>
 #include <QToolButton>
 
 #include <chrono>
@@ -67,6 +73,7 @@ protected:
     void SetUp() override {
         DemoWindowTest::SetUp();
         WindowFactories.Graph = installed.Graph;
+        WindowFactories.TimeDiagram = installed.TimeDiagram;
     }
     void TearDown() override {
         DemoWindowTest::TearDown();
@@ -382,6 +389,118 @@ TEST_F(LiveDemoTest, TheGraphWindowsAndTheSummaryFollowTheChoices) {
     EXPECT_DOUBLE_EQ(spectrum->Chart1->BottomAxis().Maximum(), 640);
     EXPECT_EQ(GenCalibrationMode, 1);
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
+}
+
+// The signal level bound to its time diagram as the parameter window binds it: the diagram opens and its
+// time axis slides with the blocks, the line at the level of each block. In the spectrum's value table a
+// Shift-click opens a value window of the cell's point and a Ctrl-click binds the point to a time diagram.
+TEST_F(LiveDemoTest, ATimeDiagramSlidesAndTheValueTableOpensViews) {
+    ASSERT_TRUE(installed.TimeDiagram) << "the program registers no time diagrams";
+    VirtualClock fast(200000, 0);
+    SpectrumTableMinStep = 0;
+    TMainForm &form = StartSinDemo();
+    ParamDescriptor &level = ParameterTableOf(1).Rows[3];
+    ASSERT_EQ(QString::fromUtf8(level.Caption), QStringLiteral("Сигнал,дБм0\n"));
+    level.Settings.Analyse = 1;
+    level.Settings.TimeDiagram = 1;
+    BindRowTimeSeries(&level, true);
+    auto *diagram = qobject_cast<TForm_TimeDiagram *>(TimeDiagramWindows[std::size_t(level.UnitGroup)].data());
+    ASSERT_NE(diagram, nullptr);
+    EXPECT_EQ(diagram->windowTitle(), QStringLiteral("дБм0 Временная диаграмма"));
+    ASSERT_NE(diagram->Line(29), nullptr);
+
+    form.Button_Start->click();
+    ASSERT_TRUE(messages.empty());
+    ASSERT_NE(Emulator, nullptr);
+    const auto deliver = Emulator->OnAdcArray;
+    Emulator->OnAdcArray = [&](TEmulator *sender, const int16_t *block, uint32_t n, uint32_t t) {
+        deliver(sender, block, n, t);
+        ++blocks;
+    };
+    RunBlocks(10);
+    ASSERT_EQ(SignalKind, 1);
+    const double end = diagram->Chart1->BottomAxis().Maximum();
+    RunBlocks(20);
+    const TChartAxis &bottom = diagram->Chart1->BottomAxis();
+    EXPECT_GT(bottom.Maximum(), end) << "the time axis does not slide";
+    EXPECT_DOUBLE_EQ(bottom.Maximum(), NowStamp);
+    EXPECT_NEAR(bottom.Maximum() - bottom.Minimum(), diagram->Span, 1e-9);
+    const TimeSeries &series = *TimeSeriesSlots[29];
+    ASSERT_GT(series.Count(), 1);
+    for (const TimePoint &point : series.Points)
+        ASSERT_LE(point.Time, NowStamp);
+    // A run of equal values (at the shown precision) is one point that moves along with the frames.
+    EXPECT_EQ(RoundToPrecision(series.Points.back().Value), RoundToPrecision(level.Result.Value));
+    const TChartSeries &line = *diagram->Line(29);
+    ASSERT_GT(line.Count(), 0);
+    EXPECT_EQ(RoundToPrecision(line.YValue(line.Count() - 1)), RoundToPrecision(level.Result.Value));
+
+    // The spectrum's value table: the value cell of its tenth point.
+    TForm_Graphic *spectrum = OpenGraph(form, 1);
+    ASSERT_NE(spectrum, nullptr);
+    ParamDescriptor *spectrumRow = spectrum->FindKindParam();
+    ASSERT_NE(spectrumRow, nullptr);
+    spectrumRow->Settings.Analyse = 1;
+    form.MdiArea->tileSubWindows();
+    RunBlocks(3);
+    ASSERT_TRUE(spectrum->Table1->isVisible());
+    const QModelIndex cell = spectrum->Table1->model()->index(9, 1);
+    spectrum->Table1->scrollTo(cell);
+    const QPoint at = spectrum->Table1->visualRect(cell).center();
+    QTest::mouseClick(spectrum->Table1->viewport(), Qt::LeftButton, Qt::ShiftModifier, at);
+    auto *valueWindow = qobject_cast<TFormScaleLabel *>(ScaleLabelWindows[9].data());
+    ASSERT_NE(valueWindow, nullptr) << "a Shift-click opens no value window";
+    EXPECT_EQ(valueWindow->FormIndexPar, 1);
+    EXPECT_EQ(valueWindow->IndexValue, 9);
+    QTest::mouseClick(spectrum->Table1->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    int pointSlot = -1;
+    for (int slot = 0; slot < TimeSeriesSlotCount; ++slot)
+        if (TimeSeriesSlots[std::size_t(slot)] && TimeSeriesSlots[std::size_t(slot)]->GraphKind == 1)
+            pointSlot = slot;
+    ASSERT_EQ(pointSlot, 28) << "a Ctrl-click binds no time series";
+    auto *pointDiagram =
+        qobject_cast<TForm_TimeDiagram *>(TimeDiagramWindows[std::size_t(spectrumRow->UnitGroup)].data());
+    ASSERT_NE(pointDiagram, nullptr);
+    ASSERT_NE(pointDiagram->Line(pointSlot), nullptr);
+    EXPECT_TRUE(pointDiagram->Line(pointSlot)->Title().startsWith(QStringLiteral("Сел.уровни,дБм0 ")));
+    RunBlocks(5);
+    EXPECT_GT(TimeSeriesSlots[std::size_t(pointSlot)]->Count(), 0);
+    EXPECT_NE(valueWindow->Label2->text(), QStringLiteral("Не измеряется"));
+    // The user scrolls the diagram to the level and looks at it full size.
+    diagram->Chart1->LeftAxis().SetMinMax(level.Result.Value - 20, level.Result.Value + 10);
+    QMdiSubWindow *frame = form.SubWindowOf(diagram);
+    ASSERT_NE(frame, nullptr);
+    frame->showMaximized();
+    QApplication::processEvents();
+    // Zoomed to the last ten seconds, the diagram keeps that span while it slides.
+    const double second = 1.0 / 86400;
+    diagram->Chart1->BottomAxis().SetMinMax(NowStamp - 10 * second, NowStamp);
+    diagram->Chart1Scroll();
+    EXPECT_NEAR(diagram->Span, 10 * second, 1e-9);
+    RunBlocks(30);
+    EXPECT_DOUBLE_EQ(bottom.Maximum(), NowStamp);
+    EXPECT_NEAR(bottom.Maximum() - bottom.Minimum(), 10 * second, 1e-9);
+    SaveScreenshot(*diagram, QStringLiteral("time_diagram"));
+    SaveScreenshot(form, QStringLiteral("time_diagram_main"));
+
+    // The time-diagram menu opens the diagram of its unit, empty while no series of that unit exists.
+    form.Menu_TimeDiag->actions().first()->trigger();
+    auto *decibels = qobject_cast<TForm_TimeDiagram *>(TimeDiagramWindows[0].data());
+    ASSERT_NE(decibels, nullptr);
+    EXPECT_EQ(decibels->windowTitle(), QStringLiteral("дБ Временная диаграмма"));
+    EXPECT_EQ(decibels->Chart1->SeriesCount(), 0);
+
+    // Stop saves the open diagrams' settings, the zoomed span among them; closing the program releases
+    // every series.
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    TIniFile ini(form.IniFileName);
+    EXPECT_NEAR(ini.ReadFloat(diagram->windowTitle(), QStringLiteral("DTIME_SIGNAL"), 0), 10 * second, 1e-9);
+    bool canClose = true;
+    form.FormCloseQuery(canClose);
+    EXPECT_TRUE(canClose);
+    for (const std::unique_ptr<TimeSeries> &slot : TimeSeriesSlots)
+        EXPECT_FALSE(slot);
+    level.Settings.TimeDiagram = 0;
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "chart/ChartlibChart.h"
 #include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
+#include "engine/NoiseMeasurement.h"
+#include "engine/catalogue/GraphKindTable.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "platform/Cp1251.h"
@@ -16,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QTableView>
 
 #include <cmath>
@@ -144,6 +147,10 @@ TEST_F(GraphWindow, SpectrumTableStaysHiddenBelowItsMinimumStep) {
 
 TEST_F(GraphWindow, PhasogramIsShownOnlyWhileNoiseIsMeasured) {
     Analyse(17, 5);
+    // Settings that call for a phasogram, so that the table has room for the curve.
+    DeviceSettings->Phasogram = 1;
+    DeviceSettings->AdcSize = 32768;
+    DeviceSettings->PhasogramRef = 2560.0f / 3000;
     EngineBuffers.NoiseCurveLength = 13;
     for (int i = 0; i < 13; ++i) {
         EngineBuffers.NoiseCurves[4][i] = 30.0f * float(i);
@@ -287,6 +294,70 @@ TEST_F(GraphWindow, StylesAndRangesComeBackFromR9Ini) {
     EXPECT_DOUBLE_EQ(w.Chart1->LeftAxis().Minimum(), -70);
     EXPECT_DOUBLE_EQ(w.Chart1->BottomAxis().Minimum(), 100);
     EXPECT_DOUBLE_EQ(w.Chart1->BottomAxis().Maximum(), 400);
+}
+
+// A phasogram window opened before the first NOISE block has room in its table for the whole phasogram
+// the settings call for, not for the two points the last block left.
+TEST_F(GraphWindow, ThePhasogramTableIsSizedByTheSettingsNotByTheLastBlock) {
+    DeviceSettings->Phasogram = 1;
+    DeviceSettings->AdcSize = 32768;
+    DeviceSettings->PhasogramRef = 2560.0f / 3000;
+    EngineBuffers.NoiseCurveLength = 2;
+    const int32_t points = PlanPhasogram(2560, 32768, 100, 200, 2560.0f / 3000).Points;
+    ASSERT_GT(points, 300);
+    TForm_Graphic &w = Open(16);
+    const int pairs = GraphKindTable[16].ColCount / 2;
+    EXPECT_EQ(w.ValueTable().RowCount(), (points + pairs - 1) / pairs + 1);
+    EXPECT_EQ(EngineBuffers.NoiseCurveLength, 2) << "opening a window changed the engine's state";
+}
+
+// The cell under a press: its point, and whether it is the point's x (1) or value (2) cell.
+TEST_F(GraphWindow, CellsMapToTheirPoints) {
+    SignalKind = 1;
+    FillSpectrum(1024);
+    TForm_Graphic &w = Open(1);
+    w.RedrawGraph();
+    const int rows = w.ValueTable().RowCount() - 1;
+    struct Case {
+        int column, row, count, result, index;
+    };
+    const Case cases[] = {{0, 0, 1023, 0, -1}, {-1, 1, 1023, 0, -1},  {0, 1, 1023, 1, 0},
+                          {1, 1, 1023, 2, 0},  {3, 2, 1023, 2, rows + 1}, {1, 5, 3, 0, -1}};
+    for (const Case &c : cases) {
+        int32_t index = -1;
+        EXPECT_EQ(w.CellToPoint(c.column, c.row, index, 2, c.count), c.result) << c.column << "," << c.row;
+        EXPECT_EQ(index, c.index) << c.column << "," << c.row;
+    }
+}
+
+// The echoes, the master characteristics and the selective-mode curves open no views from their cells.
+TEST_F(GraphWindow, TablesWithoutCellViewsDisableTheirItems) {
+    for (int kind : {3, 4, 18, 19, 21, 36}) {
+        TForm_Graphic &w = Open(kind);
+        w.Table1MouseDown(Qt::LeftButton, {5, 5}, Qt::ShiftModifier);
+        EXPECT_FALSE(w.NTextWin->isEnabled()) << kind;
+        EXPECT_FALSE(w.NTimeDiag->isEnabled()) << kind;
+    }
+}
+
+// The selective levels' marks: none on the floor, the frequency to three decimals in the "X value" style.
+TEST_F(GraphWindow, SelectiveLevelMarksLeaveTheFloorOut) {
+    TForm_Graphic &w = Open(21);
+    TChartSeries &s = *w.Series();
+    s.Clear();
+    s.AddXY(12.34567, -40);
+    s.AddXY(13.5, -200);
+    s.SetMarks(true, TChartSeries::MarksXValue);
+    EXPECT_EQ(s.MarkText(0), QStringLiteral("12.346"));
+    EXPECT_EQ(s.MarkText(1), QString());
+    s.SetMarks(true, TChartSeries::MarksValue);
+    EXPECT_EQ(s.MarkText(0), FormatValue(-40));
+    EXPECT_EQ(s.MarkText(1), QString());
+    TForm_Graphic &other = Open(1);
+    other.Series()->Clear();
+    other.Series()->AddXY(13.5, -200);
+    other.Series()->SetMarks(true, TChartSeries::MarksValue);
+    EXPECT_EQ(other.Series()->MarkText(0), FormatValue(-200)) << "only the selective levels leave the floor out";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "state/DeviceSettings.h"
 #include "support/Screenshot.h"
 #include "views/Fgraph.h"
+#include "views/Form_timediagr.h"
 #include "views/masks/ColourSwatch.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +19,6 @@
 #include <QTest>
 
 #include <memory>
-
-// What the dialog knows of a time diagram: its class name.
-class TForm_TimeDiagram : public QWidget {
-    Q_OBJECT
-};
 
 namespace {
 
@@ -111,14 +107,14 @@ TEST_F(GraphColourDialog, WidthZeroShowsThePointsOnly) {
     EXPECT_EQ(series.PointerSize(), 3);
     EXPECT_EQ(series.Pointer(), TChartSeries::PointerStyle::Star);
     EXPECT_TRUE(series.MarksVisible());
-    EXPECT_EQ(series.MarksStyle(), TChartSeries::MarksXValue);
+    EXPECT_EQ(series.MarksStyleNumber(), TChartSeries::MarksXValue);
 }
 
 TEST_F(GraphColourDialog, TimeDiagramLineTakesItsWidthAndMarkerSize) {
     TForm_Graphic &graph = Open(5); // lends its series
     TChartSeries &series = *graph.Series();
     series.SetLineWidth(1);
-    TForm_TimeDiagram diagram;
+    TForm_TimeDiagram diagram(0);
     TForm_Color dialog(&diagram);
     dialog.Series = &series;
     dialog.Setup(3, &diagram);
@@ -139,4 +135,3 @@ TEST_F(GraphColourDialog, TimeDiagramLineTakesItsWidthAndMarkerSize) {
 
 } // namespace
 
-#include "Form_colorgraphTest.moc"
