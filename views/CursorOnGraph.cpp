@@ -420,6 +420,43 @@ void CursorMenuClick(TCursorSet &set, QAction *item) {
     set.Chart->Repaint();
 }
 
+void CheckPopupItem(QMenu *menu, int tag, bool checked) {
+    if (!menu)
+        return;
+    for (QAction *item : menu->actions())
+        if (item->property("Tag").toInt() == tag) {
+            item->setChecked(checked);
+            return;
+        }
+}
+
+void BindCursorToSeriesTitle(TCursorSet &set, int which, const QString &title) {
+    TCursorOnGraph *cursor = set.Cursors[which];
+    if (!cursor || title.isEmpty())
+        return;
+    int tag = TagFirstSeries;
+    for (TChartSeries *series : DataSeries(set)) {
+        const bool chosen = series->Title() == title;
+        CheckPopupItem(set.CursorMenus[which], tag++, chosen);
+        if (!chosen)
+            continue;
+        cursor->BindSeries = series;
+        cursor->VertAxis = &series->VertAxis();
+        cursor->Line->SetVertAxis(*cursor->VertAxis);
+        CheckPopupItem(set.CursorMenus[which], TagAxisY, false);
+    }
+}
+
+void ShowCursorSelection(const TCursorSet &set) {
+    if (set.Cursors[1] && set.Cursors[1]->ActiveCursor) {
+        SetImage(CursorBar.Button_Curs2, CursorImage2Selected);
+        SetImage(CursorBar.Button_Curs1, CursorImage1);
+    } else if (set.Cursors[0] && set.Cursors[0]->ActiveCursor) {
+        SetImage(CursorBar.Button_Curs1, CursorImage1Selected);
+        SetImage(CursorBar.Button_Curs2, CursorImage2);
+    }
+}
+
 void SetBoundCursorX(TCursorSet &set, double x) {
     if (set.Cursors[0] && set.Cursors[0]->BindCursorToX) {
         set.Cursors[0]->Ps_x = x;

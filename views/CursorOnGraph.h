@@ -103,6 +103,13 @@ void DetachCursorMenus(TCursorSet &set);
 void BuildCursorMenu(TCursorSet &set, int which);
 void CursorMenuClick(TCursorSet &set, QAction *item);
 void SetBoundCursorX(TCursorSet &set, double x);
+// The check mark of the first item of a cursor menu with the Tag.
+void CheckPopupItem(QMenu *menu, int tag, bool checked);
+// A restored cursor follows the data series of that title (menu item 4 on), or none when no series has
+// it; the menu's check marks show the choice.
+void BindCursorToSeriesTitle(TCursorSet &set, int which, const QString &title);
+// Shows the selection of the cursors on the tool buttons.
+void ShowCursorSelection(const TCursorSet &set);
 // Both cursors and their menus go (window close).
 void RemoveCursors(TCursorSet &set);
 

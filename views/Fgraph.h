@@ -172,6 +172,7 @@ private:
     void EmptyValueTable();
     void CopyBottomRange();
     void FollowSubWindowState();
+    void RestoreCursor(class TCustomIniFile &ini, int n);
 
     int kind_;
     ParamDescriptor *param_ = nullptr;

@@ -42,6 +42,5 @@ void FindParamDescriptor(double &yMinimum, double &yMaximum, int32_t &codeSteps,
                 wireBytes = rows.Rows[i].WireBytes;
                 return;
             }
-        return;
     }
 }
