@@ -185,24 +185,29 @@ void TCursorOnGraph::MoveCursorByKey(int key, Qt::KeyboardModifiers shift, doubl
         Pxs_y -= step;
     else if (key == KeyDown)
         Pxs_y += step;
+    // A cursor pushed beyond a limit stops on it: on its pixel, and exactly on its value.
+    double xLimit = NAN, yLimit = NAN;
     const double x = BottomAxis->CalcPosPoint(Pxs_x);
     if (x > xMax)
-        Pxs_x = BottomAxis->CalcPosValue(xMax);
+        xLimit = xMax;
     else if (x < xMin)
-        Pxs_x = BottomAxis->CalcPosValue(xMin);
+        xLimit = xMin;
+    if (!std::isnan(xLimit))
+        Pxs_x = BottomAxis->CalcPosValue(xLimit);
     const bool left = VertAxis == &Chart->LeftAxis();
     const double lower = left ? yMin : rightMin, upper = left ? yMax : rightMax;
     const double y = VertAxis->CalcPosPoint(Pxs_y);
     if (y > upper)
-        Pxs_y = VertAxis->CalcPosValue(upper);
+        yLimit = upper;
     else if (y < lower)
-        Pxs_y = VertAxis->CalcPosValue(lower);
+        yLimit = lower;
+    if (!std::isnan(yLimit))
+        Pxs_y = VertAxis->CalcPosValue(yLimit);
     UpdateCursorFromPixels();
-    // The pixel of a limit may read back a hair beyond it.
-    if (xMin < xMax)
-        Ps_x = std::clamp(Ps_x, xMin, xMax);
-    if (lower < upper && !(BindToSeries && BindSeries))
-        Ps_y = std::clamp(Ps_y, lower, upper);
+    if (!std::isnan(xLimit))
+        Ps_x = xLimit;
+    if (!std::isnan(yLimit) && !(BindToSeries && BindSeries))
+        Ps_y = yLimit;
     DrawCursor();
 }
 
