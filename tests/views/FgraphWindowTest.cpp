@@ -233,3 +233,47 @@ TEST_F(GraphWindow, StylesAndRangesComeBackFromR9Ini) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GraphWindow, AFirstOpeningShowsTheDefaultLook) {
+    SignalKind = 5;
+    TForm_Graphic &w = Open(0);
+    EXPECT_EQ(w.Chart1->BackColor(), QColor(Qt::white));
+    EXPECT_EQ(w.Series()->LineWidth(), 3);
+    EXPECT_FALSE(w.Series()->PointerVisible());
+    EXPECT_EQ(w.CursorColours[0], 0x0000FF);
+    EXPECT_EQ(w.CursorColours[1], 0xFF0000);
+    EXPECT_EQ(w.MaskColours[0], 0xFFFF00);
+    EXPECT_EQ(w.MaskColours[1], 0x808000);
+    EXPECT_EQ(w.MaskWidths[0], 1);
+    EXPECT_EQ(w.CursorSet.Cursors[0], nullptr);
+    // The left axis steps by the parameter's increment.
+    ASSERT_NE(w.FindKindParam(), nullptr);
+    EXPECT_DOUBLE_EQ(w.Chart1->LeftAxis().Increment(), w.FindKindParam()->Increment);
+}
+
+// A stored bottom range wider than the kind's on both sides comes back as the kind's range; while a
+// peer analyser is linked the window always starts at the kind's full range.
+TEST_F(GraphWindow, TheStoredBottomRangeGivesWayToTheKindsRange) {
+    SignalKind = 1;
+    FillSpectrum(1024);
+    const auto reopenWith = [this](double minimum, double maximum) -> TForm_Graphic & {
+        Open(1).Chart1->BottomAxis().SetMinMax(minimum, maximum);
+        window.reset();
+        return Open(1);
+    };
+    TChartAxis *bottom = &reopenWith(-100, 2000).Chart1->BottomAxis();
+    EXPECT_DOUBLE_EQ(bottom->Minimum(), 0);
+    EXPECT_DOUBLE_EQ(bottom->Maximum(), 1280);
+    bottom = &reopenWith(-100, 400).Chart1->BottomAxis();
+    EXPECT_DOUBLE_EQ(bottom->Minimum(), -100);
+    EXPECT_DOUBLE_EQ(bottom->Maximum(), 400);
+
+    DeviceSettings->PeerConnectState = 1;
+    bottom = &reopenWith(100, 400).Chart1->BottomAxis();
+    EXPECT_DOUBLE_EQ(bottom->Minimum(), 0);
+    EXPECT_DOUBLE_EQ(bottom->Maximum(), 1280);
+}
+
+} // namespace
