@@ -14,7 +14,7 @@ constexpr int IconSize = 20;
 constexpr int ProgressWidth = 66;
 constexpr int ProgressHeight = 16;
 constexpr int ProgressSteps = 5;
-constexpr int PowerImageOffset = 9; // the power states' first index among the button images
+constexpr int PowerImageOffset = 9;   // the power states' first index among the button images
 constexpr int CursorImageOffset = 23; // cursor 1, cursor 2, cursor 1 selected, cursor 2 selected
 
 QPixmap Draw(int width, int height, const std::function<void(QPainter &)> &paint) {

@@ -3,8 +3,8 @@
 #include "chart/Chart.h"
 #include "chart/ChartScaleSteps.h"
 #include "chart/ChartlibChart.h"
-#include "engine/evaluation/MasterCurves.h"
 #include "engine/catalogue/GraphKindTable.h"
+#include "engine/evaluation/MasterCurves.h"
 #include "state/DeviceSettings.h"
 #include "views/CursorOnGraph.h"
 #include "views/Fgraph.h"
@@ -80,8 +80,8 @@ QLabel *ReadoutLabel(QToolBar *bar, const char *name) {
 
 void TMainForm::BuildScaleBar() {
     for (const ScaleButton &entry : ScaleButtons) {
-        QToolButton *button = AddButton(ToolBar_Scale, entry.name, QString::fromUtf8(entry.text),
-                                        QString::fromUtf8(entry.hint));
+        QToolButton *button =
+            AddButton(ToolBar_Scale, entry.name, QString::fromUtf8(entry.text), QString::fromUtf8(entry.hint));
         button->setProperty("Code", entry.code);
         connect(button, &QToolButton::clicked, this, [this, button] { Zoom_UnZoom(button); });
     }

@@ -283,15 +283,16 @@ void CursorKey(TCursorSet &set, int key, Qt::KeyboardModifiers shift, const TCur
 }
 
 QString CursorReadout(const TCursorOnGraph &cursor) {
-    const QString x = cursor.DateTimeX
-                          ? QStringLiteral("X = ") + DateTimeToQDateTime(cursor.Ps_x).toString(QStringLiteral("hh:mm:ss.zzz"))
-                          : QStringLiteral("X = ") + FormatValue(cursor.Ps_x);
+    const QString x = cursor.DateTimeX ? QStringLiteral("X = ") +
+                                             DateTimeToQDateTime(cursor.Ps_x).toString(QStringLiteral("hh:mm:ss.zzz"))
+                                       : QStringLiteral("X = ") + FormatValue(cursor.Ps_x);
     return x + QStringLiteral("\nY = ") + FormatValue(cursor.Ps_y);
 }
 
 QString CursorDifference(const TCursorOnGraph &first, const TCursorOnGraph &second) {
     const double dx = second.Ps_x - first.Ps_x;
-    const QString x = first.DateTimeX ? QStringLiteral("DX = ") + TimeText(dx) : QStringLiteral("DX = ") + FormatValue(dx);
+    const QString x =
+        first.DateTimeX ? QStringLiteral("DX = ") + TimeText(dx) : QStringLiteral("DX = ") + FormatValue(dx);
     return x + QStringLiteral("\nDY = ") + FormatValue(second.Ps_y - first.Ps_y);
 }
 
@@ -303,9 +304,8 @@ void ShowCursorReadouts(const TCursorSet &set) {
     if (CursorBar.Label_Curs2)
         CursorBar.Label_Curs2->setText(second ? CursorReadout(*second) : QString());
     if (CursorBar.Label_DelCurs)
-        CursorBar.Label_DelCurs->setText(first && second && first->VertAxis == second->VertAxis
-                                             ? CursorDifference(*first, *second)
-                                             : QString());
+        CursorBar.Label_DelCurs->setText(
+            first && second && first->VertAxis == second->VertAxis ? CursorDifference(*first, *second) : QString());
 }
 
 void RefreshCursors(TCursorSet &set) {

@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPoint>
 #include <QPointer>
-#include <QToolButton>
 #include <QString>
+#include <QToolButton>
 
 #include <cstdint>
 #include <functional>
@@ -45,13 +45,13 @@ public:
     TCursorOnGraph(const TCursorOnGraph &) = delete;
     TCursorOnGraph &operator=(const TCursorOnGraph &) = delete;
 
-    double Ps_x = 0, Ps_y = 0;      // axis values
-    int32_t Pxs_x = 0, Pxs_y = 0;   // chart pixels
-    uint8_t BindToSeries = 0;       // Y follows BindSeries
-    uint8_t BindToCursor1 = 0;      // cursor 2: moves with cursor 1 ("Окно Х")
-    uint8_t BindCursorToX = 0;      // cursor 1: X follows the selective frequency ("Отсчет Х")
-    uint8_t ActiveCursor = 0;       // the selected cursor
-    double BindCursor_delta = 0;    // X of cursor 1 minus X of cursor 2 when "Окно Х" was switched on
+    double Ps_x = 0, Ps_y = 0;    // axis values
+    int32_t Pxs_x = 0, Pxs_y = 0; // chart pixels
+    uint8_t BindToSeries = 0;     // Y follows BindSeries
+    uint8_t BindToCursor1 = 0;    // cursor 2: moves with cursor 1 ("Окно Х")
+    uint8_t BindCursorToX = 0;    // cursor 1: X follows the selective frequency ("Отсчет Х")
+    uint8_t ActiveCursor = 0;     // the selected cursor
+    double BindCursor_delta = 0;  // X of cursor 1 minus X of cursor 2 when "Окно Х" was switched on
     TChartSeries *Line = nullptr;
     TChartSeries *BindSeries = nullptr;
     TChart *Chart = nullptr;

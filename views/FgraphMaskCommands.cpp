@@ -56,10 +56,10 @@ void TForm_Graphic::BuildMaskMenuItems() {
         return item;
     };
     N_SaveToMask = add("N_SaveToMask", QStringLiteral("Сохранить график как маску"), [this] { N_SaveToMaskClick(); });
-    N_SetAsMaskUp = add("N_SetAsMaskUp", QStringLiteral("Установить график как маску сверху"),
-                        [this] { N_SetAsMaskClick(0); });
-    N_SetAsMaskDn = add("N_SetAsMaskDn", QStringLiteral("Установить график как маску снизу"),
-                        [this] { N_SetAsMaskClick(1); });
+    N_SetAsMaskUp =
+        add("N_SetAsMaskUp", QStringLiteral("Установить график как маску сверху"), [this] { N_SetAsMaskClick(0); });
+    N_SetAsMaskDn =
+        add("N_SetAsMaskDn", QStringLiteral("Установить график как маску снизу"), [this] { N_SetAsMaskClick(1); });
     N_ClearMaskUp = add("N_ClearMaskUp", QStringLiteral("Удалить маску сверху"), [this] { N_ClearMaskClick(0); });
     N_ClearMaskDn = add("N_ClearMaskDn", QStringLiteral("Удалить маску снизу"), [this] { N_ClearMaskClick(1); });
     connect(PopupMenu_Chart, &QMenu::aboutToShow, this, &TForm_Graphic::PopupMenu_ChartPopup);

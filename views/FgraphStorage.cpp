@@ -46,16 +46,11 @@ void TForm_Graphic::FormStorage1SavePlacement() {
         const TCursorOnGraph *cursor = CursorSet.Cursors[n];
         keys.CursorVisible[n] = cursor != nullptr;
         if (cursor)
-            keys.Cursors[n] = {cursor->Pxs_x,
-                               cursor->Pxs_y,
-                               cursor->Ps_x,
-                               cursor->Ps_y,
-                               cursor->BindToSeries,
-                               cursor->BindToCursor1,
-                               cursor->BindCursorToX,
-                               cursor->BindCursor_delta,
-                               cursor->ActiveCursor,
-                               cursor->BindSeries ? cursor->BindSeries->Title() : QString()};
+            keys.Cursors[n] = {cursor->Pxs_x,         cursor->Pxs_y,
+                               cursor->Ps_x,          cursor->Ps_y,
+                               cursor->BindToSeries,  cursor->BindToCursor1,
+                               cursor->BindCursorToX, cursor->BindCursor_delta,
+                               cursor->ActiveCursor,  cursor->BindSeries ? cursor->BindSeries->Title() : QString()};
     }
     SaveGraphWindowKeys(*ini, FormStorage1->GetIniSection(), keys);
 }
@@ -117,10 +112,11 @@ void TForm_Graphic::RestoreCursor(TCustomIniFile &ini, int n) {
     TCursorOnGraph *cursor = CursorSet.Cursors[n];
     if (!cursor)
         return;
-    TCursorKeys keys{cursor->Pxs_x,         cursor->Pxs_y,         cursor->Ps_x,
-                     cursor->Ps_y,          cursor->BindToSeries,  cursor->BindToCursor1,
-                     cursor->BindCursorToX, cursor->BindCursor_delta, cursor->ActiveCursor,
-                     QString()};
+    TCursorKeys keys{cursor->Pxs_x,         cursor->Pxs_y,
+                     cursor->Ps_x,          cursor->Ps_y,
+                     cursor->BindToSeries,  cursor->BindToCursor1,
+                     cursor->BindCursorToX, cursor->BindCursor_delta,
+                     cursor->ActiveCursor,  QString()};
     LoadCursorKeys(ini, FormStorage1->GetIniSection(), n, keys);
     cursor->Pxs_x = keys.Pxs_x;
     cursor->Pxs_y = keys.Pxs_y;

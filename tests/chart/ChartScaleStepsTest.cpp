@@ -26,8 +26,8 @@ TEST_F(ScaleSteps, EachCodeZoomsToTheMovedPlotRectangle) {
         int code;
         int left, top, right, bottom; // multiples of the step moved
     };
-    const Case cases[] = {{1, 0, 1, 0, -1}, {3, 0, -1, 0, 1},  {2, 1, 0, -1, 0}, {4, -1, 0, 1, 0},
-                          {7, 0, -1, 0, -1}, {8, 0, 1, 0, 1}, {9, -1, 0, -1, 0}, {10, 1, 0, 1, 0}};
+    const Case cases[] = {{1, 0, 1, 0, -1},  {3, 0, -1, 0, 1}, {2, 1, 0, -1, 0},  {4, -1, 0, 1, 0},
+                          {7, 0, -1, 0, -1}, {8, 0, 1, 0, 1},  {9, -1, 0, -1, 0}, {10, 1, 0, 1, 0}};
     for (const Case &c : cases) {
         chart.BottomAxis().SetMinMax(0, 10);
         chart.LeftAxis().SetMinMax(0, 10);

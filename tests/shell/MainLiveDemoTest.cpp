@@ -7,9 +7,9 @@
 #include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
 #include "engine/MasterParam.h"
+#include "engine/catalogue/MaskNameList.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParamDescriptor.h"
-#include "engine/catalogue/MaskNameList.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/PointVerdicts.h"
@@ -21,9 +21,9 @@
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
 #include "platform/NoValue.h"
+#include "views/CursorOnGraph.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
-#include "views/CursorOnGraph.h"
 #include "views/Scalelabel.h"
 
 #include <QAction>
@@ -379,7 +379,8 @@ TEST_F(LiveDemoTest, TheGraphWindowsAndTheSummaryFollowTheChoices) {
     };
     RunBlocks(5);
     ASSERT_EQ(SignalKind, 1);
-    EXPECT_TRUE(form.ToolButton20->text().contains(QStringLiteral("\\SIN\\"))) << form.ToolButton20->text().toStdString();
+    EXPECT_TRUE(form.ToolButton20->text().contains(QStringLiteral("\\SIN\\")))
+        << form.ToolButton20->text().toStdString();
     EXPECT_FALSE(form.ToolButton20->text().contains(QStringLiteral("Нет данных!")));
     EXPECT_DOUBLE_EQ(spectrum->Chart1->BottomAxis().Maximum(), 320);
     EXPECT_DOUBLE_EQ(oscillogram->Chart1->BottomAxis().Maximum(), 3200);
@@ -508,8 +509,8 @@ TEST_F(LiveDemoTest, AMaskFromTheCurveCursorsAndTheScaleBar) {
     RunBlocks(1);
     EXPECT_NEAR(cursor->Ps_x, b.FrequencyAxis[tone], pixel);
     EXPECT_NEAR(cursor->Ps_y, b.PowerSpectrum[tone], 0.5);
-    EXPECT_EQ(form.Label_Curs1->text(),
-              QStringLiteral("X = ") + FormatValue(cursor->Ps_x) + QStringLiteral("\nY = ") + FormatValue(cursor->Ps_y));
+    EXPECT_EQ(form.Label_Curs1->text(), QStringLiteral("X = ") + FormatValue(cursor->Ps_x) + QStringLiteral("\nY = ") +
+                                            FormatValue(cursor->Ps_y));
     EXPECT_EQ(form.Button_Curs1->property("ImageIndex").toInt(), CursorImage1Selected);
     form.PageControl1->setCurrentWidget(form.ToolBar_Cursor->parentWidget());
     SaveScreenshot(form, QStringLiteral("live_mask_cursor"));

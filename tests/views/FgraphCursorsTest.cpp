@@ -109,10 +109,8 @@ TEST_F(GraphCursors, ArrowStepsDependOnTheHeldKeys) {
         int dx, dy;
     };
     const Case cases[] = {
-        {Right, Qt::NoModifier, 1, 0},
-        {Right, Qt::ControlModifier, 30, 0},
-        {Right, Qt::ShiftModifier, 10, 0},
-        {Left, Qt::ShiftModifier | Qt::ControlModifier, -10, 0},
+        {Right, Qt::NoModifier, 1, 0},     {Right, Qt::ControlModifier, 30, 0},
+        {Right, Qt::ShiftModifier, 10, 0}, {Left, Qt::ShiftModifier | Qt::ControlModifier, -10, 0},
         {Up, Qt::ControlModifier, 0, -30},
     };
     for (const Case &c : cases) {

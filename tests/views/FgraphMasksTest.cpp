@@ -1,10 +1,10 @@
 #include "GraphWindowFixture.h"
 
 #include "chart/Chart.h"
+#include "engine/ResultArrays.h"
 #include "engine/catalogue/MaskNameList.h"
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/catalogue/ParameterTable.h"
-#include "engine/ResultArrays.h"
 #include "engine/evaluation/PointVerdicts.h"
 #include "engine/masks/MaskArray.h"
 #include "engine/masks/MaskFile.h"

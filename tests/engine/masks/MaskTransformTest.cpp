@@ -1,7 +1,7 @@
+#include "engine/masks/MaskTransform.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/masks/MaskDefaults.h"
-#include "engine/masks/MaskTransform.h"
 
 #include <gtest/gtest.h>
 
@@ -56,8 +56,8 @@ TEST(MaskTransform, ShiftStepIsOnePixelTimesTheHeldKeys) {
     };
     // A span of 800 over 400 pixels: 2 per pixel.
     const Case cases[] = {
-        {false, false, 400, 640, 2}, {true, false, 400, 640, 10},  {false, true, 400, 640, 20},
-        {true, true, 400, 640, 100}, {false, false, 0, 200, 4},     {false, false, 0, 0, 0},
+        {false, false, 400, 640, 2}, {true, false, 400, 640, 10}, {false, true, 400, 640, 20},
+        {true, true, 400, 640, 100}, {false, false, 0, 200, 4},   {false, false, 0, 0, 0},
     };
     for (const Case &c : cases)
         EXPECT_DOUBLE_EQ(MaskShiftStep(800, c.plot, c.window, c.shift, c.control), c.step)
@@ -69,7 +69,7 @@ TEST(MaskDefaults, SlotRangesAndTheirRows) {
         int slot;
         double minimum, maximum;
     };
-    const Case cases[] = {{0, 0.1, 200000}, {1, 0.001, 10000}, {3, 1, 1000000}, {4, 1, 1000000},
+    const Case cases[] = {{0, 0.1, 200000}, {1, 0.001, 10000},  {3, 1, 1000000},   {4, 1, 1000000},
                           {21, -100, 120},  {22, 0.001, 10000}, {43, 0.001, 10000}};
     for (const Case &c : cases) {
         double minimum = -1, maximum = -1;
