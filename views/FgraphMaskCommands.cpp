@@ -12,6 +12,7 @@
 #include "engine/masks/MaskArray.h"
 #include "engine/masks/MaskDefaults.h"
 #include "engine/masks/MaskTransform.h"
+#include "platform/ProgramDir.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
 #include "views/GraphHost.h"
@@ -181,11 +182,14 @@ void TForm_Graphic::ClearMaskSide(int side) {
 
 namespace {
 
-// The two trace files of a selective kind in the mask folder: "<caption>_след1<ext>" and "_след2".
-QString TracePath(int kind, const ParamDescriptor &row, const QString &maskFolder, int trace) {
+// The two trace files of a selective kind in the last mask folder (the program's Masks folder before
+// there is one): "<caption>_след1<ext>" and "_след2".
+QString TracePath(int kind, const ParamDescriptor &row, int trace) {
+    const QString *hostFolder = GraphHost.DirMaskFile ? GraphHost.DirMaskFile() : nullptr;
+    const QString folder = hostFolder && !hostFolder->isEmpty() ? *hostFolder : ProgramDir() + QStringLiteral("Masks/");
     const QString name = CaptionWithoutBlanks(kind).replace(QLatin1Char(':'), QLatin1Char('_'));
     const QString ext = RowFileMask(row).remove(QLatin1Char('*'));
-    return maskFolder + name + QStringLiteral("_след") + QString::number(trace) + ext;
+    return folder + name + QStringLiteral("_след") + QString::number(trace) + ext;
 }
 
 } // namespace
@@ -194,8 +198,7 @@ void TForm_Graphic::SaveTraceAsMask(int side) {
     param_ = FindKindParam();
     if (!RowHasSlot(param_))
         return;
-    const QString *folder = GraphHost.DirMaskFile ? GraphHost.DirMaskFile() : nullptr;
-    QString trace1 = TracePath(kind_, *param_, folder ? *folder : ownMaskFolder_, 1);
+    QString trace1 = TracePath(kind_, *param_, 1);
     if (!SaveGraphAsMask(trace1, false))
         return;
     MaskIsLine[side] = 1;
@@ -206,9 +209,8 @@ void TForm_Graphic::ShiftTraceMask(int side) {
     param_ = FindKindParam();
     if (!RowHasSlot(param_))
         return;
-    const QString *folder = GraphHost.DirMaskFile ? GraphHost.DirMaskFile() : nullptr;
-    const QString trace1 = TracePath(kind_, *param_, folder ? *folder : ownMaskFolder_, 1);
-    const QString trace2 = TracePath(kind_, *param_, folder ? *folder : ownMaskFolder_, 2);
+    const QString trace1 = TracePath(kind_, *param_, 1);
+    const QString trace2 = TracePath(kind_, *param_, 2);
     if (!QFileInfo::exists(trace1))
         return;
     QFile::remove(trace2);

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -324,6 +325,44 @@ TEST_F(GraphMasks, BindingRepointsTheValueWindowsOfTheKindsPoints) {
     for (QPointer<QWidget> &slot : ScaleLabelWindows)
         delete slot.data();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The selective mode keeps the last trace as a line mask, and moves it on to the second trace file when a
+// new one comes.
+TEST_F(GraphMasks, SelectiveTracesBecomeLineMasks) {
+    static const float x[] = {100, 110, 120, 130};
+    static const float y[] = {-20, -300, -35, -50};
+    GraphSources.Selective = [](int kind) -> std::optional<TCurveArrays> {
+        return kind == 21 ? std::optional(TCurveArrays{x, y, 4}) : std::nullopt;
+    };
+    SignalKind = 6;
+    QDir(dir.path()).mkpath(QStringLiteral("Masks"));
+    TForm_Graphic &w = Open(21);
+    ParamDescriptor *row = w.FindKindParam();
+    ASSERT_NE(row, nullptr);
+    ASSERT_GE(row->MaskSlot, 0);
+    ASSERT_TRUE(row->UpperNormAllowed);
+    const int32_t slot = row->MaskSlot;
+    const QString ext = QString::fromUtf8(row->FileMask).trimmed().remove(QLatin1Char('*'));
+    const QString trace1 = dir.path(QStringLiteral("Masks/Мирвак_Селективно_след1") + ext);
+    const QString trace2 = dir.path(QStringLiteral("Masks/Мирвак_Селективно_след2") + ext);
+
+    w.ShiftTraceMask(0); // no trace yet: nothing
+    EXPECT_EQ(SlotMask(slot, 0), nullptr);
+    w.SaveTraceAsMask(0);
+    ASSERT_TRUE(QFileInfo::exists(trace1));
+    ASSERT_NE(SlotMask(slot, 0), nullptr);
+    EXPECT_EQ(SlotMask(slot, 0)->Paths.first(), trace1);
+    EXPECT_EQ(w.MaskIsLine[0], 1);
+    EXPECT_EQ(SlotMask(slot, 0)->IsLine, 1);
+
+    w.ShiftTraceMask(0);
+    EXPECT_FALSE(QFileInfo::exists(trace1));
+    ASSERT_TRUE(QFileInfo::exists(trace2));
+    EXPECT_EQ(SlotMask(slot, 0)->Paths.first(), trace2);
+    for (auto &side : MaskArray[slot])
+        side.reset();
+    FreePointVerdicts(slot);
 }
 
 } // namespace
