@@ -119,6 +119,11 @@ void TChartSeries::SetPointer(bool visible, PointerStyle style, int size) {
     pointerSize_ = std::clamp(size, 1, 100);
 }
 
+void TChartSeries::SetMarks(bool visible, int style) {
+    marksVisible_ = visible;
+    marksStyle_ = style == MarksXValue ? MarksXValue : MarksValue;
+}
+
 void TChartSeries::SetVertAxis(TChartAxis &axis) {
     vertAxis_ = &axis;
     plottable_->setValueAxis(axis.Axis());

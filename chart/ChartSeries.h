@@ -14,7 +14,12 @@ class SeriesPlottable;
 class TChartSeries {
 public:
     enum class Style { Line, StairsArea };
-    enum class PointerStyle { Rectangle, Diamond };
+    // In the order the colour dialog lists them.
+    enum class PointerStyle { Rectangle, Circle, Triangle, DownTriangle, Cross, DiagCross, Star, Diamond, SmallDot };
+    static constexpr int PointerStyleCount = 9;
+    // What the mark above each point shows.
+    static constexpr int MarksValue = 0;
+    static constexpr int MarksXValue = 8;
 
     TChartSeries(const TChartSeries &) = delete;
     TChartSeries &operator=(const TChartSeries &) = delete;
@@ -48,6 +53,9 @@ public:
     void SetTitle(const QString &title) { title_ = title; }
     int LineWidth() const { return lineWidth_; }
     void SetLineWidth(int width);
+    // A line without pen shows only its points' marks and pointers.
+    bool PenVisible() const { return penVisible_; }
+    void SetPenVisible(bool visible) { penVisible_ = visible; }
     bool XOrdered() const { return ordered_; }
     void SetXOrdered(bool ordered) { ordered_ = ordered; } // points added later keep x ascending
 
@@ -56,6 +64,11 @@ public:
     PointerStyle Pointer() const { return pointerStyle_; }
     int PointerSize() const { return pointerSize_; }
     void SetPointer(bool visible, PointerStyle style, int size);
+
+    // Marks of a line series: the value (MarksValue) or the x (MarksXValue) of each point above it.
+    bool MarksVisible() const { return marksVisible_; }
+    int MarksStyle() const { return marksStyle_; }
+    void SetMarks(bool visible, int style);
 
     TChartAxis &VertAxis() const { return *vertAxis_; }
     void SetVertAxis(TChartAxis &axis); // the left or the right axis of the same chart
@@ -73,6 +86,9 @@ private:
     QColor colour_{0xFF, 0xCB, 0xC0};
     QString title_;
     int lineWidth_ = 1;
+    bool penVisible_ = true;
+    bool marksVisible_ = false;
+    int marksStyle_ = MarksValue;
     bool active_ = true;
     bool ordered_ = true;
     bool pointerVisible_ = false;

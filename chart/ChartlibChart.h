@@ -180,7 +180,7 @@ QString GridCell(const QTableWidget *grid, int column, int row);
 class TResultsTableSource {
 public:
     virtual ~TResultsTableSource() = default;
-    virtual const ParamDescriptor *ResultRows() const = 0;
+    virtual const ParamDescriptor *ResultRows() const = 0; // null: the grid is written cell by cell
     virtual int ResultRowCount() const = 0;
     virtual QStringList MaskNames() const = 0; // the mask template names the rows refer to
 };

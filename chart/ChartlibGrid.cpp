@@ -127,7 +127,7 @@ bool WriteGridHtml(const QWidget *window, const QTableWidget *grid, const QStrin
         "<style type=\"text/css\"> p { page-break-after: always; margin-top: 0.5em; margin-bottom: 0.5em; } "
         "</style>\n");
     html += QStringLiteral("<h4 align=center>") + HtmlEscaped(window->windowTitle()) + QStringLiteral("</h4>");
-    if (const auto *results = dynamic_cast<const TResultsTableSource *>(window)) {
+    if (const auto *results = dynamic_cast<const TResultsTableSource *>(window); results && results->ResultRows()) {
         QStringList lines;
         WriteResultsTableHtml(lines, results->ResultRows(), results->ResultRowCount(), -1, results->MaskNames());
         html += lines.join(QString());

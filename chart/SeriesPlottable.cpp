@@ -1,6 +1,9 @@
 #include "chart/SeriesPlottable.h"
 
 #include "chart/ChartSeries.h"
+#include "chartlib/Chartlib.h"
+
+#include <QFontMetrics>
 
 #include <algorithm>
 #include <cmath>
@@ -44,9 +47,12 @@ void SeriesPlottable::draw(QCPPainter *painter) {
         DrawStairs(painter);
         return;
     }
-    DrawLine(painter);
+    if (series_.PenVisible())
+        DrawLine(painter);
     if (series_.PointerVisible())
         DrawPointers(painter);
+    if (series_.MarksVisible())
+        DrawMarks(painter);
 }
 
 namespace {
@@ -122,22 +128,78 @@ void SeriesPlottable::DrawLine(QCPPainter *painter) const {
     flush();
 }
 
+namespace {
+
+// One pointer of the given half size centred on p, in the painter's pen and brush.
+void DrawPointer(QCPPainter *painter, TChartSeries::PointerStyle style, const QPointF &p, double half) {
+    using Style = TChartSeries::PointerStyle;
+    const auto polygon = [&](std::initializer_list<QPointF> offsets) {
+        QPolygonF corners;
+        for (const QPointF &offset : offsets)
+            corners << p + offset * half;
+        painter->drawPolygon(corners);
+    };
+    const auto lines = [&](std::initializer_list<std::pair<QPointF, QPointF>> ends) {
+        for (const auto &[from, to] : ends)
+            painter->drawLine(p + from * half, p + to * half);
+    };
+    switch (style) {
+    case Style::Rectangle:
+        painter->drawRect(QRectF(p.x() - half, p.y() - half, 2 * half, 2 * half));
+        break;
+    case Style::Circle:
+        painter->drawEllipse(p, half, half);
+        break;
+    case Style::Triangle:
+        polygon({{0, -1}, {1, 1}, {-1, 1}});
+        break;
+    case Style::DownTriangle:
+        polygon({{0, 1}, {1, -1}, {-1, -1}});
+        break;
+    case Style::Cross:
+        lines({{{-1, 0}, {1, 0}}, {{0, -1}, {0, 1}}});
+        break;
+    case Style::DiagCross:
+        lines({{{-1, -1}, {1, 1}}, {{-1, 1}, {1, -1}}});
+        break;
+    case Style::Star:
+        lines({{{-1, 0}, {1, 0}}, {{0, -1}, {0, 1}}, {{-1, -1}, {1, 1}}, {{-1, 1}, {1, -1}}});
+        break;
+    case Style::Diamond:
+        polygon({{0, -1}, {1, 0}, {0, 1}, {-1, 0}});
+        break;
+    case Style::SmallDot:
+        painter->drawPoint(p);
+        break;
+    }
+}
+
+} // namespace
+
 void SeriesPlottable::DrawPointers(QCPPainter *painter) const {
     const double half = std::max(series_.PointerSize(), 1) / 2.0;
     const PixelMap px(*mKeyAxis), py(*mValueAxis);
     for (int i = 0; i < series_.Count(); ++i) {
         if (series_.IsNull(i))
             continue;
-        const QPointF p(px(series_.XValue(i)), py(series_.YValue(i)));
         painter->setPen(series_.ValueColor(i));
         painter->setBrush(series_.ValueColor(i));
-        if (series_.Pointer() == TChartSeries::PointerStyle::Diamond) {
-            const QPointF corners[] = {p + QPointF(0, -half), p + QPointF(half, 0), p + QPointF(0, half),
-                                       p + QPointF(-half, 0)};
-            painter->drawPolygon(corners, 4);
-        } else {
-            painter->drawRect(QRectF(p.x() - half, p.y() - half, 2 * half, 2 * half));
-        }
+        DrawPointer(painter, series_.Pointer(), QPointF(px(series_.XValue(i)), py(series_.YValue(i))), half);
+    }
+}
+
+// Each point's value or x, centred above it.
+void SeriesPlottable::DrawMarks(QCPPainter *painter) const {
+    const PixelMap px(*mKeyAxis), py(*mValueAxis);
+    const QFontMetrics metrics(painter->font());
+    const bool xValue = series_.MarksStyle() == TChartSeries::MarksXValue;
+    painter->setPen(series_.Color());
+    for (int i = 0; i < series_.Count(); ++i) {
+        if (series_.IsNull(i))
+            continue;
+        const QString text = FormatValue(xValue ? series_.XValue(i) : series_.YValue(i));
+        const QPointF p(px(series_.XValue(i)), py(series_.YValue(i)));
+        painter->drawText(QPointF(p.x() - metrics.horizontalAdvance(text) / 2.0, p.y() - metrics.descent() - 4), text);
     }
 }
 

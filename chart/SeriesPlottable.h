@@ -21,6 +21,7 @@ protected:
 private:
     void DrawLine(QCPPainter *painter) const;
     void DrawPointers(QCPPainter *painter) const;
+    void DrawMarks(QCPPainter *painter) const;
     void DrawStairs(QCPPainter *painter) const;
 
     const TChartSeries &series_;

@@ -1,6 +1,7 @@
 #include "controls/FormHelpers.h"
 
 #include <QGuiApplication>
+#include <QMdiSubWindow>
 #include <QScreen>
 #include <QWidget>
 
@@ -10,4 +11,11 @@ void CentreOnScreen(QWidget *window) {
         return;
     const QRect area = screen->availableGeometry();
     window->move(area.center() - window->rect().center());
+}
+
+void CloseWindowFrame(QWidget *window) {
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
+        frame->close();
+    else
+        window->close();
 }

@@ -13,3 +13,7 @@ template <typename T> T *NamedControl(T *control, const char *name) {
 
 // Moves a top-level window so that its frame sits in the middle of the available area of its screen.
 void CentreOnScreen(QWidget *window);
+
+// Closes a window, through its frame when it is a child window of the main window's area, so that the
+// frame goes with it.
+void CloseWindowFrame(QWidget *window);

@@ -1,6 +1,7 @@
 #include "shell/Main.h"
 
 #include "chart/ChartlibChart.h"
+#include "chartlib/FileNameCase.h"
 #include "controls/Placemnt.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ParamCatalogue.h"
@@ -17,6 +18,7 @@
 #include "settings/SettingsServices.h"
 #include "shell/Formhelp.h"
 #include "shell/MainConnectionView.h"
+#include "shell/SmallWindows.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
@@ -57,14 +59,9 @@ namespace {
 // schedule names come from a system whose file names ignore case.
 QString FindInProgramDir(const QString &name) {
     const QString exact = ProgramDir() + name;
-    if (QFileInfo(exact).isFile())
-        return exact;
     if (name.contains('/') || name.contains('\\'))
-        return {};
-    for (const QString &entry : QDir(ProgramDir()).entryList(QDir::Files))
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return ProgramDir() + entry;
-    return {};
+        return QFileInfo(exact).isFile() ? exact : QString();
+    return FindFileIgnoringCase(exact);
 }
 
 } // namespace
@@ -77,6 +74,8 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     setWindowTitle(CaptionText);
     BuildControls();
     BuildRunControls();
+    BuildDataCommands();
+    InstallSmallWindowFactories();
     InstallMainConnectionView(*this);
     RegisterSettingsServices();
     RegisterRecorder();

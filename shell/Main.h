@@ -76,6 +76,7 @@ public:
     QToolButton *Button_Break = nullptr;
     QToolButton *Button_SaveData = nullptr;
     QToolButton *Button_PlayData = nullptr;
+    QToolButton *Button_Protocol = nullptr;
     QToolButton *Button_Exit = nullptr;
     QToolButton *Button_Gen = nullptr;
     QToolButton *Button_Power = nullptr;
@@ -262,6 +263,11 @@ public:
     void ScaleChart(int code, TChart &chart, int windowKind, QWidget *window);
     void Button_Curs1Click();
     void Button_Curs2Click();
+    // Playback and recording follow PlaybackOn: Start, the scenario and recording are off during playback.
+    void UpdatePlaybackControls();
+    // Checks the files of a recording and its version, then opens the playback window: false (after
+    // saying why) when a file is missing, the version does not fit or there is no playback window.
+    bool CheckResultFiles(const QString &indexFile);
 
     // R9.ini keys of the main window.
     void SaveLayout();
@@ -292,6 +298,10 @@ public slots:
     void TlB_TechClick();
     void N_LoadConfigClick();
     void N_SaveConfigClick();
+    // Recording, playback and the protocol.
+    void Button_SaveDataClick(QObject *sender);
+    void Button_PlayDataClick(QObject *sender);
+    void Button_ProtocolClick();
     void NCascadeClick();
     void N_TileVertClick();
     void N_TileHorzClick();
@@ -299,11 +309,6 @@ public slots:
     void NRollDnClick();
     void NRollUpClick();
     void NCloseClick();
-
-signals:
-    // A configuration is to be loaded or saved through the file dialog.
-    void LoadConfigRequested();
-    void SaveConfigRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -321,6 +326,7 @@ private:
     void BuildRunControls();
     void BuildScaleBar();
     void BuildCursorBar();
+    void BuildDataCommands();
     void InitInstrumentIdent();
     void SetIdleButtons();
     void AssignLinkHandlers(TDspIo9 *dspIo, TEmulator *emulator);

@@ -19,10 +19,12 @@
 #include "protocols/ScenarioState.h"
 #include "settings/GeneratorStates.h"
 #include "shell/Formend_unit.h"
+#include "shell/SmallWindows.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RemoteMessage.h"
+#include "state/TextMessages.h"
 #include "storage/ParamTablesReset.h"
 
 #include <QAction>
@@ -150,13 +152,17 @@ void TMainForm::SetIdleButtons() {
         button->setEnabled(true);
     for (const char *name : {"NPlayData", "NSaveData"})
         ItemByName(QLatin1String(name))->setEnabled(true);
+    // Recording ends with the measurement; the next one starts without it.
+    RecordingOn = false;
     Button_SaveData->setDown(false);
+    ItemByName(QStringLiteral("NSaveData"))->setChecked(false);
 }
 
 void TMainForm::Button_StartClick(QObject *sender) {
     CommandFailed = false;
     StopRequest = false;
     Stopping = false;
+    ClearTextMessages();
     TransferProgress = -1;
     ClearOrMoveFiles(ProgramDir() + QStringLiteral("Report/Temp") + QString::number(InstanceNumber) + '/', {}, false);
     const auto startButtonUp = [this] {
@@ -214,8 +220,10 @@ void TMainForm::Button_StartClick(QObject *sender) {
     play->setChecked(false);
     Button_SaveData->setEnabled(true);
     ItemByName(QStringLiteral("NSaveData"))->setEnabled(true);
-    if (ConnectionKind == 1 && TechnologyMode)
+    if (ConnectionKind == 1 && TechnologyMode) {
         TlB_Tech->setEnabled(true);
+        RefreshTechWindow();
+    }
     ResetParamTables();
 }
 
@@ -328,10 +336,12 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
         SetSettingsLocked(false);
         TransferProgress = -1;
         SetIdleButtons();
+        ClearTextMessages();
     });
     Guarded("link release", [this] {
         CloseLinkObjects();
         TlB_Tech->setEnabled(false);
+        RefreshTechWindow();
     });
     Guarded("clean-up", [&] {
         ClearRemoteMessage(RemoteMessage);
@@ -421,6 +431,7 @@ void TMainForm::Timer1Timer() {
         };
         for (const auto &[panel, count] : counters)
             panel->setText(QString::number(count));
+        ShowTechCounter(DspIo->RecvSobCnt());
     }
     if (Memo1->blockCount() > MemoLineLimit)
         Memo1->clear();

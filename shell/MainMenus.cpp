@@ -5,6 +5,7 @@
 #include "settings/Masters.h"
 #include "shell/Aboutunit.h"
 #include "shell/Formhelp.h"
+#include "shell/SmallWindows.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
@@ -441,7 +442,9 @@ QWidget *TMainForm::ShowTimeDiagramWindow() {
 }
 
 QWidget *TMainForm::ShowTextMessageWindow() {
-    return ShowRegistryWindow(Form_Txt, WindowFactories.Txt, 0, TxtTag);
+    QWidget *window = ShowRegistryWindow(Form_Txt, WindowFactories.Txt, 0, TxtTag);
+    RefreshTextWindow();
+    return window;
 }
 
 QList<QAction *> TMainForm::WindowMenuItems() const {
@@ -539,14 +542,6 @@ void TMainForm::N_DeviceClick() {
         DeviceForm->setWindowModality(Qt::ApplicationModal);
         DeviceForm->show();
     }
-}
-
-void TMainForm::N_LoadConfigClick() {
-    emit LoadConfigRequested();
-}
-
-void TMainForm::N_SaveConfigClick() {
-    emit SaveConfigRequested();
 }
 
 void TMainForm::NCascadeClick() {

@@ -17,6 +17,7 @@
 #include "protocols/ScenarioState.h"
 #include "settings/Masters.h"
 #include "settings/SettingsInterlocks.h"
+#include "shell/SmallWindows.h"
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
@@ -417,8 +418,7 @@ void TMainForm::Timer_PowerStatusTimer() {
         PowerReadPhase = 1;
         ReadBCStatus();
     }
-    if (Form_Power)
-        Form_Power->update();
+    RefreshPowerWindow();
     TPowerTick tick;
     tick.TechnologyMode = TechnologyMode;
     tick.BatchMode = PackageWork != nullptr;

@@ -4,8 +4,6 @@
 
 std::array<QPointer<QWidget>, GraphWindowCount> GraphWindows;
 std::array<QPointer<QWidget>, TimeDiagramWindowCount> TimeDiagramWindows;
-std::array<QPointer<QWidget>, MeasParWindowCount> MeasParWindows;
-std::array<QPointer<QWidget>, BaseParWindowCount> BaseParWindows;
 
 QPointer<QWidget> Form_SetDev;
 QPointer<QWidget> Form_MaskEdit;

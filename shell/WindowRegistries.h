@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/Form_parambase.h"
+#include "views/Form_parammeter.h"
 #include "views/Scalelabel.h"
 
 #include <QPointer>
@@ -7,18 +9,15 @@
 
 #include <array>
 
-// The windows that exist in several instances, one registry slot each (the value windows' registry,
-// ScaleLabelWindows, is their own unit's); a slot is empty exactly while
+// The windows that exist in several instances, one registry slot each (the registries of the value windows,
+// the parameter windows and the result tables, ScaleLabelWindows, MeasParWindows and BaseParWindows, are
+// their own units'); a slot is empty exactly while
 // its window does not exist (the pointers clear themselves when a window is destroyed).
 inline constexpr int GraphWindowCount = 39;       // graph kind 0..38
 inline constexpr int TimeDiagramWindowCount = 13; // unit code 0..12
-inline constexpr int MeasParWindowCount = 7;      // signal-kind table 0 SIN .. 6 SYNC
-inline constexpr int BaseParWindowCount = 2;      // 0 local results, 1 the remote analyser's
 
 extern std::array<QPointer<QWidget>, GraphWindowCount> GraphWindows;
 extern std::array<QPointer<QWidget>, TimeDiagramWindowCount> TimeDiagramWindows;
-extern std::array<QPointer<QWidget>, MeasParWindowCount> MeasParWindows;
-extern std::array<QPointer<QWidget>, BaseParWindowCount> BaseParWindows;
 
 // Single windows behind one pointer each (the about box and the documentation index keep theirs in
 // their own units).

@@ -10,6 +10,7 @@
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/evaluation/PointVerdicts.h"
 #include "engine/masks/MaskArray.h"
+#include "engine/masks/MaskDefaultRange.h"
 #include "engine/masks/MaskDefaults.h"
 #include "engine/masks/MaskTransform.h"
 #include "platform/ProgramDir.h"
@@ -153,12 +154,12 @@ void TForm_Graphic::SetMaskFromFile(int side, const QString &path) {
         if (row.LowerNormAllowed)
             s.ApplyLower = 1;
         installed.Active = s.Analyse && s.ApplyLower && row.LowerNormAllowed;
-        StoreMaskName(s.LowerMaskName, installed.Names.first());
+        StoreMaskName(s.LowerMaskName, installed.Names.first() + QLatin1Char(';'));
     } else {
         if (row.UpperNormAllowed)
             s.ApplyUpper = 1;
         installed.Active = s.Analyse && s.ApplyUpper && row.UpperNormAllowed;
-        StoreMaskName(s.UpperMaskName, installed.Names.first());
+        StoreMaskName(s.UpperMaskName, installed.Names.first() + QLatin1Char(';'));
     }
     RebindMasks(side);
     if (RecordingOn)

@@ -293,3 +293,18 @@ void UpdateScaleLabels() {
         if (auto *window = qobject_cast<TFormScaleLabel *>(slot.data()))
             window->UpdateScaleLabel();
 }
+
+void CloseParamScaleLabels(const uint8_t *key) {
+    for (QPointer<QWidget> &slot : ScaleLabelWindows)
+        if (auto *window = qobject_cast<TFormScaleLabel *>(slot.data()); window && window->Key == key) {
+            window->Key = nullptr;
+            window->close();
+        }
+}
+
+void ClosePointScaleLabels(int16_t graphKind) {
+    for (QPointer<QWidget> &slot : ScaleLabelWindows)
+        if (auto *window = qobject_cast<TFormScaleLabel *>(slot.data());
+            window && !window->Key && window->FormIndexPar == graphKind)
+            window->close();
+}

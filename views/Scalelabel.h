@@ -87,3 +87,8 @@ bool ShowPointScaleLabel(const QString &name, int16_t indexNorm, int16_t indexVa
                          int16_t indexMask);
 // Every open value window shows its value anew (after each judged frame).
 void UpdateScaleLabels();
+// Closes the windows of a parameter row whose switch is key, leaving the switch as it is (the row is no
+// longer analysed, or its switch was turned off already).
+void CloseParamScaleLabels(const uint8_t *key);
+// Closes the windows of the points of a graph kind's curve.
+void ClosePointScaleLabels(int16_t graphKind);

@@ -2,11 +2,15 @@
 
 QStringList MaskNameList;
 
-void StoreMaskName(int16_t &index, const QString &name) {
+void StoreMaskName(int16_t &index, const QString &names) {
     if (index >= 0 && index < MaskNameList.size()) {
-        MaskNameList[index] = name;
+        MaskNameList[index] = names;
         return;
     }
-    MaskNameList << name;
+    MaskNameList << names;
     index = int16_t(MaskNameList.size() - 1);
+}
+
+QString MaskNameAt(int16_t index) {
+    return index >= 0 && index < MaskNameList.size() ? MaskNameList[index] : QString();
 }

@@ -1,9 +1,13 @@
 #include "engine/catalogue/ParamCatalogue.h"
 
 #include "engine/catalogue/ConnectionTypes.h"
+#include "engine/catalogue/MaskNameList.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/catalogue/TimeDiagramAxes.h"
 #include "engine/catalogue/ValueQuantizer.h"
+
+#include "chartlib/Chartlib.h"
+#include "state/ProgramSettings.h"
 
 #include <algorithm>
 #include <iterator>
@@ -47,9 +51,12 @@ void BuildParamCatalogue() {
     std::fill(std::begin(ParamResultSlots), std::end(ParamResultSlots), nullptr);
     std::fill(&GraphParamSettings[0][0], &GraphParamSettings[0][0] + GraphKindCount * 8, nullptr);
 
+    MaskNameList.clear();
     InitConnectionTypeLists();
     InitValueQuantizers();
     InitTimeDiagramAxes();
+    InitProgramSettings();
+    SetPrecisionZeros(ProgramSettings.Precision);
     BuildSinTable();
     BuildSin2Table();
     BuildMttsTable();

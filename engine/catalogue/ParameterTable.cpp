@@ -15,6 +15,7 @@ ParamResult RemoteParamResultsPrbs[ParamTableRowCounts[4]];
 ParamResult RemoteParamResultsNoise[ParamTableRowCounts[5]];
 ParamResult RemoteParamResultsMirvak[ParamTableRowCounts[6]];
 ParamResult RemoteParamResultsSync[ParamTableRowCounts[7]];
+int32_t RemoteSignalKind = 0;
 
 namespace {
 

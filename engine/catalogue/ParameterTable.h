@@ -30,6 +30,8 @@ extern ParamResult RemoteParamResultsPrbs[ParamTableRowCounts[4]];
 extern ParamResult RemoteParamResultsNoise[ParamTableRowCounts[5]];
 extern ParamResult RemoteParamResultsMirvak[ParamTableRowCounts[6]];
 extern ParamResult RemoteParamResultsSync[ParamTableRowCounts[7]];
+// The signal kind of the peer's last results: it chooses the table of the remote result window.
+extern int32_t RemoteSignalKind;
 
 // The table of one signal kind with its remote results; Rows is null and RowCount 0 for a kind
 // outside 1..7, so a walk over it does nothing.

@@ -2,26 +2,7 @@
 
 #include "engine/catalogue/GraphKindTable.h"
 #include "engine/catalogue/ParameterTable.h"
-#include "engine/masks/MaskArray.h"
 #include "engine/masks/MaskSlot.h"
-
-void GetParamDefaultRange(double &minimum, double &maximum, int32_t slot) {
-    if (slot < 0 || slot >= MaskSlotCount)
-        return;
-    if (slot == 0) {
-        minimum = 0.1;
-        maximum = 200000;
-    } else if (slot == 3 || slot == 4) {
-        minimum = 1;
-        maximum = 1000000;
-    } else if (slot == 21) {
-        minimum = -100;
-        maximum = 120;
-    } else {
-        minimum = 0.001;
-        maximum = 10000;
-    }
-}
 
 void FindParamDescriptor(double &yMinimum, double &yMaximum, int32_t &codeSteps, uint8_t &wireBytes, int32_t slot) {
     yMinimum = yMaximum = 0;

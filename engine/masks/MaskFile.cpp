@@ -23,7 +23,7 @@ enum class NumberRead { Missing, Read, OutOfRange };
 
 // One "%f" conversion at pos: blanks skipped, an optional sign, then the longest number that follows.
 // Trailing text after the number is left for the next conversion, as the C library's scanner does.
-NumberRead ReadFloat(const std::string &line, size_t &pos, float &value) {
+template <typename Number> NumberRead ReadNumber(const std::string &line, size_t &pos, Number &value) {
     while (pos < line.size() && IsBlank(line[pos]))
         ++pos;
     size_t start = pos;
@@ -34,14 +34,14 @@ NumberRead ReadFloat(const std::string &line, size_t &pos, float &value) {
     }
     if (start < line.size() && (line[start] == '+' || line[start] == '-'))
         return NumberRead::Missing;
-    float magnitude = 0;
+    Number magnitude = 0;
     const auto [end, error] = std::from_chars(line.data() + start, line.data() + line.size(), magnitude);
     if (end == line.data() + start)
         return NumberRead::Missing;
     pos = size_t(end - line.data());
     if (error == std::errc::result_out_of_range) {
-        // Too small for single precision reads as zero, as the C library's scanner gives it.
-        double wide = 0;
+        // Too small for the type reads as zero, as the C library's scanner gives it.
+        long double wide = 0;
         const auto tiny = std::from_chars(line.data() + start, end, wide);
         if (tiny.ec != std::errc() || std::fabs(wide) >= 1)
             return NumberRead::OutOfRange;
@@ -73,8 +73,8 @@ TMaskFileContents ParseMaskPoints(const QByteArray &bytes) {
         const std::string line = text.toStdString();
         size_t pos = 0;
         float x = 0, y = 0;
-        const NumberRead first = ReadFloat(line, pos, x);
-        const NumberRead second = first == NumberRead::Read ? ReadFloat(line, pos, y) : NumberRead::Missing;
+        const NumberRead first = ReadNumber(line, pos, x);
+        const NumberRead second = first == NumberRead::Read ? ReadNumber(line, pos, y) : NumberRead::Missing;
         if (first == NumberRead::OutOfRange || second == NumberRead::OutOfRange) {
             contents.Points.clear();
             contents.Error = QStringLiteral("строка %1: число вне допустимого диапазона").arg(n + 1);
@@ -86,6 +86,17 @@ TMaskFileContents ParseMaskPoints(const QByteArray &bytes) {
     if (Descending(contents.Points))
         std::reverse(contents.Points.begin(), contents.Points.end());
     return contents;
+}
+
+bool ReadPointLine(const QString &line, double &x, double &y) {
+    const std::string text = line.toStdString();
+    size_t pos = 0;
+    double readX = 0, readY = 0;
+    if (ReadNumber(text, pos, readX) != NumberRead::Read || ReadNumber(text, pos, readY) != NumberRead::Read)
+        return false;
+    x = readX;
+    y = readY;
+    return true;
 }
 
 TMaskFileContents ReadMaskPoints(const QString &path) {

@@ -20,6 +20,10 @@ struct TMaskFileContents {
 // finite makes the whole file an error.
 TMaskFileContents ParseMaskPoints(const QByteArray &bytes);
 
+// The two numbers at the start of one line, as the mask editor keeps them: double precision, '.' as the
+// decimal point. False, and x and y untouched, when the line does not start with two finite numbers.
+bool ReadPointLine(const QString &line, double &x, double &y);
+
 // ParseMaskPoints of a file; a file that cannot be read is an error.
 TMaskFileContents ReadMaskPoints(const QString &path);
 

@@ -88,3 +88,51 @@ TEST_F(ChartFixture, ALineBreaksAtAGapAndAfterDrawPaintsAboveIt) {
     chart.SetOnAfterDraw({});
     EXPECT_EQ(PixelAt(chart.Bitmap(), x(2), y), QColor(Qt::white));
 }
+
+// A line without pen shows only its pointers; every pointer style puts colour at its point; marks write
+// the value or the x above the point.
+TEST_F(ChartFixture, PointersAndMarksOfALineWithoutPen) {
+    TChartSeries *line = chart.AddSeries(TChartSeries::Style::Line);
+    line->SetColor(Qt::blue);
+    line->AddXY(2, 5.3);
+    line->AddXY(8, 5.3);
+    line->SetPenVisible(false);
+    const auto x = [&](double v) { return chart.BottomAxis().CalcPosValue(v); };
+    const int y = chart.LeftAxis().CalcPosValue(5.3);
+    const auto blueAround = [&](const QImage &image, int cx, int cy) {
+        int count = 0;
+        for (int dx = -3; dx <= 3; ++dx)
+            for (int dy = -3; dy <= 3; ++dy)
+                count += PixelAt(image, cx + dx, cy + dy) == QColor(Qt::blue);
+        return count;
+    };
+    chart.Repaint();
+    QImage image = chart.Bitmap();
+    EXPECT_EQ(PixelAt(image, x(5), y), QColor(Qt::white)); // no pen between the points
+    EXPECT_EQ(blueAround(image, x(2), y), 0);
+
+    for (int style = 0; style < TChartSeries::PointerStyleCount; ++style) {
+        line->SetPointer(true, TChartSeries::PointerStyle(style), 7);
+        chart.Repaint();
+        image = chart.Bitmap();
+        EXPECT_GT(blueAround(image, x(2), y), 0) << style;
+        EXPECT_EQ(PixelAt(image, x(5), y), QColor(Qt::white)) << style;
+    }
+
+    line->SetPointer(false, TChartSeries::PointerStyle::Rectangle, 1);
+    const auto blueAbove = [&](const QImage &shown) {
+        int count = 0;
+        for (int dx = -20; dx <= 20; ++dx)
+            for (int dy = 4; dy <= 20; ++dy)
+                count += PixelAt(shown, x(8) + dx, y - dy) == QColor(Qt::blue);
+        return count;
+    };
+    chart.Repaint();
+    EXPECT_EQ(blueAbove(chart.Bitmap()), 0);
+    line->SetMarks(true, TChartSeries::MarksXValue);
+    EXPECT_EQ(line->MarksStyle(), TChartSeries::MarksXValue);
+    chart.Repaint();
+    EXPECT_GT(blueAbove(chart.Bitmap()), 0);
+    line->SetMarks(true, 3); // anything but the x is the value
+    EXPECT_EQ(line->MarksStyle(), TChartSeries::MarksValue);
+}

@@ -1,4 +1,4 @@
-#include "MainFixture.h"
+#include "DemoFixture.h"
 
 #include "engine/EngineBuffers.h"
 #include "engine/ResultSlots.h"
@@ -14,35 +14,14 @@
 
 namespace {
 
-// The fixture puts stand-ins in place of the window factories that the program registers at start; the
-// other tests of this program need the program's own back.
-class DemoEventsTest : public MainWindowTest {
+class DemoEventsTest : public DemoWindowTest {
 protected:
-    void SetUp() override {
-        installed = WindowFactories;
-        MainWindowTest::SetUp();
-    }
-    void TearDown() override {
-        MainWindowTest::TearDown();
-        WindowFactories = installed;
-    }
-    // Pumps until `count` more blocks went through the main window's handler.
-    void RunBlocks(int count) {
-        const int until = blocks + count;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (blocks < until && std::chrono::steady_clock::now() < deadline)
-            PumpMessages();
-        ASSERT_GE(blocks, until);
-    }
     // Random-event counting switched on for the running kind, as the parameter window does it.
     static void SwitchEventCounting() {
         DeviceSettings->EventCounting = 1;
         DeviceSettings->Mode |= 0x400;
         SendCommand();
     }
-
-    TWindowFactories installed;
-    int blocks = 0;
 };
 
 // The emulator has no watch of its own and sends no meter frames: starting the analysis resets the SIN

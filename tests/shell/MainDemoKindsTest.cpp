@@ -1,6 +1,6 @@
 // Demonstration mode with the PRBS and NOISE generators and a SYNC run: each block goes from the emulator
 // through the main window's handler into the engine, is recognised, and its table rows carry values.
-#include "MainFixture.h"
+#include "DemoFixture.h"
 
 #include "engine/EngineBuffers.h"
 #include "engine/PrbsMeasurement.h"
@@ -20,18 +20,8 @@
 
 namespace {
 
-class DemoKindsTest : public MainWindowTest {
+class DemoKindsTest : public DemoWindowTest {
 protected:
-    // The window factories the program registers stay for the tests that follow.
-    void SetUp() override {
-        installed = WindowFactories;
-        MainWindowTest::SetUp();
-    }
-    void TearDown() override {
-        MainWindowTest::TearDown();
-        WindowFactories = installed;
-    }
-
     // Starts the demo with the generator bit given, runs blocks until count went through the handler and
     // returns the captions of the rows of the table of kind that carry a value (printed for a look).
     std::set<std::string> Run(void (*configure)(), int32_t kind, bool oscillogramOpen = false) {
@@ -48,16 +38,9 @@ protected:
         std::unique_ptr<TForm_Graphic> oscillogram;
         if (oscillogramOpen)
             oscillogram = std::make_unique<TForm_Graphic>(0);
-        int blocks = 0;
-        const auto deliver = Emulator->OnAdcArray;
-        Emulator->OnAdcArray = [&](TEmulator *sender, const int16_t *block, uint32_t n, uint32_t t) {
-            deliver(sender, block, n, t);
-            ++blocks;
-        };
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (blocks < 12 && std::chrono::steady_clock::now() < deadline)
-            PumpMessages();
-        EXPECT_GE(blocks, 12);
+        blocks = 0;
+        CountBlocks();
+        RunBlocks(12);
         EXPECT_EQ(SignalKind, kind);
         std::set<std::string> valued;
         const ParameterTable table = ParameterTableOf(kind);
@@ -74,8 +57,6 @@ protected:
         EXPECT_TRUE(form.StopMeasurement(QString(), false));
         return valued;
     }
-
-    TWindowFactories installed;
 };
 
 TEST_F(DemoKindsTest, PrbsIsRecognisedWithItsReflections) {

@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "shell/FileChoice.h"
 #include "support/Screenshot.h"
 
 #include "platform/Cp1251.h"
@@ -155,21 +156,26 @@ TEST_F(MainWindowTest, AMaximisedChildFillsOnlyTheAreaRightOfTheSplitter) {
 
 TEST_F(MainWindowTest, ShortCutsReachTheirCommands) {
     TMainForm &form = Start();
-    QSignalSpy load(&form, &TMainForm::LoadConfigRequested);
-    QSignalSpy save(&form, &TMainForm::SaveConfigRequested);
+    int load = 0;
+    int save = 0;
+    SetFileChoiceHandler([&](const TFileChoice &choice) {
+        ++(choice.Save ? save : load);
+        return QString();
+    });
     form.findChild<QAction *>(QStringLiteral("N_LoadConfig"))->setEnabled(false);
     EXPECT_TRUE(form.FormShortCut(Qt::Key_F3, Qt::NoModifier));
-    EXPECT_EQ(load.count(), 1);
+    EXPECT_EQ(load, 1);
 
     DeviceSettings->ConnectionType = 0;
     form.RefreshSettingsInterlocks();
     EXPECT_FALSE(form.findChild<QAction *>(QStringLiteral("N_SaveConfig"))->isEnabled());
     form.FormShortCut(Qt::Key_F3, Qt::ControlModifier);
-    EXPECT_EQ(save.count(), 0);
+    EXPECT_EQ(save, 0);
     DeviceSettings->ConnectionType = 3;
     form.RefreshSettingsInterlocks();
     form.FormShortCut(Qt::Key_F3, Qt::ControlModifier);
-    EXPECT_EQ(save.count(), 1);
+    EXPECT_EQ(save, 1);
+    SetFileChoiceHandler({});
 
     EXPECT_TRUE(form.FormShortCut(Qt::Key_F5, Qt::NoModifier));
     EXPECT_FALSE(Form_SetDev.isNull());

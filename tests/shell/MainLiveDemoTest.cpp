@@ -1,4 +1,4 @@
-#include "MainFixture.h"
+#include "DemoFixture.h"
 #include "support/Screenshot.h"
 
 #include "chart/Chart.h"
@@ -64,49 +64,22 @@ std::vector<CurvePoint> CurveOf(const TForm_Graphic &window) {
 
 // The program in demonstration mode with the graph windows it registers for itself (not the stand-ins
 // of the other main-window tests), on a screen-sized main window.
-class LiveDemoTest : public MainWindowTest {
+class LiveDemoTest : public DemoWindowTest {
 protected:
     void SetUp() override {
-        installed = WindowFactories;
-        MainWindowTest::SetUp();
+        DemoWindowTest::SetUp();
         WindowFactories.Graph = installed.Graph;
     }
     void TearDown() override {
-        MainWindowTest::TearDown();
+        DemoWindowTest::TearDown();
         for (auto &side : MaskArray[spectrumSlot])
             side.reset();
         FreePointVerdicts(spectrumSlot);
-        WindowFactories = installed;
-    }
-
-    // The program in demonstration mode on a screen-sized main window, the SIN generator chosen and not
-    // started yet. A tone that does not fit the block a whole number of times, so that every block
-    // starts elsewhere in its period.
-    TMainForm &StartSinDemo() {
-        FreeAnalysisBuffers();
-        TMainForm &form = Start({QStringLiteral("/demo")});
-        messages.clear();
-        form.resize(1600, 1000);
-        form.show();
-        DeviceSettings->Block.State = 0;
-        DeviceSettings->Sin.State = 1;
-        DeviceSettings->Sin.F1 = 3.3f;
-        DeviceSettings->Mode |= 0x08;
-        return form;
     }
 
     TForm_Graphic *OpenGraph(TMainForm &form, int kind) {
         form.CurrentIndex = kind;
         return qobject_cast<TForm_Graphic *>(form.ShowGraphWindow());
-    }
-
-    // Pumps until `count` more blocks went through the main window's handler.
-    void RunBlocks(int count) {
-        const int until = blocks + count;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (blocks < until && std::chrono::steady_clock::now() < deadline)
-            PumpMessages();
-        ASSERT_GE(blocks, until);
     }
 
     // An upper mask over the whole band at `level` dBm0 loaded from a file of the mask folder into the
@@ -130,9 +103,7 @@ protected:
         spectrum.RebindMasks(MaskUpperSide);
     }
 
-    TWindowFactories installed;
     const int32_t spectrumSlot = MaskSlotOf(1, 1);
-    int blocks = 0;
 };
 
 // Start in demonstration mode with the SIN generator, the oscillogram and the spectrum open, and a mask
@@ -358,14 +329,7 @@ TEST_F(LiveDemoTest, TheChartMenuSavesPrintsCopiesAndColours) {
 // takes the open graph windows to the new range at once, and so does choosing a connection type.
 TEST_F(LiveDemoTest, TheGraphWindowsAndTheSummaryFollowTheChoices) {
     VirtualClock fast(200000, 0);
-    FreeAnalysisBuffers();
-    TMainForm &form = Start({QStringLiteral("/demo")});
-    messages.clear();
-    form.resize(1600, 1000);
-    form.show();
-    DeviceSettings->Block.State = 0;
-    DeviceSettings->Sin.State = 1;
-    DeviceSettings->Mode |= 0x08;
+    TMainForm &form = StartSinDemo();
     form.Button_Start->click();
     ASSERT_NE(Emulator, nullptr);
     TForm_Graphic *oscillogram = OpenGraph(form, 0);
@@ -459,7 +423,7 @@ TEST_F(LiveDemoTest, AMaskFromTheCurveCursorsAndTheScaleBar) {
     TMASK *mask = spectrum->BoundMask(MaskUpperSide);
     ASSERT_NE(mask, nullptr);
     ASSERT_TRUE(mask->Active);
-    EXPECT_EQ(MaskNameList.value(row->Settings.UpperMaskName), QStringLiteral("curve.9sf"));
+    EXPECT_EQ(MaskNameList.value(row->Settings.UpperMaskName), QStringLiteral("curve.9sf;"));
 
     // The tone's display point, and the verdicts of the points of the band.
     const TEngineBuffers &b = EngineBuffers;

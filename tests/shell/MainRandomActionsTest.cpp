@@ -213,9 +213,9 @@ private:
     void ClickButton() {
         QList<QToolButton *> buttons;
         for (QToolButton *button : {form().Button_Start, form().Button_Stop, form().Button_Break, form().Button_SaveData,
-                                    form().Button_PlayData, form().Button_Exit, form().Button_Gen, form().Button_Power,
-                                    form().TlB_Tech, form().Button_Result, form().Button_Spectr, form().Button_Reflect,
-                                    form().Button_MTTS, form().Button_SST, form().Button_TimeDiag})
+                                    form().Button_PlayData, form().Button_Protocol, form().Button_Exit, form().Button_Gen,
+                                    form().Button_Power, form().TlB_Tech, form().Button_Result, form().Button_Spectr,
+                                    form().Button_Reflect, form().Button_MTTS, form().Button_SST, form().Button_TimeDiag})
             if (button->isEnabled() && button->isVisible())
                 buttons << button;
         QToolButton *button = buttons[Pick(int(buttons.size()))];

@@ -122,7 +122,7 @@ TEST_F(GraphMasks, TheCurveBecomesTheUpperMaskAndIsSwitchedOn) {
     EXPECT_EQ(row->Settings.ApplyUpper, 1);
     EXPECT_GE(PointVerdictSize(SpectrumSlot), 0);
     ASSERT_GE(row->Settings.UpperMaskName, 0);
-    EXPECT_EQ(MaskNameList.value(row->Settings.UpperMaskName), QStringLiteral("spectrum.9sf"));
+    EXPECT_EQ(MaskNameList.value(row->Settings.UpperMaskName), QStringLiteral("spectrum.9sf;"));
     EXPECT_EQ(RecordChangeMask & 0x01, 0x01);
     EXPECT_EQ(refreshes, 1);
     EXPECT_TRUE(w.Label_TopMask->isVisibleTo(&w));
@@ -141,7 +141,7 @@ TEST_F(GraphMasks, TheCurveBecomesTheUpperMaskAndIsSwitchedOn) {
     answer = dir.path("second.9sf");
     Trigger(w, w.N_SetAsMaskUp);
     EXPECT_EQ(MaskNameList.size(), names);
-    EXPECT_EQ(MaskNameList.value(row->Settings.UpperMaskName), QStringLiteral("second.9sf"));
+    EXPECT_EQ(MaskNameList.value(row->Settings.UpperMaskName), QStringLiteral("second.9sf;"));
     EXPECT_EQ(RecordChangeMask, 0);
     EXPECT_EQ(w.BoundMask(0), SlotMask(SpectrumSlot, 0));
 }

@@ -64,24 +64,7 @@ TEST(MaskTransform, ShiftStepIsOnePixelTimesTheHeldKeys) {
             << c.shift << c.control << " " << c.plot;
 }
 
-TEST(MaskDefaults, SlotRangesAndTheirRows) {
-    struct Case {
-        int slot;
-        double minimum, maximum;
-    };
-    const Case cases[] = {{0, 0.1, 200000}, {1, 0.001, 10000},  {3, 1, 1000000},   {4, 1, 1000000},
-                          {21, -100, 120},  {22, 0.001, 10000}, {43, 0.001, 10000}};
-    for (const Case &c : cases) {
-        double minimum = -1, maximum = -1;
-        GetParamDefaultRange(minimum, maximum, c.slot);
-        EXPECT_DOUBLE_EQ(minimum, c.minimum) << c.slot;
-        EXPECT_DOUBLE_EQ(maximum, c.maximum) << c.slot;
-    }
-    double minimum = -1, maximum = -1;
-    GetParamDefaultRange(minimum, maximum, 44);
-    EXPECT_EQ(minimum, -1);
-    EXPECT_EQ(maximum, -1);
-
+TEST(MaskDefaults, TheRowThatCarriesASlotsCurve) {
     BuildParamCatalogue();
     double yMin = 0, yMax = 0;
     int32_t steps = -1;

@@ -1,0 +1,9 @@
+#include "state/TextMessages.h"
+
+QString OutgoingTextMessage;
+QString IncomingTextMessage;
+
+void ClearTextMessages() {
+    OutgoingTextMessage.clear();
+    IncomingTextMessage.clear();
+}
