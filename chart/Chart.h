@@ -53,6 +53,12 @@ public:
     // raises OnClickLegend instead of starting a gesture.
     void SetLegendVisible(bool visible);
     void UndoZoom(); // back to the ranges from before the first zoom or scroll; raises nothing
+    // Zooms from code as the user's gestures do, raising OnZoom and OnUndoZoom: to the values under a
+    // pixel rectangle (which may reach beyond the plot), to percent of the plot around its centre (120
+    // shows 1/1.2 of the span, 80 shows 1.25 times it), and back to the unzoomed ranges.
+    void ZoomRect(QRect pixels);
+    void ZoomPercent(double percent);
+    void UndoZoomByCode();
 
     // Called at every drawing (screen, picture, print) after the series and axes, with the plot rectangle.
     using AfterDrawHandler = std::function<void(QPainter &painter, const QRect &chartRect)>;

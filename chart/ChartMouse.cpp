@@ -47,8 +47,7 @@ void TChart::MouseRelease(QMouseEvent *event) {
     } else if (gesture == Gesture::Zoom && drag.x() > 0 && drag.y() > 0) {
         ZoomTo(QRect(pressAt_, event->pos()));
     } else if (gesture == Gesture::Zoom) {
-        UndoZoom();
-        emit OnUndoZoom();
+        UndoZoomByCode();
     }
 }
 
@@ -71,7 +70,10 @@ void TChart::EmitWheel() {
 }
 
 void TChart::ZoomTo(QRect pixels) {
-    pixels = pixels.intersected(ChartRect());
+    ZoomRect(pixels.intersected(ChartRect()));
+}
+
+void TChart::ZoomRect(QRect pixels) {
     if (pixels.isEmpty())
         return;
     RememberUnzoomed();
@@ -111,4 +113,19 @@ void TChart::UndoZoom() {
         axes[i]->SetMinMax(unzoomed_[i].minimum, unzoomed_[i].maximum);
     zoomed_ = false;
     plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TChart::UndoZoomByCode() {
+    UndoZoom();
+    emit OnUndoZoom();
+}
+
+void TChart::ZoomPercent(double percent) {
+    const QRect plot = ChartRect();
+    if (plot.isEmpty() || !(percent > 0))
+        return;
+    const double width = plot.width() * 100.0 / percent;
+    const double height = plot.height() * 100.0 / percent;
+    const QPointF centre = QRectF(plot).center();
+    ZoomRect(QRectF(centre.x() - width / 2, centre.y() - height / 2, width, height).toRect());
 }

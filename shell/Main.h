@@ -28,6 +28,7 @@ class QToolButton;
 class TDspIo9;
 class TEmulator;
 class TFormStorage;
+class TChart;
 class TStatusBar2;
 
 // One selective result as the instrument reported it, kept while settings are being rebuilt.
@@ -99,6 +100,12 @@ public:
     QToolButton *Button_MTTS = nullptr;
     QToolButton *Button_SST = nullptr;
     QToolButton *Button_TimeDiag = nullptr;
+    // The scale page's buttons carry their ScaleChart code in the property "Code"; the cursor page.
+    QToolButton *Button_Curs1 = nullptr;
+    QToolButton *Button_Curs2 = nullptr;
+    QLabel *Label_Curs1 = nullptr;
+    QLabel *Label_Curs2 = nullptr;
+    QLabel *Label_DelCurs = nullptr;
     QSplitter *Splitter1 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
     QMdiArea *MdiArea = nullptr;
@@ -253,6 +260,11 @@ public:
     QList<QWidget *> MdiChildren() const;
     void TileSubWindows(Qt::Orientation orientation);
 
+    // Scale and cursor tool bars: a scale button acts on the chart of the active graph window.
+    void Zoom_UnZoom(QToolButton *sender);
+    void ScaleChart(int code, TChart &chart, int windowKind, QWidget *window);
+    void Button_Curs1Click();
+    void Button_Curs2Click();
     // Playback and recording follow PlaybackOn: Start, the scenario and recording are off during playback.
     void UpdatePlaybackControls();
     // Checks the files of a recording and its version, then opens the playback window: false (after
@@ -314,6 +326,8 @@ private:
     void BuildViewMenus();
     void BuildTimers();
     void BuildRunControls();
+    void BuildScaleBar();
+    void BuildCursorBar();
     void BuildDataCommands();
     void InitInstrumentIdent();
     void SetIdleButtons();
@@ -351,6 +365,9 @@ private:
 };
 
 extern TMainForm *MainForm;
+
+// A text button of a tool bar with its object name and hint (the text when empty).
+QToolButton *AddButton(QToolBar *bar, const char *name, const QString &text, const QString &hint = {});
 
 // Sets a tool bar's width to twice its indent plus the widths of its buttons, so that it shows them all.
 void FitToolBarWidth(QToolBar *bar);

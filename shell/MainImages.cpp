@@ -14,7 +14,8 @@ constexpr int IconSize = 20;
 constexpr int ProgressWidth = 66;
 constexpr int ProgressHeight = 16;
 constexpr int ProgressSteps = 5;
-constexpr int PowerImageOffset = 9; // the power states' first index among the button images
+constexpr int PowerImageOffset = 9;   // the power states' first index among the button images
+constexpr int CursorImageOffset = 23; // cursor 1, cursor 2, cursor 1 selected, cursor 2 selected
 
 QPixmap Draw(int width, int height, const std::function<void(QPainter &)> &paint) {
     QPixmap pixmap(width, height);
@@ -66,6 +67,19 @@ QPixmap GeneratorImage(bool local, bool remote) {
             DrawSine(p, QColor(0, 160, 0), remote ? 1 : 5);
         if (remote)
             DrawSine(p, QColor(0, 80, 220), local ? 9 : 5);
+    });
+}
+
+// A cross-hair in the cursor's colour with its number; the selected cursor's on a yellow ground.
+QPixmap CursorImage(int number, bool selected) {
+    return Icon([number, selected](QPainter &p) {
+        if (selected)
+            p.fillRect(0, 0, IconSize, IconSize, QColor(255, 230, 0));
+        p.setPen(QPen(number == 1 ? QColor(Qt::red) : QColor(Qt::blue), 1.5));
+        p.drawLine(QPointF(6, 1), QPointF(6, IconSize - 1));
+        p.drawLine(QPointF(1, IconSize - 6), QPointF(IconSize - 1, IconSize - 6));
+        p.setPen(Qt::black);
+        p.drawText(QRect(8, 0, IconSize - 8, IconSize - 7), Qt::AlignCenter, QString::number(number));
     });
 }
 
@@ -144,6 +158,10 @@ TMainImages BuildMainImages() {
     for (int i = 0; i < PowerImageOffset; ++i)
         images.ImageList_Buttons.Images << QPixmap();
     images.ImageList_Buttons.Images << images.ImageList_Power.Images;
+    while (images.ImageList_Buttons.Count() < CursorImageOffset)
+        images.ImageList_Buttons.Images << QPixmap();
+    images.ImageList_Buttons.Images << CursorImage(1, false) << CursorImage(2, false) << CursorImage(1, true)
+                                    << CursorImage(2, true);
     for (int done = 0; done <= ProgressSteps; ++done)
         images.ImageList_Progress.Images << ProgressImage(done);
     return images;

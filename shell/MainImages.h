@@ -21,7 +21,8 @@ public:
 // - ImageList_Gen: the generator button, 0 no generator on, 1 a local one, 2 one at the peer, 3 both;
 // - ImageList_Power: the power state, 0 external supply, 1 to 5 battery from full to empty, 6 the
 //   discharged battery's alternate image;
-// - ImageList_Buttons: the fault tool bar's buttons, with the power states at 9 to 15;
+// - ImageList_Buttons: the fault tool bar's buttons, with the power states at 9 to 15 and the cursor
+//   buttons' images at 23 to 26 (cursor 1, cursor 2, each selected);
 // - ImageList_Progress: the remote-message transfer, 0 to 5 steps done of 5, 66 pixels wide.
 struct TMainImages {
     TImageList ImageList_StartStop;

@@ -1,3 +1,4 @@
+#include "engine/catalogue/MaskNameList.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/ProtocolSnapshot.h"
 #include "protocols/PackageWork.h"
@@ -75,6 +76,7 @@ void InstallViewFactories() {
     GraphHost.IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
     GraphHost.DirMaskFile = [] { return MainFolder(&TMainForm::DirMaskFile); };
     GraphHost.DirReport = [] { return MainFolder(&TMainForm::DirReport); };
+    GraphHost.MaskNames = [] { return MaskNameList; };
     InstallValueWindows();
     InstallSettingsWindow();
     InstallTimeDiagrams();

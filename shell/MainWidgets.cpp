@@ -19,16 +19,6 @@
 
 namespace {
 
-QToolButton *AddButton(QToolBar *bar, const char *name, const QString &text, const QString &hint = {}) {
-    auto *button = new QToolButton(bar);
-    button->setObjectName(QLatin1String(name));
-    button->setText(text);
-    button->setToolTip(hint.isEmpty() ? text : hint);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    bar->addWidget(button);
-    return button;
-}
-
 QToolBar *NewBand(QWidget *parent, const char *name) {
     auto *bar = new QToolBar(parent);
     bar->setObjectName(QLatin1String(name));
@@ -45,6 +35,16 @@ QTimer *NewTimer(QObject *parent, const char *name, int interval) {
 }
 
 } // namespace
+
+QToolButton *AddButton(QToolBar *bar, const char *name, const QString &text, const QString &hint) {
+    auto *button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(name));
+    button->setText(text);
+    button->setToolTip(hint.isEmpty() ? text : hint);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addWidget(button);
+    return button;
+}
 
 void TMainForm::BuildControls() {
     ImageLists = BuildMainImages();
@@ -156,9 +156,8 @@ void TMainForm::BuildPages() {
     Button_TimeDiag = AddButton(ToolBar_FormView, "Button_TimeDiag", QStringLiteral("Диаграммы"));
     for (QToolButton *button : {Button_Result, Button_Spectr, Button_Reflect, Button_MTTS, Button_SST, Button_TimeDiag})
         button->setPopupMode(QToolButton::MenuButtonPopup);
-    AddButton(ToolBar_Scale, "Restore_ToolButton", QStringLiteral("Восстановить"));
-    AddButton(ToolBar_Cursor, "Button_Curs1", QStringLiteral("Курсор 1"));
-    AddButton(ToolBar_Cursor, "Button_Curs2", QStringLiteral("Курсор 2"));
+    BuildScaleBar();
+    BuildCursorBar();
     connect(PageControl1, &QTabWidget::currentChanged, ControlBar1, [this] { ControlBar1->setFocus(); });
 }
 

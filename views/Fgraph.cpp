@@ -70,21 +70,37 @@ TForm_Graphic::TForm_Graphic(int kind, QWidget *parent)
     : QWidget(parent), kind_(kind >= 0 && kind < GraphKindCount ? kind : 0) {
     setObjectName(QStringLiteral("Form_Graphic"));
     setAttribute(Qt::WA_DeleteOnClose);
+    CursorSet.Window = this;
+    CursorSet.Colours = CursorColours;
     FormCreate();
-    // The SYNC fragment is cut from the oscillogram only while this window exists; its measuring
-    // cursors are not there yet, so the fragment is the whole oscillogram.
+    // The SYNC fragment is cut from the oscillogram between its measuring cursors, and only while this
+    // window exists.
     if (kind_ == 0)
-        OscillogramCursors = [] { return TOscillogramCursors{}; };
+        OscillogramCursors = [this] {
+            TOscillogramCursors marks;
+            if (const TCursorOnGraph *first = CursorSet.Cursors[0]) {
+                marks.FirstSet = true;
+                marks.First = float(first->Ps_x);
+            }
+            if (const TCursorOnGraph *second = CursorSet.Cursors[1]) {
+                marks.SecondSet = true;
+                marks.Second = float(second->Ps_x);
+            }
+            return marks;
+        };
 }
 
 TForm_Graphic::~TForm_Graphic() {
     if (kind_ == 0)
         OscillogramCursors = nullptr;
     FormStorage1->FormDestroy();
+    DetachCursorMenus(CursorSet);
+    RemoveCursors(CursorSet);
 }
 
 void TForm_Graphic::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
+    FollowSubWindowState();
     RedrawGraph();
 }
 
@@ -93,20 +109,7 @@ QWidget *CreateGraphWindow(int kind) {
 }
 
 void TForm_Graphic::FormCreate() {
-    Mask_Panel = new QWidget(this);
-    Mask_Panel->setObjectName(QStringLiteral("Mask_Panel"));
-    auto *maskLayout = new QHBoxLayout(Mask_Panel);
-    maskLayout->setContentsMargins(1, 1, 1, 1);
-    Label_TopMask = new QLabel(Mask_Panel);
-    Label_TopMask->setObjectName(QStringLiteral("Label_TopMask"));
-    Label_DnMask = new QLabel(Mask_Panel);
-    Label_DnMask->setObjectName(QStringLiteral("Label_DnMask"));
-    for (QLabel *label : {Label_TopMask, Label_DnMask}) {
-        label->setAutoFillBackground(true);
-        maskLayout->addWidget(label);
-    }
-    maskLayout->addStretch();
-    Mask_Panel->hide();
+    BuildMaskPanel();
 
     Splitter1 = new QSplitter(this);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -119,6 +122,8 @@ void TForm_Graphic::FormCreate() {
     SetupTableCells();
     Chart1 = new TChart(Splitter1);
     Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setFocusPolicy(Qt::ClickFocus);
+    CursorSet.Chart = Chart1;
     Splitter1->setStretchFactor(1, 1);
 
     auto *layout = new QVBoxLayout(this);
@@ -141,6 +146,7 @@ void TForm_Graphic::FormCreate() {
             });
     connect(AddItem(PopupMenu_Chart, "N_ChartPrint", QStringLiteral("Печать графика")), &QAction::triggered, this,
             [this] { PrintChart(this, *Chart1, ChartPrintLines(this, kind_)); });
+    BuildMaskMenuItems();
     PopupMenu_Table = new QMenu(this);
     PopupMenu_Table->setObjectName(QStringLiteral("PopupMenu_Table"));
     PopupMenu_Table->addAction(QStringLiteral("Сохранить таблицу в файле"), this, &TForm_Graphic::N_TableSaveClick);
@@ -164,6 +170,7 @@ void TForm_Graphic::FormCreate() {
         ResizeTable();
     SetupAxes();
     CreateDataSeries();
+    AddSeriesColourItems();
 
     Chart1->SetOnAfterDraw([this](QPainter &painter, const QRect &rect) { Chart1AfterDraw(painter, rect); });
     connect(Chart1, &TChart::OnZoom, this, &TForm_Graphic::Chart1Scroll);

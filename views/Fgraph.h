@@ -1,5 +1,6 @@
 #pragma once
 
+#include "views/CursorOnGraph.h"
 #include "views/GraphDecimation.h"
 #include "views/GraphValueTable.h"
 
@@ -10,14 +11,19 @@
 #include <cstdint>
 
 class QAction;
+class QListWidget;
 class QMenu;
+class QSpinBox;
 class QSplitter;
+class QTimer;
+class QToolButton;
 class QTableView;
 class QLabel;
 class TChart;
 class TChartSeries;
 class TFormStorage;
 class TMASK;
+class TCursorOnGraph;
 struct ParamDescriptor;
 
 // The graph window of one graph kind (0..38): the kind's curve in a chart, its exact values in a table
@@ -36,6 +42,12 @@ public:
     QWidget *Mask_Panel = nullptr;
     QLabel *Label_TopMask = nullptr;
     QLabel *Label_DnMask = nullptr;
+    QToolButton *SBtn_TopMask = nullptr; // holds the list of the upper mask's files open while pressed
+    QToolButton *SBtn_DnMask = nullptr;
+    QWidget *ScrollMask_Panel = nullptr;
+    QToolButton *SBtn_Left = nullptr;
+    QSpinBox *Edit_ScaleMask = nullptr;
+    QToolButton *SBtn_Right = nullptr;
     QMenu *PopupMenu_Chart = nullptr;
     QMenu *PopupMenu_Table = nullptr;
     TFormStorage *FormStorage1 = nullptr;
@@ -69,7 +81,39 @@ public:
     // Masks.
     int32_t MaskSlot() const;
     void RebindMasks(int which);
+    void ResetMaskBinding();
     TMASK *BoundMask(int side) const { return masks_[side]; }
+    ParamDescriptor *Param() const { return param_; }
+    void UpdateMaskMenuItem(int side);
+    void UpdateMaskPanel();
+    void ColourMaskLabels();
+    // The curve as a mask file: with ask through the save dialog (a cancel gives true and an empty path),
+    // else at path. False when the window has no mask slot or no curve.
+    bool SaveGraphAsMask(QString &path, bool ask);
+    // Installs the file as the side's mask of the window's slot and switches it on.
+    void SetMaskFromFile(int side, const QString &path);
+    void ClearMaskSide(int side);
+    // The selective mode's trace masks: the curve becomes trace 1; trace 1 moves to trace 2.
+    void SaveTraceAsMask(int side);
+    void ShiftTraceMask(int side);
+    // Handlers of the mask panel and the chart menu.
+    void SBtn_MaskMouseDown(int side);
+    void SBtn_MaskMouseUp();
+    void SBtn_ShiftMouseDown(int direction, Qt::KeyboardModifiers modifiers); // -1 SBtn_Left, +1 SBtn_Right
+    void SBtn_ShiftMouseUp();
+    void Edit_ScaleMaskChange(int percent);
+    void PopupMenu_ChartPopup();
+    void N_SaveToMaskClick();
+    void N_SetAsMaskClick(int side);
+    void N_ClearMaskClick(int side);
+    // The colour, width and style of the side's mask ("Норма сверху: ", "Норма снизу: ").
+    void ShowMaskColourDialog(int side);
+    QAction *N_SaveToMask = nullptr;
+    QAction *N_SetAsMaskUp = nullptr;
+    QAction *N_SetAsMaskDn = nullptr;
+    QAction *N_ClearMaskUp = nullptr;
+    QAction *N_ClearMaskDn = nullptr;
+    QListWidget *MaskFileList = nullptr;
 
     // R9.ini.
     void FormStorage1SavePlacement();
@@ -82,6 +126,18 @@ public:
     void Chart1Click();
     void Chart1DblClick();
     void MouseWheel(int delta);
+
+    // Measuring cursors: the cursor keys (13 Enter, 37..40 arrows) while the chart has the focus, and
+    // the window's activation, which shows its cursors on the main window's tool bar.
+    void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    void FormActivate();
+    void FormDeactivate();
+    TCursorLimits CursorLimits() const;
+    TCursorSet CursorSet;
+
+    // The colour items of the chart menu, one per data series, after "Цвет фона".
+    void AddSeriesColourItems();
+    void ShowSeriesColourDialog(int tag);
 
     // Export of the value table: text, or HTML for a name ending in ".html".
     void N_TableSaveClick();
@@ -116,6 +172,7 @@ public:
 protected:
     // A window redraws itself whenever it is shown.
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void FormCreate();
@@ -125,12 +182,16 @@ private:
     void SetupAxes();
     void CreateDataSeries();
     void BindMask(int side);
-    void UpdateMaskPanel();
+    void BuildMaskPanel();
+    void BuildMaskMenuItems();
+    void ShiftMasksStep();
     void Chart1AfterDraw(class QPainter &painter, const QRect &chartRect);
     void DrawNotMeasured(QPainter &painter, const QRect &chartRect);
     void DrawMasks(QPainter &painter);
     void EmptyValueTable();
     void CopyBottomRange();
+    void FollowSubWindowState();
+    void RestoreCursor(class TCustomIniFile &ini, int n);
 
     int kind_;
     ParamDescriptor *param_ = nullptr;
@@ -142,6 +203,9 @@ private:
     QStringList columnHints_;
     int hintColumn_ = -1, hintRow_ = -1;
     QString ownMaskFolder_, ownReportFolder_;
+    QTimer *ShiftTimer = nullptr;
+    Qt::KeyboardModifiers ShiftState;
+    int ShiftButton = 0;
     int32_t marksStyle_ = 0, marksVisible_ = 0, pointStyle_ = 0, lineWidth_ = 3;
 };
 

@@ -35,6 +35,7 @@ void TForm_Graphic::Chart1Scroll() {
     Apply(bottom, LimitAxisSpan(CurrentRange(bottom), DrawnRange(bottom, rect), ZoomResolution, false));
     SetBottomIncrement();
     RedrawGraph();
+    RefreshCursors(CursorSet);
 }
 
 void TForm_Graphic::Chart1UndoZoom() {
@@ -43,6 +44,7 @@ void TForm_Graphic::Chart1UndoZoom() {
     Chart1->BottomAxis().SetMinMax(FullXMin, FullXMax);
     SetBottomIncrement();
     RedrawGraph();
+    RefreshCursors(CursorSet);
 }
 
 void TForm_Graphic::Chart1Resize() {
@@ -51,6 +53,7 @@ void TForm_Graphic::Chart1Resize() {
 
 void TForm_Graphic::Chart1Click() {
     ActivateMdiChild(this);
+    Chart1->setFocus();
     Chart1->SetAllowZoom(true);
 }
 

@@ -111,6 +111,7 @@ void TForm_Graphic::LoadYRange() {
     YIncrement = row->Increment;
     YShownMax = row->Settings.YScaleMax;
     YShownMin = row->Settings.YScaleMin;
+    Chart1->LeftAxis().SetIncrement(YIncrement);
 }
 
 void TForm_Graphic::RestoreYRange() {
@@ -152,6 +153,7 @@ void TForm_Graphic::SetDefaultXRange(bool force) {
     if (force || FullXMax < bottom.Maximum() || FullXMin > bottom.Minimum())
         bottom.SetMinMax(FullXMin, FullXMax);
     SetBottomIncrement();
+    RefreshCursors(CursorSet);
 }
 
 void TForm_Graphic::SetBottomIncrement() {

@@ -19,11 +19,13 @@ void TForm_Graphic::RedrawGraph() {
     if (curve && KindVisible(kind_)) {
         FillSeriesDecimated(curve->X, curve->Y, curve->Count);
         UpdateMaskPanel();
+        RefreshCursors(CursorSet);
         Chart1->Repaint();
         return;
     }
     EmptyValueTable();
     series_->Clear();
+    RefreshCursors(CursorSet);
     Chart1->Repaint();
 }
 

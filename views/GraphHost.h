@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 
 // What the graph windows take from the main window, which fills it at start. Empty members (tests, a
@@ -14,6 +15,14 @@ struct TGraphHost {
     std::function<QString *()> DirReport;
     // The names of the mask templates the parameter rows point at.
     std::function<QStringList()> MaskNames;
+    // The parameter windows and the result table follow changed row settings (a mask switched on or
+    // off). Nothing registers it while those windows do not exist.
+    std::function<void()> RefreshParamTables;
+    // The mask colour dialog edits a mask side's colour, line width and style (1 line, 0 template), the
+    // graph colour dialog a series of a graph kind; true when confirmed. Until their units register them
+    // the plain colour dialog edits the colour alone.
+    std::function<bool(QWidget *owner, int32_t &colour, int32_t &width, int32_t &isLine)> EditMaskStyle;
+    std::function<bool(QWidget *owner, int kind, class TChartSeries &series)> EditSeriesColour;
 };
 extern TGraphHost GraphHost;
 

@@ -44,8 +44,42 @@ QString Indexed(const char *key, int n) {
     return QString::fromLatin1(key) + QString::number(n);
 }
 
+QString CursorKey(int n, const char *name) {
+    return QStringLiteral("CurGraph") + QString::number(n) + QLatin1Char('_') + QLatin1String(name);
+}
+
 QString CursorVisibleKey(int n) {
-    return QStringLiteral("CurGraph") + QString::number(n) + QStringLiteral("_Visible");
+    return CursorKey(n, "Visible");
+}
+
+// The cursor keys in the order they are written, after "_Visible".
+struct CursorIntegerKey {
+    const char *name;
+    int32_t TCursorKeys::*field;
+};
+struct CursorFloatKey {
+    const char *name;
+    double TCursorKeys::*field;
+};
+constexpr CursorIntegerKey CursorPixelKeys[] = {{"Pxs_x", &TCursorKeys::Pxs_x}, {"Pxs_y", &TCursorKeys::Pxs_y}};
+constexpr CursorFloatKey CursorValueKeys[] = {{"Ps_x", &TCursorKeys::Ps_x}, {"Ps_y", &TCursorKeys::Ps_y}};
+constexpr CursorIntegerKey CursorFlagKeys[] = {{"BindToSeries", &TCursorKeys::BindToSeries},
+                                               {"BindToCursor1", &TCursorKeys::BindToCursor1},
+                                               {"BindCursorToX", &TCursorKeys::BindCursorToX}};
+constexpr const char *DeltaKey = "BindCursor_delta";
+constexpr const char *ActiveKey = "ActiveCursor";
+constexpr const char *SeriesKey = "BindSeries";
+
+void SaveCursorKeys(TCustomIniFile &ini, const QString &section, int n, const TCursorKeys &keys) {
+    for (const CursorIntegerKey &key : CursorPixelKeys)
+        ini.WriteInteger(section, CursorKey(n, key.name), keys.*key.field);
+    for (const CursorFloatKey &key : CursorValueKeys)
+        ini.WriteFloat(section, CursorKey(n, key.name), keys.*key.field);
+    for (const CursorIntegerKey &key : CursorFlagKeys)
+        ini.WriteInteger(section, CursorKey(n, key.name), keys.*key.field);
+    ini.WriteFloat(section, CursorKey(n, DeltaKey), keys.BindCursor_delta);
+    ini.WriteInteger(section, CursorKey(n, ActiveKey), keys.ActiveCursor);
+    ini.WriteString(section, CursorKey(n, SeriesKey), keys.BindSeries);
 }
 
 } // namespace
@@ -57,6 +91,8 @@ void SaveGraphWindowKeys(TCustomIniFile &ini, const QString &section, const TGra
         ini.WriteFloat(section, QString::fromLatin1(key.name), keys.*key.field);
     for (int n = 0; n < 2; ++n) {
         ini.WriteInteger(section, CursorVisibleKey(n), keys.CursorVisible[n] ? 1 : 0);
+        if (keys.CursorVisible[n])
+            SaveCursorKeys(ini, section, n, keys.Cursors[n]);
         for (const PairKey &key : PairKeys)
             ini.WriteInteger(section, Indexed(key.name, n), (keys.*key.field)[n]);
     }
@@ -78,4 +114,16 @@ void LoadGraphWindowKeys(TCustomIniFile &ini, const QString &section, TGraphWind
         }
         keys.CursorVisible[n] = ini.ReadInteger(section, CursorVisibleKey(n), 0) != 0;
     }
+}
+
+void LoadCursorKeys(TCustomIniFile &ini, const QString &section, int n, TCursorKeys &keys) {
+    for (const CursorIntegerKey &key : CursorPixelKeys)
+        keys.*key.field = ini.ReadInteger(section, CursorKey(n, key.name), keys.*key.field);
+    for (const CursorFloatKey &key : CursorValueKeys)
+        keys.*key.field = ini.ReadFloat(section, CursorKey(n, key.name), keys.*key.field);
+    for (const CursorIntegerKey &key : CursorFlagKeys)
+        keys.*key.field = ini.ReadInteger(section, CursorKey(n, key.name), keys.*key.field) != 0 ? 1 : 0;
+    keys.BindCursor_delta = ini.ReadFloat(section, CursorKey(n, DeltaKey), keys.BindCursor_delta);
+    keys.ActiveCursor = ini.ReadInteger(section, CursorKey(n, ActiveKey), keys.ActiveCursor) != 0 ? 1 : 0;
+    keys.BindSeries = ini.ReadString(section, CursorKey(n, SeriesKey), QString());
 }

@@ -6,6 +6,18 @@
 
 class TCustomIniFile;
 
+// The keys of one measuring cursor ("CurGraph" + n + "_..."), written only while the cursor exists.
+struct TCursorKeys {
+    int32_t Pxs_x = 0, Pxs_y = 0;
+    double Ps_x = 0, Ps_y = 0;
+    int32_t BindToSeries = 0;
+    int32_t BindToCursor1 = 0;
+    int32_t BindCursorToX = 0;
+    double BindCursor_delta = 0;
+    int32_t ActiveCursor = 0;
+    QString BindSeries; // title of the series the cursor follows, empty for none
+};
+
 // What a graph window keeps in its R9.ini section (named after its caption): colours and styles of the
 // chart, series, masks and cursors, and the axis ranges. Colours are 0x00BBGGRR.
 struct TGraphWindowKeys {
@@ -23,6 +35,7 @@ struct TGraphWindowKeys {
     double BottomMax = 0;
     double BottomMin = 0;
     bool CursorVisible[2] = {false, false};
+    TCursorKeys Cursors[2]; // written for each visible cursor
     int32_t CursorColours[2] = {255, 0xFF0000};
     int32_t MaskColours[2] = {0xFFFF00, 0x808000};
     int32_t MaskWidths[2] = {1, 1};
@@ -33,4 +46,6 @@ struct TGraphWindowKeys {
 void SaveGraphWindowKeys(TCustomIniFile &ini, const QString &section, const TGraphWindowKeys &keys);
 
 // Reads the keys; a missing key keeps the value it has in keys (the caller's current value or default).
+// The cursors' own keys are read apart, once the cursor exists and can give its current values.
 void LoadGraphWindowKeys(TCustomIniFile &ini, const QString &section, TGraphWindowKeys &keys);
+void LoadCursorKeys(TCustomIniFile &ini, const QString &section, int n, TCursorKeys &keys);

@@ -6,6 +6,9 @@
 #include "chart/ChartlibChart.h"
 #include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
+#include "engine/MasterParam.h"
+#include "engine/TimeSeries.h"
+#include "engine/catalogue/MaskNameList.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/catalogue/ParameterTable.h"
@@ -22,9 +25,9 @@
 #include "platform/NoValue.h"
 #include "platform/ProgramDir.h"
 #include "protocols/PackageWork.h"
-#include "state/MainGlobals.h"
-#include "engine/TimeSeries.h"
 #include "shell/WindowRegistries.h"
+#include "state/MainGlobals.h"
+#include "views/CursorOnGraph.h"
 #include "views/Fgraph.h"
 #include "views/Form_timediagr.h"
 #include "views/GraphHost.h"
@@ -42,8 +45,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPrinter>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <chrono>
@@ -501,6 +507,151 @@ TEST_F(LiveDemoTest, ATimeDiagramSlidesAndTheValueTableOpensViews) {
     for (const std::unique_ptr<TimeSeries> &slot : TimeSeriesSlots)
         EXPECT_FALSE(slot);
     level.Settings.TimeDiagram = 0;
+}
+
+// The spectrum of the running demonstration: the current curve becomes the upper mask, raised to half
+// its levels and shifted to the right, so that the tone now breaks it and its points are marked; the measuring
+// cursor on the curve reads the tone's frequency and level; the scale tool bar zooms and undoes.
+TEST_F(LiveDemoTest, AMaskFromTheCurveCursorsAndTheScaleBar) {
+    VirtualClock fast(200000, 0);
+    TMainForm &form = StartSinDemo();
+    DeviceSettings->Sin.F1 = 30;
+    // Every level below 0 dBm0, so that a scale below 100 % raises the whole mask.
+    DeviceSettings->MeterRef = 40;
+    DeviceSettings->BandF0 = 0.3f;
+    DeviceSettings->BandF1 = 100;
+    // With no window open the scale buttons do nothing.
+    QToolButton *zoom = form.findChild<QToolButton *>(QStringLiteral("Zoom_ToolButton"));
+    QToolButton *restore = form.findChild<QToolButton *>(QStringLiteral("Restore_ToolButton"));
+    ASSERT_TRUE(zoom && restore);
+    zoom->click();
+
+    form.Button_Start->click();
+    ASSERT_TRUE(messages.empty());
+    ASSERT_NE(Emulator, nullptr);
+    TForm_Graphic *spectrum = OpenGraph(form, 1);
+    ASSERT_NE(spectrum, nullptr);
+    QMdiSubWindow *sub = qobject_cast<QMdiSubWindow *>(spectrum->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    sub->showMaximized();
+    const auto deliver = Emulator->OnAdcArray;
+    Emulator->OnAdcArray = [&](TEmulator *sender, const int16_t *block, uint32_t n, uint32_t t) {
+        deliver(sender, block, n, t);
+        ++blocks;
+    };
+    RunBlocks(10);
+    ASSERT_EQ(SignalKind, 1);
+    // A maximised graph window fills the client area in a normal frame.
+    EXPECT_FALSE(sub->isMaximized());
+    EXPECT_EQ(sub->geometry(), form.MdiArea->viewport()->rect());
+
+    // "Установить график как маску сверху" with the row analysed.
+    ParamDescriptor *row = spectrum->FindKindParam();
+    ASSERT_NE(row, nullptr);
+    row->Settings.Analyse = 1;
+    TChartDialogs dialogs;
+    const QString maskPath = dir.path(QStringLiteral("Masks/curve.9sf"));
+    dialogs.askSaveFileName = [&](QWidget *, const TSaveDialogRequest &) { return maskPath; };
+    SetChartDialogs(dialogs);
+    spectrum->PopupMenu_ChartPopup();
+    ASSERT_TRUE(spectrum->N_SetAsMaskUp->isEnabled());
+    spectrum->N_SetAsMaskUp->trigger();
+    SetChartDialogs({});
+    TMASK *mask = spectrum->BoundMask(MaskUpperSide);
+    ASSERT_NE(mask, nullptr);
+    ASSERT_TRUE(mask->Active);
+    EXPECT_EQ(MaskNameList.value(row->Settings.UpperMaskName), QStringLiteral("curve.9sf;"));
+
+    // The tone's display point, and the verdicts of the points of the band.
+    const TEngineBuffers &b = EngineBuffers;
+    int32_t tone = 1;
+    for (int32_t i = 1; i < b.DisplayPointCount; ++i)
+        if (b.PowerSpectrum[i] > b.PowerSpectrum[tone])
+            tone = i;
+    ASSERT_NEAR(b.FrequencyAxis[tone], 30, 2 * DeviceSettings->SpectrumStep);
+    ASSERT_LT(b.PowerSpectrum[tone], 0) << "a tone above 0 dBm0 would not be raised by the scale";
+    const auto violations = [&] {
+        int count = 0;
+        for (int32_t i = 0; i < b.DisplayPointCount; ++i)
+            count += PointVerdictAt(spectrumSlot, i) == 0 ? 1 : 0;
+        return count;
+    };
+
+    // At half its levels the mask lies far above the noise floor and above the tone.
+    spectrum->Edit_ScaleMask->setValue(50);
+    RunBlocks(3);
+    EXPECT_EQ(violations(), 0);
+    EXPECT_EQ(mask->Passed, 1);
+
+    // Shifted right by 5 pixels (Shift held), the tone meets the mask's low floor and breaks it.
+    spectrum->SBtn_ShiftMouseDown(1, Qt::ShiftModifier);
+    spectrum->SBtn_ShiftMouseUp();
+    RunBlocks(3);
+    EXPECT_EQ(PointVerdictAt(spectrumSlot, tone - 1), 0);
+    EXPECT_GT(violations(), 0);
+    EXPECT_LT(violations(), 20);
+    EXPECT_EQ(mask->Passed, 0);
+    EXPECT_EQ(spectrum->Label_TopMask->palette().color(QPalette::Window), WinColor(mask->Colour));
+
+    // Cursor 1 on the curve, moved by the arrow keys onto the tone, reads its frequency and level.
+    form.MdiArea->setActiveSubWindow(sub);
+    spectrum->Chart1Click();
+    spectrum->FormKeyDown(13, Qt::NoModifier);
+    TCursorOnGraph *cursor = spectrum->CursorSet.Cursors[0];
+    ASSERT_NE(cursor, nullptr);
+    for (QAction *item : spectrum->CursorSet.CursorMenus[0]->actions())
+        if (item->property("Tag").toInt() == 4)
+            item->trigger();
+    ASSERT_TRUE(cursor->BindToSeries);
+    const TChartAxis &bottom = spectrum->Chart1->BottomAxis();
+    const double pixel = (bottom.Maximum() - bottom.Minimum()) / spectrum->Chart1->ChartWidth();
+    for (int i = 0; i < 2000 && cursor->Ps_x < b.FrequencyAxis[tone] - pixel / 2; ++i)
+        spectrum->FormKeyDown(39, Qt::NoModifier);
+    RunBlocks(1);
+    EXPECT_NEAR(cursor->Ps_x, b.FrequencyAxis[tone], pixel);
+    EXPECT_NEAR(cursor->Ps_y, b.PowerSpectrum[tone], 0.5);
+    EXPECT_EQ(form.Label_Curs1->text(), QStringLiteral("X = ") + FormatValue(cursor->Ps_x) + QStringLiteral("\nY = ") +
+                                            FormatValue(cursor->Ps_y));
+    EXPECT_EQ(form.Button_Curs1->property("ImageIndex").toInt(), CursorImage1Selected);
+    form.PageControl1->setCurrentWidget(form.ToolBar_Cursor->parentWidget());
+    SaveScreenshot(form, QStringLiteral("live_mask_cursor"));
+    form.PageControl1->setCurrentWidget(form.ToolBar_Scale->parentWidget());
+
+    // Zoom in from the tool bar, then undo.
+    const double span = bottom.Maximum() - bottom.Minimum();
+    zoom->click();
+    EXPECT_NEAR(bottom.Maximum() - bottom.Minimum(), span / 1.2, 2 * pixel);
+    RunBlocks(1);
+    SaveScreenshot(form, QStringLiteral("live_zoomed"));
+    restore->click();
+    EXPECT_DOUBLE_EQ(bottom.Minimum(), spectrum->FullXMin);
+    EXPECT_DOUBLE_EQ(bottom.Maximum(), spectrum->FullXMax);
+    EXPECT_DOUBLE_EQ(spectrum->Chart1->LeftAxis().Minimum(), spectrum->YMin);
+    EXPECT_DOUBLE_EQ(spectrum->Chart1->LeftAxis().Maximum(), spectrum->YMax);
+    EXPECT_FLOAT_EQ(row->Settings.YScaleMax, float(spectrum->YMax));
+    // Automatic Y takes the curve's range with a tenth of margin.
+    form.findChild<QToolButton *>(QStringLiteral("Tlb_AutoY"))->click();
+    const TChartAxis &left = spectrum->Chart1->LeftAxis();
+    EXPECT_GT(left.Maximum(), b.PowerSpectrum[tone]);
+    EXPECT_LT(left.Maximum(), b.PowerSpectrum[tone] + 0.2 * (left.Maximum() - left.Minimum()));
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    row->Settings.UpperMaskName = -1;
+    row->Settings.ApplyUpper = 0;
+}
+
+// Clearing the frequency master's window starts its characteristic afresh.
+TEST_F(LiveDemoTest, ClearingTheMasterWindowRecreatesItsPointList) {
+    TMainForm &form = Start({QStringLiteral("/demo")});
+    TForm_Graphic *master = OpenGraph(form, 18);
+    ASSERT_NE(master, nullptr);
+    form.MdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(master->parentWidget()));
+    ASSERT_EQ(FreqMasterParam, nullptr);
+    form.findChild<QToolButton *>(QStringLiteral("Tlb_ClearAll"))->click();
+    ASSERT_NE(FreqMasterParam, nullptr);
+    EXPECT_TRUE(FreqMasterParam->Points.empty());
+    EXPECT_GE(PointVerdictSize(20), 0);
+    DeleteMasterParams();
+    FreePointVerdicts(20);
 }
 
 } // namespace

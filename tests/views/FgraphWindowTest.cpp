@@ -1,3 +1,5 @@
+#include "GraphWindowFixture.h"
+
 #include "chart/Chart.h"
 #include "chart/ChartlibChart.h"
 #include "chartlib/Chartlib.h"
@@ -26,65 +28,6 @@
 #include <vector>
 
 namespace {
-
-// A program folder, the catalogue, the engine's arrays and one open graph window of a kind.
-class GraphWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        BuildParamCatalogue();
-        saved = *DeviceSettings;
-        DeviceSettings->SampleRate = 2560;
-        DeviceSettings->AdcSize = 2048;
-        DeviceSettings->SpectrumStep = 1.25f;
-        DeviceSettings->SpectrumStepIndex = 1;
-        DeviceSettings->PresentationStep = 1.25f;
-        DeviceSettings->BandF0 = 100;
-        DeviceSettings->BandF1 = 200;
-        DeviceSettings->SyncGenState = 0;
-        DeviceSettings->PeerConnectState = 0;
-        ASSERT_GT(AllocAnalysisBuffers(false), 0);
-        savedMinStep = SpectrumTableMinStep;
-        SpectrumTableMinStep = 0;
-        SetPauseHandler([this](bool on) { pauses.push_back(on); });
-    }
-    void TearDown() override {
-        window.reset();
-        GraphSources = {};
-        SetPauseHandler({});
-        SetChartDialogs({});
-        SpectrumTableMinStep = savedMinStep;
-        *DeviceSettings = saved;
-        SignalKind = 0;
-    }
-
-    TForm_Graphic &Open(int kind) {
-        window = std::make_unique<TForm_Graphic>(kind);
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
-        window->resize(640, 480);
-        window->show();
-        return *window;
-    }
-
-    static void Analyse(int kind, int signalKind) {
-        ASSERT_NE(GraphParamSettings[kind][signalKind], nullptr) << kind << " " << signalKind;
-        GraphParamSettings[kind][signalKind]->Analyse = 1;
-    }
-
-    // A spectrum of the display points 0..count-1: a tone of -10 dBm0 at point 120 on a -90 floor.
-    static void FillSpectrum(int count) {
-        EngineBuffers.DisplayPointCount = count;
-        for (int i = 0; i < count; ++i) {
-            EngineBuffers.FrequencyAxis[i] = 1.25f * float(i);
-            EngineBuffers.PowerSpectrum[i] = i == 120 ? -10.0f : -90.0f + float(i % 7);
-        }
-    }
-
-    TempProgramDir dir;
-    TDeviceSettings saved{};
-    int32_t savedMinStep = 8;
-    std::vector<bool> pauses;
-    std::unique_ptr<TForm_Graphic> window;
-};
 
 TEST_F(GraphWindow, OscillogramDrawsAtMostTwoPointsPerPixelAndHidesItsTable) {
     SignalKind = 1;
@@ -358,6 +301,50 @@ TEST_F(GraphWindow, SelectiveLevelMarksLeaveTheFloorOut) {
     other.Series()->AddXY(13.5, -200);
     other.Series()->SetMarks(true, TChartSeries::MarksValue);
     EXPECT_EQ(other.Series()->MarkText(0), FormatValue(-200)) << "only the selective levels leave the floor out";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GraphWindow, AFirstOpeningShowsTheDefaultLook) {
+    SignalKind = 5;
+    TForm_Graphic &w = Open(0);
+    EXPECT_EQ(w.Chart1->BackColor(), QColor(Qt::white));
+    EXPECT_EQ(w.Series()->LineWidth(), 3);
+    EXPECT_FALSE(w.Series()->PointerVisible());
+    EXPECT_EQ(w.CursorColours[0], 0x0000FF);
+    EXPECT_EQ(w.CursorColours[1], 0xFF0000);
+    EXPECT_EQ(w.MaskColours[0], 0xFFFF00);
+    EXPECT_EQ(w.MaskColours[1], 0x808000);
+    EXPECT_EQ(w.MaskWidths[0], 1);
+    EXPECT_EQ(w.CursorSet.Cursors[0], nullptr);
+    // The left axis steps by the parameter's increment.
+    ASSERT_NE(w.FindKindParam(), nullptr);
+    EXPECT_DOUBLE_EQ(w.Chart1->LeftAxis().Increment(), w.FindKindParam()->Increment);
+}
+
+// A stored bottom range wider than the kind's on both sides comes back as the kind's range; while a
+// peer analyser is linked the window always starts at the kind's full range.
+TEST_F(GraphWindow, TheStoredBottomRangeGivesWayToTheKindsRange) {
+    SignalKind = 1;
+    FillSpectrum(1024);
+    const auto reopenWith = [this](double minimum, double maximum) -> TForm_Graphic & {
+        Open(1).Chart1->BottomAxis().SetMinMax(minimum, maximum);
+        window.reset();
+        return Open(1);
+    };
+    TChartAxis *bottom = &reopenWith(-100, 2000).Chart1->BottomAxis();
+    EXPECT_DOUBLE_EQ(bottom->Minimum(), 0);
+    EXPECT_DOUBLE_EQ(bottom->Maximum(), 1280);
+    bottom = &reopenWith(-100, 400).Chart1->BottomAxis();
+    EXPECT_DOUBLE_EQ(bottom->Minimum(), -100);
+    EXPECT_DOUBLE_EQ(bottom->Maximum(), 400);
+
+    DeviceSettings->PeerConnectState = 1;
+    bottom = &reopenWith(100, 400).Chart1->BottomAxis();
+    EXPECT_DOUBLE_EQ(bottom->Minimum(), 0);
+    EXPECT_DOUBLE_EQ(bottom->Maximum(), 1280);
 }
 
 } // namespace

@@ -1,0 +1,26 @@
+#include "engine/evaluation/MasterCurves.h"
+
+#include "engine/MasterParam.h"
+#include "engine/evaluation/DispatchTargets.h"
+#include "engine/evaluation/PointVerdicts.h"
+
+namespace {
+
+void CreateMasterParam(TMaster_Param *&holder, int32_t slot, int32_t graphKind) {
+    if (!holder)
+        holder = new TMaster_Param();
+    holder->Clear();
+    AllocPointVerdicts(slot);
+    if (DispatchTargets().RedrawGraph)
+        DispatchTargets().RedrawGraph(graphKind);
+}
+
+} // namespace
+
+void CreateMasterFreqParam() {
+    CreateMasterParam(FreqMasterParam, 20, 18);
+}
+
+void CreateMasterLevParam() {
+    CreateMasterParam(LevelMasterParam, 21, 19);
+}
