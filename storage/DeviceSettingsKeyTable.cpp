@@ -14,6 +14,7 @@ using A = K::After;
 
 #define AT(field) offsetof(TDeviceSettings, field)
 
+// clang-format off
 // The two masters share their key order; a few keys and roundings differ between them.
 #define MASTER_KEYS(section, block, range1, rangeN, rangeStep, sinKey, valueRound, valueDefault, sinRound,           \
                     sinDefault)                                                                                        \
@@ -150,6 +151,7 @@ constexpr auto kKeys = std::to_array<K>({
     {u"SYNC", u"GenStart", AT(SyncGenState), W::I32, R::None, D::Constant, 0, A::Nothing},
 });
 
+// clang-format on
 #undef MASTER_KEYS
 #undef AT
 

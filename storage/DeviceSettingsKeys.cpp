@@ -180,10 +180,10 @@ private:
         else if (key.FieldWidth == Key::Width::F32)
             SetFieldAt(copy_, key.Offset, float(ReadFloat(section, ident, key, FieldAt<float>(copy_, key.Offset))));
         else
-            SetInteger(copy_, key,
-                       ini_.ReadInteger(section, ident,
-                                        key.Default == Key::Missing::Constant ? int(key.Constant)
-                                                                              : IntegerOf(copy_, key)));
+            SetInteger(
+                copy_, key,
+                ini_.ReadInteger(section, ident,
+                                 key.Default == Key::Missing::Constant ? int(key.Constant) : IntegerOf(copy_, key)));
         Recompute(key, section);
     }
 
@@ -243,7 +243,8 @@ private:
             const int on = ini_.ReadInteger(section, RowKey(row, " вкл"), FieldAt<uint8_t>(copy_, checked));
             SetFieldAt(copy_, checked, uint8_t(on != 0 ? 1 : 0));
             const std::size_t value = at + offsetof(SetEntry, Value);
-            SetFieldAt(copy_, value, float(ReadFloat(section, RowKey(row, " значение"), key, FieldAt<float>(copy_, value))));
+            SetFieldAt(copy_, value,
+                       float(ReadFloat(section, RowKey(row, " значение"), key, FieldAt<float>(copy_, value))));
         }
     }
 

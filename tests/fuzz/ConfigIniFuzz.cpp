@@ -29,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                       copy.AdcSizeIndex <= 4 && copy.AdcSize == SpectrumSizes[std::size_t(copy.AdcSizeIndex)] &&
                       std::isfinite(copy.MaxFrequency) && copy.MaxFrequency > 0 && copy.MaxLevelIndex >= 0 &&
                       copy.MaxLevelIndex <= 3 && copy.MasterF.SetCount >= 0 && copy.MasterL.SetCount >= 0 &&
-                      copy.Mirvak.SetCount >= 0 && copy.WeightingIndex >= 0 &&
-                      copy.WeightingIndex < fileNames.size();
+                      copy.Mirvak.SetCount >= 0 && copy.WeightingIndex >= 0 && copy.WeightingIndex < fileNames.size();
     if (!sane)
         std::abort();
     return 0;

@@ -14,6 +14,7 @@
 
 namespace {
 
+// clang-format off
 // Every field that a key carries, with the kind of random value that is valid for it. Frequencies and
 // levels have at most three decimals, so that the rounding of the writer leaves them as they are.
 #define KEYED_FIELDS(X)                                                                                                \
@@ -48,6 +49,7 @@ namespace {
     X(m.BandType, Int(0, 1)) X(m.BandF0, Freq()) X(m.BandF1, Freq()) X(m.AutoByTime, Int(0, 1))                        \
     X(m.Interval, Int(1, 600)) X(m.State, Int(0, 3))
 
+// clang-format on
 class RandomValues {
 public:
     explicit RandomValues(unsigned seed) : engine_(seed) {}
@@ -181,7 +183,8 @@ TEST_F(DeviceSettingsKeysTest, KeyTextsCarryTheirExactBytes) {
     EXPECT_FALSE(bytes.contains("\xB9\x31\x33\x20")); // no row 13
     EXPECT_TRUE(bytes.contains("\xCE\xEF\xEE\xF0\xED\xFB\xE9\x20\xF3\xF0\xEE\xE2\xE5\xED\xFC\x2C\xE4\xC1\xEC\xEE="));
     EXPECT_TRUE(bytes.contains("\x53\x49\x4E\x32\x20\xF3\xF0\xEE\xE2\xE5\xED\xFC\x2C\xE4\xC1\xEC\x30="));
-    EXPECT_TRUE(bytes.contains("\xCF\xE5\xF0\xE5\xED\xEE\xF1\x20\xF1\xEF\xE5\xEA\xF2\xF0\xE0\x3A\x20\x20typeShiftSpectr="));
+    EXPECT_TRUE(
+        bytes.contains("\xCF\xE5\xF0\xE5\xED\xEE\xF1\x20\xF1\xEF\xE5\xEA\xF2\xF0\xE0\x3A\x20\x20typeShiftSpectr="));
     EXPECT_FALSE(bytes.contains("\xC2\xE7\xE2\xE5\xF8\xE8\xE2\xE0\xFE\xF9\xE0\xFF")); // no weighting key
 }
 
@@ -224,8 +227,8 @@ TEST_F(DeviceSettingsKeysTest, MaxLevelIndexFollowsTheFileVersion) {
         int stored;
         int loaded;
     };
-    for (const Case &c : {Case{"V5.10", 2, 3}, Case{"V5.10", 3, 3}, Case{"V6.11", 2, 2}, Case{"V6.11", 7, 3},
-                          Case{"V4.00", -4, 0}}) {
+    for (const Case &c :
+         {Case{"V5.10", 2, 3}, Case{"V5.10", 3, 3}, Case{"V6.11", 2, 2}, Case{"V6.11", 7, 3}, Case{"V4.00", -4, 0}}) {
         TDeviceSettings saved = DefaultDeviceSettings();
         saved.MaxLevelIndex = int8_t(c.stored);
         Write(saved, QString::fromLatin1(c.version));
@@ -261,12 +264,12 @@ TEST_F(DeviceSettingsKeysTest, ReadingRepairsWhatTheFileGetsWrong) {
         const char *value;
     };
     const auto field = [](const char *utf8) { return QString::fromUtf8(utf8); };
-    for (const Case &c : {Case{"Общие R9", "Тип подключения", "40"}, Case{"Общие R9", "Тип подключения", "-3"},
-                          Case{"Измеритель", "Индекс размера вектора АЦП", "9"},
-                          Case{"Общие R9", "Максимальная частота,кГц", "0"},
-                          Case{"Общие R9", "Максимальная частота,кГц", "nan"},
-                          Case{"Мастер частоты", "Количество строк в наборе", "-5"},
-                          Case{"Мирвак", "Количество строк в наборе", "300"}}) {
+    for (const Case &c :
+         {Case{"Общие R9", "Тип подключения", "40"}, Case{"Общие R9", "Тип подключения", "-3"},
+          Case{"Измеритель", "Индекс размера вектора АЦП", "9"}, Case{"Общие R9", "Максимальная частота,кГц", "0"},
+          Case{"Общие R9", "Максимальная частота,кГц", "nan"},
+          Case{"Мастер частоты", "Количество строк в наборе", "-5"},
+          Case{"Мирвак", "Количество строк в наборе", "300"}}) {
         Write(DefaultDeviceSettings());
         TMemIniFile ini(FileName());
         ini.WriteString(field(c.section), field(c.key), field(c.value));
