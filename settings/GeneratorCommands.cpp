@@ -3,6 +3,7 @@
 #include "link/connection/Tr9sendgetcommand.h"
 #include "settings/GeneratorStates.h"
 #include "settings/SettingsHost.h"
+#include "settings/SettingsInterlocks.h"
 #include "settings/SettingsWindowButtons.h"
 #include "state/DeviceSettings.h"
 #include "state/GeneratorKind.h"
@@ -96,7 +97,7 @@ void StartNoise() {
 void StartMtts() {
     const GeneratorStart &start = StartOf(GenKindMtts);
     Select(start);
-    // The band interlock for MTTS (UpdateBandForMtts) joins here with the settings interlocks.
+    UpdateBandForMtts();
     Raise(start.mode);
     SendAndMarkFailure(DeviceSettings->Mtts, start.mode & GeneratorCommandBits);
     MarkLocalGenButton(start.kind);

@@ -13,6 +13,8 @@ struct TSettingsHost {
     std::function<bool()> ReopenInstrument;
     // The main window's R9.ini, where the window keeps its active page.
     std::function<QString()> IniFileName;
+    // The main window's last mask folder, where the weighting-file dialog opens and which it updates.
+    std::function<QString &()> DirMaskFile;
 };
 
 TSettingsHost &SettingsHost();

@@ -34,6 +34,10 @@ void InstallParamWindows() {
     DispatchTargets().RefreshResultTable = RefreshLocalResultTable;
     ScaleLabelHost.ShowParams = ShowParamsOfAllWindows;
     GraphHost.MaskNames = [] { return MaskNameList; };
+    GraphHost.RefreshParamTables = [] {
+        EnableEditorsOfAllWindows();
+        RebuildLocalResultTable();
+    };
     ParamWindowHost.UpdateWindowMenuCaption = [](QWidget *window) {
         if (MainForm)
             MainForm->UpdateWindowMenuCaption(window);

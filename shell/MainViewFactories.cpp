@@ -1,4 +1,3 @@
-#include "engine/catalogue/MaskNameList.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/ProtocolSnapshot.h"
 #include "protocols/PackageWork.h"
@@ -55,6 +54,10 @@ void InstallSettingsWindow() {
     };
     SettingsHost().ReopenInstrument = [] { return MainForm && MainForm->ReopenInstrument(); };
     SettingsHost().IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
+    SettingsHost().DirMaskFile = []() -> QString & {
+        static QString withoutMainWindow;
+        return MainForm ? MainForm->DirMaskFile : withoutMainWindow;
+    };
 }
 
 // The graph windows join the program once the application exists, before the main window is built:
@@ -76,7 +79,6 @@ void InstallViewFactories() {
     GraphHost.IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
     GraphHost.DirMaskFile = [] { return MainFolder(&TMainForm::DirMaskFile); };
     GraphHost.DirReport = [] { return MainFolder(&TMainForm::DirReport); };
-    GraphHost.MaskNames = [] { return MaskNameList; };
     InstallValueWindows();
     InstallSettingsWindow();
     InstallTimeDiagrams();

@@ -16,7 +16,7 @@ struct TGraphHost {
     // The names of the mask templates the parameter rows point at.
     std::function<QStringList()> MaskNames;
     // The parameter windows and the result table follow changed row settings (a mask switched on or
-    // off). Nothing registers it while those windows do not exist.
+    // off).
     std::function<void()> RefreshParamTables;
     // The mask colour dialog edits a mask side's colour, line width and style (1 line, 0 template), the
     // graph colour dialog a series of a graph kind; true when confirmed. Until their units register them

@@ -2,10 +2,13 @@
 
 #include "platform/IniFile.h"
 #include "platform/StringTable.h"
+#include "settings/RemoteLinkStandIn.h"
 #include "settings/SettingsHost.h"
 #include "settings/window/ImpedanceEntry.h"
+#include "settings/window/MeterPage.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -61,8 +64,7 @@ TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
 
     BuildCommonPage();
     BuildGeneratorPage();
-    // MeterPageLayout is the place of the meter page (InstallMeterPage).
-    MeterPageLayout = new QVBoxLayout(TabSheet_Meter);
+    BuildMeterPage();
     for (QWidget *page : {TabSheet_MasterFreq, TabSheet_MasterLev, TabSheet_Mirvak, TabSheet_Sync})
         MarkPageNotBuilt(page);
     ConnectCommonPage();
@@ -85,12 +87,22 @@ QWidget *TForm_SetDev::AddPage(const char *name, const QString &caption) {
     return page;
 }
 
-void TForm_SetDev::InstallMeterPage(QWidget *meterPage, QWidget *meterGroup) {
-    if (meterPage)
-        MeterPageLayout->addWidget(meterPage);
-    if (meterGroup)
-        MeterGroupLayout->addWidget(meterGroup);
-    RefreshAllPages();
+void TForm_SetDev::BuildMeterPage() {
+    TMeterPageHost host;
+    host.DirMaskFile = SettingsHost().DirMaskFile;
+    host.ApplyBlockSize = SettingsHost().ApplyBlockSize;
+    host.SendRemoteMessage = SendRemoteMessage;
+    host.SpectrumSizeChoice = [this] { return CBox_Spectr->currentIndex(); };
+    MeterPage = new TMeterPage(std::move(host), TabSheet_Meter);
+    MeterPage->Edit_RND_pulse = Edit_RND_pulse;
+    MeterPage->Edit_Phasing_minF = Edit_Phasing_minF;
+    (new QVBoxLayout(TabSheet_Meter))->addWidget(MeterPage);
+    // The Common page's own group carries the caption and the frame.
+    QGroupBox *meterGroup = MeterPage->MeterGroup();
+    meterGroup->setTitle(QString());
+    meterGroup->setFlat(true);
+    MeterGroupLayout->addWidget(meterGroup);
+    meterGroup->show();
 }
 
 void TForm_SetDev::RefreshAllPages() {
@@ -106,8 +118,10 @@ void TForm_SetDev::RefreshAllPages() {
     Refreshing = 0;
 }
 
-// The meter page (its own unit, placed by InstallMeterPage) refreshes itself from DeviceSettings here.
-void TForm_SetDev::RefreshMeterPage() {}
+void TForm_SetDev::RefreshMeterPage() {
+    if (MeterPage)
+        MeterPage->Refresh();
+}
 
 // Narrow stand-ins: these pages come with the masters, the selective mode and SYNC.
 void TForm_SetDev::LoadMasterFreqPage() {}

@@ -19,6 +19,7 @@ class QRadioButton;
 class QTabWidget;
 class QVBoxLayout;
 class TImpedanceEntry;
+class TMeterPage;
 class TZeltCSpinEdit;
 
 // The instrument settings window "Настройки прибора": the connection and analysis mode, the generator,
@@ -40,10 +41,10 @@ public:
     void RefreshMeterPage() override;
     void ShowGeneratorStates() override;
 
-    // The meter page and the Common page's meter group are built as their own unit: they go into
-    // TabSheet_Meter and into the meter group's place on the Common page. The enabling table finds their
-    // controls by object name.
-    void InstallMeterPage(QWidget *meterPage, QWidget *meterGroup);
+    // The meter page and the Common page's meter group, built as their own unit (TMeterPage): they go
+    // into TabSheet_Meter and into the meter group's place on the Common page. The enabling table finds
+    // their controls by object name.
+    TMeterPage *MeterPage = nullptr;
 
     // The active page, kept under "PgCtrl1_APgIdx" in the window's R9.ini section.
     void FormStorage1RestorePlacement();
@@ -155,6 +156,7 @@ protected:
 private:
     void BuildCommonPage();
     void BuildGeneratorPage();
+    void BuildMeterPage();
     QWidget *AddPage(const char *name, const QString &caption);
     void ConnectCommonPage();
     void ConnectGeneratorPage();
@@ -177,7 +179,6 @@ private:
 
     // The generator load's entry; its Memory is the impedance as last snapped (GenImpedanceEntry).
     std::unique_ptr<TImpedanceEntry> GenImpedanceInput;
-    QVBoxLayout *MeterPageLayout = nullptr;
     QVBoxLayout *MeterGroupLayout = nullptr;
     bool BlinkYellow[13] = {};
 };

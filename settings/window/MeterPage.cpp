@@ -175,10 +175,6 @@ void TMeterPage::BuildPage() {
     Edit_M9_Phasing = SpinEdit(phasing, "Edit_M9_Phasing");
     phasingGrid->addWidget(CB_M9_PhasingOn, 0, 0, 1, 2);
     AddRow(*phasingGrid, 1, QStringLiteral("Fоп, кГц"), Edit_M9_Phasing);
-    Edit_Phasing_minF = new QLineEdit(phasing);
-    Edit_Phasing_minF->setObjectName(QStringLiteral("Edit_Phasing_minF"));
-    Edit_Phasing_minF->setReadOnly(true);
-    AddRow(*phasingGrid, 2, QStringLiteral("Fоп мин., кГц"), Edit_Phasing_minF);
     layout->addWidget(phasing, 2, 1);
 
     auto *recognition = new QGroupBox(QStringLiteral("Распознавание сигнала"), this);
@@ -406,8 +402,12 @@ void TMeterPage::Refresh() {
     Edit_M9_Phasing->SetValue(PhasingValue(s.PhasogramRef));
     CB_M9_PhasingOn->setChecked(s.Phasogram != 0);
 
-    // 15: the least phasogram reference.
-    Edit_Phasing_minF->setText(SixDecimals(s.SampleRate / s.AdcSize));
+    // 15: the reflectometer pulse and the least phasogram reference, shown among the Common page's
+    // derived values.
+    if (Edit_RND_pulse && s.SampleRate > 0)
+        Edit_RND_pulse->setText(FormatPicture(1000.0 / s.SampleRate, u"0.#"));
+    if (Edit_Phasing_minF)
+        Edit_Phasing_minF->setText(SixDecimals(s.SampleRate / s.AdcSize));
 
     refreshing_ = false;
     for (QPushButton *b : {Button_SetParam, Button_M9_SetParam})

@@ -87,7 +87,10 @@ public:
     QComboBox *CB_M9_ref, *CB_Lmax_dBm;
     QCheckBox *CB_M9_Z_Hi, *CB_M9_Lmax_Auto;
     QPushButton *Button_M9_SetParam;
-    QLineEdit *Edit_Phasing_minF;
+    // The Common page's read-only texts of the reflectometer pulse and the least phasogram reference,
+    // which the refresh fills; the window around the page lends them (none: not shown).
+    QLineEdit *Edit_RND_pulse = nullptr;
+    QLineEdit *Edit_Phasing_minF = nullptr;
 
 protected:
     // Entering an edge or the centre and width of the band shows which pair the page follows.

@@ -1,4 +1,5 @@
 #include "settings/window/Form_SetDev.h"
+#include "settings/window/MeterPage.h"
 
 #include "chartlib/Chartlib.h"
 #include "controls/Zeltcspinedit.h"
@@ -97,8 +98,7 @@ void TForm_SetDev::BuildCommonPage() {
     derivedLayout->addRow(QStringLiteral("Развертка осциллограммы, мкс"), Edit_OSC);
     derivedLayout->addRow(QStringLiteral("Мин. частота фазограммы, кГц"), Edit_Phasing_minF);
 
-    // The meter group ("Измеритель") of this page is part of the meter page's unit; InstallMeterPage
-    // puts it here.
+    // The meter group ("Измеритель") of this page is part of the meter page's unit, which puts it here.
     GB_Meter = new QGroupBox(QStringLiteral("Измеритель"), TabSheet_Common);
     GB_Meter->setObjectName(QStringLiteral("GB_Meter"));
     MeterGroupLayout = new QVBoxLayout(GB_Meter);
@@ -133,7 +133,10 @@ void TForm_SetDev::BuildCommonPage() {
 
 void TForm_SetDev::ConnectCommonPage() {
     connect(RB_Rand, &QRadioButton::toggled, this, [this] { CheckSetCommon(); });
-    connect(CBox_Spectr, &QComboBox::currentIndexChanged, this, [this] { CheckSetCommon(); });
+    connect(CBox_Spectr, &QComboBox::currentIndexChanged, this, [this] {
+        CheckSetCommon();
+        MeterPage->CheckPhasingReference();
+    });
     connect(Button_SetCommonParam, &QPushButton::clicked, this, [this] { Button_SetCommonParamClick(); });
 }
 

@@ -238,6 +238,11 @@ TEST_F(MeterPage, AVelocityThatDoesNotConvertIsReportedAndBecomes150) {
 }
 
 TEST_F(MeterPage, TheRangeAndConnectionTypeShapeThePage) {
+    QLineEdit phasingMinF, pulse;
+    page->Edit_Phasing_minF = &phasingMinF;
+    page->Edit_RND_pulse = &pulse;
+    page->Refresh();
+    EXPECT_EQ(pulse.text(), QStringLiteral("0.4")); // 1000 / 2560 kHz
     EXPECT_FALSE(page->CB_M9_PhasingOn->isEnabled());
     EXPECT_EQ(page->Edit_Phasing_minF->text(), QStringLiteral("1.25"));
     settings.MaxFrequency = 64;
