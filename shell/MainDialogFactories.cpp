@@ -1,7 +1,10 @@
 #include "protocols/ScenarioState.h"
 #include "shell/Main.h"
+#include "views/Form_colorgraph.h"
+#include "views/GraphHost.h"
 #include "views/Setting.h"
 #include "views/masks/Editmask.h"
+#include "views/masks/Mask_colorgraph.h"
 
 #include <QCoreApplication>
 
@@ -11,9 +14,9 @@ QString MainIniFileName() {
     return MainForm ? MainForm->IniFileName : QString();
 }
 
-// The mask editor and the program settings dialog join the program once the application exists: the
-// main window opens them through its factories (menu items and the windows re-opened at start), and they
-// read its R9.ini, its mask folder and the scenario state. The automatic-protocol interval is the
+// The mask editor, the program settings dialog and the colour dialogs join the program once the
+// application exists: the main window opens them through its factories (menu items and the windows
+// re-opened at start), and they read its R9.ini, its mask folder and the scenario state. The automatic-protocol interval is the
 // averaging interval until the protocol snapshot computes its own, and no window arrangement follows the
 // automatic window change until the configuration layer provides one.
 void InstallDialogFactories() {
@@ -23,6 +26,18 @@ void InstallDialogFactories() {
     MaskEditHost.MaskDir = [] { return MainForm ? MainForm->MaskDir : QString(); };
     ProgramSettingsHost.IniFileName = MainIniFileName;
     ProgramSettingsHost.ScenarioRunning = [] { return ScenarioRunning != 0; };
+    // The graph windows' colour items open the mask colour and graph colour dialogs.
+    GraphHost.EditMaskStyle = [](QWidget *owner, int32_t &colour, int32_t &width, int32_t &isLine) {
+        TMask_Color dialog(owner);
+        dialog.Setup(colour, width, isLine);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    GraphHost.EditSeriesColour = [](QWidget *owner, int kind, TChartSeries &series) {
+        TForm_Color dialog(owner);
+        dialog.Series = &series;
+        dialog.Setup(kind, owner);
+        return dialog.exec() == QDialog::Accepted;
+    };
 }
 
 } // namespace

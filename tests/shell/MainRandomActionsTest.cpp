@@ -218,6 +218,9 @@ private:
                                     form().Button_Reflect, form().Button_MTTS, form().Button_SST, form().Button_TimeDiag})
             if (button->isEnabled() && button->isVisible())
                 buttons << button;
+        // Another page of the tool bar (the cursors, the scale) hides every one of them.
+        if (buttons.isEmpty())
+            return;
         QToolButton *button = buttons[Pick(int(buttons.size()))];
         log << QStringLiteral("   ") + button->objectName();
         CloseModalLater();
