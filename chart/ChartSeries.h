@@ -18,7 +18,6 @@ public:
     // In the order the colour dialog lists them.
     enum class PointerStyle { Rectangle, Circle, Triangle, DownTriangle, Cross, DiagCross, Star, Diamond, SmallDot };
     static constexpr int PointerStyleCount = 9;
-    // What the mark above each point shows.
 
     TChartSeries(const TChartSeries &) = delete;
     TChartSeries &operator=(const TChartSeries &) = delete;
@@ -58,7 +57,7 @@ public:
     bool XOrdered() const { return ordered_; }
     void SetXOrdered(bool ordered) { ordered_ = ordered; } // points added later keep x ascending
 
-    // Point marks of a line series.
+    // Point pointers of a line series.
     bool PointerVisible() const { return pointerVisible_; }
     PointerStyle Pointer() const { return pointerStyle_; }
     int PointerSize() const { return pointerSize_; }
