@@ -131,6 +131,11 @@ void TChartSeries::SetTitle(const QString &title) {
         plottable_->setName(title);
 }
 
+void TChartSeries::SetShowInLegend(bool show) {
+    if (plottable_)
+        show ? plottable_->addToLegend() : plottable_->removeFromLegend();
+}
+
 void TChartSeries::SetMarks(bool visible, int style) {
     marksVisible_ = visible;
     marksStyle_ = style;

@@ -49,6 +49,7 @@ public:
     void SetColor(const QColor &colour);
     QString Title() const { return title_; }
     void SetTitle(const QString &title); // also the series' text in the chart's legend
+    void SetShowInLegend(bool show);     // shown there unless taken out
     int LineWidth() const { return lineWidth_; }
     void SetLineWidth(int width);
     // A line without pen shows only its points' marks and pointers.

@@ -5,9 +5,11 @@
 #include "chart/ChartlibChart.h"
 #include "engine/catalogue/GraphKindTable.h"
 #include "engine/evaluation/MasterCurves.h"
+#include "platform/NoValue.h"
 #include "state/DeviceSettings.h"
 #include "views/CursorOnGraph.h"
 #include "views/Fgraph.h"
+#include "views/Form_timediagr.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -15,6 +17,8 @@
 #include <QPointer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -62,6 +66,23 @@ int StepCode(int code) {
         return 4;
     default:
         return 0;
+    }
+}
+
+// The value ranges of all data series of a chart together; x stays the sentinel without points.
+void CurvesValueRange(const TCursorSet &cursors, int gapMode, double &yMin, double &yMax, double &xMin, double &xMax) {
+    yMin = 1e9;
+    yMax = -1e9;
+    xMin = xMax = NoValue;
+    for (const TChartSeries *series : DataSeries(cursors)) {
+        double low = 0, high = 0, from = 0, to = 0;
+        SeriesValueRange(*series, low, high, from, to, gapMode);
+        yMin = std::min(yMin, low);
+        yMax = std::max(yMax, high);
+        if (from != NoValue)
+            xMin = xMin == NoValue ? from : std::min(xMin, from);
+        if (to != NoValue)
+            xMax = xMax == NoValue ? to : std::max(xMax, to);
     }
 }
 
@@ -132,18 +153,24 @@ void TMainForm::Zoom_UnZoom(QToolButton *sender) {
     QMdiSubWindow *active = MdiArea->activeSubWindow();
     if (!active)
         return;
+    const int code = sender->property("Code").toInt();
     if (auto *graph = qobject_cast<TForm_Graphic *>(active->widget()))
-        ScaleChart(sender->property("Code").toInt(), *graph->Chart1, 1, graph);
+        ScaleChart(code, *graph->Chart1, 1, graph);
+    else if (auto *diagram = qobject_cast<TForm_TimeDiagram *>(active->widget()))
+        ScaleChart(code, *diagram->Chart1, 2, diagram);
 }
 
+// Graph windows (kind 1) and time diagrams (kind 2) share the commands; they differ in what Clear empties,
+// in the Y resolution, and in the masks, which only graph windows have.
 void TMainForm::ScaleChart(int code, TChart &chart, int windowKind, QWidget *window) {
-    auto *graph = qobject_cast<TForm_Graphic *>(window);
-    if (windowKind != 1 || !graph)
+    auto *graph = windowKind == 1 ? qobject_cast<TForm_Graphic *>(window) : nullptr;
+    auto *diagram = windowKind == 2 ? qobject_cast<TForm_TimeDiagram *>(window) : nullptr;
+    if (!graph && !diagram)
         return;
-    const TCursorSet &cursors = graph->CursorSet;
+    const TCursorSet &cursors = graph ? graph->CursorSet : diagram->CursorSet;
     switch (code) {
     case 1:
-        graph->RestoreYRange();
+        graph ? graph->RestoreYRange() : diagram->RestoreYRange();
         chart.UndoZoomByCode();
         break;
     case 2:
@@ -153,6 +180,10 @@ void TMainForm::ScaleChart(int code, TChart &chart, int windowKind, QWidget *win
         chart.ZoomPercent(80);
         break;
     case 12:
+        if (diagram) {
+            diagram->ClearLines();
+            break;
+        }
         if (IsSelectiveKind(graph->Kind()))
             break;
         for (TChartSeries *series : DataSeries(cursors))
@@ -164,15 +195,15 @@ void TMainForm::ScaleChart(int code, TChart &chart, int windowKind, QWidget *win
         chart.Repaint();
         break;
     case 13: {
-        double yMin = 1e9, yMax = -1e9, xMin = 0, xMax = 0;
-        const int gapMode = graph->Kind() == 21 || graph->Kind() == 22 ? 1 : 0;
-        for (const TChartSeries *series : DataSeries(cursors))
-            SeriesValueRange(*series, yMin, yMax, xMin, xMax, gapMode);
+        double yMin = 0, yMax = 0, xMin = 0, xMax = 0;
+        const int gapMode = graph && (graph->Kind() == 21 || graph->Kind() == 22) ? 1 : 0;
+        CurvesValueRange(cursors, gapMode, yMin, yMax, xMin, xMax);
         const bool remote = DeviceSettings->PeerConnectState > 0;
-        if (remote)
+        if (remote && graph)
             MaskRangeForAutoY(graph->WindowMaskSlot, xMin, xMax, yMin, yMax);
         TChartAxis &left = chart.LeftAxis();
-        if (AutomaticYRange(yMin, yMax, graph->YIncrement, remote, left.Minimum(), left.Maximum())) {
+        const double resolution = graph ? graph->YIncrement : diagram->YIncrement;
+        if (AutomaticYRange(yMin, yMax, resolution, remote, left.Minimum(), left.Maximum())) {
             left.SetMinMax(yMin, yMax);
             chart.Repaint();
         }
@@ -183,5 +214,5 @@ void TMainForm::ScaleChart(int code, TChart &chart, int windowKind, QWidget *win
             StepChart(chart, step);
         break;
     }
-    graph->StoreYRange();
+    graph ? graph->StoreYRange() : diagram->StoreYRange();
 }

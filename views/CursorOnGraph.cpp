@@ -21,7 +21,6 @@ TCursorBar CursorBar;
 namespace {
 
 constexpr int KeyEnter = 13, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40;
-constexpr int TagColour = 1, TagAxisY = 2, TagFirstSeries = 4, TagWindowX = 100, TagSampleX = 101;
 
 int ImageOf(const QToolButton *button) {
     return button ? button->property("ImageIndex").toInt() : -1;
@@ -107,6 +106,7 @@ QPoint MousePosition(const TChart &chart) {
 TCursorOnGraph::TCursorOnGraph(TChart &chart, int32_t colour, QPoint mouse, bool dateTimeX)
     : Chart(&chart), DateTimeX(dateTimeX) {
     Line = chart.AddSeries(TChartSeries::Style::Line);
+    Line->SetShowInLegend(false); // a cross-hair is no data line
     Line->SetActive(false);
     Line->SetXOrdered(false);
     VertAxis = chart.LeftAxis().Visible() ? &chart.LeftAxis() : &chart.RightAxis();

@@ -32,6 +32,10 @@ struct TCursorBar {
 };
 extern TCursorBar CursorBar;
 
+// The Tags of a cursor menu's items: its colour, the left axis, the data series from TagFirstSeries on,
+// and the binding of cursor 2 to cursor 1 ("Окно Х") or of cursor 1 to the selective frequency.
+inline constexpr int TagColour = 1, TagAxisY = 2, TagFirstSeries = 4, TagWindowX = 100, TagSampleX = 101;
+
 inline constexpr int CursorImage1 = 23, CursorImage1Selected = 25;
 inline constexpr int CursorImage2 = 24, CursorImage2Selected = 26;
 

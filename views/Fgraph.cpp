@@ -10,6 +10,7 @@
 #include "platform/StringTable.h"
 #include "state/DeviceSettings.h"
 #include "views/ChartPrintHeader.h"
+#include "views/CursorKeysStore.h"
 #include "views/GraphHost.h"
 
 #include <QAction>
@@ -100,7 +101,7 @@ TForm_Graphic::~TForm_Graphic() {
 
 void TForm_Graphic::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
-    FollowSubWindowState();
+    FollowMdiFrame(*this, [this](bool active) { active ? FormActivate() : FormDeactivate(); });
     RedrawGraph();
 }
 

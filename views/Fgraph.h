@@ -190,8 +190,6 @@ private:
     void DrawMasks(QPainter &painter);
     void EmptyValueTable();
     void CopyBottomRange();
-    void FollowSubWindowState();
-    void RestoreCursor(class TCustomIniFile &ini, int n);
 
     int kind_;
     ParamDescriptor *param_ = nullptr;

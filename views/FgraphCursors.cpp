@@ -9,8 +9,6 @@
 
 #include <QAction>
 #include <QKeyEvent>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 
 namespace {
@@ -51,26 +49,6 @@ void TForm_Graphic::FormActivate() {
 
 void TForm_Graphic::FormDeactivate() {
     RememberActiveCursor(CursorSet);
-}
-
-// The window follows its MDI frame: activation shows its cursors on the tool bar, and a maximise fills
-// the client area in a normal frame, so that the tool bars and the other windows' frames stay reachable.
-void TForm_Graphic::FollowSubWindowState() {
-    auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
-    if (!sub || sub->property("R9FollowsState").toBool())
-        return;
-    sub->setProperty("R9FollowsState", true);
-    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this, sub](Qt::WindowStates before, Qt::WindowStates now) {
-        if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
-            FormActivate();
-        else if (!now.testFlag(Qt::WindowActive) && before.testFlag(Qt::WindowActive))
-            FormDeactivate();
-        if (now.testFlag(Qt::WindowMaximized) && sub->mdiArea()) {
-            const QRect area = sub->mdiArea()->viewport()->rect();
-            sub->showNormal();
-            sub->setGeometry(area);
-        }
-    });
 }
 
 void TForm_Graphic::AddSeriesColourItems() {

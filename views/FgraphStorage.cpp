@@ -5,6 +5,7 @@
 #include "engine/catalogue/GraphKindTable.h"
 #include "platform/IniFile.h"
 #include "state/DeviceSettings.h"
+#include "views/CursorKeysStore.h"
 #include "views/GraphHost.h"
 #include "views/GraphWindowKeys.h"
 #include "views/GraphXRange.h"
@@ -46,11 +47,7 @@ void TForm_Graphic::FormStorage1SavePlacement() {
         const TCursorOnGraph *cursor = CursorSet.Cursors[n];
         keys.CursorVisible[n] = cursor != nullptr;
         if (cursor)
-            keys.Cursors[n] = {cursor->Pxs_x,         cursor->Pxs_y,
-                               cursor->Ps_x,          cursor->Ps_y,
-                               cursor->BindToSeries,  cursor->BindToCursor1,
-                               cursor->BindCursorToX, cursor->BindCursor_delta,
-                               cursor->ActiveCursor,  cursor->BindSeries ? cursor->BindSeries->Title() : QString()};
+            keys.Cursors[n] = CursorKeysOf(*cursor);
     }
     SaveGraphWindowKeys(*ini, FormStorage1->GetIniSection(), keys);
 }
@@ -91,9 +88,9 @@ void TForm_Graphic::FormStorage1RestorePlacement() {
     RebindMasks(2);
     for (int n = 0; n < 2; ++n)
         if (keys.CursorVisible[n])
-            RestoreCursor(*ini, n);
+            RestoreCursor(CursorSet, *ini, FormStorage1->GetIniSection(), n, CursorLimits());
     if (CursorSet.Cursors[1])
-        CheckPopupItem(CursorSet.CursorMenus[1], 100, CursorSet.Cursors[1]->BindToCursor1);
+        CheckPopupItem(CursorSet.CursorMenus[1], TagWindowX, CursorSet.Cursors[1]->BindToCursor1);
 
     if (keys.LeftMin != keys.LeftMax)
         Chart1->LeftAxis().SetMinMax(keys.LeftMin, keys.LeftMax);
@@ -104,36 +101,4 @@ void TForm_Graphic::FormStorage1RestorePlacement() {
         Chart1->BottomAxis().SetMinMax(minimum, maximum);
     SetBottomIncrement();
     RefreshCursors(CursorSet);
-}
-
-// A cursor comes back as the Enter key makes it (cursor 2 only after cursor 1), then takes its keys.
-void TForm_Graphic::RestoreCursor(TCustomIniFile &ini, int n) {
-    if (!CursorSet.Cursors[n])
-        CursorKey(CursorSet, 13, Qt::NoModifier, CursorLimits());
-    TCursorOnGraph *cursor = CursorSet.Cursors[n];
-    if (!cursor)
-        return;
-    TCursorKeys keys{cursor->Pxs_x,         cursor->Pxs_y,
-                     cursor->Ps_x,          cursor->Ps_y,
-                     cursor->BindToSeries,  cursor->BindToCursor1,
-                     cursor->BindCursorToX, cursor->BindCursor_delta,
-                     cursor->ActiveCursor,  QString()};
-    LoadCursorKeys(ini, FormStorage1->GetIniSection(), n, keys);
-    cursor->Pxs_x = keys.Pxs_x;
-    cursor->Pxs_y = keys.Pxs_y;
-    cursor->Ps_x = keys.Ps_x;
-    cursor->Ps_y = keys.Ps_y;
-    cursor->BindToSeries = uint8_t(keys.BindToSeries);
-    cursor->BindToCursor1 = uint8_t(keys.BindToCursor1);
-    if (cursor->BindToCursor1)
-        CheckPopupItem(CursorSet.CursorMenus[1], 100, true);
-    cursor->BindCursorToX = uint8_t(keys.BindCursorToX);
-    if (cursor->BindCursorToX)
-        CheckPopupItem(CursorSet.CursorMenus[0], 101, true);
-    cursor->BindCursor_delta = keys.BindCursor_delta;
-    cursor->ActiveCursor = uint8_t(keys.ActiveCursor);
-    if (TCursorOnGraph *other = CursorSet.Cursors[1 - n]; other && cursor->ActiveCursor)
-        other->ActiveCursor = 0;
-    ShowCursorSelection(CursorSet);
-    BindCursorToSeriesTitle(CursorSet, n, keys.BindSeries);
 }

@@ -14,14 +14,18 @@
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
 #include "views/ChartPrintHeader.h"
+#include "views/CursorKeysStore.h"
 #include "views/GraphHost.h"
 #include "views/Scalelabel.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QMenu>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 TTimeDiagramHost TimeDiagramHost;
 
@@ -44,6 +48,7 @@ constexpr int MaxChartSeries = 30;
 // A stored span shorter than this is a mistake of an earlier version: the global span replaces it.
 constexpr double ShortestStoredSpan = 1.7361111111111112e-5;
 constexpr int DefaultLineWidth = 3;
+constexpr int LastPointStyle = 8;
 constexpr int RestoredLineWidth = 2;
 
 const QString SeriesColorKey = QStringLiteral("_Series_Color");
@@ -79,11 +84,16 @@ TForm_TimeDiagram::TForm_TimeDiagram(int32_t unitCode, QWidget *parent)
     : QWidget(parent), UnitCode(unitCode >= 0 && unitCode < TimeDiagramUnitCount ? unitCode : 0) {
     setObjectName(QStringLiteral("Form_TimeDiagram"));
     setAttribute(Qt::WA_DeleteOnClose);
+    CursorSet.Window = this;
+    CursorSet.Colours = CursorColours;
+    CursorSet.DateTimeX = true;
     FormCreate();
 }
 
 TForm_TimeDiagram::~TForm_TimeDiagram() {
     FormStorage1->FormDestroy();
+    DetachCursorMenus(CursorSet);
+    RemoveCursors(CursorSet);
 }
 
 QWidget *CreateTimeDiagramWindow(int unitCode) {
@@ -102,6 +112,8 @@ void TForm_TimeDiagram::FormCreate() {
 
     Chart1 = new TChart(this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setFocusPolicy(Qt::ClickFocus);
+    CursorSet.Chart = Chart1;
     Chart1->SetLegendVisible(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -192,6 +204,7 @@ void TForm_TimeDiagram::AddSeries(int32_t slot) {
         ShowMessage({LoadStr(TooManyGraphs), LoadStr(WarningCaption), MsgIcon::Warning, MsgButtons::Ok});
         return;
     }
+    DetachCursorMenus(CursorSet);
     TChartSeries *line = Chart1->AddSeries(TChartSeries::Style::Line);
     Lines[std::size_t(slot)] = line;
     line->SetLineWidth(RestoredLineWidth);
@@ -201,6 +214,7 @@ void TForm_TimeDiagram::AddSeries(int32_t slot) {
     line->SetXOrdered(true);
     line->SetActive(true);
     RebuildLineItems();
+    RebuildCursorMenus();
     TIniFile ini(IniFileName());
     ReadLineStyle(ini, windowTitle(), slot, DefaultLineWidth);
     RefillLine(slot, ColumnWidth());
@@ -209,27 +223,26 @@ void TForm_TimeDiagram::AddSeries(int32_t slot) {
 void TForm_TimeDiagram::ReadLineStyle(TCustomIniFile &ini, const QString &section, int32_t slot, int defaultWidth) {
     TChartSeries *line = Lines[std::size_t(slot)];
     const QString title = line->Title();
-    TLineMarks &marks = marks_[std::size_t(slot)];
     line->SetColor(WinColor(ini.ReadInteger(section, title + SeriesColorKey, WinColorValue(line->Color()))));
-    marks.LineWidth = ini.ReadInteger(section, title + LineWidthKey, defaultWidth);
-    line->SetLineWidth(marks.LineWidth);
-    marks.MarksStyle = ini.ReadInteger(section, title + MarksStyleKey, 0);
-    marks.MarksVisible = ini.ReadInteger(section, title + MarksVisibleKey, 0);
+    const int width = ini.ReadInteger(section, title + LineWidthKey, defaultWidth);
+    line->SetLineWidth(width);
+    line->SetPenVisible(width != 0);
+    const int marksStyle = ini.ReadInteger(section, title + MarksStyleKey, 0);
+    line->SetMarks(ini.ReadInteger(section, title + MarksVisibleKey, 0) != 0, marksStyle);
     const bool points = ini.ReadInteger(section, title + PointVisibleKey, 0) != 0;
-    marks.PointStyle = ini.ReadInteger(section, title + PointStyleKey, 0);
-    line->SetPointer(points, line->Pointer(), MarkerSize(points, marks.LineWidth));
+    const int pointStyle = std::clamp(ini.ReadInteger(section, title + PointStyleKey, 0), 0, LastPointStyle);
+    line->SetPointer(points, TChartSeries::PointerStyle(pointStyle), MarkerSize(points, width));
 }
 
 void TForm_TimeDiagram::WriteLineStyle(TCustomIniFile &ini, const QString &section, int32_t slot) const {
     const TChartSeries *line = Lines[std::size_t(slot)];
     const QString title = line->Title();
-    const TLineMarks &marks = marks_[std::size_t(slot)];
     ini.WriteInteger(section, title + SeriesColorKey, WinColorValue(line->Color()));
-    ini.WriteInteger(section, title + LineWidthKey, line->LineWidth());
-    ini.WriteInteger(section, title + MarksStyleKey, marks.MarksStyle);
-    ini.WriteInteger(section, title + MarksVisibleKey, marks.MarksVisible);
+    ini.WriteInteger(section, title + LineWidthKey, line->PenVisible() ? line->LineWidth() : 0);
+    ini.WriteInteger(section, title + MarksStyleKey, line->MarksStyleNumber());
+    ini.WriteInteger(section, title + MarksVisibleKey, line->MarksVisible() ? 1 : 0);
     ini.WriteInteger(section, title + PointVisibleKey, line->PointerVisible() ? 1 : 0);
-    ini.WriteInteger(section, title + PointStyleKey, marks.PointStyle);
+    ini.WriteInteger(section, title + PointStyleKey, int(line->Pointer()));
 }
 
 double TForm_TimeDiagram::ColumnWidth() const {
@@ -242,12 +255,30 @@ void TForm_TimeDiagram::RemoveSeries(int32_t slot) {
     TChartSeries *line = Line(slot);
     if (!line)
         return;
+    DetachCursorMenus(CursorSet);
+    for (TCursorOnGraph *cursor : CursorSet.Cursors)
+        if (cursor && cursor->BindSeries == line) {
+            cursor->BindToSeries = 0;
+            cursor->BindSeries = nullptr;
+            cursor->VertAxis = &Chart1->LeftAxis();
+            cursor->Line->SetVertAxis(*cursor->VertAxis);
+        }
     TIniFile ini(IniFileName());
     WriteLineStyle(ini, windowTitle(), slot);
     Chart1->RemoveSeries(line);
     Lines[std::size_t(slot)] = nullptr;
     RebuildLineItems();
+    RebuildCursorMenus();
     Chart1->Repaint();
+}
+
+void TForm_TimeDiagram::RebuildCursorMenus() {
+    for (int n = 0; n < 2; ++n)
+        if (const TCursorOnGraph *cursor = CursorSet.Cursors[n]) {
+            BuildCursorMenu(CursorSet, n);
+            if (cursor->BindSeries)
+                BindCursorToSeriesTitle(CursorSet, n, cursor->BindSeries->Title());
+        }
 }
 
 // One item per line in chart order, in the chart menu after "Цвет фона" (the line's colour) and in the
@@ -260,8 +291,9 @@ void TForm_TimeDiagram::RebuildLineItems() {
         }
     Menu_Delete->clear();
     QAction *before = PopupMenu_Chart->actions().value(1);
-    for (int index = 0; index < Chart1->SeriesCount(); ++index) {
-        const QString title = Chart1->Series(index)->Title();
+    const std::vector<TChartSeries *> lines = DataSeries(CursorSet);
+    for (int index = 0; index < int(lines.size()); ++index) {
+        const QString title = lines[std::size_t(index)]->Title();
         auto *colour = new QAction(title, PopupMenu_Chart);
         colour->setProperty("Tag", index);
         connect(colour, &QAction::triggered, this, [this, index] { ChooseLineColour(index); });
@@ -273,7 +305,8 @@ void TForm_TimeDiagram::RebuildLineItems() {
 }
 
 int32_t TForm_TimeDiagram::SlotOfLine(int lineIndex) const {
-    const TChartSeries *line = Chart1->Series(lineIndex);
+    const std::vector<TChartSeries *> lines = DataSeries(CursorSet);
+    const TChartSeries *line = lineIndex >= 0 && lineIndex < int(lines.size()) ? lines[std::size_t(lineIndex)] : nullptr;
     for (int32_t slot = 0; line && slot < TimeSeriesSlotCount; ++slot)
         if (Lines[std::size_t(slot)] == line)
             return slot;
@@ -316,6 +349,7 @@ void TForm_TimeDiagram::AppendPoints(bool newOnly) {
         RefillLine(slot, columnWidth);
         series->HasNewPoints = 0;
     }
+    RefreshCursors(CursorSet);
     Chart1->Repaint();
 }
 
@@ -327,19 +361,23 @@ void TForm_TimeDiagram::Chart1Scroll() {
     ClampAxesToLimits(*Chart1, XIncrement, RetainStart, Now, 0, 0, YIncrement, YLowest, YHighest);
     LimitZoomSpan(*Chart1, XIncrement, 0, YIncrement);
     Span = Chart1->BottomAxis().Maximum() - Chart1->BottomAxis().Minimum();
-    if (Frozen())
+    if (Frozen()) {
         AppendPoints(false);
-    else
+    } else {
+        RefreshCursors(CursorSet);
         Chart1->Repaint();
+    }
 }
 
 void TForm_TimeDiagram::Chart1UndoZoom() {
     Chart1->LeftAxis().SetMinMax(YMin, YMax);
     Span = DTIME_SIGNAL;
-    if (Frozen())
+    if (Frozen()) {
         AppendPoints(true);
-    else
+    } else {
+        RefreshCursors(CursorSet);
         Chart1->Repaint();
+    }
 }
 
 void TForm_TimeDiagram::Chart1Click() {
@@ -389,25 +427,30 @@ void TForm_TimeDiagram::N_ChartPrintClick() {
 // A new colour of a parameter's line becomes the colour of its rows in every table, so the parameter
 // window and the next binding show it too.
 void TForm_TimeDiagram::ChooseLineColour(int lineIndex) {
-    const int32_t slot = SlotOfLine(lineIndex);
-    if (slot < 0)
+    const int32_t chosen = SlotOfLine(lineIndex);
+    if (chosen < 0)
         return;
-    TChartSeries *line = Lines[std::size_t(slot)];
-    const QColor colour = AskColor(this, line->Color());
-    if (!colour.isValid())
-        return;
-    line->SetColor(colour);
-    TimeSeries &series = *TimeSeriesSlots[std::size_t(slot)];
-    const int32_t value = WinColorValue(colour);
-    if (value != series.Colour) {
+    TChartSeries &line = *Lines[std::size_t(chosen)];
+    if (GraphHost.EditSeriesColour) {
+        GraphHost.EditSeriesColour(this, UnitCode, line);
+    } else if (const QColor colour = AskColor(this, line.Color()); colour.isValid()) {
+        line.SetColor(colour);
+    }
+    for (int32_t slot = 0; slot < TimeSeriesSlotCount; ++slot) {
+        TimeSeries *series = TimeSeriesSlots[std::size_t(slot)].get();
+        if (!series || !Lines[std::size_t(slot)])
+            continue;
+        const int32_t value = WinColorValue(Lines[std::size_t(slot)]->Color());
+        if (value == series->Colour)
+            continue;
         // The selective-mode and SYNC tables keep their own colours.
         for (int32_t kind = FirstTableKind; kind <= 5; ++kind) {
             const ParameterTable table = ParameterTableOf(kind);
             for (int32_t row = 0; row < table.RowCount; ++row)
-                if (table.Rows[row].ParamId == series.ParamId)
+                if (table.Rows[row].ParamId == series->ParamId)
                     table.Rows[row].Settings.Colour = value;
         }
-        series.Colour = value;
+        series->Colour = value;
     }
     AppendPoints(false);
     Chart1->SetAllowZoom(true);
@@ -448,8 +491,13 @@ void TForm_TimeDiagram::FormStorage1SavePlacement() {
     ini->WriteFloat(section, QStringLiteral("LeftAxis_Maximum"), Chart1->LeftAxis().Maximum());
     ini->WriteFloat(section, QStringLiteral("LeftAxis_Minimum"), Chart1->LeftAxis().Minimum());
     ini->WriteFloat(section, QStringLiteral("DTIME_SIGNAL"), Span);
-    for (int j = 0; j < 2; ++j)
+    for (int j = 0; j < 2; ++j) {
+        std::optional<TCursorKeys> keys = closingCursors_[j];
+        if (!keys && CursorSet.Cursors[j])
+            keys = CursorKeysOf(*CursorSet.Cursors[j]);
+        SaveTimeDiagramCursorKeys(*ini, section, j, keys ? &*keys : nullptr);
         ini->WriteInteger(section, QStringLiteral("FCursColor") + QString::number(j), CursorColours[j]);
+    }
 }
 
 void TForm_TimeDiagram::FormStorage1RestorePlacement() {
@@ -471,10 +519,51 @@ void TForm_TimeDiagram::FormStorage1RestorePlacement() {
             ini->ReadInteger(section, QStringLiteral("FCursColor") + QString::number(j), CursorColours[j]);
     InitAxes();
     Chart1->LeftAxis().SetMinMax(minimum, maximum);
+    for (int j = 0; j < 2; ++j)
+        if (CursorKeysVisible(*ini, section, j))
+            RestoreCursor(CursorSet, *ini, section, j, CursorLimits());
+    RefreshCursors(CursorSet);
 }
 
 void TForm_TimeDiagram::closeEvent(QCloseEvent *event) {
+    for (int j = 0; j < 2; ++j)
+        if (const TCursorOnGraph *cursor = CursorSet.Cursors[j])
+            closingCursors_[j] = CursorKeysOf(*cursor);
     for (int32_t slot = 0; slot < TimeSeriesSlotCount; ++slot)
         RemoveSeries(slot);
     QWidget::closeEvent(event);
+}
+
+void TForm_TimeDiagram::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    closingCursors_[0].reset();
+    closingCursors_[1].reset();
+    FollowMdiFrame(*this, [this](bool active) { active ? FormActivate() : FormDeactivate(); });
+}
+
+TCursorLimits TForm_TimeDiagram::CursorLimits() const {
+    return {RetainStart, Now, YLowest, YHighest, 0, 0};
+}
+
+void TForm_TimeDiagram::keyPressEvent(QKeyEvent *event) {
+    const int key = CursorVirtualKey(event->key());
+    QWidget *focus = focusWidget();
+    if (key == 0 || !(focus == Chart1 || Chart1->isAncestorOf(focus))) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    FormKeyDown(key, event->modifiers());
+}
+
+void TForm_TimeDiagram::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
+    CursorKey(CursorSet, key, shift, CursorLimits());
+    Chart1->Repaint();
+}
+
+void TForm_TimeDiagram::FormActivate() {
+    ActivateCursors(CursorSet);
+}
+
+void TForm_TimeDiagram::FormDeactivate() {
+    RememberActiveCursor(CursorSet);
 }

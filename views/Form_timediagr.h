@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/TimeSeries.h"
+#include "views/CursorOnGraph.h"
+#include "views/GraphWindowKeys.h"
 #include "views/TimeLineColumns.h"
 
 #include <QString>
@@ -9,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QMenu;
@@ -78,21 +81,26 @@ public:
     void FormStorage1SavePlacement();
     void FormStorage1RestorePlacement();
 
+    // Measuring cursors over time: Enter and the arrows while the chart has the focus, limited to the
+    // time retained and the unit's value range; the window's activation shows them on the tool bar.
+    void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    void FormActivate();
+    void FormDeactivate();
+    TCursorLimits CursorLimits() const;
+    TCursorSet CursorSet;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    struct TLineMarks {
-        int MarksStyle = 0;
-        int MarksVisible = 0;
-        int PointStyle = 0;
-        int LineWidth = 3;
-    };
-
     void FormCreate();
     bool Frozen() const;
     void RefillLine(int32_t slot, double columnWidth);
     void RebuildLineItems();
+    // The cursor menus offer the lines to follow: built anew whenever a line comes or goes.
+    void RebuildCursorMenus();
     int32_t SlotOfLine(int lineIndex) const;
     QString LineTitle(int32_t slot) const;
     // The six keys of a line's style in R9.ini, named after its title.
@@ -103,7 +111,8 @@ private:
     QString IniFileName() const;
 
     std::array<TChartSeries *, TimeSeriesSlotCount> Lines{};
-    std::array<TLineMarks, TimeSeriesSlotCount> marks_{};
+    // Closing removes the lines before the placement is saved: the cursors are kept as they were.
+    std::optional<TCursorKeys> closingCursors_[2];
     std::vector<TTimeLinePoint> line_; // refill buffer, kept between frames
 };
 

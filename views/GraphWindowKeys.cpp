@@ -70,11 +70,15 @@ constexpr const char *DeltaKey = "BindCursor_delta";
 constexpr const char *ActiveKey = "ActiveCursor";
 constexpr const char *SeriesKey = "BindSeries";
 
-void SaveCursorKeys(TCustomIniFile &ini, const QString &section, int n, const TCursorKeys &keys) {
+void SaveCursorPosition(TCustomIniFile &ini, const QString &section, int n, const TCursorKeys &keys) {
     for (const CursorIntegerKey &key : CursorPixelKeys)
         ini.WriteInteger(section, CursorKey(n, key.name), keys.*key.field);
     for (const CursorFloatKey &key : CursorValueKeys)
         ini.WriteFloat(section, CursorKey(n, key.name), keys.*key.field);
+}
+
+void SaveCursorKeys(TCustomIniFile &ini, const QString &section, int n, const TCursorKeys &keys) {
+    SaveCursorPosition(ini, section, n, keys);
     for (const CursorIntegerKey &key : CursorFlagKeys)
         ini.WriteInteger(section, CursorKey(n, key.name), keys.*key.field);
     ini.WriteFloat(section, CursorKey(n, DeltaKey), keys.BindCursor_delta);
@@ -112,7 +116,7 @@ void LoadGraphWindowKeys(TCustomIniFile &ini, const QString &section, TGraphWind
             int32_t &value = (keys.*key.field)[n];
             value = ini.ReadInteger(section, Indexed(key.name, n), value);
         }
-        keys.CursorVisible[n] = ini.ReadInteger(section, CursorVisibleKey(n), 0) != 0;
+        keys.CursorVisible[n] = CursorKeysVisible(ini, section, n);
     }
 }
 
@@ -126,4 +130,17 @@ void LoadCursorKeys(TCustomIniFile &ini, const QString &section, int n, TCursorK
     keys.BindCursor_delta = ini.ReadFloat(section, CursorKey(n, DeltaKey), keys.BindCursor_delta);
     keys.ActiveCursor = ini.ReadInteger(section, CursorKey(n, ActiveKey), keys.ActiveCursor) != 0 ? 1 : 0;
     keys.BindSeries = ini.ReadString(section, CursorKey(n, SeriesKey), QString());
+}
+
+void SaveTimeDiagramCursorKeys(TCustomIniFile &ini, const QString &section, int n, const TCursorKeys *keys) {
+    ini.WriteInteger(section, CursorVisibleKey(n), keys ? 1 : 0);
+    if (!keys)
+        return;
+    SaveCursorPosition(ini, section, n, *keys);
+    ini.WriteInteger(section, CursorKey(n, CursorFlagKeys[0].name), keys->BindToSeries);
+    ini.WriteString(section, CursorKey(n, SeriesKey), keys->BindSeries);
+}
+
+bool CursorKeysVisible(TCustomIniFile &ini, const QString &section, int n) {
+    return ini.ReadInteger(section, CursorVisibleKey(n), 0) != 0;
 }

@@ -49,3 +49,9 @@ void SaveGraphWindowKeys(TCustomIniFile &ini, const QString &section, const TGra
 // The cursors' own keys are read apart, once the cursor exists and can give its current values.
 void LoadGraphWindowKeys(TCustomIniFile &ini, const QString &section, TGraphWindowKeys &keys);
 void LoadCursorKeys(TCustomIniFile &ini, const QString &section, int n, TCursorKeys &keys);
+
+// A time diagram keeps less of each cursor: "_Visible" (1 while keys is given), and then its position,
+// whether it follows a line, and that line's title.
+void SaveTimeDiagramCursorKeys(TCustomIniFile &ini, const QString &section, int n, const TCursorKeys *keys);
+// Whether cursor n was stored as shown.
+bool CursorKeysVisible(TCustomIniFile &ini, const QString &section, int n);

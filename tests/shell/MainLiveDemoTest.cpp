@@ -12,6 +12,7 @@
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/catalogue/ParameterTable.h"
+#include "engine/catalogue/TimeDiagramAxes.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/PointVerdicts.h"
 #include "engine/masks/MaskArray.h"
@@ -488,6 +489,31 @@ TEST_F(LiveDemoTest, ATimeDiagramSlidesAndTheValueTableOpensViews) {
     EXPECT_NEAR(bottom.Maximum() - bottom.Minimum(), 10 * second, 1e-9);
     SaveScreenshot(*diagram, QStringLiteral("time_diagram"));
     SaveScreenshot(form, QStringLiteral("time_diagram_main"));
+
+    // The scale tool bar acts on the active diagram: automatic Y takes the range of all its lines with a
+    // tenth of margin and is what a reopened diagram of the unit starts with; Clear empties the lines now
+    // and the unit's series at the next frame.
+    form.MdiArea->setActiveSubWindow(frame);
+    form.findChild<QToolButton *>(QStringLiteral("Tlb_AutoY"))->click();
+    double top = -1e9, low = 1e9;
+    for (const TChartSeries *line : DataSeries(diagram->CursorSet))
+        for (int i = 0; i < line->Count(); ++i)
+            if (!line->IsNull(i)) {
+                top = std::max(top, line->YValue(i));
+                low = std::min(low, line->YValue(i));
+            }
+    ASSERT_GT(top, low);
+    const TChartAxis &left = diagram->Chart1->LeftAxis();
+    EXPECT_NEAR(left.Maximum(), top + 0.1 * (top - low), 1e-6);
+    EXPECT_NEAR(left.Minimum(), low - 0.1 * (top - low), 1e-6);
+    EXPECT_FLOAT_EQ(TimeDiagramAxes[std::size_t(level.UnitGroup)].YMax, float(left.Maximum()));
+    form.findChild<QToolButton *>(QStringLiteral("Tlb_ClearAll"))->click();
+    EXPECT_EQ(diagram->Line(29)->Count(), 0);
+    EXPECT_EQ(TimeSeriesClearRequest.Flag, 1);
+    EXPECT_EQ(TimeSeriesClearRequest.UnitCode, level.UnitGroup);
+    RunBlocks(1);
+    EXPECT_EQ(TimeSeriesClearRequest.Flag, 0);
+    EXPECT_LE(series.Count(), 1) << "the series of the unit were not emptied";
 
     // The time-diagram menu opens the diagram of its unit, empty while no series of that unit exists.
     form.Menu_TimeDiag->actions().first()->trigger();

@@ -13,6 +13,7 @@
 #include "platform/NoValue.h"
 #include "support/Screenshot.h"
 #include "support/TempProgramDir.h"
+#include "views/CursorOnGraph.h"
 #include "views/GraphHost.h"
 #include "views/Scalelabel.h"
 
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QTest>
 
 #include <array>
 #include <memory>
@@ -206,8 +208,9 @@ TEST_F(TimeDiagramTest, DeletingALineSwitchesItsParameterOffEverywhere) {
     EXPECT_EQ(window.Line(29), nullptr);
     for (int32_t kind = FirstTableKind; kind <= LastTableKind; ++kind) {
         const ParamDescriptor &row = Row(kind, SignalId);
-        if (row.ParamId == SignalId)
+        if (row.ParamId == SignalId) {
             EXPECT_EQ(row.Settings.TimeDiagram, 0) << "table " << kind;
+        }
     }
     EXPECT_EQ(refreshes, 1);
 }
@@ -235,6 +238,107 @@ TEST_F(TimeDiagramTest, ClearingEmptiesTheLinesNowAndTheSeriesAtTheNextFrame) {
     EXPECT_EQ(window.Line(29)->Count(), 0);
     Frame(1, -3);
     EXPECT_EQ(TimeSeriesSlots[29]->Count(), 0);
+}
+
+// The measuring cursors of a time diagram: Enter makes one, the line (not the cursor's own) is offered to
+// follow, the arrows move it within the time retained, and the window keeps it with the line it follows.
+TEST_F(TimeDiagramTest, ACursorFollowsALineAndComesBackWithIt) {
+    TForm_TimeDiagram &window = BindSignal(-10);
+    ShowLaidOut(window);
+    for (int i = 0; i < 20; ++i)
+        Frame(1, float(-20 + i));
+    QApplication::setActiveWindow(&window);
+    window.Chart1->setFocus();
+    QTest::keyClick(window.Chart1, Qt::Key_Return);
+    TCursorOnGraph *cursor = window.CursorSet.Cursors[0];
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_EQ(window.Menu_Delete->actions().size(), 1) << "the cursor's own line is no data line";
+    QMenu *menu = window.CursorSet.CursorMenus[0];
+    ASSERT_NE(menu, nullptr);
+    QAction *follow = nullptr;
+    for (QAction *item : menu->actions())
+        if (item->text() == QStringLiteral("Сигнал,дБм0"))
+            follow = item;
+    ASSERT_NE(follow, nullptr) << "the cursor menu offers the line";
+    follow->trigger();
+    EXPECT_EQ(cursor->BindSeries, window.Line(29));
+
+    for (int i = 0; i < 2000; ++i)
+        QTest::keyClick(window.Chart1, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_LE(cursor->Ps_x, window.Now + 1e-9) << "a cursor stays inside the time retained";
+    EXPECT_GE(cursor->Ps_x, window.RetainStart - 1e-9);
+    for (int i = 0; i < 200; ++i)
+        QTest::keyClick(window.Chart1, Qt::Key_Left);
+    SaveScreenshot(window, QStringLiteral("time_diagram_cursor"));
+
+    const QString section = window.windowTitle();
+    window.close();
+    TIniFile ini(dir.path(QStringLiteral("R9.ini")));
+    EXPECT_EQ(ini.ReadInteger(section, QStringLiteral("CurGraph0_Visible"), 0), 1);
+    EXPECT_EQ(ini.ReadInteger(section, QStringLiteral("CurGraph0_BindToSeries"), 0), 1);
+    EXPECT_EQ(ini.ReadString(section, QStringLiteral("CurGraph0_BindSeries"), {}), QStringLiteral("Сигнал,дБм0"));
+    EXPECT_EQ(ini.ReadInteger(section, QStringLiteral("CurGraph1_Visible"), 1), 0);
+    EXPECT_FALSE(ini.ValueExists(section, QStringLiteral("CurGraph0_BindToCursor1")))
+        << "a time diagram keeps only the position and the line of its cursors";
+
+    auto reopened = std::make_unique<TForm_TimeDiagram>(Row(1, SignalId).UnitGroup);
+    ShowLaidOut(*reopened);
+    ASSERT_NE(reopened->CursorSet.Cursors[0], nullptr);
+    EXPECT_EQ(reopened->CursorSet.Cursors[0]->BindSeries, reopened->Line(29));
+    EXPECT_EQ(reopened->CursorSet.Cursors[1], nullptr);
+}
+
+// Deleting the line a cursor follows leaves the cursor on the left axis, and the next line offered anew.
+TEST_F(TimeDiagramTest, DeletingTheFollowedLineUnbindsTheCursor) {
+    TForm_TimeDiagram &window = BindSignal(-10);
+    ShowLaidOut(window);
+    Frame(1, -5);
+    window.FormKeyDown(13, Qt::NoModifier);
+    TCursorOnGraph *cursor = window.CursorSet.Cursors[0];
+    ASSERT_NE(cursor, nullptr);
+    BindCursorToSeriesTitle(window.CursorSet, 0, QStringLiteral("Сигнал,дБм0"));
+    cursor->BindToSeries = 1;
+    ASSERT_EQ(cursor->BindSeries, window.Line(29));
+    window.Menu_Delete->actions().first()->trigger();
+    EXPECT_EQ(cursor->BindSeries, nullptr);
+    EXPECT_EQ(cursor->BindToSeries, 0);
+    EXPECT_EQ(cursor->VertAxis, &window.Chart1->LeftAxis());
+    window.FormKeyDown(39, Qt::NoModifier);
+    Frame(1, -4);
+}
+
+// The line's item of the chart menu opens the graph colour dialog; the colour chosen becomes the colour of
+// the parameter's rows in the five measurement tables, and a line drawn without pen is stored as width 0.
+TEST_F(TimeDiagramTest, TheLineColourReachesTheParameterRows) {
+    TForm_TimeDiagram &window = BindSignal(-10);
+    const QColor chosen(10, 200, 30);
+    int dialogs = 0;
+    GraphHost.EditSeriesColour = [&](QWidget *owner, int kind, TChartSeries &series) {
+        ++dialogs;
+        EXPECT_EQ(owner, &window);
+        EXPECT_EQ(kind, window.UnitCode);
+        series.SetColor(chosen);
+        series.SetPenVisible(false);
+        return true;
+    };
+    QAction *item = nullptr;
+    for (QAction *action : window.PopupMenu_Chart->actions())
+        if (action->property("Tag").toInt() == 0)
+            item = action;
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    EXPECT_EQ(dialogs, 1);
+    const int32_t value = chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16);
+    EXPECT_EQ(TimeSeriesSlots[29]->Colour, value);
+    for (int32_t kind = FirstTableKind; kind <= 5; ++kind)
+        if (const ParamDescriptor &row = Row(kind, SignalId); row.ParamId == SignalId) {
+            EXPECT_EQ(row.Settings.Colour, value) << "table " << kind;
+        }
+    const QString section = window.windowTitle();
+    window.close();
+    TIniFile ini(dir.path(QStringLiteral("R9.ini")));
+    EXPECT_EQ(ini.ReadInteger(section, QStringLiteral("Сигнал,дБм0_Line_Width"), -1), 0);
+    EXPECT_EQ(ini.ReadInteger(section, QStringLiteral("Сигнал,дБм0_Series_Color"), -1), value);
 }
 
 } // namespace
