@@ -1,18 +1,22 @@
 // The whole live road of demonstration mode, offscreen, as a share of its 50 ms cadence: the emulator's
 // block, the main window's hand-over (ProcessAdcBlock: the analysis, the evaluation and the dispatch),
-// and the windows a user keeps open redrawn: ten graph windows and three value windows. Then the
+// and the windows a user keeps open redrawn: ten graph windows, three value windows and the time diagrams
+// of two of their parameters. Then the
 // resident memory after 10,000 blocks against after 1,000, which must not grow.
 #include "chart/ChartSeries.h"
 #include "engine/EngineBuffers.h"
+#include "engine/TimeSeries.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "link/EmulatorSynthesis.h"
 #include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
+#include "shell/MainTimeDiagrams.h"
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "views/Fgraph.h"
+#include "views/Form_timediagr.h"
 #include "views/Scalelabel.h"
 
 #include "LargeOffscreenScreen.h"
@@ -49,12 +53,13 @@ const TRoad Roads[] = {
 };
 
 // The windows a user keeps open: the graph kinds, each window's size, and whether the three value windows
-// are open too.
+// and the time diagrams of the first two of their parameters are open too.
 struct TDesk {
     std::vector<int> GraphKinds;
     QSize Size;
     bool ValueWindows;
 };
+constexpr int TimeDiagramRows = 2;
 
 // The oscillogram, both spectra and seven curves of the multitone comb: under SIN the comb's windows stay
 // open but have nothing to redraw, as for a user who switches between the two signals.
@@ -106,9 +111,20 @@ public:
             table.Rows[row].Settings.TextWindow = 1;
             ShowParamScaleLabel(QString::fromUtf8(table.Rows[row].Caption), road.Kind, row);
         }
-        // The two time diagrams join the road here once they exist: one bound to "Сигнал,дБм0" and one
-        // to a level of the comb, opened as the parameter window opens them. They redraw through
-        // DispatchTargets().AppendTimeDiagramPoints, which the dispatch already calls after every frame.
+        // Time diagrams open as the parameter window opens them: the diagram of the row's unit comes up
+        // and the binding adds the line; the dispatch redraws them after every frame.
+        InstallTimeDiagrams();
+        for (int i = 0; i < TimeDiagramRows && desk.ValueWindows; ++i) {
+            ParamDescriptor &row = table.Rows[road.Rows[i]];
+            QPointer<QWidget> &diagram = TimeDiagramWindows[std::size_t(row.UnitGroup)];
+            if (!diagram) {
+                diagram = new TForm_TimeDiagram(row.UnitGroup);
+                diagram->show();
+                diagram->resize(desk.Size);
+            }
+            row.Settings.TimeDiagram = 1;
+            BindRowTimeSeries(&row, true);
+        }
         QApplication::processEvents();
         for (int block = 0; block < 8; ++block) // past settling, with the engine's tables built
             Block();
@@ -118,6 +134,9 @@ public:
             delete window.data();
         for (int kind : desk_.GraphKinds)
             delete GraphWindows[std::size_t(kind)].data();
+        for (QPointer<QWidget> &diagram : TimeDiagramWindows)
+            delete diagram.data();
+        ReleaseAllTimeSeries();
         QApplication::processEvents();
         FreeAnalysisBuffers();
         SignalKind = 0;
@@ -177,7 +196,13 @@ void RunRoad(benchmark::State &state, const TRoad &road, const TDesk &desk) {
     for (const QPointer<QWidget> &window : ScaleLabelWindows)
         if (auto *label = qobject_cast<TFormScaleLabel *>(window.data()))
             measured += label->Label2->text() != QStringLiteral("Не измеряется");
+    int lines = 0;
+    for (const QPointer<QWidget> &window : TimeDiagramWindows)
+        if (auto *diagram = qobject_cast<TForm_TimeDiagram *>(window.data()))
+            for (int32_t slot = 0; slot < TimeSeriesSlotCount; ++slot)
+                lines += diagram->Line(slot) && diagram->Line(slot)->Count() > 0;
     state.counters["graph_windows_with_points"] = drawn;
+    state.counters["time_diagram_lines_with_points"] = lines;
     state.counters["value_windows_measured"] = measured;
 }
 
