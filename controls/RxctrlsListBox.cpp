@@ -117,9 +117,10 @@ public:
         list_->DrawItemRequest(painter, index.row(), option.rect, option.state);
         painter->restore();
     }
-    // As wide as the widest row: the view scrolls as far as the extent reaches, and a highlight with it.
+    // As wide as the widest row (or a column): the view scrolls as far as the extent reaches, and a
+    // highlight with it.
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override {
-        return {list_->HorizontalExtent(), list_->RowHeight(index.row())};
+        return {list_->RowWidth(), list_->RowHeight(index.row())};
     }
 
 private:
@@ -146,9 +147,39 @@ void TRxCustomListBox::SetAutoScroll(bool value) {
 
 void TRxCustomListBox::SetColumns(int value) {
     columns_ = std::max(0, value);
-    setFlow(columns_ > 0 ? QListView::TopToBottom : QListView::TopToBottom);
     setWrapping(columns_ > 0);
     extent_.SetEnabled(AutoScroll());
+    scheduleDelayedItemsLayout();
+}
+
+int TRxCustomListBox::RowWidth() const {
+    return columns_ > 0 ? (width() + columns_ - 3) / columns_ : HorizontalExtent();
+}
+
+void TRxCustomListBox::SetIntegralHeight(bool value) {
+    integralHeight_ = value;
+    ApplyIntegralHeight();
+}
+
+void TRxCustomListBox::ApplyIntegralHeight() {
+    if (!integralHeight_ || style_ == lbOwnerDrawVariable)
+        return;
+    const int excess = viewport()->height() % std::max(1, GetItemHeight());
+    if (excess > 0)
+        resize(width(), height() - excess);
+}
+
+void TRxCustomListBox::resizeEvent(QResizeEvent *event) {
+    QListWidget::resizeEvent(event);
+    if (columns_ > 0)
+        scheduleDelayedItemsLayout();
+    ApplyIntegralHeight();
+}
+
+void TRxCustomListBox::SetItems(const QListWidget &source) {
+    clear();
+    for (int i = 0; i < source.count(); ++i)
+        addItem(source.item(i)->clone());
 }
 
 void TRxCustomListBox::SetStyle(TListBoxStyle value) {
@@ -174,6 +205,7 @@ void TRxCustomListBox::SetItemHeight(int value) {
 void TRxCustomListBox::ItemHeightChanged() {
     doItemsLayout();
     viewport()->update();
+    ApplyIntegralHeight();
 }
 
 void TRxCustomListBox::SetMultiSelect(bool value) {

@@ -69,6 +69,7 @@ public:
     bool AutoScroll() const { return autoScroll_ && columns_ == 0; }
     void SetAutoScroll(bool value);
     int Columns() const { return columns_; }
+    // Above 0 the rows flow down and on into further columns, each (Width + Columns - 3) / Columns wide.
     void SetColumns(int value);
     TListBoxStyle Style() const { return style_; }
     void SetStyle(TListBoxStyle value);
@@ -86,6 +87,9 @@ public:
     void SetExtendedSelect(bool value);
     bool Sorted() const { return isSortingEnabled(); }
     void SetSorted(bool value);
+    // The list's height shrinks to whole rows of its client area whenever it is resized.
+    bool IntegralHeight() const { return integralHeight_; }
+    void SetIntegralHeight(bool value);
     // Without the focus, selected rows show in the button face colour instead of the highlight.
     bool GraySelection() const { return graySelection_; }
     void SetGraySelection(bool value);
@@ -116,6 +120,9 @@ public:
     int ItemAtPos(const QPoint &pos, bool existing) const;
     // The height of the rows as the list lays them out.
     virtual int GetItemHeight() const;
+    // Replaces the rows with copies of the source's, each with its text, data and (between check list
+    // boxes) its state and enabled flag.
+    void SetItems(const QListWidget &source);
 
     virtual int GetItemWidth(int index);
     int HorizontalExtent() const { return extent_.MaxItemWidth(); }
@@ -153,9 +160,13 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     friend class TRxListBoxDelegate;
+    // The width of a row: a column's in a multi-column list, else the extent.
+    int RowWidth() const;
+    void ApplyIntegralHeight();
     void HandlerPresenceChanged(bool before, bool after);
     void UpdateSelectionMode();
 
@@ -168,6 +179,7 @@ private:
     bool multiSelect_ = false;
     bool extendedSelect_ = true;
     bool graySelection_ = false;
+    bool integralHeight_ = false;
     TDrawItemEvent onDrawItem_;
     TGetItemWidthEvent onGetItemWidth_;
     TMeasureItemEvent onMeasureItem_;

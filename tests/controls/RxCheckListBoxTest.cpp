@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
@@ -53,9 +54,9 @@ struct CheckList {
     }
 };
 
-constexpr TCheckBoxState U = cbUnchecked;
-constexpr TCheckBoxState C = cbChecked;
-constexpr TCheckBoxState G = cbGrayed;
+constexpr TCheckBoxState CbU = cbUnchecked;
+constexpr TCheckBoxState CbC = cbChecked;
+constexpr TCheckBoxState CbG = cbGrayed;
 
 TEST(RxCheckListBox, ARowWithoutStateReadsUncheckedAndEnabledAndAChangeFiresOnce) {
     CheckList fixture;
@@ -70,7 +71,7 @@ TEST(RxCheckListBox, ARowWithoutStateReadsUncheckedAndEnabledAndAChangeFiresOnce
     EXPECT_EQ(fixture.stateChanges, std::vector<int>({1}));
     list.SetState(2, cbGrayed);
     list.SetState(2, TCheckBoxState(7)); // no state: ignored
-    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({U, C, G, U, U}));
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbU, CbC, CbG, CbU, CbU}));
     EXPECT_EQ(fixture.stateChanges, std::vector<int>({1, 2}));
     EXPECT_EQ(fixture.clickChecks, 0);
 }
@@ -105,12 +106,12 @@ TEST(RxCheckListBox, TheRadioKindKeepsOneRowCheckedWithoutEventsForTheOthers) {
     list.SetCheckKind(ckRadioButtons);
     EXPECT_FALSE(list.AllowGrayed());
     // Switching keeps the first checked row; its event fires although it was checked before.
-    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({U, U, C, U, U}));
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbU, CbU, CbC, CbU, CbU}));
     EXPECT_EQ(fixture.stateChanges, std::vector<int>({2}));
     EXPECT_EQ(list.CheckedIndex(), 2);
 
     list.SetChecked(3, true);
-    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({U, U, U, C, U}));
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbU, CbU, CbU, CbC, CbU}));
     EXPECT_EQ(fixture.stateChanges, std::vector<int>({2, 3}));
     list.SetChecked(3, false); // the checked row cannot be unchecked directly
     EXPECT_EQ(list.CheckedIndex(), 3);
@@ -122,7 +123,7 @@ TEST(RxCheckListBox, TheRadioKindKeepsOneRowCheckedWithoutEventsForTheOthers) {
     EXPECT_EQ(list.CheckedIndex(), 0);
     list.ApplyState(cbChecked, false); // not for radio buttons
     EXPECT_EQ(list.CheckedIndex(), 0);
-    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({C, U, U, U, U}));
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbC, CbU, CbU, CbU, CbU}));
 
     // A click on the checked row changes nothing but is still a click on a check.
     fixture.clickChecks = 0;
@@ -144,7 +145,7 @@ TEST(RxCheckListBox, SpaceCyclesThroughGrayedWhenAllowed) {
         fixture.Key(' ');
         seen.push_back(list.GetState(1));
     }
-    EXPECT_EQ(seen, std::vector<TCheckBoxState>({G, C, U}));
+    EXPECT_EQ(seen, std::vector<TCheckBoxState>({CbG, CbC, CbU}));
     EXPECT_EQ(fixture.clickChecks, 3);
     EXPECT_EQ(fixture.stateChanges, std::vector<int>({1, 1, 1}));
     EXPECT_EQ(list.GetItemIndex(), 1); // space moved nothing
@@ -171,13 +172,13 @@ TEST(RxCheckListBox, ADisabledRowIsSelectableButNeverToggles) {
 
     // '+' and '-' act on the enabled rows only, with one click event each.
     fixture.Key('+');
-    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({C, C, U, C, C}));
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbC, CbC, CbU, CbC, CbC}));
     EXPECT_EQ(fixture.clickChecks, 1);
     list.SetItemEnabled(2, true);
     list.SetChecked(2, true);
     list.SetItemEnabled(0, false);
     fixture.Key('-');
-    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({C, U, U, U, U}));
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbC, CbU, CbU, CbU, CbU}));
     EXPECT_EQ(fixture.clickChecks, 2);
 }
 
@@ -353,7 +354,7 @@ TEST(RxCheckListBox, StatesSaveToAndRestoreFromTheListsSection) {
     list.SetChecked(0, true);
     fixture.stateChanges.clear();
     list.RestoreStates(&ini);
-    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({U, C}));
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbU, CbC}));
     EXPECT_EQ(fixture.stateChanges, std::vector<int>({0, 1}));
 }
 
@@ -370,7 +371,7 @@ TEST(RxCheckListBox, StoredStatesThatAreNoStatesAreIgnored) {
         ini.WriteString(section, QString::fromLatin1(key), QString::fromLatin1(value));
     fixture.stateChanges.clear();
     list.RestoreStates(&ini);
-    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({C, G, C, U, U}));
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbC, CbG, CbC, CbU, CbU}));
     EXPECT_EQ(fixture.stateChanges, std::vector<int>({2}));
 }
 
@@ -389,7 +390,7 @@ TEST(RxCheckListBox, ARadioListRestoresUpToItsFirstStoredCheckedRow) {
     list.RestoreStates(&ini);
     EXPECT_EQ(fixture.stateChanges, std::vector<int>({1, 2})); // rows 3 and 4 are not read
     EXPECT_EQ(list.CheckedIndex(), 2);
-    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({U, U, C, U, U}));
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbU, CbU, CbC, CbU, CbU}));
 }
 
 TEST(RxCheckListBox, ThePlacementStoreSavesAndRestoresTheStatesOfANamedList) {
@@ -416,6 +417,41 @@ TEST(RxCheckListBox, ThePlacementStoreSavesAndRestoresTheStatesOfANamedList) {
     list.SetChecked(3, false);
     store.RestoreFormPlacement();
     EXPECT_FALSE(list.GetChecked(3));
+}
+
+TEST(RxCheckListBox, AnOwnerDrawsOnlyTheTextBesideTheCheckStrip) {
+    CheckList fixture;
+    TRxCheckListBox &list = *fixture.list;
+    list.SetChecked(0, true);
+    std::vector<QRect> drawn;
+    list.SetOnDrawItem([&drawn](TRxCustomListBox *, int, QPainter *painter, const QRect &rect) {
+        drawn.push_back(rect);
+        painter->fillRect(rect, Qt::red);
+    });
+    // lbStandard sets the handler aside.
+    list.viewport()->grab();
+    EXPECT_TRUE(drawn.empty());
+
+    list.SetStyle(lbOwnerDrawFixed);
+    const QImage image = list.viewport()->grab().toImage();
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn.front().left(), list.ItemRect(0).left() + 18);
+    EXPECT_EQ(drawn.front().right(), list.ItemRect(0).right());
+    EXPECT_EQ(image.pixelColor(list.ItemRect(0).topLeft() + QPoint(20, 1)), QColor(Qt::red));
+    EXPECT_NE(image.pixelColor(list.ItemRect(0).topLeft() + QPoint(1, 1)), QColor(Qt::red));
+    // A drawn row is as high as ItemHeight, since the owner may need the room.
+    EXPECT_EQ(list.ItemRect(0).height(), list.ItemHeight());
+}
+
+TEST(RxCheckListBox, RowsTakenFromAnotherCheckListBoxKeepTheirStates) {
+    CheckList source;
+    source.list->SetChecked(1, true);
+    source.list->SetState(2, cbGrayed);
+    source.list->SetItemEnabled(3, false);
+    CheckList fixture;
+    fixture.list->SetItems(*source.list);
+    EXPECT_EQ(fixture.States(), std::vector<TCheckBoxState>({CbU, CbC, CbG, CbU, CbU}));
+    EXPECT_FALSE(fixture.list->GetItemEnabled(3));
 }
 
 // The three kinds side by side, with checked, grayed, disabled and selected rows (R9_SCREENSHOTS=<folder>
