@@ -454,8 +454,9 @@ TEST(RxCheckListBox, RowsTakenFromAnotherCheckListBoxKeepTheirStates) {
     EXPECT_FALSE(fixture.list->GetItemEnabled(3));
 }
 
-// The three kinds side by side, with checked, grayed, disabled and selected rows (R9_SCREENSHOTS=<folder>
-// keeps the picture).
+// The three kinds side by side, with checked, grayed, disabled and selected rows; the last in the button
+// face colour of the settings window's preset lists, the first with the focus on its row 4
+// (R9_SCREENSHOTS=<folder> keeps the picture).
 TEST(RxCheckListBox, EveryKindDrawsItsCellsInTheListsOwnColour) {
     QWidget window;
     window.resize(480, 130);
@@ -475,7 +476,12 @@ TEST(RxCheckListBox, EveryKindDrawsItsCellsInTheListsOwnColour) {
         list->SetSelected(3, true);
         lists.push_back(list);
     }
+    QPalette buttonFace = lists.back()->palette();
+    buttonFace.setColor(QPalette::Base, buttonFace.color(QPalette::Button));
+    lists.back()->setPalette(buttonFace);
     window.show();
+    lists.front()->setFocus();
+    lists.front()->SetItemIndex(4);
     QApplication::processEvents();
     SaveScreenshot(window, QStringLiteral("check_list_box"));
 
