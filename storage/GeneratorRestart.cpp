@@ -4,8 +4,8 @@
 #include "state/DeviceSettings.h"
 #include "state/GeneratorKind.h"
 #include "state/MainGlobals.h"
-#include "storage/ServiceCall.h"
 #include "state/RecordChangeMask.h"
+#include "storage/ServiceCall.h"
 
 namespace {
 
@@ -23,24 +23,36 @@ constexpr uint8_t RemoteMasterFreqCode = 18, RemoteMasterLevCode = 19;
 
 const GenBlock &LocalBlock(int kind) {
     switch (kind) {
-    case GenKindSin: return DeviceSettings->Sin;
-    case GenKindSin2: return DeviceSettings->Sin2;
-    case GenKindMtts: return DeviceSettings->Mtts;
-    case GenKindRnd: return DeviceSettings->Rnd;
-    case GenKindNoise: return DeviceSettings->Noise;
-    default: return DeviceSettings->Block;
+    case GenKindSin:
+        return DeviceSettings->Sin;
+    case GenKindSin2:
+        return DeviceSettings->Sin2;
+    case GenKindMtts:
+        return DeviceSettings->Mtts;
+    case GenKindRnd:
+        return DeviceSettings->Rnd;
+    case GenKindNoise:
+        return DeviceSettings->Noise;
+    default:
+        return DeviceSettings->Block;
     }
 }
 
 // The peer's state of a kind: RemoteGenState (SIN, SIN2, MTTS, RND, block) or RemoteNoiseState.
 int RemoteStateIndex(int kind) {
     switch (kind) {
-    case GenKindSin: return 0;
-    case GenKindSin2: return 1;
-    case GenKindMtts: return 2;
-    case GenKindRnd: return 3;
-    case GenKindNoise: return -1;
-    default: return 4;
+    case GenKindSin:
+        return 0;
+    case GenKindSin2:
+        return 1;
+    case GenKindMtts:
+        return 2;
+    case GenKindRnd:
+        return 3;
+    case GenKindNoise:
+        return -1;
+    default:
+        return 4;
     }
 }
 

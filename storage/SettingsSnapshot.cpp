@@ -35,7 +35,8 @@ constexpr TSkippedRows SkippedRowTable[] = {
 
 bool RowSkipped(const QByteArray &version, int kind, int row) {
     for (const TSkippedRows &skip : SkippedRowTable)
-        if (skip.Kind == kind && row >= skip.First && row <= skip.Last && CompareVersionText(version, skip.OlderThan) < 0)
+        if (skip.Kind == kind && row >= skip.First && row <= skip.Last &&
+            CompareVersionText(version, skip.OlderThan) < 0)
             return true;
     return false;
 }
@@ -45,12 +46,22 @@ bool RowSkipped(const QByteArray &version, int kind, int row) {
 // Little-endian appends; the platforms we build for are little-endian, checked at compile time.
 static_assert(std::endian::native == std::endian::little);
 
-void Put(QByteArray &out, const void *data, qsizetype size) { out.append(static_cast<const char *>(data), size); }
-void PutInt16(QByteArray &out, int16_t v) { Put(out, &v, sizeof v); }
-void PutUInt8(QByteArray &out, uint8_t v) { Put(out, &v, sizeof v); }
-void PutFloat(QByteArray &out, float v) { Put(out, &v, sizeof v); }
+void Put(QByteArray &out, const void *data, qsizetype size) {
+    out.append(static_cast<const char *>(data), size);
+}
+void PutInt16(QByteArray &out, int16_t v) {
+    Put(out, &v, sizeof v);
+}
+void PutUInt8(QByteArray &out, uint8_t v) {
+    Put(out, &v, sizeof v);
+}
+void PutFloat(QByteArray &out, float v) {
+    Put(out, &v, sizeof v);
+}
 
-bool FitsInt16(qsizetype n) { return n >= 0 && n <= std::numeric_limits<int16_t>::max(); }
+bool FitsInt16(qsizetype n) {
+    return n >= 0 && n <= std::numeric_limits<int16_t>::max();
+}
 
 bool PutText(QByteArray &out, const QString &text) {
     const QByteArray bytes = ToCp1251(text);
@@ -88,8 +99,8 @@ bool PutParamBlock(QByteArray &out) {
         for (int i = 0; i < table.RowCount; ++i) {
             const ParamDescriptor &row = table.Rows[i];
             Put(out, &row.Settings, sizeof row.Settings);
-            if (row.TextNorms == 1 &&
-                !(PutText(out, MaskNameAt(row.Settings.LowerMaskName)) && PutText(out, MaskNameAt(row.Settings.UpperMaskName))))
+            if (row.TextNorms == 1 && !(PutText(out, MaskNameAt(row.Settings.LowerMaskName)) &&
+                                        PutText(out, MaskNameAt(row.Settings.UpperMaskName))))
                 return false;
         }
     }
@@ -142,7 +153,9 @@ bool ReadBytes(QBuffer &stream, void *data, qint64 size) {
     return size >= 0 && stream.bytesAvailable() >= size && stream.read(static_cast<char *>(data), size) == size;
 }
 
-bool ReadInt16(QBuffer &stream, int16_t &v) { return ReadBytes(stream, &v, sizeof v); }
+bool ReadInt16(QBuffer &stream, int16_t &v) {
+    return ReadBytes(stream, &v, sizeof v);
+}
 
 // An int16 count that must be 0 or more and whose items of itemSize bytes must lie within the stream.
 bool ReadCount(QBuffer &stream, int16_t &count, qint64 itemSize) {
@@ -210,14 +223,17 @@ bool ReadMaskRecord(QBuffer &stream, const QByteArray &version, const QString &m
 } // namespace
 
 int CompareVersionText(const QByteArray &version, const char *text) {
-    const std::string_view own(version.constData(), strnlen(version.constData(), std::size_t(std::min<qsizetype>(version.size(), VersionTextSize))));
+    const std::string_view own(
+        version.constData(),
+        strnlen(version.constData(), std::size_t(std::min<qsizetype>(version.size(), VersionTextSize))));
     const int order = own.compare(std::string_view(text));
     return order < 0 ? -1 : order > 0 ? 1 : 0;
 }
 
 void StoreGenStatesForFile(TDeviceSettings &settings) {
     const auto stored = [](int32_t state) { return state == -1 ? 0 : state; };
-    for (GenBlock *block : {&settings.Sin, &settings.Sin2, &settings.Mtts, &settings.Rnd, &settings.Block, &settings.Noise})
+    for (GenBlock *block :
+         {&settings.Sin, &settings.Sin2, &settings.Mtts, &settings.Rnd, &settings.Block, &settings.Noise})
         block->State = stored(block->State);
     for (int i = 0; i < 5; ++i)
         settings.RemoteGenState[i] = stored(settings.RemoteGenState[i]);
@@ -240,8 +256,8 @@ int32_t WriteSettingsSnapshot(QBuffer &stream, const TDeviceSettings &settings) 
     return int32_t(out.size());
 }
 
-bool ReadSettingsImage(QBuffer &stream, const QByteArray &version, const TDeviceSettings &live,
-                       TDeviceSettings &image, QString &error) {
+bool ReadSettingsImage(QBuffer &stream, const QByteArray &version, const TDeviceSettings &live, TDeviceSettings &image,
+                       QString &error) {
     std::array<uint8_t, sizeof(TDeviceSettings)> buffer{};
     const auto fromLive = [&](std::size_t first, std::size_t last) {
         std::memcpy(buffer.data() + first, reinterpret_cast<const uint8_t *>(&live) + first, last - first + 1);
@@ -325,13 +341,15 @@ std::unique_ptr<TSettingsSnapshot> ReadSettingsSnapshot(QBuffer &stream, const Q
                                                         const QString &maskDir, QString &error) {
     auto snapshot = std::make_unique<TSettingsSnapshot>();
     if (!ReadSettingsImage(stream, version, *DeviceSettings, snapshot->Settings, error) ||
-        !ReadWeightingBlock(stream, maskDir, snapshot->WeightingX, snapshot->WeightingY, snapshot->WeightingName, error))
+        !ReadWeightingBlock(stream, maskDir, snapshot->WeightingX, snapshot->WeightingY, snapshot->WeightingName,
+                            error))
         return nullptr;
     for (int kind = FirstTableKind; kind <= LastTableKind; ++kind) {
         const ParameterTable table = ParameterTableOf(kind);
         snapshot->Rows[std::size_t(kind)].assign(table.Rows, table.Rows + table.RowCount);
         if (!ReadParamTableBlock(stream, version, kind, maskDir, snapshot->Rows[std::size_t(kind)],
-                                 snapshot->LowerNames[std::size_t(kind)], snapshot->UpperNames[std::size_t(kind)], error))
+                                 snapshot->LowerNames[std::size_t(kind)], snapshot->UpperNames[std::size_t(kind)],
+                                 error))
             return nullptr;
     }
     if (!ReadMaskBlock(stream, version, maskDir, snapshot->Masks, error))

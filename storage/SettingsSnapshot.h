@@ -54,8 +54,8 @@ int32_t WriteSettingsSnapshot(QBuffer &stream, const TDeviceSettings &settings);
 // Each reads one block from the stream's position; false, with `error` set, when the stream ends early
 // or a value cannot be right. `maskDir` is put in front of the file names that are not absolute.
 // ReadSettingsImage migrates older images to the full record, taking the parts they lacked from `live`.
-bool ReadSettingsImage(QBuffer &stream, const QByteArray &version, const TDeviceSettings &live,
-                       TDeviceSettings &image, QString &error);
+bool ReadSettingsImage(QBuffer &stream, const QByteArray &version, const TDeviceSettings &live, TDeviceSettings &image,
+                       QString &error);
 bool ReadWeightingBlock(QBuffer &stream, const QString &maskDir, std::vector<float> &x, std::vector<float> &y,
                         QString &name, QString &error);
 // `rows` starts as the copy of the live table; rows that the file's version did not have stay so.

@@ -151,7 +151,7 @@ void ApplyDuringPlayback(const TSettingsSnapshot &s) {
 
 void ApplyToScenarioRow(const TSettingsSnapshot &s) {
     CallService(SnapshotServices().SetScenarioRowFromConfig, s.Settings, s.Rows[5][4].Settings.LowerNorm,
-         s.Rows[3][10].Settings.LowerNorm, s.Rows[1][17].Settings.LowerNorm);
+                s.Rows[3][10].Settings.LowerNorm, s.Rows[1][17].Settings.LowerNorm);
 }
 
 } // namespace
@@ -184,8 +184,8 @@ bool ApplySettingsSnapshot(QBuffer &stream, SnapshotMode mode, const QByteArray 
         return false;
     }
     BringSettingsIntoRange(snapshot->Settings);
-    if (mode != SnapshotMode::ScenarioRow)
-        MoveMasksToPending(*snapshot);
+    // Every mode leaves the masks read pending; the configuration modes swap them in at once.
+    MoveMasksToPending(*snapshot);
     switch (mode) {
     case SnapshotMode::Playback:
         ApplyToPlayback(*snapshot);

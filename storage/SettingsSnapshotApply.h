@@ -15,10 +15,10 @@ class QBuffer;
 // Installing a settings snapshot: the settings record, the weighting characteristic, the parameter
 // tables and the pending masks, by the road the caller takes.
 enum class SnapshotMode : int {
-    Playback = 0,            // a settings record of a recording being played back
-    Configuration = 1,       // a configuration load
+    Playback = 0,              // a settings record of a recording being played back
+    Configuration = 1,         // a configuration load
     PlaybackConfiguration = 2, // a configuration load while playback runs: only the meter settings
-    ScenarioRow = 3,         // a scenario row's configuration: handed to the scenario window only
+    ScenarioRow = 3,           // a scenario row's configuration: handed to the scenario window; its masks wait
 };
 
 // What applying a snapshot asks of the windows above this layer; they register their entries at start.
@@ -39,7 +39,8 @@ struct TSnapshotServices {
     std::function<void(int which)> RebindGraphMasks;
     // TForm_Scenario::SetRowFromConfig when the scenario window exists: the record and the lower norms of
     // NOISE row 4, MTTS row 10 and SIN row 17.
-    std::function<void(const TDeviceSettings &settings, float noise4, float mtts10, float sin17)> SetScenarioRowFromConfig;
+    std::function<void(const TDeviceSettings &settings, float noise4, float mtts10, float sin17)>
+        SetScenarioRowFromConfig;
     // Asks the peer to end the remote link (the waiting is the caller's).
     std::function<void()> BreakRemoteConnection;
 };

@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const TDeviceSettings &s = live;
     const bool sane = s.ConnectionType >= 0 && s.ConnectionType <= 12 && s.AdcSizeIndex >= 0 && s.AdcSizeIndex <= 4 &&
                       s.AdcSize == SpectrumSizes[std::size_t(s.AdcSizeIndex)] && std::isfinite(s.MaxFrequency) &&
-                      s.MaxFrequency > 0 && s.MaxLevelIndex >= 0 && s.MaxLevelIndex <= 3 && stream.pos() <= bytes.size();
+                      s.MaxFrequency > 0 && s.MaxLevelIndex >= 0 && s.MaxLevelIndex <= 3 &&
+                      stream.pos() <= bytes.size();
     if (!sane)
         std::abort();
     return 0;

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     QBuffer stream(&body);
     stream.open(QIODevice::ReadOnly);
     QString error;
-    const auto snapshot = ReadSettingsSnapshot(stream, input.left(VersionTextSize), QStringLiteral("/r9/Masks/"), error);
+    const auto snapshot =
+        ReadSettingsSnapshot(stream, input.left(VersionTextSize), QStringLiteral("/r9/Masks/"), error);
     if (!snapshot)
         return error.isEmpty() ? (std::abort(), 0) : 0;
     if (snapshot->WeightingX.size() != snapshot->WeightingY.size())

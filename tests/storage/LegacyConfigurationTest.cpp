@@ -93,11 +93,12 @@ TEST_F(LegacyConfiguration, VersionsOutsideTheReadableRangeAreRefusedAndChangeNo
 TEST_F(LegacyConfiguration, TheRefusalNamesTheFileAndBothVersions) {
     QByteArray version("V7.00");
     version.resize(VersionTextSize, '\0');
-    EXPECT_EQ(LegacyVersionMessage(QStringLiteral("C:\\cfg\\old.cfg"), version),
-              QStringLiteral("Версия файла конфигурации:\nC:\\cfg\\old.cfg:   [V7.00]\nне совпадает с версией программы "
-                             "R9:   [V6.11]\n\nДля конвертации файла конфигурации\nнеобходимо использовать программу "
-                             "R-9 версии [3.xx]\nДля этого загрузите конфигурацию в программе R-9 версии "
-                             "[3.хх]\nи сохраните еще раз под тем же именем."));
+    EXPECT_EQ(
+        LegacyVersionMessage(QStringLiteral("C:\\cfg\\old.cfg"), version),
+        QStringLiteral("Версия файла конфигурации:\nC:\\cfg\\old.cfg:   [V7.00]\nне совпадает с версией программы "
+                       "R9:   [V6.11]\n\nДля конвертации файла конфигурации\nнеобходимо использовать программу "
+                       "R-9 версии [3.xx]\nДля этого загрузите конфигурацию в программе R-9 версии "
+                       "[3.хх]\nи сохраните еще раз под тем же именем."));
 }
 
 TEST_F(LegacyConfiguration, InBatchModeARefusalEndsTheBatchWithMinusFive) {
@@ -141,7 +142,8 @@ TEST_F(LegacyConfiguration, DuringPlaybackOnlyTheMeterViewIsTaken) {
     PlaybackOn = false;
     ASSERT_TRUE(loaded);
     const auto *bytes = reinterpret_cast<const uint8_t *>(DeviceSettings);
-    for (std::size_t i = offsetof(TDeviceSettings, CableVelocity); i < offsetof(TDeviceSettings, AveragingInterval); ++i)
+    for (std::size_t i = offsetof(TDeviceSettings, CableVelocity); i < offsetof(TDeviceSettings, AveragingInterval);
+         ++i)
         EXPECT_EQ(bytes[i], ImageByte(i));
     EXPECT_EQ(DeviceSettings->ConnectionType, before.ConnectionType);
     EXPECT_EQ(DeviceSettings->Sin.F1, before.Sin.F1);

@@ -25,7 +25,8 @@ protected:
         SnapshotServices().SetScenarioRowFromConfig = [this](const TDeviceSettings &s, float noise4, float mtts10,
                                                              float sin17) {
             scenarioMaxFrequency_ = s.MaxFrequency;
-            calls_ += "scenario " + std::to_string(int(noise4)) + " " + std::to_string(int(mtts10)) + " " + std::to_string(int(sin17)) + ";";
+            calls_ += "scenario " + std::to_string(int(noise4)) + " " + std::to_string(int(mtts10)) + " " +
+                      std::to_string(int(sin17)) + ";";
         };
         GeneratorRestartServices() = {};
         auto &r = GeneratorRestartServices();
@@ -170,7 +171,11 @@ TEST_F(SnapshotApply, AScenarioRowOnlyHandsTheRecordOn) {
     ParamTableMtts[10].Settings.LowerNorm = 10;
     ParamTableSin[17].Settings.LowerNorm = 17;
     DeviceSettings->MaxFrequency = 512;
+    auto mask = std::make_unique<TMASK>();
+    mask->Points = {{1, 2}};
+    MaskArray[9][0] = std::move(mask);
     const QByteArray snapshot = Snapshot();
+    MaskArray[9][0].reset();
     *DeviceSettings = QuietSettings();
     ParamTableSin[17].Settings.LowerNorm = 0;
     ASSERT_TRUE(Apply(snapshot, SnapshotMode::ScenarioRow));
@@ -178,6 +183,8 @@ TEST_F(SnapshotApply, AScenarioRowOnlyHandsTheRecordOn) {
     EXPECT_EQ(scenarioMaxFrequency_, 512);
     EXPECT_EQ(DeviceSettings->MaxFrequency, 1024);
     EXPECT_EQ(ParamTableSin[17].Settings.LowerNorm, 0);
+    EXPECT_FALSE(MaskArray[9][0]);
+    EXPECT_TRUE(PendingMaskArray[9][0]); // waits for the next swap
 }
 
 TEST_F(SnapshotApply, ADamagedRecordIsBroughtIntoRange) {
@@ -224,7 +231,8 @@ TEST_P(LocalRestarts, StartTheFirstStoredRun) {
 INSTANTIATE_TEST_SUITE_P(Order, LocalRestarts,
                          ::testing::Values(LocalRestart{"", "block"}, LocalRestart{"noise", "noise"},
                                            LocalRestart{"mtts noise", "mtts"}, LocalRestart{"mtts rnd", "rnd"},
-                                           LocalRestart{"rnd mirvak", "mirvak"}, LocalRestart{"mirvak masterL", "masterL"}));
+                                           LocalRestart{"rnd mirvak", "mirvak"},
+                                           LocalRestart{"mirvak masterL", "masterL"}));
 
 TEST_F(SnapshotApply, UnderALinkBothEndsRestartByOneMessage) {
     TDeviceSettings &s = *DeviceSettings;

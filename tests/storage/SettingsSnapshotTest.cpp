@@ -8,11 +8,19 @@
 
 namespace {
 
-QByteArray Version(const QByteArray &fixture) { return fixture.left(VersionTextSize); }
-QByteArray Body(const QByteArray &fixture) { return fixture.mid(VersionTextSize); }
+QByteArray Version(const QByteArray &fixture) {
+    return fixture.left(VersionTextSize);
+}
+QByteArray Body(const QByteArray &fixture) {
+    return fixture.mid(VersionTextSize);
+}
 
-QByteArray LiveImage() { return QByteArray(reinterpret_cast<const char *>(DeviceSettings), sizeof(TDeviceSettings)); }
-QByteArray ImageOf(const TDeviceSettings &s) { return QByteArray(reinterpret_cast<const char *>(&s), sizeof s); }
+QByteArray LiveImage() {
+    return QByteArray(reinterpret_cast<const char *>(DeviceSettings), sizeof(TDeviceSettings));
+}
+QByteArray ImageOf(const TDeviceSettings &s) {
+    return QByteArray(reinterpret_cast<const char *>(&s), sizeof s);
+}
 
 std::unique_ptr<TSettingsSnapshot> Read(const QByteArray &fixture, QString &error, qint64 *left = nullptr) {
     QByteArray body = Body(fixture);
@@ -150,10 +158,11 @@ TEST_P(OldSnapshots, MigrateByTheirVersion) {
     EXPECT_EQ(ImageOf(image), ReadFixture(QString::fromLatin1(f.MigratedImage)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, OldSnapshots,
-                         ::testing::Values(OldFile{"snapshot_v116.bin", "image_v116_migrated.bin", 16, 17, false, 1, 30, 1, 27},
-                                           OldFile{"snapshot_v604.bin", "image_v604_migrated.bin", 3, 17, true, 5, 13, 5, 12},
-                                           OldFile{"snapshot_v602.bin", "image_v604_migrated.bin", 3, 17, false, 5, 14, 4, 40}));
+INSTANTIATE_TEST_SUITE_P(
+    Versions, OldSnapshots,
+    ::testing::Values(OldFile{"snapshot_v116.bin", "image_v116_migrated.bin", 16, 17, false, 1, 30, 1, 27},
+                      OldFile{"snapshot_v604.bin", "image_v604_migrated.bin", 3, 17, true, 5, 13, 5, 12},
+                      OldFile{"snapshot_v602.bin", "image_v604_migrated.bin", 3, 17, false, 5, 14, 4, 40}));
 
 TEST_F(SettingsSnapshot, TheCurrentImageIsReadAsItStands) {
     QByteArray body(sizeof(TDeviceSettings), '\x5A');
@@ -182,17 +191,17 @@ TEST_F(SettingsSnapshot, DamagedSnapshotsChangeNothingLive) {
         return b;
     };
     const int weighting = VersionTextSize + int(sizeof(TDeviceSettings));
-    damaged.push_back(patched(weighting, -1));     // weighting count
-    damaged.push_back(patched(weighting, 30000));  // more points than bytes
-    damaged.push_back(patched(masks, -2));         // mask count
-    damaged.push_back(patched(masks, 3));          // one mask more than written
-    damaged.push_back(patched(masks + 2, 44));     // slot
-    damaged.push_back(patched(masks + 2, -1));     // slot
-    damaged.push_back(patched(masks + 4, 2));      // side
-    damaged.push_back(patched(masks + 12, -1));    // point count
-    damaged.push_back(patched(masks + 12, 9000));  // point count
-    damaged.push_back(patched(masks + 30, 500));   // file count
-    damaged.push_back(patched(masks + 32, 500));   // first name length beyond the end
+    damaged.push_back(patched(weighting, -1));    // weighting count
+    damaged.push_back(patched(weighting, 30000)); // more points than bytes
+    damaged.push_back(patched(masks, -2));        // mask count
+    damaged.push_back(patched(masks, 3));         // one mask more than written
+    damaged.push_back(patched(masks + 2, 44));    // slot
+    damaged.push_back(patched(masks + 2, -1));    // slot
+    damaged.push_back(patched(masks + 4, 2));     // side
+    damaged.push_back(patched(masks + 12, -1));   // point count
+    damaged.push_back(patched(masks + 12, 9000)); // point count
+    damaged.push_back(patched(masks + 30, 500));  // file count
+    damaged.push_back(patched(masks + 32, 500));  // first name length beyond the end
 
     const QByteArray before = LiveImage();
     const QStringList fileNames = FileNameList, maskNames = MaskNameList;
@@ -202,7 +211,8 @@ TEST_F(SettingsSnapshot, DamagedSnapshotsChangeNothingLive) {
         QBuffer stream(&body);
         stream.open(QIODevice::ReadOnly);
         QString error;
-        ASSERT_FALSE(ApplySettingsSnapshot(stream, SnapshotMode::Configuration, Version(bytes), &error)) << bytes.size();
+        ASSERT_FALSE(ApplySettingsSnapshot(stream, SnapshotMode::Configuration, Version(bytes), &error))
+            << bytes.size();
         EXPECT_TRUE(error.startsWith(QStringLiteral("Снимок настроек повреждён")));
         ASSERT_EQ(LiveImage(), before);
     }

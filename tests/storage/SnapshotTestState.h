@@ -31,9 +31,15 @@ inline QByteArray ReadFixture(const QString &name) {
 }
 
 // The patterns both the fixtures' script and the tests compute.
-inline uint8_t ImageByte(std::size_t i) { return uint8_t(i * 7 + 3); }
-inline uint8_t LiveByte(std::size_t i) { return uint8_t(i * 3 + 2); }
-inline uint8_t RowByte(int kind, int row, int j) { return uint8_t(kind * 37 + row * 11 + j * 3); }
+inline uint8_t ImageByte(std::size_t i) {
+    return uint8_t(i * 7 + 3);
+}
+inline uint8_t LiveByte(std::size_t i) {
+    return uint8_t(i * 3 + 2);
+}
+inline uint8_t RowByte(int kind, int row, int j) {
+    return uint8_t(kind * 37 + row * 11 + j * 3);
+}
 
 // The rows the fixtures carry mask-file texts for, with their indexes into MaskNameList.
 struct TTextRow {
