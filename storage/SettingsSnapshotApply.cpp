@@ -204,19 +204,25 @@ bool ApplySettingsSnapshot(QBuffer &stream, SnapshotMode mode, const QByteArray 
     return true;
 }
 
-void ApplyWeightingTable(int32_t count, const float *x, const float *y, const QString &name) {
+void ApplyWeightingTable(TDeviceSettings &settings, int32_t count, const float *x, const float *y,
+                         const QString &name) {
     SetWeightingCurve(count, x, y);
-    const int16_t index = DeviceSettings->WeightingIndex;
-    if (count != 0) {
-        if (index < 0 || index >= FileNameList.size()) {
-            FileNameList << name;
-            DeviceSettings->WeightingIndex = int16_t(FileNameList.size() - 1);
-        } else {
+    const int16_t index = settings.WeightingIndex;
+    const bool named = index >= 0 && index < FileNameList.size();
+    if (WeightingCurve.Count > 0) {
+        if (named) {
             FileNameList[index] = name;
+        } else {
+            FileNameList << name;
+            settings.WeightingIndex = int16_t(FileNameList.size() - 1);
         }
-    } else if (index >= 0 && index < FileNameList.size()) {
+    } else if (named) {
         FileNameList[index].clear();
     }
+}
+
+void ApplyWeightingTable(int32_t count, const float *x, const float *y, const QString &name) {
+    ApplyWeightingTable(*DeviceSettings, count, x, y, name);
 }
 
 void ApplyParamRows(ParamDescriptor *live, const ParamDescriptor *read, int32_t rowCount, const QStringList &lowerNames,

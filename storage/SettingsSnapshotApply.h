@@ -51,9 +51,11 @@ TSnapshotServices &SnapshotServices();
 // the reason in `error` (also written to the debug log).
 bool ApplySettingsSnapshot(QBuffer &stream, SnapshotMode mode, const QByteArray &version, QString *error = nullptr);
 
-// The weighting characteristic in force becomes the one read; its file name goes into FileNameList at
-// DeviceSettings->WeightingIndex (appended and indexed when the index is negative). With no points the
-// entry of the index is emptied and the index kept.
+// The weighting characteristic in force becomes the given one; its file name goes into FileNameList at
+// the record's WeightingIndex (appended and indexed when the index names no entry). Without points (or
+// when they could not be stored) the entry of the index is emptied and the index kept.
+void ApplyWeightingTable(TDeviceSettings &settings, int32_t count, const float *x, const float *y, const QString &name);
+// The same for the live record.
 void ApplyWeightingTable(int32_t count, const float *x, const float *y, const QString &name);
 
 // Copies the read rows over the live table, keeping the live mask-name indexes and, with keepViewFlags,
