@@ -2,6 +2,7 @@
 
 #include "SnapshotTestState.h"
 #include "state/ProgramSettings.h"
+#include "state/RecordChangeMask.h"
 #include "storage/GeneratorRestart.h"
 #include "storage/SettingsSnapshot.h"
 #include "support/QuietSettings.h"
@@ -241,7 +242,11 @@ TEST_F(SnapshotApply, UnderALinkBothEndsRestartByOneMessage) {
     s.Mtts.State = 2;
     s.RemoteGenState[2] = 3; // the peer's MTTS
     s.RemoteNoiseState = 2;
+    RecordingOn = true;
+    RecordChangeMask = 0;
     RestartGeneratorsAfterLoad();
+    RecordingOn = false;
+    EXPECT_EQ(RecordChangeMask, 0x01); // a running recording writes the new settings
     EXPECT_EQ(message_, (std::vector<uint8_t>{255, 15, 23, 26, 27, 21, 12, 20, 3}));
     EXPECT_EQ(s.RemoteGenState[2], 1);
     EXPECT_EQ(s.ConnectState, 1);
