@@ -8,6 +8,7 @@
 #include "settings/InterlockTargets.h"
 #include "state/DeviceSettings.h"
 #include "state/FileNameList.h"
+#include "storage/SettingsSnapshotApply.h"
 
 #include <QFileInfo>
 
@@ -93,18 +94,9 @@ float MeasuredSignalLevel(int signalKind) {
 void ApplyWeighting(TDeviceSettings &settings, const std::vector<float> &x, const std::vector<float> &y,
                     const QString &path) {
     const int32_t count = int32_t(std::min(x.size(), y.size()));
-    SetWeightingCurve(count, x.data(), y.data());
-    if (WeightingCurve.Count <= 0) {
-        ClearWeightingName(settings);
-        return;
-    }
-    const int index = settings.WeightingIndex;
-    if (index < 0 || index >= FileNameList.size()) {
-        FileNameList.append(path);
-        settings.WeightingIndex = int16_t(FileNameList.size() - 1);
-    } else {
-        FileNameList[index] = path;
-    }
+    ApplyWeightingTable(settings, count, x.data(), y.data(), path);
+    if (WeightingCurve.Count <= 0 && InterlockTargets().ClearWeightedGraph)
+        InterlockTargets().ClearWeightedGraph();
 }
 
 void ClearWeightingName(const TDeviceSettings &settings) {
