@@ -125,20 +125,25 @@ bool CopyPlacementToConfig(TConfigWindow window, const QString &section, TCustom
     return true;
 }
 
-// R9.ini is read anew for every section: the windows write their own sections into it between two
-// transfers (a closing window saves its placement), and a copy read once would write those back.
-bool TransferWindowSection(const QString &section, TCustomIniFile &ini, int &visible) {
-    if (!Host || !ini.SectionExists(section))
-        return false;
-    TMemIniFile r9ini(Host->IniFileName());
+// The configuration's keys of a section replace R9.ini's, whose geometry keys go.
+void ApplyConfigSection(TCustomIniFile &r9ini, const QString &section, TCustomIniFile &ini) {
     RemoveGeometryKeys(r9ini, section);
-    visible = ini.ReadInteger(section, VisibleKey, 0);
     for (const QString &line : ini.ReadSectionValues(section)) {
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         const QString key = line.left(equals);
         if (!IsGeometryKey(key))
             r9ini.WriteString(section, key, line.mid(equals + 1));
     }
+}
+
+// R9.ini is read anew for every section: the windows write their own sections into it between two
+// transfers, and a copy read once would write those back.
+bool TransferWindowSection(const QString &section, TCustomIniFile &ini, int &visible) {
+    if (!Host || !ini.SectionExists(section))
+        return false;
+    TMemIniFile r9ini(Host->IniFileName());
+    visible = ini.ReadInteger(section, VisibleKey, 0);
+    ApplyConfigSection(r9ini, section, ini);
     StoreIni(r9ini);
     return true;
 }
@@ -175,20 +180,31 @@ void WriteTextWindows(TCustomIniFile &ini) {
 void RestoreWindowSections(TCustomIniFile &ini) {
     if (!Host)
         return;
+    QStringList transferred;
     ForEachRegistryWindowFrom(ConfigWindowKind::ResultTable, [&](TConfigWindow window, bool closedWithoutSection) {
         int visible = 0;
-        if (TransferWindowSection(Host->SectionName(window), ini, visible))
+        const QString section = Host->SectionName(window);
+        if (TransferWindowSection(section, ini, visible)) {
+            transferred << section;
             ShowOrCloseWindow(window, visible);
-        else if (closedWithoutSection && Host->IsOpen(window))
+        } else if (closedWithoutSection && Host->IsOpen(window)) {
             Host->Close(window);
+        }
     });
-    ReadTextWindows(ini);
+    transferred << ReadTextWindows(ini);
     RestoreActiveChild(ini);
+    // A window closed above saved its placement on the way out; the sections stay as the configuration
+    // has them, so that the window opens there next time.
+    TMemIniFile r9ini(Host->IniFileName());
+    for (const QString &section : transferred)
+        ApplyConfigSection(r9ini, section, ini);
+    StoreIni(r9ini);
 }
 
-void ReadTextWindows(TCustomIniFile &ini) {
+QStringList ReadTextWindows(TCustomIniFile &ini) {
+    QStringList transferred;
     if (!Host)
-        return;
+        return transferred;
     // More entries than windows can be open come from a damaged file.
     const int count = std::clamp(ini.ReadInteger(TextWindowSection, TextWindowCountKey, 0), 0, ConfigValueWindowCount);
     for (int k = 1; k <= count; ++k) {
@@ -201,6 +217,7 @@ void ReadTextWindows(TCustomIniFile &ini) {
         int visible = 0;
         if (!TransferWindowSection(entry.Caption, ini, visible))
             continue;
+        transferred << entry.Caption;
         // A parameter row's window stores IndexValue 0 with no graph kind: it is bound to no point.
         if (entry.IndexValue >= 0 && entry.FormIndexPar >= 0)
             Host->OpenPointValueWindow(entry);
@@ -210,6 +227,7 @@ void ReadTextWindows(TCustomIniFile &ini) {
                 ShowOrCloseWindow({ConfigWindowKind::TextWindow, slot}, visible);
         }
     }
+    return transferred;
 }
 
 void RestoreActiveChild(TCustomIniFile &ini) {

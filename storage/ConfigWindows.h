@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -79,7 +80,8 @@ bool TransferWindowSection(const QString &section, TCustomIniFile &ini, int &vis
 void WriteWindowSections(TCustomIniFile &ini);
 void RestoreWindowSections(TCustomIniFile &ini);
 void WriteTextWindows(TCustomIniFile &ini);
-void ReadTextWindows(TCustomIniFile &ini);
+// The sections it transferred into R9.ini.
+QStringList ReadTextWindows(TCustomIniFile &ini);
 void RestoreActiveChild(TCustomIniFile &ini);
 
 // A key of the placement store that holds screen-dependent geometry ("NormPos(1280x1024)", "PixelsPerInch").
