@@ -42,6 +42,11 @@ QString OneLine(QString text) {
 
 } // namespace
 
+void SetProgramPrecision(int precision) {
+    ProgramSettings.Precision = int16_t(std::clamp(precision, MinPrecision, MaxPrecision));
+    SetPrecisionZeros(ProgramSettings.Precision);
+}
+
 void WriteRecordingOptions(TCustomIniFile &ini) {
     for (int n = 1; n <= RecordingWindowCount; ++n) {
         const RecordingWindow window = ProgramSettings.RecordingWindows[n - 1];
@@ -65,9 +70,7 @@ void ReadRecordingOptions(TCustomIniFile &ini) {
         window.End = ini.ReadFloat(RecordingSection, NumberedKey(n, "Конец  записи"), window.End);
         p.RecordingWindows[n - 1] = window;
     }
-    p.Precision = int16_t(std::clamp(ini.ReadInteger(OptionsSection, PrecisionKey, p.Precision), MinPrecision,
-                                     MaxPrecision));
-    SetPrecisionZeros(p.Precision);
+    SetProgramPrecision(ini.ReadInteger(OptionsSection, PrecisionKey, p.Precision));
     p.AutoWindowChange = ReadInt16(ini, OptionsSection, AutoWindowKey, p.AutoWindowChange);
     p.AutoProtocol = ReadInt16(ini, OptionsSection, AutoProtocolKey, p.AutoProtocol);
     p.PlaybackPauseIndex =

@@ -13,6 +13,10 @@ void WriteRecordingOptions(TCustomIniFile &ini);
 // the playback option keeps its value.
 void ReadRecordingOptions(TCustomIniFile &ini);
 
+// The number precision of the program settings (kept within the dialog's 1 to 10 decimals) and the
+// precision text built from it.
+void SetProgramPrecision(int precision);
+
 // "Временные диаграммы": the series of graph points, numbered from 1 in slot order, and their count.
 void WriteTimeSeriesKeys(TCustomIniFile &ini);
 // Asks for a series for every entry whose source code names a curve; while a configuration load holds

@@ -60,14 +60,6 @@ int16_t ToInt16(int value) {
     return int16_t(std::clamp(value, -32768, 32767));
 }
 
-void StoreIni(TMemIniFile &ini) {
-    try {
-        ini.UpdateFile();
-    } catch (const EIniFileException &e) {
-        DebugLog(QString::fromUtf8(e.what()));
-    }
-}
-
 void CopyWindowSection(TConfigWindow window, TCustomIniFile &ini) {
     CopyPlacementToConfig(window, Host->SectionName(window), ini);
 }
@@ -80,6 +72,14 @@ void SetConfigWindowHost(TConfigWindowHost *host) {
 
 TConfigWindowHost *ConfigWindowHost() {
     return Host;
+}
+
+void UpdateIniFile(TMemIniFile &ini) {
+    try {
+        ini.UpdateFile();
+    } catch (const EIniFileException &e) {
+        DebugLog(QString::fromUtf8(e.what()));
+    }
 }
 
 bool IsGeometryKey(const QString &key) {
@@ -144,7 +144,7 @@ bool TransferWindowSection(const QString &section, TCustomIniFile &ini, int &vis
     TMemIniFile r9ini(Host->IniFileName());
     visible = ini.ReadInteger(section, VisibleKey, 0);
     ApplyConfigSection(r9ini, section, ini);
-    StoreIni(r9ini);
+    UpdateIniFile(r9ini);
     return true;
 }
 
@@ -198,7 +198,7 @@ void RestoreWindowSections(TCustomIniFile &ini) {
     TMemIniFile r9ini(Host->IniFileName());
     for (const QString &section : transferred)
         ApplyConfigSection(r9ini, section, ini);
-    StoreIni(r9ini);
+    UpdateIniFile(r9ini);
 }
 
 QStringList ReadTextWindows(TCustomIniFile &ini) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 class TCustomIniFile;
+class TMemIniFile;
 
 // Which windows are open and what each keeps in its R9.ini section travel with a configuration: saving
 // copies each window's section of R9.ini into the configuration with "Visible" added; loading copies the
@@ -86,5 +87,7 @@ void RestoreActiveChild(TCustomIniFile &ini);
 
 // A key of the placement store that holds screen-dependent geometry ("NormPos(1280x1024)", "PixelsPerInch").
 bool IsGeometryKey(const QString &key);
+// Writes the whole file; a failure goes to the debug log (the windows then keep their placement).
+void UpdateIniFile(TMemIniFile &ini);
 // Removes those keys from a section of R9.ini.
 void RemoveGeometryKeys(TCustomIniFile &r9ini, const QString &section);

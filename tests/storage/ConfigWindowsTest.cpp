@@ -1,3 +1,4 @@
+#include "ConfigWindowNames.h"
 #include "storage/ConfigWindows.h"
 #include "storage/WindowArrangement.h"
 
@@ -20,10 +21,6 @@
 
 namespace {
 
-QString Name(TConfigWindow w) {
-    static const char *const kinds[] = {"Result", "Param", "Settings", "Options", "Graph", "Text", "Diagram", "Main"};
-    return QLatin1String(kinds[int(w.Kind)]) + QString::number(w.Index);
-}
 
 // Windows as names: an open window's placement store writes and reads its section of R9.ini, and every
 // call is logged.
@@ -35,32 +32,32 @@ public:
     QString SectionName(TConfigWindow w) override {
         if (w.Kind == ConfigWindowKind::TextWindow)
             return texts.count(w.Index) ? texts[w.Index].Caption : QString();
-        return QStringLiteral("Окно ") + Name(w);
+        return QStringLiteral("Окно ") + WindowName(w);
     }
     bool IsOpen(TConfigWindow w) override {
-        return w.Kind == ConfigWindowKind::TextWindow ? texts.count(w.Index) > 0 : open.count(Name(w)) > 0;
+        return w.Kind == ConfigWindowKind::TextWindow ? texts.count(w.Index) > 0 : open.count(WindowName(w)) > 0;
     }
     void SavePlacement(TConfigWindow w) override {
         TIniFile ini(r9ini_);
         ini.WriteString(SectionName(w), QStringLiteral("NormPos(1920x1080)"), QStringLiteral("1,2,3,4"));
         ini.WriteString(SectionName(w), QStringLiteral("NormPos"), QStringLiteral("1,2,3,4"));
         ini.WriteString(SectionName(w), QStringLiteral("Visible"), QStringLiteral("0"));
-        log.push_back(QStringLiteral("save ") + Name(w));
+        log.push_back(QStringLiteral("save ") + WindowName(w));
     }
     void Replace(TConfigWindow w) override {
         TIniFile ini(r9ini_);
-        replacedWith[Name(w)] = ini.ReadString(SectionName(w), QStringLiteral("NormPos"), QString());
-        log.push_back(QStringLiteral("replace ") + Name(w));
+        replacedWith[WindowName(w)] = ini.ReadString(SectionName(w), QStringLiteral("NormPos"), QString());
+        log.push_back(QStringLiteral("replace ") + WindowName(w));
     }
     void Create(TConfigWindow w) override {
-        open.insert(Name(w));
-        log.push_back(QStringLiteral("create ") + Name(w));
+        open.insert(WindowName(w));
+        log.push_back(QStringLiteral("create ") + WindowName(w));
     }
     void Close(TConfigWindow w) override {
         if (w.Kind == ConfigWindowKind::TextWindow)
             texts.erase(w.Index);
-        open.erase(Name(w));
-        log.push_back(QStringLiteral("close ") + Name(w));
+        open.erase(WindowName(w));
+        log.push_back(QStringLiteral("close ") + WindowName(w));
     }
     std::optional<TTextWindowEntry> TextWindow(int32_t slot) override {
         if (!texts.count(slot))
