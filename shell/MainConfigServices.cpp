@@ -172,8 +172,9 @@ public:
             return std::nullopt;
         TTextWindowEntry entry;
         entry.Caption = w->windowTitle();
+        entry.RowWindow = w->Key != nullptr;
         // A parameter row's window is found again through the row's own switch.
-        if (!w->Key) {
+        if (!entry.RowWindow) {
             entry.IndexNorm = w->IndexNorm;
             entry.IndexValue = w->IndexValue;
             entry.FormIndexPar = w->FormIndexPar;
@@ -213,6 +214,14 @@ public:
     void Tile(bool vertical) override {
         if (MainForm)
             MainForm->TileSubWindows(vertical ? Qt::Vertical : Qt::Horizontal);
+    }
+
+    void ReapplyRowSettings(int32_t tableIndex, int32_t row) override { SetParamFromConfig(row, false, tableIndex); }
+
+    // The playback bar shows its options once the playback window exists; the dialog refreshes here.
+    void RefreshProgramSettingsViews() override {
+        if (auto *dialog = qobject_cast<TForm_Settings *>(Form_Settings.data()))
+            dialog->ShowSettings();
     }
 };
 

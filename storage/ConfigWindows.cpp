@@ -94,6 +94,11 @@ void RemoveGeometryKeys(TCustomIniFile &r9ini, const QString &section) {
             r9ini.DeleteKey(section, key);
 }
 
+void RefreshProgramSettingsViews() {
+    if (Host)
+        Host->RefreshProgramSettingsViews();
+}
+
 void ShowOrCloseWindow(TConfigWindow window, int visible) {
     if (!Host)
         return;

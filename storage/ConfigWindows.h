@@ -31,6 +31,7 @@ struct TTextWindowEntry {
     int16_t IndexValue = 0;    // the point
     int16_t FormIndexPar = -1; // the graph kind of the curve
     int16_t IndexMask = 0;     // the mask slot of the verdicts
+    bool RowWindow = false;    // bound to a parameter row (through the row's text-window switch)
 };
 
 // The windows themselves live above storage; the main window registers this at start.
@@ -59,12 +60,20 @@ public:
     // Arranges the open child windows.
     virtual void Cascade() = 0;
     virtual void Tile(bool vertical) = 0;
+    // A parameter row's value window and time series follow its switches again (table index 0..6).
+    virtual void ReapplyRowSettings(int32_t tableIndex, int32_t row) = 0;
+    // The open program-settings dialog and playback bar show the program settings anew.
+    virtual void RefreshProgramSettingsViews() = 0;
 };
 void SetConfigWindowHost(TConfigWindowHost *host);
 // The registered host, or null (no windows: the sections are neither written nor read).
 TConfigWindowHost *ConfigWindowHost();
 
 inline constexpr int32_t ConfigValueWindowCount = 10;
+
+// After a load (legacy or INI): the program-settings dialog and the playback bar, when open, show the
+// options read.
+void RefreshProgramSettingsViews();
 
 // The shared step of configuration and legacy layout loading: an open window is re-placed from R9.ini and
 // closed when visible is 0; a missing one is opened when visible is not 0, except a value window, which

@@ -1,14 +1,17 @@
 #include "ConfigWindowNames.h"
 #include "storage/ConfigWindows.h"
+#include "storage/ParamTablesReset.h"
 #include "storage/WindowArrangement.h"
 
 #include "engine/EngineBuffers.h"
+#include "engine/TimeSeries.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "platform/Cp1251.h"
 #include "platform/IniFile.h"
 #include "state/DeviceSettings.h"
 #include "state/ProgramSettings.h"
+#include "state/SettingsLoadState.h"
 
 #include <gtest/gtest.h>
 
@@ -76,11 +79,20 @@ public:
     void ProcessMessages() override { log.push_back(QStringLiteral("messages")); }
     void Cascade() override { log.push_back(QStringLiteral("cascade")); }
     void Tile(bool vertical) override { log.push_back(vertical ? QStringLiteral("tile |") : QStringLiteral("tile -")); }
+    void ReapplyRowSettings(int32_t tableIndex, int32_t row) override {
+        reapplied.push_back({tableIndex, row, SettingsLoadState});
+    }
+    void RefreshProgramSettingsViews() override { log.push_back(QStringLiteral("refresh options")); }
 
     std::set<QString> open;
     std::map<int32_t, TTextWindowEntry> texts;
     std::map<QString, QString> replacedWith;
     std::vector<QString> log;
+    struct Reapplied {
+        int32_t table, row;
+        int16_t state;
+    };
+    std::vector<Reapplied> reapplied;
 
 private:
     QString r9ini_;
@@ -272,6 +284,45 @@ TEST_F(WindowArrangementTest, NothingWithoutTheAutomaticChangeOrARecognisedKind)
     ProgramSettings.AutoWindowChange = 1;
     ArrangeGraphWindows();
     EXPECT_TRUE(host.log.empty());
+}
+
+// After a load the windows of graph points close, the series lose their bindings and the rows bind
+// theirs anew, with the settings lock free for them and held again afterwards.
+TEST_F(ConfigWindowsTest, ResettingTheTablesClosesPointWindowsAndLetsEveryRowBindAgain) {
+    BuildParamCatalogue();
+    ParamTableSin[3].Result.Value = 12.5f;
+    host.texts[1] = {QStringLiteral("АЧХ 5 - Текстовое окно"), 3, 5, 7, 12, false};
+    host.texts[4] = {QStringLiteral("SIN Сигнал - Текстовое окно"), -1, 0, -1, 0, true};
+    for (int32_t slot : {2, 8}) {
+        auto series = std::make_unique<TimeSeries>();
+        series->RefCount = 2;
+        TimeSeriesSlots[std::size_t(slot)] = std::move(series);
+    }
+    SettingsLoadState = 2;
+
+    ResetParamTables(false);
+    EXPECT_EQ(host.texts.size(), 2u) << "at Start the value windows stay";
+    ASSERT_TRUE(TimeSeriesSlots[2] && TimeSeriesSlots[8]);
+    EXPECT_EQ(TimeSeriesSlots[2]->RefCount, 0);
+    EXPECT_EQ(ParamTableSin[3].Result.Value, NoValue);
+
+    host.reapplied.clear();
+    ResetParamTables(true);
+    EXPECT_EQ(host.texts.size(), 1u);
+    EXPECT_TRUE(host.texts.count(4)) << "a parameter row's window stays";
+    EXPECT_FALSE(TimeSeriesSlots[2] || TimeSeriesSlots[8]) << "series no row binds again go";
+    std::size_t rows = 0;
+    for (int32_t kind = 1; kind <= 7; ++kind)
+        rows += std::size_t(ParamTableRowCounts[kind]);
+    ASSERT_EQ(host.reapplied.size(), rows);
+    EXPECT_EQ(host.reapplied.front().table, 0);
+    EXPECT_EQ(host.reapplied.back().table, 6);
+    EXPECT_EQ(host.reapplied.back().row, 10);
+    for (const auto &r : host.reapplied)
+        EXPECT_EQ(r.state, 1);
+    EXPECT_EQ(SettingsLoadState, 2);
+    SettingsLoadState = 1;
+    ReleaseAllTimeSeries();
 }
 
 } // namespace

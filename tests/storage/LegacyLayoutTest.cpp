@@ -113,6 +113,8 @@ public:
     void ProcessMessages() override {}
     void Cascade() override {}
     void Tile(bool) override {}
+    void ReapplyRowSettings(int32_t, int32_t) override {}
+    void RefreshProgramSettingsViews() override {}
 
     std::set<QString> open;
     std::map<int32_t, TTextWindowEntry> texts;
