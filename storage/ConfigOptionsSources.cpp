@@ -19,10 +19,21 @@ struct CurveRow {
 };
 
 constexpr std::array<CurveRow, 15> CurveRows{{
-    {100, KindMtts, 15, true},   {101, KindMtts, 16, true},   {102, KindMtts, 17, true},   {103, KindMtts, 21, true},
-    {104, KindMtts, 22, true},   {105, KindMtts, 24, true},   {106, KindMtts, 23, true},   {107, KindMtts, 18, true},
-    {108, KindMtts, 25, true},   {109, KindMtts, 19, false},  {110, KindMtts, 20, false},  {302, KindNoise, 11, false},
-    {303, KindNoise, 12, false}, {304, KindNoise, 13, false}, {305, KindNoise, 14, false},
+    {100, KindMtts, 15, true},
+    {101, KindMtts, 16, true},
+    {102, KindMtts, 17, true},
+    {103, KindMtts, 21, true},
+    {104, KindMtts, 22, true},
+    {105, KindMtts, 24, true},
+    {106, KindMtts, 23, true},
+    {107, KindMtts, 18, true},
+    {108, KindMtts, 25, true},
+    {109, KindMtts, 19, false},
+    {110, KindMtts, 20, false},
+    {302, KindNoise, 11, false},
+    {303, KindNoise, 12, false},
+    {304, KindNoise, 13, false},
+    {305, KindNoise, 14, false},
 }};
 
 // The spectrum rows of each signal kind's table: {level spectrum, weighted spectrum}; a kind without its

@@ -156,7 +156,8 @@ bool TransferWindowSection(const QString &section, TCustomIniFile &ini, int &vis
 void WriteWindowSections(TCustomIniFile &ini) {
     if (!Host)
         return;
-    ForEachRegistryWindow(ConfigWindowKind::TimeDiagram, [&](TConfigWindow window, bool) { CopyWindowSection(window, ini); });
+    ForEachRegistryWindow(ConfigWindowKind::TimeDiagram,
+                          [&](TConfigWindow window, bool) { CopyWindowSection(window, ini); });
     WriteTextWindows(ini);
     ForEachRegistryWindowFrom(ConfigWindowKind::TimeDiagram,
                               [&](TConfigWindow window, bool) { CopyWindowSection(window, ini); });

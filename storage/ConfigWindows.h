@@ -16,7 +16,16 @@ class TMemIniFile;
 
 // The windows whose sections a configuration carries, in the order they are written and read; the main
 // window's section only tells which child was in front.
-enum class ConfigWindowKind { ResultTable, ParamWindow, SettingsWindow, ProgramSettings, Graph, TextWindow, TimeDiagram, Main };
+enum class ConfigWindowKind {
+    ResultTable,
+    ParamWindow,
+    SettingsWindow,
+    ProgramSettings,
+    Graph,
+    TextWindow,
+    TimeDiagram,
+    Main
+};
 
 struct TConfigWindow {
     ConfigWindowKind Kind;

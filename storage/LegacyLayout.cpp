@@ -20,16 +20,16 @@ struct TypedKey {
 };
 
 constexpr TypedKey GraphKeys[] = {
-    {Type::Int, "Chart_BackColor"},      {Type::Int, "Series_Color"},        {Type::Int, "F0_FN_Clr"},
-    {Type::Int, "Signal_Clr"},           {Type::Int, "Line_Width"},          {Type::Int, "Marks_Style"},
-    {Type::Int, "Marks_Visible"},        {Type::Int, "Point_Visible"},       {Type::Int, "Point_Style"},
-    {Type::Float, "LeftAxis_Maximum"},   {Type::Float, "LeftAxis_Minimum"},  {Type::Float, "BottomAxis_Maximum"},
+    {Type::Int, "Chart_BackColor"},      {Type::Int, "Series_Color"},       {Type::Int, "F0_FN_Clr"},
+    {Type::Int, "Signal_Clr"},           {Type::Int, "Line_Width"},         {Type::Int, "Marks_Style"},
+    {Type::Int, "Marks_Visible"},        {Type::Int, "Point_Visible"},      {Type::Int, "Point_Style"},
+    {Type::Float, "LeftAxis_Maximum"},   {Type::Float, "LeftAxis_Minimum"}, {Type::Float, "BottomAxis_Maximum"},
     {Type::Float, "BottomAxis_Minimum"},
 };
 constexpr TypedKey GraphTableKeys[] = {{Type::Int, "Table1_Height"}, {Type::Int, "Table1_Width"}};
 constexpr TypedKey CursorKeys[] = {
-    {Type::Int, "CurGraph%1_Visible"},      {Type::Int, "CurGraph%1_Pxs_x"}, {Type::Int, "CurGraph%1_Pxs_y"},
-    {Type::Float, "CurGraph%1_Ps_x"},       {Type::Float, "CurGraph%1_Ps_y"}, {Type::Int, "CurGraph%1_BindToSeries"},
+    {Type::Int, "CurGraph%1_Visible"},       {Type::Int, "CurGraph%1_Pxs_x"},  {Type::Int, "CurGraph%1_Pxs_y"},
+    {Type::Float, "CurGraph%1_Ps_x"},        {Type::Float, "CurGraph%1_Ps_y"}, {Type::Int, "CurGraph%1_BindToSeries"},
     {Type::String, "CurGraph%1_BindSeries"}, {Type::Int, "FCursColor%1"},
 };
 constexpr TypedKey GraphMaskColourKey{Type::Int, "FMaskColor%1"};
@@ -194,10 +194,10 @@ private:
             !ReadEntry(Entry(ConfigWindowKind::ProgramSettings, 0), page))
             return false;
         for (int32_t kind = 0; kind < GraphKinds; ++kind)
-            if (GraphKindStored(kind, version_) &&
-                !ReadEntry(Entry(ConfigWindowKind::Graph, kind), [this](TByteCursor &values, TLegacyWindowEntry &entry) {
-                    ReadGraphValues(values, version_, entry);
-                }))
+            if (GraphKindStored(kind, version_) && !ReadEntry(Entry(ConfigWindowKind::Graph, kind),
+                                                              [this](TByteCursor &values, TLegacyWindowEntry &entry) {
+                                                                  ReadGraphValues(values, version_, entry);
+                                                              }))
                 return false;
         return ReadValueWindows() && ReadTimeDiagrams();
     }

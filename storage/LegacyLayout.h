@@ -29,12 +29,12 @@ struct TLegacyValue {
 
 struct TLegacyWindowEntry {
     TConfigWindow Window{ConfigWindowKind::ResultTable, 0};
-    bool Used = true;  // files up to V1.14 hold 10 result tables, of which the last 8 mean nothing
-    QString Section;   // value windows: their stored caption; otherwise the host names the section
+    bool Used = true; // files up to V1.14 hold 10 result tables, of which the last 8 mean nothing
+    QString Section;  // value windows: their stored caption; otherwise the host names the section
     int16_t PointBinding[4] = {0, -1, -1, 0}; // value windows: verdict index, point, graph kind, mask slot
     int16_t Visible = 0;
-    int16_t Normal[4] = {};  // left, top, right, bottom
-    int16_t MinMax[4] = {};  // minimised x, y, maximised x, y
+    int16_t Normal[4] = {}; // left, top, right, bottom
+    int16_t MinMax[4] = {}; // minimised x, y, maximised x, y
     uint16_t ShowCmd = 0;
     uint16_t Flags = 0;
     std::vector<TLegacyValue> Values;

@@ -12,37 +12,28 @@ bool TByteCursor::Raw(void *data, qsizetype size) {
     return true;
 }
 
-bool TByteCursor::Int16(int16_t &value) {
-    int16_t raw;
-    if (!Raw(&raw, sizeof raw))
+template <typename T> bool TByteCursor::Number(T &value) {
+    char raw[sizeof(T)];
+    if (!Raw(raw, sizeof raw))
         return false;
-    value = qFromLittleEndian(raw);
+    value = qFromLittleEndian<T>(raw);
     return true;
+}
+
+bool TByteCursor::Int16(int16_t &value) {
+    return Number(value);
 }
 
 bool TByteCursor::UInt16(uint16_t &value) {
-    uint16_t raw;
-    if (!Raw(&raw, sizeof raw))
-        return false;
-    value = qFromLittleEndian(raw);
-    return true;
+    return Number(value);
 }
 
 bool TByteCursor::Int32(int32_t &value) {
-    int32_t raw;
-    if (!Raw(&raw, sizeof raw))
-        return false;
-    value = qFromLittleEndian(raw);
-    return true;
+    return Number(value);
 }
 
 bool TByteCursor::Double(double &value) {
-    uint64_t raw;
-    if (!Raw(&raw, sizeof raw))
-        return false;
-    raw = qFromLittleEndian(raw);
-    std::memcpy(&value, &raw, sizeof value);
-    return true;
+    return Number(value);
 }
 
 bool TByteCursor::Bytes(qsizetype size, QByteArray &value) {

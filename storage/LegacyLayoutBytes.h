@@ -24,6 +24,8 @@ public:
     bool CountedBytes(QByteArray &value);
 
 private:
+    template <typename T> bool Number(T &value);
+
     QByteArrayView bytes_;
     qsizetype at_ = 0;
 };

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int CascadeFrom = 7;      // windows, the result table included
+constexpr int CascadeFrom = 7;     // windows, the result table included
 constexpr int TileAcrossBelow = 4; // fewer windows stand side by side, more are stacked
 
 } // namespace

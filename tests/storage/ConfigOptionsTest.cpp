@@ -110,8 +110,10 @@ TEST_F(ConfigOptionsTest, RecordingOptionsRoundTripAndThePlaybackSwitchIsWritten
     // The keys as the other program writes them: "№" is byte 0xB9, two blanks in "Конец  записи", all ten
     // windows whether enabled or not.
     const QByteArray bytes = Bytes(File("a.cfg"));
-    EXPECT_TRUE(bytes.contains("\xB9" "10 \xCA\xEE\xED\xE5\xF6  \xE7\xE0\xEF\xE8\xF1\xE8="));
-    EXPECT_TRUE(bytes.contains("\xB9" "1 \xE2\xEA\xEB="));
+    EXPECT_TRUE(bytes.contains("\xB9"
+                               "10 \xCA\xEE\xED\xE5\xF6  \xE7\xE0\xEF\xE8\xF1\xE8="));
+    EXPECT_TRUE(bytes.contains("\xB9"
+                               "1 \xE2\xEA\xEB="));
     EXPECT_TRUE(bytes.contains(ToCp1251(QStringLiteral("[Воспроизведение результатов измерений из файла]"))));
     EXPECT_TRUE(bytes.contains(ToCp1251(QStringLiteral("Использовать настройки из файла=0"))));
 }

@@ -1,5 +1,5 @@
-#include "ConfigWindowNames.h"
 #include "storage/ConfigWindows.h"
+#include "FakeWindowHost.h"
 #include "storage/ParamTablesReset.h"
 #include "storage/WindowArrangement.h"
 
@@ -24,80 +24,6 @@
 
 namespace {
 
-
-// Windows as names: an open window's placement store writes and reads its section of R9.ini, and every
-// call is logged.
-class FakeWindowHost : public TConfigWindowHost {
-public:
-    explicit FakeWindowHost(QString r9ini) : r9ini_(std::move(r9ini)) {}
-
-    QString IniFileName() override { return r9ini_; }
-    QString SectionName(TConfigWindow w) override {
-        if (w.Kind == ConfigWindowKind::TextWindow)
-            return texts.count(w.Index) ? texts[w.Index].Caption : QString();
-        return QStringLiteral("Окно ") + WindowName(w);
-    }
-    bool IsOpen(TConfigWindow w) override {
-        return w.Kind == ConfigWindowKind::TextWindow ? texts.count(w.Index) > 0 : open.count(WindowName(w)) > 0;
-    }
-    void SavePlacement(TConfigWindow w) override {
-        TIniFile ini(r9ini_);
-        ini.WriteString(SectionName(w), QStringLiteral("NormPos(1920x1080)"), QStringLiteral("1,2,3,4"));
-        ini.WriteString(SectionName(w), QStringLiteral("NormPos"), QStringLiteral("1,2,3,4"));
-        ini.WriteString(SectionName(w), QStringLiteral("Visible"), QStringLiteral("0"));
-        log.push_back(QStringLiteral("save ") + WindowName(w));
-    }
-    void Replace(TConfigWindow w) override {
-        TIniFile ini(r9ini_);
-        replacedWith[WindowName(w)] = ini.ReadString(SectionName(w), QStringLiteral("NormPos"), QString());
-        log.push_back(QStringLiteral("replace ") + WindowName(w));
-    }
-    void Create(TConfigWindow w) override {
-        open.insert(WindowName(w));
-        log.push_back(QStringLiteral("create ") + WindowName(w));
-    }
-    void Close(TConfigWindow w) override {
-        if (w.Kind == ConfigWindowKind::TextWindow)
-            texts.erase(w.Index);
-        open.erase(WindowName(w));
-        log.push_back(QStringLiteral("close ") + WindowName(w));
-    }
-    std::optional<TTextWindowEntry> TextWindow(int32_t slot) override {
-        if (!texts.count(slot))
-            return std::nullopt;
-        return texts[slot];
-    }
-    void OpenPointValueWindow(const TTextWindowEntry &entry) override {
-        int32_t slot = 0;
-        while (texts.count(slot))
-            ++slot;
-        texts[slot] = entry;
-        log.push_back(QStringLiteral("point ") + entry.Caption + QLatin1Char(' ') + QString::number(entry.IndexValue) +
-                      QLatin1Char(' ') + QString::number(entry.FormIndexPar));
-    }
-    void BringForward(int32_t tag) override { log.push_back(QStringLiteral("front ") + QString::number(tag)); }
-    void ProcessMessages() override { log.push_back(QStringLiteral("messages")); }
-    void Cascade() override { log.push_back(QStringLiteral("cascade")); }
-    void Tile(bool vertical) override { log.push_back(vertical ? QStringLiteral("tile |") : QStringLiteral("tile -")); }
-    void ReapplyRowSettings(int32_t tableIndex, int32_t row) override {
-        reapplied.push_back({tableIndex, row, SettingsLoadState});
-    }
-    void RefreshProgramSettingsViews() override { log.push_back(QStringLiteral("refresh options")); }
-
-    std::set<QString> open;
-    std::map<int32_t, TTextWindowEntry> texts;
-    std::map<QString, QString> replacedWith;
-    std::vector<QString> log;
-    struct Reapplied {
-        int32_t table, row;
-        int16_t state;
-    };
-    std::vector<Reapplied> reapplied;
-
-private:
-    QString r9ini_;
-};
-
 class ConfigWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -113,7 +39,9 @@ protected:
         f.write(ToCp1251(text));
     }
     static TConfigWindow Graph(int32_t kind) { return {ConfigWindowKind::Graph, kind}; }
-    bool Logged(const QString &line) const { return std::find(host.log.begin(), host.log.end(), line) != host.log.end(); }
+    bool Logged(const QString &line) const {
+        return std::find(host.log.begin(), host.log.end(), line) != host.log.end();
+    }
 
     QTemporaryDir dir;
     FakeWindowHost host{dir.path() + QStringLiteral("/R9.ini")};
@@ -131,7 +59,8 @@ TEST_F(ConfigWindowsTest, SavingCopiesTheSectionsOfOpenAndKnownWindowsWithTheirV
     EXPECT_FALSE(Logged(QStringLiteral("save Graph8")));
     EXPECT_EQ(config.ReadString(QStringLiteral("Окно Graph7"), QStringLiteral("Visible"), {}), QStringLiteral("1"));
     EXPECT_EQ(config.ReadString(QStringLiteral("Окно Graph7"), QStringLiteral("NormPos(1920x1080)"), {}),
-              QStringLiteral("1,2,3,4")) << "the geometry keys go into the configuration with the rest";
+              QStringLiteral("1,2,3,4"))
+        << "the geometry keys go into the configuration with the rest";
     EXPECT_EQ(config.ReadString(QStringLiteral("Окно Graph8"), QStringLiteral("Visible"), {}), QStringLiteral("0"));
     EXPECT_EQ(config.ReadString(QStringLiteral("Окно Graph8"), QStringLiteral("Marks_Style"), {}), QStringLiteral("2"));
     EXPECT_FALSE(config.SectionExists(QStringLiteral("Окно Graph9")));
@@ -161,13 +90,15 @@ TEST_F(ConfigWindowsTest, LoadingReplacesNonGeometryKeysOpensClosesAndLeavesTheS
     EXPECT_TRUE(Logged(QStringLiteral("close Graph10"))) << "an open graph window without a section closes";
     EXPECT_FALSE(Logged(QStringLiteral("close Settings0"))) << "the settings window is left as it is";
     EXPECT_TRUE(Logged(QStringLiteral("create Diagram1")));
-    EXPECT_EQ(host.open, (std::set<QString>{QStringLiteral("Graph7"), QStringLiteral("Settings0"), QStringLiteral("Diagram1")}));
+    EXPECT_EQ(host.open,
+              (std::set<QString>{QStringLiteral("Graph7"), QStringLiteral("Settings0"), QStringLiteral("Diagram1")}));
     EXPECT_EQ(host.replacedWith[QStringLiteral("Graph8")], QStringLiteral("1,1,2,2"));
 
     TMemIniFile r9(File("R9.ini"));
     EXPECT_EQ(r9.ReadSection(QStringLiteral("Окно Graph7")),
               (QStringList{QStringLiteral("NormPos"), QStringLiteral("Other"), QStringLiteral("Visible")}));
-    EXPECT_EQ(r9.ReadString(QStringLiteral("Окно Graph7"), QStringLiteral("NormPos"), {}), QStringLiteral("10,20,300,400"));
+    EXPECT_EQ(r9.ReadString(QStringLiteral("Окно Graph7"), QStringLiteral("NormPos"), {}),
+              QStringLiteral("10,20,300,400"));
     EXPECT_EQ(r9.ReadString(QStringLiteral("Окно Graph7"), QStringLiteral("Other"), {}), QStringLiteral("kept"));
     EXPECT_EQ(r9.ReadString(QStringLiteral("Окно Graph12"), QStringLiteral("NormPos"), {}), QStringLiteral("0,0,10,10"))
         << "sections the configuration does not hold stay";
@@ -192,7 +123,7 @@ TEST_F(ConfigWindowsTest, TextWindowsComeBackOnTheirGraphPointsOnly) {
     host.log.clear();
     TMemIniFile config(File("a.cfg"));
     RestoreWindowSections(config);
-    EXPECT_TRUE(Logged(QStringLiteral("point АЧХ 5 - Текстовое окно 5 7")));
+    EXPECT_TRUE(Logged(QStringLiteral("point АЧХ 5 - Текстовое окно 3 5 7 12")));
     EXPECT_TRUE(Logged(QStringLiteral("replace Text0")));
     ASSERT_EQ(host.texts.size(), 1u) << "a parameter row's window is not opened bound to nothing";
     EXPECT_EQ(host.texts[0].IndexNorm, 3);
@@ -256,7 +187,8 @@ protected:
 
 TEST_F(WindowArrangementTest, OpensTheKindsGraphWindowsAndArrangesOnlyUnderThePeer) {
     ArrangeGraphWindows();
-    EXPECT_EQ(host.open, (std::set<QString>{QStringLiteral("Result0"), QStringLiteral("Graph5"), QStringLiteral("Graph6")}));
+    EXPECT_EQ(host.open,
+              (std::set<QString>{QStringLiteral("Result0"), QStringLiteral("Graph5"), QStringLiteral("Graph6")}));
     EXPECT_EQ(host.log.back(), QStringLiteral("messages")) << "no peer: opened and closed, not arranged";
 
     struct Case {
@@ -270,7 +202,8 @@ TEST_F(WindowArrangementTest, OpensTheKindsGraphWindowsAndArrangesOnlyUnderThePe
     const ParameterTable table = ParameterTableOf(SignalKind);
     for (const Case &c : cases) {
         for (int32_t row = 0; row < table.RowCount; ++row)
-            table.Rows[row].Settings.Analyse = table.Rows[row].GraphKind < 0 || c.kinds.count(table.Rows[row].GraphKind);
+            table.Rows[row].Settings.Analyse =
+                table.Rows[row].GraphKind < 0 || c.kinds.count(table.Rows[row].GraphKind);
         host.log.clear();
         ArrangeGraphWindows();
         EXPECT_EQ(host.log.back(), c.arrangement) << c.kinds.size();

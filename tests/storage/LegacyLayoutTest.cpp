@@ -1,7 +1,7 @@
 #include "LegacyLayoutFixture.h"
 #include "support/Fixtures.h"
 
-#include "ConfigWindowNames.h"
+#include "FakeWindowHost.h"
 #include "storage/ConfigWindows.h"
 #include "storage/LegacyLayout.h"
 
@@ -78,52 +78,6 @@ QByteArray LayoutOf(const char *version, const TProgramSettings &settings) {
     return b.Bytes();
 }
 
-
-// Windows by name; a window closed writes its placement with geometry keys, as the placement store does.
-class RecordingHost : public TConfigWindowHost {
-public:
-    explicit RecordingHost(QString r9ini) : r9ini_(std::move(r9ini)) {}
-    QString IniFileName() override { return r9ini_; }
-    QString SectionName(TConfigWindow w) override { return QStringLiteral("Окно ") + WindowName(w); }
-    bool IsOpen(TConfigWindow w) override {
-        return w.Kind == ConfigWindowKind::TextWindow ? texts.count(w.Index) > 0 : open.count(WindowName(w)) > 0;
-    }
-    void SavePlacement(TConfigWindow) override {}
-    void Replace(TConfigWindow w) override { log.push_back(QStringLiteral("replace ") + WindowName(w)); }
-    void Create(TConfigWindow w) override {
-        open.insert(WindowName(w));
-        log.push_back(QStringLiteral("create ") + WindowName(w));
-    }
-    void Close(TConfigWindow w) override {
-        TIniFile(r9ini_).WriteString(SectionName(w), QStringLiteral("NormPos(800x800)"), QStringLiteral("9,9,9,9"));
-        open.erase(WindowName(w));
-        texts.erase(w.Kind == ConfigWindowKind::TextWindow ? w.Index : -1);
-        log.push_back(QStringLiteral("close ") + WindowName(w));
-    }
-    std::optional<TTextWindowEntry> TextWindow(int32_t slot) override {
-        if (!texts.count(slot))
-            return std::nullopt;
-        return texts[slot];
-    }
-    void OpenPointValueWindow(const TTextWindowEntry &entry) override {
-        texts[int32_t(texts.size())] = entry;
-        log.push_back(QStringLiteral("point %1 %2 %3 %4").arg(entry.IndexNorm).arg(entry.IndexValue).arg(entry.FormIndexPar).arg(entry.IndexMask));
-    }
-    void BringForward(int32_t tag) override { log.push_back(QStringLiteral("front ") + QString::number(tag)); }
-    void ProcessMessages() override {}
-    void Cascade() override {}
-    void Tile(bool) override {}
-    void ReapplyRowSettings(int32_t, int32_t) override {}
-    void RefreshProgramSettingsViews() override {}
-
-    std::set<QString> open;
-    std::map<int32_t, TTextWindowEntry> texts;
-    std::vector<QString> log;
-
-private:
-    QString r9ini_;
-};
-
 class LegacyLayoutTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -146,10 +100,12 @@ protected:
         InitProgramSettings();
         SetPrecisionZeros(ProgramSettings.Precision);
     }
-    bool Logged(const QString &line) const { return std::find(host.log.begin(), host.log.end(), line) != host.log.end(); }
+    bool Logged(const QString &line) const {
+        return std::find(host.log.begin(), host.log.end(), line) != host.log.end();
+    }
 
     QTemporaryDir dir;
-    RecordingHost host{dir.path() + QStringLiteral("/R9.ini")};
+    FakeWindowHost host{dir.path() + QStringLiteral("/R9.ini")};
     TProgramSettings stored{};
 };
 
@@ -172,13 +128,14 @@ TEST_F(LegacyLayoutTest, AV611BlockReadsEveryWindowWithItsValuesInOrder) {
     QStringList keys;
     for (const TLegacyValue &value : graph.Values)
         keys << value.Key;
-    EXPECT_EQ(keys.join(u' '),
-              QStringLiteral("Chart_BackColor Series_Color F0_FN_Clr Signal_Clr Line_Width Marks_Style Marks_Visible "
-                             "Point_Visible Point_Style LeftAxis_Maximum LeftAxis_Minimum BottomAxis_Maximum "
-                             "BottomAxis_Minimum Table1_Height Table1_Width CurGraph0_Visible CurGraph0_Pxs_x "
-                             "CurGraph0_Pxs_y CurGraph0_Ps_x CurGraph0_Ps_y CurGraph0_BindToSeries CurGraph0_BindSeries "
-                             "FCursColor0 FMaskColor0 CurGraph1_Visible CurGraph1_Pxs_x CurGraph1_Pxs_y CurGraph1_Ps_x "
-                             "CurGraph1_Ps_y CurGraph1_BindToSeries CurGraph1_BindSeries FCursColor1 FMaskColor1"));
+    EXPECT_EQ(
+        keys.join(u' '),
+        QStringLiteral("Chart_BackColor Series_Color F0_FN_Clr Signal_Clr Line_Width Marks_Style Marks_Visible "
+                       "Point_Visible Point_Style LeftAxis_Maximum LeftAxis_Minimum BottomAxis_Maximum "
+                       "BottomAxis_Minimum Table1_Height Table1_Width CurGraph0_Visible CurGraph0_Pxs_x "
+                       "CurGraph0_Pxs_y CurGraph0_Ps_x CurGraph0_Ps_y CurGraph0_BindToSeries CurGraph0_BindSeries "
+                       "FCursColor0 FMaskColor0 CurGraph1_Visible CurGraph1_Pxs_x CurGraph1_Pxs_y CurGraph1_Ps_x "
+                       "CurGraph1_Ps_y CurGraph1_BindToSeries CurGraph1_BindSeries FCursColor1 FMaskColor1"));
     EXPECT_EQ(graph.Values[10].Float, -80.25);
     EXPECT_EQ(graph.Values[21].Text, QStringLiteral("Серия"));
 
@@ -246,7 +203,7 @@ TEST_F(LegacyLayoutTest, ApplyingPlacesTheWindowsInR9IniAndKeepsThePlaybackSwitc
     EXPECT_TRUE(Logged(QStringLiteral("close Param2")));
     EXPECT_FALSE(Logged(QStringLiteral("create Graph8")));
     EXPECT_FALSE(Logged(QStringLiteral("create Settings0"))) << "a hidden entry creates nothing";
-    EXPECT_TRUE(Logged(QStringLiteral("point 3 5 7 12")));
+    EXPECT_TRUE(Logged(QStringLiteral("point АЧХ 5 - Текстовое окно 3 5 7 12")));
     EXPECT_TRUE(Logged(QStringLiteral("replace Text0")));
     EXPECT_EQ(host.log.back(), QStringLiteral("front 8"));
 
@@ -270,7 +227,8 @@ TEST_F(LegacyLayoutTest, ApplyingPlacesTheWindowsInR9IniAndKeepsThePlaybackSwitc
 TEST_F(LegacyLayoutTest, ABlockCutAnywhereKeepsOnlyWholeItems) {
     const QByteArray whole = LayoutOf("V6.11", stored);
     std::size_t last = 0;
-    for (qsizetype size = 0; size <= whole.size(); size = size == whole.size() ? size + 1 : std::min(size + 37, whole.size())) {
+    for (qsizetype size = 0; size <= whole.size();
+         size = size == whole.size() ? size + 1 : std::min(size + 37, whole.size())) {
         const TLegacyLayout layout = ParseLegacyLayout(whole.left(size), "V6.11");
         EXPECT_EQ(layout.Settings.has_value(), size >= 256) << size;
         EXPECT_GE(layout.Windows.size(), last) << size;
@@ -325,9 +283,11 @@ TEST_F(LegacyLayoutTest, CountsAndLengthsBeyondTheBytesLeftEndTheReading) {
 // The seeds of the fuzz corpus are written by a script of their own: they read whole, like the fixtures
 // built here.
 TEST_F(LegacyLayoutTest, TheCorpusSeedsReadWhole) {
-    const std::pair<const char *, std::size_t> seeds[] = {
-        {"layout_V6_11.bin", 64}, {"layout_V6_04.bin", 64}, {"layout_V1_16.bin", 55}, {"layout_V1_14.bin", 63},
-        {"layout_V1_07.bin", 63}};
+    const std::pair<const char *, std::size_t> seeds[] = {{"layout_V6_11.bin", 64},
+                                                          {"layout_V6_04.bin", 64},
+                                                          {"layout_V1_16.bin", 55},
+                                                          {"layout_V1_14.bin", 63},
+                                                          {"layout_V1_07.bin", 63}};
     for (const auto &[name, windows] : seeds) {
         QFile file(FixturePath(QStringLiteral("fuzz/r9_fuzz_legacy_layout/") + QLatin1String(name)));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
