@@ -7,9 +7,12 @@
 #include "shell/StatusBar2.h"
 #include "shell/WindowRegistries.h"
 #include "state/MainGlobals.h"
+#include "storage/MainCaption.h"
 
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <QToolBar>
 
 namespace {
@@ -135,21 +138,11 @@ void TMainForm::RestoreLayout() {
 }
 
 void TMainForm::FitMainCaption() {
-    QString caption = CaptionText;
-    const int room = std::max(100, width() - 150);
-    const QFontMetrics metrics = fontMetrics();
-    // Middle folders give way first: "R9 - /a/b/c/d/x.cfg" becomes "R9 - /a/.../d/x.cfg" and so on.
-    QStringList parts = caption.split('/');
-    while (metrics.horizontalAdvance(caption) > room && parts.size() > 3) {
-        const qsizetype middle = parts.size() / 2;
-        if (parts[middle] == QStringLiteral("...")) {
-            parts.removeAt(middle + 1 < parts.size() - 1 ? middle + 1 : middle - 1);
-        } else {
-            parts[middle] = QStringLiteral("...");
-        }
-        caption = parts.join('/');
-        if (parts.size() <= 3)
-            break;
-    }
-    setWindowTitle(caption);
+    // The title bar leaves room for its frame and its buttons; the caption is measured in its own font.
+    const QStyle *look = style();
+    const int room = width() - (2 * look->pixelMetric(QStyle::PM_DefaultFrameWidth) +
+                                5 * look->pixelMetric(QStyle::PM_TitleBarHeight));
+    const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
+    setWindowTitle(
+        FitCaptionText(CaptionText, room, [&metrics](const QString &text) { return metrics.horizontalAdvance(text); }));
 }

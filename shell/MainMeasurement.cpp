@@ -229,7 +229,7 @@ void TMainForm::Button_StartClick(QObject *sender) {
         TlB_Tech->setEnabled(true);
         RefreshTechWindow();
     }
-    ResetParamTables();
+    ResetParamTables(false);
     ReloadTimeDiagramSettings();
 }
 

@@ -4,6 +4,7 @@
 #include "shell/Main.h"
 #include "settings/SettingsHost.h"
 #include "settings/window/Form_SetDev.h"
+#include "shell/MainConfigServices.h"
 #include "shell/MainTimeDiagrams.h"
 #include "shell/WindowRegistries.h"
 #include "views/Fgraph.h"
@@ -82,6 +83,7 @@ void InstallViewFactories() {
     InstallValueWindows();
     InstallSettingsWindow();
     InstallTimeDiagrams();
+    InstallConfigServices();
 }
 
 } // namespace
