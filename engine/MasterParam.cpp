@@ -148,8 +148,7 @@ bool TMaster_Param::AddCurrentPoint(float referenceX, bool byMeasuredX, float st
 bool TMaster_Param::AddLevelPoint(float measuredFrequency, float setFrequency, float setLevel, float measuredLevel) {
     if (setLevel == NoValue || measuredLevel == NoValue)
         return false;
-    const float tolerance = std::max(DeviceSettings->SpectrumStep / 2, MinLevelTolerance);
-    if (std::fabs(measuredFrequency - setFrequency) > tolerance)
+    if (!IsToneAtFrequency(measuredFrequency, setFrequency))
         return false;
     const double level = RoundToPrecision(setLevel);
     const auto found =
@@ -168,6 +167,11 @@ bool TMaster_Param::AddLevelPoint(float measuredFrequency, float setFrequency, f
     ResizeArrays(int32_t(Points.size()));
     CopyPoints();
     return true;
+}
+
+bool IsToneAtFrequency(float measuredFrequency, float setFrequency) {
+    const float tolerance = std::max(DeviceSettings->SpectrumStep / 2, MinLevelTolerance);
+    return std::fabs(measuredFrequency - setFrequency) <= tolerance;
 }
 
 void DeleteMasterParams() {

@@ -64,6 +64,10 @@ private:
     std::vector<float> yValues_;
 };
 
+// Whether a frame's measured frequency is the generator's tone at setFrequency (kHz): within half a
+// spectrum step, and never closer than 0.006 kHz, so that a very fine spectrum still finds the tone.
+bool IsToneAtFrequency(float measuredFrequency, float setFrequency);
+
 // The holders of the frequency and the level master: created on the master's first start, deleted at
 // the measurement stop; null while they do not exist.
 extern TMaster_Param *FreqMasterParam;

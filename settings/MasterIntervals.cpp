@@ -8,10 +8,17 @@
 int32_t MasterMinIntervalF[5] = {};
 int32_t MasterMinIntervalL[5] = {};
 
+namespace {
+
+int32_t MinInterval(double timesStepTime, float stepTime) {
+    return std::max(3, int32_t(std::ceil(timesStepTime * double(stepTime) + 0.5)));
+}
+
+} // namespace
+
 void RecomputeMasterMinIntervals() {
     for (int i = 0; i < 5; ++i) {
-        const int32_t interval = std::max(3, int32_t(std::ceil(5 * double(StepTimeTable[i]) + 0.5)));
-        MasterMinIntervalF[i] = interval;
-        MasterMinIntervalL[i] = interval;
+        MasterMinIntervalF[i] = MinInterval(5, StepTimeTable[i]);
+        MasterMinIntervalL[i] = MinInterval(8, StepTimeTable[i]);
     }
 }

@@ -17,8 +17,8 @@ void ResetMasterBand(MasterBlock &master) {
 } // namespace
 
 void RescaleMasterFreq(double r) {
+    StopMasterFreq();
     MasterBlock &master = DeviceSettings->MasterF;
-    master.State = 0;
     const int rows = SetRowCount(master);
     for (int i = 0; i < rows; ++i)
         master.Set[i].Value = float(master.Set[i].Value * r);
@@ -28,12 +28,8 @@ void RescaleMasterFreq(double r) {
 }
 
 void RescaleMasterLev(double r) {
+    StopMasterLev();
     MasterBlock &master = DeviceSettings->MasterL;
-    master.State = 0;
     ResetMasterBand(master);
     master.SinValue = float(master.SinValue * r);
 }
-
-// The master runs join here with the settings window's master pages.
-void MasterFreqStep(QObject *) {}
-void MasterLevStep(QObject *) {}

@@ -1,12 +1,10 @@
 #pragma once
 
-// The frequency and level masters follow a change of the maximum frequency by the factor r.
+#include "settings/masters/MasterFreq.h"
+#include "settings/masters/MasterLev.h"
+
+// The frequency and level masters as the rest of the program calls them (the main window's timers and
+// frequency range, the remote link, configuration loading), with their response to a new maximum
+// frequency: a change by the factor r stops a run silently and rescales the plan.
 void RescaleMasterFreq(double r);
 void RescaleMasterLev(double r);
-
-class QObject;
-
-// One step of a running master, called by the main window's master timers (passed on as the sender).
-// Not built yet: the masters join with the settings window, and until then a step does nothing.
-void MasterFreqStep(QObject *timer);
-void MasterLevStep(QObject *timer);

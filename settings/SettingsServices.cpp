@@ -1,7 +1,9 @@
 #include "settings/SettingsServices.h"
 
+#include "engine/evaluation/DispatchTargets.h"
 #include "link/connection/ConnectionServices.h"
 #include "settings/GeneratorStates.h"
+#include "settings/Masters.h"
 #include "settings/SettingsRecompute.h"
 #include "settings/SettingsWindowButtons.h"
 
@@ -14,4 +16,13 @@ void RegisterSettingsServices() {
     services.ShowMirvakStartButton = ShowMirvakStartButton;
     services.ShowSyncState = ShowSyncState;
     services.RecomputeAfterSettings = RecomputeAfterSettings;
+    TDispatchTargets &targets = DispatchTargets();
+    targets.UpdateMasterParams = [] {
+        UpdateMasterFreqParam();
+        UpdateMasterLevParam();
+    };
+    targets.MasterFrameHooks = [] {
+        MasterFreqFrameHook();
+        MasterLevFrameHook();
+    };
 }

@@ -1,6 +1,7 @@
 #include "settings/SettingsWindowButtons.h"
 
 #include "settings/SettingsWindowView.h"
+#include "settings/masters/MasterPageView.h"
 
 namespace {
 
@@ -40,8 +41,16 @@ void ShowGeneratorStates() {
     WithWindow([](TSettingsWindowView &w) { w.ShowGeneratorStates(); });
 }
 
-// The master, selective and SYNC pages are not built yet, so there is no start button to recolour.
-void ShowMasterFreqState() {}
-void ShowMasterLevState() {}
+void ShowMasterFreqState() {
+    if (TMasterPageView *view = MasterPageView(MasterFreqIndex))
+        view->ShowState();
+}
+
+void ShowMasterLevState() {
+    if (TMasterPageView *view = MasterPageView(MasterLevIndex))
+        view->ShowState();
+}
+
+// The selective and SYNC pages are not built yet, so there is no start button to recolour.
 void ShowMirvakStartButton() {}
 void ShowSyncState() {}

@@ -15,7 +15,7 @@ void RefreshMeterPage();
 // One blink step; the main window's timer calls it every 500 ms.
 void ShowGeneratorStates();
 // The start buttons of the frequency master, the level master, the selective run and the SYNC run.
-// Those pages come with the masters, the selective mode and SYNC; until then they have no button.
+// The selective and SYNC pages are not built yet; until then they have no button.
 void ShowMasterFreqState();
 void ShowMasterLevState();
 void ShowMirvakStartButton();

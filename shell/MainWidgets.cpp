@@ -1,6 +1,7 @@
 #include "shell/Main.h"
 
 #include "platform/StringTable.h"
+#include "settings/masters/MasterTimers.h"
 #include "shell/MainImages.h"
 #include "shell/StatusBar2.h"
 
@@ -257,6 +258,12 @@ void TMainForm::BuildTimers() {
     connect(ListCloseTimer, &QTimer::timeout, this, &TMainForm::ListCloseTick);
     connect(Timer_G9master, &QTimer::timeout, this, &TMainForm::Timer_masterTimer);
     connect(Timer_M9master, &QTimer::timeout, this, &TMainForm::Timer_masterTimer);
+    // The masters set their intervals and switch these timers themselves.
+    MasterTimers() = {Timer_G9master, Timer_M9master};
+    connect(Timer_G9master, &QObject::destroyed, [timer = Timer_G9master] {
+        if (MasterTimers().Timer_G9master == timer)
+            MasterTimers() = {};
+    });
     connect(PackWork_Timer, &QTimer::timeout, this, &TMainForm::PackWork_TimerTimer);
     connect(Timer_Message, &QTimer::timeout, this, &TMainForm::Timer_MessageTimer);
     connect(Timer_PowerStatus, &QTimer::timeout, this, &TMainForm::Timer_PowerStatusTimer);

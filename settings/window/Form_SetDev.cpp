@@ -5,6 +5,8 @@
 #include "settings/RemoteLinkStandIn.h"
 #include "settings/SettingsHost.h"
 #include "settings/window/ImpedanceEntry.h"
+#include "settings/window/MasterFreqPage.h"
+#include "settings/window/MasterLevPage.h"
 #include "settings/window/MeterPage.h"
 
 #include <QCloseEvent>
@@ -35,7 +37,7 @@ QWidget *InPlaceEditorWithFocus(QWidget *focus) {
     return nullptr;
 }
 
-// A page that the masters, the selective mode or SYNC fill once they are built; until then it says so.
+// A page that the selective mode or SYNC fill once they are built; until then it says so.
 void MarkPageNotBuilt(QWidget *page) {
     auto *layout = new QVBoxLayout(page);
     auto *note = new QLabel(QStringLiteral("Страница пока не реализована"), page);
@@ -65,7 +67,8 @@ TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
     BuildCommonPage();
     BuildGeneratorPage();
     BuildMeterPage();
-    for (QWidget *page : {TabSheet_MasterFreq, TabSheet_MasterLev, TabSheet_Mirvak, TabSheet_Sync})
+    BuildMasterPages();
+    for (QWidget *page : {TabSheet_Mirvak, TabSheet_Sync})
         MarkPageNotBuilt(page);
     ConnectCommonPage();
     ConnectGeneratorPage();
@@ -105,6 +108,17 @@ void TForm_SetDev::BuildMeterPage() {
     meterGroup->show();
 }
 
+void TForm_SetDev::BuildMasterPages() {
+    TMasterPageHost host;
+    host.Edit_SIN_L = Edit_SIN_L;
+    host.Edit_SIN_F = Edit_SIN_F;
+    host.Refreshing = [this] { return Refreshing != 0; };
+    MasterFreqPage = new TMasterFreqPage(host, TabSheet_MasterFreq);
+    MasterLevPage = new TMasterLevPage(host, TabSheet_MasterLev);
+    (new QVBoxLayout(TabSheet_MasterFreq))->addWidget(MasterFreqPage);
+    (new QVBoxLayout(TabSheet_MasterLev))->addWidget(MasterLevPage);
+}
+
 void TForm_SetDev::RefreshAllPages() {
     Refreshing = 1;
     RefreshRemoteGroup();
@@ -123,9 +137,15 @@ void TForm_SetDev::RefreshMeterPage() {
         MeterPage->Refresh();
 }
 
-// Narrow stand-ins: these pages come with the masters, the selective mode and SYNC.
-void TForm_SetDev::LoadMasterFreqPage() {}
-void TForm_SetDev::LoadMasterLevPage() {}
+void TForm_SetDev::LoadMasterFreqPage() {
+    MasterFreqPage->Load();
+}
+
+void TForm_SetDev::LoadMasterLevPage() {
+    MasterLevPage->Load();
+}
+
+// Narrow stand-ins: these pages come with the selective mode and SYNC.
 void TForm_SetDev::ShowMirvak() {}
 void TForm_SetDev::RefreshSyncPage() {}
 

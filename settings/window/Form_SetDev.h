@@ -19,6 +19,8 @@ class QRadioButton;
 class QTabWidget;
 class QVBoxLayout;
 class TImpedanceEntry;
+class TMasterFreqPage;
+class TMasterLevPage;
 class TMeterPage;
 class TZeltCSpinEdit;
 
@@ -45,6 +47,9 @@ public:
     // into TabSheet_Meter and into the meter group's place on the Common page. The enabling table finds
     // their controls by object name.
     TMeterPage *MeterPage = nullptr;
+    // The frequency and level master pages (TabSheet_MasterFreq, TabSheet_MasterLev).
+    TMasterFreqPage *MasterFreqPage = nullptr;
+    TMasterLevPage *MasterLevPage = nullptr;
 
     // The active page, kept under "PgCtrl1_APgIdx" in the window's R9.ini section.
     void FormStorage1RestorePlacement();
@@ -157,6 +162,7 @@ private:
     void BuildCommonPage();
     void BuildGeneratorPage();
     void BuildMeterPage();
+    void BuildMasterPages();
     QWidget *AddPage(const char *name, const QString &caption);
     void ConnectCommonPage();
     void ConnectGeneratorPage();

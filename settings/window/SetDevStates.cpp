@@ -1,6 +1,7 @@
 #include "settings/window/Form_SetDev.h"
 
 #include "settings/GeneratorStates.h"
+#include "settings/masters/MasterPageView.h"
 #include "settings/window/SetDevControlStates.h"
 #include "settings/window/SetDevGeneratorTable.h"
 #include "settings/window/ImpedanceEntry.h"
@@ -113,5 +114,7 @@ void TForm_SetDev::UpdateControlStates() {
     QWidget *meterEdit = findChild<QWidget *>(QStringLiteral("Edit_M9_Z"));
     DisableImpedanceControls(*CB_G9_Z_Low, meterBox ? *meterBox : noMeterBox, *Edit_G9_Z,
                              meterEdit ? *meterEdit : noMeterEdit);
-    // The master, selective and SYNC pages show their run states here once they are built.
+    RefreshMasterFreqState();
+    RefreshMasterLevState();
+    // The selective and SYNC pages show their run states here once they are built.
 }

@@ -181,7 +181,7 @@ TEST_F(SetDevWindowTest, SpectrumSizeChangeResetsTheMasterIntervals) {
     window->ApplyCommonParams();
     EXPECT_EQ(settings.AdcSizeIndex, 2);
     EXPECT_EQ(settings.MasterF.Interval, 9); // max(3, ceil(5 x 1.6 + 0.5))
-    EXPECT_EQ(settings.MasterL.Interval, 9);
+    EXPECT_EQ(settings.MasterL.Interval, 14); // max(3, ceil(8 x 1.6 + 0.5)): the level master settles longer
 }
 
 TEST_F(SetDevWindowTest, ApplyWhileSettingsAreWrittenDoesNothing) {

@@ -1,0 +1,117 @@
+#include "DemoFixture.h"
+#include "support/Screenshot.h"
+
+#include "chart/ChartSeries.h"
+#include "engine/MasterParam.h"
+#include "engine/catalogue/ParamCatalogue.h"
+#include "engine/catalogue/ParamDescriptor.h"
+#include "engine/evaluation/PointVerdicts.h"
+#include "settings/Masters.h"
+#include "state/MainGlobals.h"
+#include "views/Fgraph.h"
+
+#include <QMdiArea>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+class MasterDemoTest : public DemoWindowTest {
+protected:
+    void SetUp() override {
+        DemoWindowTest::SetUp();
+        WindowFactories.Graph = installed.Graph;
+    }
+    void TearDown() override {
+        DemoWindowTest::TearDown();
+        FreePointVerdicts(20);
+    }
+
+    // Pumps until the run's characteristic has `points` points (the frames of a step have been taken).
+    void RunUntilPoints(int points) {
+        for (int i = 0; i < 60 && (!FreqMasterParam || FreqMasterParam->ArrayCount < points); ++i)
+            RunBlocks(1);
+        ASSERT_NE(FreqMasterParam, nullptr);
+        ASSERT_EQ(FreqMasterParam->ArrayCount, points);
+    }
+
+    // The frequencies the curve is drawn at; the chart draws a pixel's lowest and highest level at the
+    // same x.
+    static std::vector<double> ShownX(const TForm_Graphic &window) {
+        std::vector<double> x;
+        const TChartSeries &series = *window.Series();
+        for (int i = 0; i < series.Count(); ++i)
+            if (!series.IsNull(i) && (x.empty() || series.XValue(i) != x.back()))
+                x.push_back(series.XValue(i));
+        return x;
+    }
+};
+
+// In demonstration mode a frequency master run over a list of frequencies, stepped by Next, builds the
+// amplitude-frequency characteristic point by point, and the graph window of kind 18 draws each new
+// point as it comes; the run finishes after the last marked frequency.
+TEST_F(MasterDemoTest, AFrequencyMasterRunDrawsItsCharacteristicStepByStep) {
+    TMainForm &form = Start({QStringLiteral("/demo")});
+    messages.clear();
+    form.resize(1600, 1000);
+    form.show();
+    ASSERT_GE(DeviceSettings->ConnectionType, 2) << "the demo measures with a meter connected";
+    ASSERT_NE(DeviceSettings->ConnectionType, 6);
+    MasterBlock &m = DeviceSettings->MasterF;
+    const float plan[] = {2.0f, 5.0f, 9.0f, 14.0f};
+    int rows = 0;
+    for (float f : plan)
+        m.Set[rows++] = {f, 1};
+    m.Set[rows++] = {20.0f, 0}; // unmarked: skipped
+    m.SetCount = int8_t(rows);
+    m.Source = 0;
+    m.SinOn = 1;
+    m.SinValue = -10;
+    m.BandType = 0;
+    m.AutoByTime = 0;
+    DeviceSettings->AfcRef = 0;
+    ASSERT_NE(GraphParamSettings[18][1], nullptr);
+    GraphParamSettings[18][1]->Analyse = 1;
+
+    form.Button_Start->click();
+    ASSERT_TRUE(messages.empty());
+    ASSERT_NE(Emulator, nullptr);
+    CountBlocks();
+    StartMasterFreq();
+    ASSERT_NE(FreqMasterParam, nullptr);
+    form.CurrentIndex = 18;
+    auto *graph = qobject_cast<TForm_Graphic *>(form.ShowGraphWindow());
+    ASSERT_NE(graph, nullptr);
+    form.MdiArea->tileSubWindows();
+
+    for (int step = 0; step < 4; ++step) {
+        SCOPED_TRACE(step);
+        EXPECT_EQ(m.State > 0, true);
+        EXPECT_FLOAT_EQ(DeviceSettings->BandF0 + DeviceSettings->SpectrumStep / 2, plan[step])
+            << "the meter's narrow band is centred on the plan frequency";
+        RunUntilPoints(step + 1);
+        EXPECT_EQ(FreqMasterParam->Points[step].x, plan[step]);
+        EXPECT_GE(FreqMasterParam->Points[step].count, 1);
+        RunBlocks(2);
+        const std::vector<double> shown = ShownX(*graph);
+        ASSERT_EQ(shown.size(), size_t(step + 1)) << "the graph draws every point measured so far";
+        EXPECT_NEAR(shown.back(), plan[step], 0.01);
+        // Normalised to the largest level: no point lies above 0 dB and one sits at 0.
+        const float *y = FreqMasterParam->YValues();
+        EXPECT_NEAR(*std::max_element(y, y + FreqMasterParam->ArrayCount), 0, 1e-4);
+        if (step == 1)
+            SaveScreenshot(form, QStringLiteral("frequency_master_two_points"));
+        MasterFreqStep(nullptr);
+    }
+    EXPECT_EQ(m.State, 0) << "the meter walked past the last marked frequency";
+    EXPECT_NEAR(DeviceSettings->Sin.F1, plan[3], 0.01) << "the generator keeps its last frequency";
+    RunBlocks(3);
+    EXPECT_EQ(FreqMasterParam->ArrayCount, 4) << "frames after the finish add nothing";
+    SaveScreenshot(form, QStringLiteral("frequency_master_finished"));
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    EXPECT_EQ(FreqMasterParam, nullptr) << "the measurement's stop deletes the characteristic";
+    MasterFreqStep(nullptr);
+}
+
+} // namespace
