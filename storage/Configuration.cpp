@@ -224,19 +224,22 @@ bool LoadInWaitedState(const QString &fileName) {
     return true;
 }
 
-// Restores the cursor on every way out of a save.
+// The hourglass while a save runs, restored on every way out; nothing without a window system.
 class BusyCursor {
 public:
-    BusyCursor() {
-        if (qGuiApp)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    BusyCursor() : shown_(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr) {
+        if (shown_)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     }
     ~BusyCursor() {
-        if (qGuiApp)
+        if (shown_)
             QGuiApplication::restoreOverrideCursor();
     }
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    const bool shown_;
 };
 
 } // namespace

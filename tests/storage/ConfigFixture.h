@@ -12,6 +12,7 @@
 #include "platform/MessageService.h"
 #include "state/DeviceSettings.h"
 #include "state/FileNameList.h"
+#include "state/MainGlobals.h"
 #include "state/SettingsLoadState.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,7 @@ protected:
         live = DefaultDeviceSettings();
         DeviceSettings = &live;
         BuildParamCatalogue();
+        ProgramVersionText = QStringLiteral("V6.11");
         for (int32_t kind = FirstTableKind; kind <= LastTableKind; ++kind) {
             const ParameterTable table = ParameterTableOf(kind);
             for (int32_t i = 0; i < table.RowCount; ++i)
