@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Golden bytes of the settings snapshot, built from the byte layout alone (struct, little-endian).
 
-Each file is a 20-byte version text followed by one snapshot, which is also how a legacy binary
-configuration begins. The state the fixed snapshot describes is set up by SettingsSnapshotTest.cpp:
-the settings image, the parameter rows and the text-norm rows are patterns both sides compute.
+Each snapshot file is a 20-byte version text followed by one snapshot, which is also how a legacy
+binary configuration begins; the legacy files add the start of their layout block. The state the
+fixed snapshot describes is set up by SnapshotTestState.h: the settings image, the parameter rows and
+the text-norm rows are patterns both sides compute.
 
     make_snapshot_fixtures.py OUTDIR          write the fixtures
     make_snapshot_fixtures.py --check OUTDIR  fail when the stored fixtures differ from these bytes
@@ -123,8 +124,14 @@ def migrated_v604():
     return old[:12184] + bytes(8) + old[12184:]
 
 
+def layout_start():
+    """The first items of the layout block that follows the snapshot in a legacy file: the 256-byte
+    program-settings image and an empty list of time-series bindings."""
+    return bytes((i * 13 + 5) & 0xFF for i in range(256)) + struct.pack("<h", 0)
+
+
 def fixtures():
-    return {
+    snapshots = {
         "snapshot_v611.bin": version_text("V6.11") + fixed_image() + weighting_block() + param_block("V6.11")
         + mask_block((3, 17), True),
         "snapshot_v116.bin": version_text("V1.16") + old_image(2112) + struct.pack("<h", 0) + param_block("V1.16")
@@ -133,8 +140,14 @@ def fixtures():
         + mask_block((3, 17), True),
         "snapshot_v602.bin": version_text("V6.02") + old_image(12218) + struct.pack("<h", 0) + param_block("V6.02")
         + mask_block((3, 17), False),
+    }
+    return {
+        **snapshots,
         "image_v116_migrated.bin": migrated_v116(),
         "image_v604_migrated.bin": migrated_v604(),
+        # Legacy configurations: a file of this version and one of an older version that is migrated.
+        "legacy_v611.cfg": snapshots["snapshot_v611.bin"] + layout_start(),
+        "legacy_v604.cfg": snapshots["snapshot_v604.bin"] + layout_start(),
     }
 
 
