@@ -7,30 +7,33 @@
 #include "state/DeviceSettings.h"
 #include "storage/ConfigurationServices.h"
 #include "storage/MainCaption.h"
+#include "storage/SettingsSnapshotApply.h"
 #include "views/GraphHost.h"
 
-// What loading and saving a configuration asks of the main window and the windows it owns.
+// What loading and saving a configuration, and applying a settings snapshot, ask of the main window and
+// the windows it owns.
 void TMainForm::RegisterConfigurationServices() {
-    TConfigurationServices &services = ConfigurationServices();
-    services.MaskDir = [this] { return MaskDir; };
-    services.DirMaskFile = [this] { return DirMaskFile; };
-    services.ClosePointValueWindows = [this] { ClosePointValueWindows(); };
-    services.ShowSettingsPanels = [this] {
+    TSnapshotServices &common = SnapshotServices();
+    common.MaskDir = [this] { return MaskDir; };
+    common.RefreshSettingsStatus = [this] {
         SetFrequencyPanel(DeviceSettings->MaxFrequency);
         StatusBar2->SetPanelText(2, ConnectionTypeNames.value(DeviceSettings->ConnectionType));
         StatusBar2->FitPanel(2);
-    };
-    services.RefreshSettingsInterlocks = [this] {
         PreviousConnectionType = DeviceSettings->ConnectionType;
         RefreshSettingsInterlocks();
     };
-    services.ApplyBlockSize = [this](bool changed, bool force) { ApplyBlockSize(changed, force); };
-    services.ReopenInstrument = [this] { return ReopenInstrument(); };
-    services.RefreshAllPages = RefreshAllPages;
-    services.RefreshParamTables = [] {
+    common.ApplyBlockSize = [this](int changed) { ApplyBlockSize(changed != 0, false); };
+    common.RefreshAllPages = RefreshAllPages;
+    common.RefreshParamTables = [] {
         if (GraphHost.RefreshParamTables)
             GraphHost.RefreshParamTables();
     };
+    common.RebindGraphMasks = [this](int which) { RebindGraphMasks(which); };
+
+    TConfigurationServices &services = ConfigurationServices();
+    services.DirMaskFile = [this] { return DirMaskFile; };
+    services.ClosePointValueWindows = [this] { ClosePointValueWindows(); };
+    services.ReopenInstrument = [this] { return ReopenInstrument(); };
     services.RefreshGraphWindows = [this] { RebindGraphWindows(true); };
     services.SetMainCaption = [this](const QString &fileName) {
         CaptionText = MainCaptionText(fileName);

@@ -5,11 +5,17 @@
 #include "storage/ConfigWeighting.h"
 #include "storage/ConfigurationServices.h"
 #include "storage/DeviceSettingsKeys.h"
+#include "storage/GeneratorRestart.h"
 #include "storage/GeneratorStateChoice.h"
+#include "storage/LegacyConfiguration.h"
+#include "storage/ParamTablesReset.h"
+#include "storage/ServiceCall.h"
+#include "storage/SettingsSnapshotApply.h"
 
 #include "chartlib/Chartlib.h"
 #include "engine/TimeSeries.h"
 #include "engine/catalogue/ParameterTable.h"
+#include "link/Dspio9.h"
 #include "link/Library.h"
 #include "link/connection/ConnectionServices.h"
 #include "link/connection/Tr9sendgetcommand.h"
@@ -21,6 +27,7 @@
 #include "state/MainGlobals.h"
 #include "state/SettingsLoadState.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QCursor>
@@ -31,12 +38,9 @@
 namespace {
 
 constexpr uint32_t IdleSettingsWaitMs = 5000;
-constexpr uint32_t RemoteBreakWaitMs = 45000;
-// A legacy file starts with its version text, NUL-padded to 20 bytes.
-constexpr int LegacyVersionBytes = 20;
+constexpr uint32_t LinkBreakWaitMs = 45000;
 // The version text of the configuration being read is held in 20 bytes with their terminator.
-constexpr int VersionTextLength = LegacyVersionBytes - 1;
-constexpr int RefusedVersionBatchCode = -5;
+constexpr int VersionTextLength = 19;
 
 const QString IniMarkerSection = QStringLiteral("Общие R9");
 
@@ -47,15 +51,10 @@ bool loadRunning = false;
 // Version text of the configuration being read: "Версия" of an INI file, the header of a legacy file.
 QString loadedConfigVersion;
 
-template <typename Service, typename... Args> void Call(const Service &service, Args &&...args) {
-    if (service)
-        service(std::forward<Args>(args)...);
-}
-
 ConfigFileNames FileNames() {
-    const TConfigurationServices &services = ConfigurationServices();
-    return {services.MaskDir ? services.MaskDir() : QString(), &FileNameList,
-            services.DirMaskFile ? services.DirMaskFile() : QString()};
+    const auto &maskDir = SnapshotServices().MaskDir;
+    const auto &dirMaskFile = ConfigurationServices().DirMaskFile;
+    return {maskDir ? maskDir() : QString(), &FileNameList, dirMaskFile ? dirMaskFile() : QString()};
 }
 
 void ReportMissingConfiguration(const QString &fileName) {
@@ -80,67 +79,45 @@ void WaitForIdleSettings() {
 
 // The curves may change length with the settings read: what is bound to their points goes first.
 void ReleaseGraphPointBindings() {
-    Call(ConfigurationServices().ClosePointValueWindows);
+    CallService(ConfigurationServices().ClosePointValueWindows);
     ReleaseCurvePointTimeSeries();
 }
 
-QByteArray LegacyVersionOf(const QByteArray &bytes) {
-    QByteArray version = bytes.left(LegacyVersionBytes);
-    const qsizetype end = version.indexOf('\0');
-    if (end >= 0)
-        version.truncate(end);
-    return version;
-}
-
-bool LegacyVersionAccepted(const QByteArray &version) {
-    return version >= QByteArray(OldestConfigVersionText) && version <= ProgramVersionText.toLatin1();
-}
-
-void ReportLegacyVersion(const QString &fileName, const QByteArray &version) {
-    const QString text =
-        QStringLiteral("Версия файла конфигурации:\n") + fileName + QStringLiteral(":   [") +
-        QString::fromLatin1(version) + QStringLiteral("]\nне совпадает с версией программы R9:   [") +
-        ProgramVersionText + QStringLiteral("]") + QStringLiteral("\n\nДля конвертации файла конфигурации") +
-        QStringLiteral("\nнеобходимо использовать программу R-9 версии [3.xx]") +
-        QStringLiteral("\nДля этого загрузите конфигурацию в программе R-9 версии [3.хх]") +
-        QStringLiteral("\nи сохраните еще раз под тем же именем.");
-    ShowMessage({text, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok, RefusedVersionBatchCode});
-}
-
-// A legacy binary configuration: refused outside the versions this program can migrate.
-bool LoadLegacyConfiguration(const QString &fileName, const QByteArray &bytes) {
-    const QByteArray version = LegacyVersionOf(bytes);
-    loadedConfigVersion = QString::fromLatin1(version);
-    if (!LegacyVersionAccepted(version)) {
-        ReportLegacyVersion(fileName, version);
+// A legacy binary configuration: its version is checked before anything changes, then its snapshot is
+// applied.
+bool LoadLegacyConfiguration(const QString &fileName, QFile &file) {
+    QBuffer stream;
+    stream.setData(file.readAll());
+    stream.open(QIODevice::ReadOnly);
+    QByteArray version;
+    if (!ReadLegacyVersion(stream, fileName, version))
         return false;
-    }
-    // Not built yet: the settings snapshot and the layout block of legacy files. Until they join, a
-    // legacy file of an accepted version is not applied either.
-    DebugLog(QStringLiteral("Legacy configuration not read (no reader for its snapshot): ") + fileName);
-    return false;
+    loadedConfigVersion = QString::fromLatin1(version.constData(), qsizetype(qstrnlen(version.constData(), version.size())));
+    ReleaseGraphPointBindings();
+    return ApplyLegacySnapshot(stream, fileName, version);
 }
 
 // The link to the peer is given up when the file asks for none or the peer controls this analyser; a
 // scenario does not wait for it to drop.
-void BreakRemoteLinkFor(const TDeviceSettings &copy) {
+void GiveUpRemoteLinkFor(const TDeviceSettings &copy) {
     const TDeviceSettings &live = *DeviceSettings;
     if (!DspIo || !((live.ConnectState > 0 && copy.ConnectState == 0) || live.PeerConnectState > 0))
         return;
-    Call(ConfigurationServices().BreakRemoteConnection);
+    DspIo->MesOutAbort();
+    CallService(SnapshotServices().BreakRemoteConnection);
     const uint32_t start = GetTickCount();
     while (!ScenarioRunning && (DeviceSettings->ConnectState != 0 || DeviceSettings->PeerConnectState != 0) &&
-           TicksSince(start) < RemoteBreakWaitMs)
+           TicksSince(start) < LinkBreakWaitMs)
         PumpMessages();
 }
 
 // The open graph windows take their default X range and bind their masks again.
 void FinishGraphWindows() {
-    Call(ConfigurationServices().RefreshGraphWindows);
+    CallService(ConfigurationServices().RefreshGraphWindows);
 }
 
 void ApplyDuringPlayback(const TDeviceSettings &copy) {
-    const TConfigurationServices &services = ConfigurationServices();
+    const TSnapshotServices &services = SnapshotServices();
     TDeviceSettings &s = *DeviceSettings;
     s.SpectrumStepIndex = copy.SpectrumStepIndex;
     s.PresentationStep = copy.PresentationStep;
@@ -150,52 +127,54 @@ void ApplyDuringPlayback(const TDeviceSettings &copy) {
     s.AveragingInterval = copy.AveragingInterval;
     // The weighting characteristic was just put into force under the copy's index.
     s.WeightingIndex = copy.WeightingIndex;
-    Call(services.ShowSettingsPanels);
-    Call(services.RefreshSettingsInterlocks);
-    Call(services.ApplyBlockSize, true, false);
-    Call(services.RefreshParamTables);
-    Call(services.ResetGraphsAndMasks);
-    Call(ConnectionServices().RecomputeAfterSettings, 0);
+    CallService(services.RefreshSettingsStatus);
+    CallService(services.ApplyBlockSize, 1);
+    CallService(services.RefreshParamTables);
+    CallService(services.ResetGraphsAndMasks);
+    ResetParamTables();
+    CallService(ConnectionServices().RecomputeAfterSettings, 0);
     FinishGraphWindows();
 }
 
 void ApplyToInstrument(const TDeviceSettings &copy) {
+    const TSnapshotServices &common = SnapshotServices();
     const TConfigurationServices &services = ConfigurationServices();
     TDeviceSettings &s = *DeviceSettings;
     const bool changed = s.AdcSizeIndex != copy.AdcSizeIndex || s.SpectrumStepIndex != copy.SpectrumStepIndex ||
                          s.SampleRate != copy.SampleRate;
-    BreakRemoteLinkFor(copy);
+    GiveUpRemoteLinkFor(copy);
     s = copy;
     // The selective run needs its own firmware: a run state that does not match it reopens the link.
     if (MeasurementRunning && ((MirvakFirmware == 1 && copy.Mirvak.RunState == 0) ||
                                (MirvakFirmware == 0 && copy.Mirvak.RunState > 0))) {
-        Call(services.ReopenInstrument);
+        CallService(services.ReopenInstrument);
         s = copy;
     }
     s.Mode = 0;
     if (s.ConnectState < 0)
         s.ConnectState = 0;
     s.PeerConnectState = 0;
-    Call(services.ShowSettingsPanels);
-    Call(services.RefreshSettingsInterlocks);
+    CallService(common.RefreshSettingsStatus);
     // Stopping clears the running masters and run; the stored states survive for the restart.
     s.MasterF.Interval = copy.MasterF.Interval;
     s.MasterL.Interval = copy.MasterL.Interval;
-    Call(services.StopMasterFreq);
+    CallService(services.StopMasterFreq);
     s.MasterF.State = copy.MasterF.State;
-    Call(services.StopMasterLev);
+    CallService(services.StopMasterLev);
     s.MasterL.State = copy.MasterL.State;
-    Call(services.ResetMirvakResults);
+    CallService(services.ResetMirvakResults);
     s.Mirvak.RunState = copy.Mirvak.RunState;
     if (changed) {
-        Call(services.ApplyBlockSize, false, false);
+        CallService(common.ApplyBlockSize, 0);
         // The new block size recomputes the band; the file's band stands.
         s.BandF0 = copy.BandF0;
         s.BandF1 = copy.BandF1;
     }
-    Call(services.RefreshAllPages);
-    Call(services.RefreshParamTables);
-    Call(services.ResetGraphsAndMasks);
+    CallService(common.RefreshAllPages);
+    CallService(common.RefreshParamTables);
+    CallService(common.ResetGraphsAndMasks);
+    ResetParamTables();
+    RestartGeneratorsAfterLoad();
     // The interlocks force the meter impedance for every other connection type.
     if (s.ConnectionType == 3 || s.ConnectionType == 8)
         s.MeterImpedance = copy.MeterImpedance;
@@ -217,7 +196,7 @@ bool LoadInWaitedState(const QString &fileName) {
         return false;
     TMemIniFile ini(fileName);
     if (!ini.SectionExists(IniMarkerSection))
-        return LoadLegacyConfiguration(fileName, file.read(LegacyVersionBytes));
+        return LoadLegacyConfiguration(fileName, file);
     ReleaseGraphPointBindings();
     LoadConfigIni(ini, false);
     ReadConfigExtras(ini);
@@ -257,7 +236,7 @@ bool LoadConfiguration(const QString &fileName) {
     WaitForIdleSettings();
     const bool applied = LoadInWaitedState(fileName);
     if (applied)
-        Call(ConfigurationServices().SetMainCaption, fileName);
+        CallService(ConfigurationServices().SetMainCaption, fileName);
     SettingsLoadState = 1;
     return applied;
 }
@@ -269,8 +248,8 @@ void LoadConfigIni(TCustomIniFile &ini, bool forScenario) {
         ApplyIniConfiguration(copy);
         return;
     }
-    Call(ConfigurationServices().SetScenarioRowFromConfig, copy, ParamTableSin[17].Settings.LowerNorm,
-         ParamTableMtts[10].Settings.LowerNorm, ParamTableNoise[4].Settings.LowerNorm);
+    CallService(SnapshotServices().SetScenarioRowFromConfig, copy, ParamTableNoise[4].Settings.LowerNorm,
+                ParamTableMtts[10].Settings.LowerNorm, ParamTableSin[17].Settings.LowerNorm);
 }
 
 QString ReadConfigSettings(TCustomIniFile &ini, TDeviceSettings &copy) {
@@ -308,7 +287,7 @@ bool SaveConfiguration(const QString &fileName, bool askState) {
         TDeviceSettings copy = *DeviceSettings;
         ComputeGeneratorStateChoice(copy);
         if (askState)
-            Call(ConfigurationServices().AskGeneratorStates);
+            CallService(ConfigurationServices().AskGeneratorStates);
         StoreGeneratorStateChoice(copy);
         WriteConfigSettings(ini, copy);
         WriteConfigExtras(ini);
@@ -317,6 +296,6 @@ bool SaveConfiguration(const QString &fileName, bool askState) {
     } catch (const std::exception &) {
         ReportCannotWrite(fileName);
     }
-    Call(ConfigurationServices().SetMainCaption, fileName);
+    CallService(ConfigurationServices().SetMainCaption, fileName);
     return written;
 }

@@ -3,6 +3,7 @@
 // that indexes past a table or a buffer or divides by zero further on, and must end idle.
 #include "storage/Configuration.h"
 #include "storage/ConfigurationServices.h"
+#include "storage/SettingsSnapshotApply.h"
 
 #include "engine/catalogue/MaskNameList.h"
 #include "engine/catalogue/ParamCatalogue.h"
@@ -40,7 +41,7 @@ struct FuzzProgram {
         ProgramVersionText = QStringLiteral("V6.11");
         BuildParamCatalogue();
         SetMessageBoxHandler([](const MessageRequest &) { return int(IdOk); });
-        ConfigurationServices().MaskDir = [this] { return dir.path() + QStringLiteral("/Masks/"); };
+        SnapshotServices().MaskDir = [this] { return dir.path() + QStringLiteral("/Masks/"); };
         ConfigurationServices().DirMaskFile = [this] { return dir.path() + QStringLiteral("/"); };
     }
     QTemporaryDir dir;

@@ -3,6 +3,7 @@
 #include "storage/ConfigurationServices.h"
 #include "storage/DeviceSettingsKeys.h"
 #include "storage/FilePaths.h"
+#include "storage/SettingsSnapshotApply.h"
 
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/MaskNameList.h"
@@ -48,10 +49,10 @@ protected:
         MaskNameList.clear();
         FileNameList.clear();
         SettingsLoadState = 1;
-        TConfigurationServices &services = ConfigurationServices();
-        services = {};
-        services.MaskDir = [this] { return maskDir; };
-        services.DirMaskFile = [this] { return dirMaskFile; };
+        ConfigurationServices() = {};
+        SnapshotServices() = {};
+        SnapshotServices().MaskDir = [this] { return maskDir; };
+        ConfigurationServices().DirMaskFile = [this] { return dirMaskFile; };
         SetMessageBoxHandler([this](const MessageRequest &request) {
             boxes.push_back(request.text);
             return int(IdOk);
@@ -74,6 +75,7 @@ protected:
         FileNameList.clear();
         SetWeightingCurve(0, nullptr, nullptr);
         ConfigurationServices() = {};
+        SnapshotServices() = {};
         SetMessageBoxHandler({});
         SetBatchMessageSink({});
         SetFilePathQuestions({});
