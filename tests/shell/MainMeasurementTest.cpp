@@ -14,6 +14,7 @@
 #include "shell/Formend_unit.h"
 #include "shell/StatusBar2.h"
 #include "state/SettingsLoadState.h"
+#include "storage/Configuration.h"
 
 #include <QAction>
 #include <QFile>
@@ -172,6 +173,25 @@ TEST_F(MainMeasurementTest, TheDefaultConfigurationIsWrittenOnlyAfterAMeasuremen
     MarkRunning(form, new SilentEmulator);
     form.StopMeasurement(QString(), false);
     EXPECT_TRUE(QFileInfo::exists(stored));
+}
+
+// A configuration saved in demo mode and loaded again is what the program measures with: its block size
+// is in force, its commands have gone out, and the caption names it.
+TEST_F(MainMeasurementTest, ALoadedConfigurationIsInForceAndNamedInTheCaption) {
+    TMainForm &form = StartDemo();
+    const QString stored = dir.path(QStringLiteral("Config/проба.cfg"));
+    DeviceSettings->AdcSizeIndex = 3;
+    form.ApplyBlockSize(true, false);
+    ASSERT_TRUE(SaveConfiguration(stored, false));
+    DeviceSettings->AdcSizeIndex = 1;
+    form.ApplyBlockSize(true, false);
+    ASSERT_TRUE(LoadConfiguration(stored));
+    EXPECT_EQ(DeviceSettings->AdcSizeIndex, 3);
+    EXPECT_EQ(DeviceSettings->AdcSize, 16384);
+    EXPECT_EQ(DeviceSettings->Mode, 0) << "the configuration's commands were issued";
+    EXPECT_EQ(SettingsLoadState, 1);
+    EXPECT_TRUE(form.windowTitle().contains(QStringLiteral("проба.cfg"))) << form.windowTitle().toStdString();
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(MainMeasurementTest, APeerThatNeverAnswersEndsTheStopAfterItsBound) {
