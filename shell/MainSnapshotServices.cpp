@@ -1,0 +1,67 @@
+#include "engine/catalogue/ConnectionTypes.h"
+#include "settings/GeneratorCommands.h"
+#include "settings/GeneratorStates.h"
+#include "settings/RemoteLinkStandIn.h"
+#include "settings/SettingsWindowButtons.h"
+#include "shell/Main.h"
+#include "shell/StatusBar2.h"
+#include "shell/WindowRegistries.h"
+#include "state/DeviceSettings.h"
+#include "storage/GeneratorRestart.h"
+#include "storage/SettingsSnapshotApply.h"
+#include "views/Fgraph.h"
+#include "views/GraphHost.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// Applying a settings snapshot and restarting the generators after a load reach back into the main
+// window, the graph windows and the settings window; they join once the application exists. The
+// masters, the selective and SYNC runs, the scenario row and the swap of the pending masks register
+// their entries with their own windows.
+void InstallSnapshotServices() {
+    TSnapshotServices &snapshot = SnapshotServices();
+    snapshot.MaskDir = [] { return MainForm ? MainForm->MaskDir : QString(); };
+    snapshot.RefreshSettingsStatus = [] {
+        if (!MainForm)
+            return;
+        MainForm->SetFrequencyPanel(DeviceSettings->MaxFrequency);
+        MainForm->StatusBar2->SetPanelText(2, ConnectionTypeNames.value(DeviceSettings->ConnectionType));
+        MainForm->StatusBar2->FitPanel(2);
+        MainForm->RefreshSettingsInterlocks();
+    };
+    snapshot.ApplyBlockSize = [](int changed) {
+        if (MainForm)
+            MainForm->ApplyBlockSize(changed != 0, false);
+    };
+    snapshot.RefreshAllPages = RefreshAllPages;
+    snapshot.RefreshParamTables = [] {
+        if (GraphHost.RefreshParamTables)
+            GraphHost.RefreshParamTables();
+    };
+    snapshot.RebindGraphMasks = [](int which) {
+        for (const auto &window : GraphWindows)
+            if (auto *graph = qobject_cast<TForm_Graphic *>(window.data()))
+                graph->RebindMasks(which);
+    };
+    snapshot.BreakRemoteConnection = BreakRemoteConnection;
+
+    TGeneratorRestartServices &restart = GeneratorRestartServices();
+    restart.StartSin = StartSin;
+    restart.StartSin2 = StartSin2;
+    restart.StartRnd = StartRnd;
+    restart.StartMtts = StartMtts;
+    restart.StartNoise = StartNoise;
+    restart.BlockGenerator = BlockGenerator;
+    restart.ShowMasterFreqState = ShowMasterFreqState;
+    restart.ShowMasterLevState = ShowMasterLevState;
+    restart.MarkLocalGenButton = MarkLocalGenButton;
+    restart.MarkRemoteGenButton = MarkRemoteGenButton;
+    restart.SelectRemoteGenerator = SelectRemoteGenerator;
+    restart.SendRemoteMessage = SendRemoteMessage;
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(InstallSnapshotServices)
