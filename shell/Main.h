@@ -228,7 +228,6 @@ public:
     void ClosePointValueWindows();
     // Every open graph window binds its masks again, with newXRange also taking its default X range.
     void RebindGraphWindows(bool newXRange);
-    void RebindGraphMasks(int which);
     void OpenStatusList(int panel);
     void CloseStatusList();
     void LB1Choose(int index);

@@ -166,10 +166,6 @@ void TMainForm::RebindGraphWindows(bool newXRange) {
     });
 }
 
-void TMainForm::RebindGraphMasks(int which) {
-    ForEachGraphWindow([which](TForm_Graphic &graph) { graph.RebindMasks(which); });
-}
-
 void TMainForm::ClosePointValueWindows() {
     for (QPointer<QWidget> &window : ScaleLabelWindows)
         if (window && !window->property("Pinned").toBool())
