@@ -194,6 +194,24 @@ TEST_F(MainMeasurementTest, ALoadedConfigurationIsInForceAndNamedInTheCaption) {
     EXPECT_TRUE(messages.empty());
 }
 
+// The default configuration saved at Stop is what the next start measures with.
+TEST_F(MainMeasurementTest, TheDefaultConfigurationComesBackAtTheNextStart) {
+    TMainForm &form = StartDemo();
+    DeviceSettings->AdcSizeIndex = 3;
+    form.ApplyBlockSize(true, false);
+    MarkRunning(form, new SilentEmulator);
+    form.StopMeasurement(QString(), false);
+    ASSERT_TRUE(QFileInfo::exists(dir.path(QStringLiteral("Config/default1.cfg"))));
+
+    window.reset();
+    *DeviceSettings = DefaultDeviceSettings();
+    TMainForm &next = StartDemo();
+    next.FormStorage1RestorePlacement();
+    EXPECT_EQ(DeviceSettings->AdcSizeIndex, 3);
+    EXPECT_EQ(DeviceSettings->AdcSize, 16384);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(MainMeasurementTest, APeerThatNeverAnswersEndsTheStopAfterItsBound) {
     TMainForm &form = StartDemo();
     MarkRunning(form, new SilentEmulator);
