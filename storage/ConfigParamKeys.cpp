@@ -30,10 +30,18 @@ struct NormSide {
     uint8_t ParamDescriptor::*Allowed;
 };
 
-constexpr NormSide LowerNorm{u"снизу", MaskLowerSide, &ParamSettings::ApplyLower, &ParamSettings::LowerNorm,
-                             &ParamSettings::LowerMaskName, &ParamDescriptor::LowerNormAllowed};
-constexpr NormSide UpperNorm{u"сверху", MaskUpperSide, &ParamSettings::ApplyUpper, &ParamSettings::UpperNorm,
-                             &ParamSettings::UpperMaskName, &ParamDescriptor::UpperNormAllowed};
+constexpr NormSide LowerNorm{u"снизу",
+                             MaskLowerSide,
+                             &ParamSettings::ApplyLower,
+                             &ParamSettings::LowerNorm,
+                             &ParamSettings::LowerMaskName,
+                             &ParamDescriptor::LowerNormAllowed};
+constexpr NormSide UpperNorm{u"сверху",
+                             MaskUpperSide,
+                             &ParamSettings::ApplyUpper,
+                             &ParamSettings::UpperNorm,
+                             &ParamSettings::UpperMaskName,
+                             &ParamDescriptor::UpperNormAllowed};
 
 // The scale of a mask in percent.
 constexpr int MinMaskScale = 1;

@@ -18,7 +18,7 @@ struct ConfigParamTable {
     int32_t SignalKind;
     const char16_t *Name;
 };
-inline constexpr ConfigParamTable ConfigParamTables[] = {{1, u"SIN"}, {2, u"SIN2"}, {3, u"МЧС"},   {4, u"ПСС"},
+inline constexpr ConfigParamTable ConfigParamTables[] = {{1, u"SIN"}, {2, u"SIN2"},   {3, u"МЧС"}, {4, u"ПСС"},
                                                          {5, u"ШУМ"}, {6, u"МИРВАК"}, {7, u"SYNC"}};
 
 // The masks in force (MaskArray) give a row's templates: stored relative to names.MaskDir.

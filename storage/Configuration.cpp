@@ -28,12 +28,10 @@
 #include "state/SettingsLoadState.h"
 
 #include <QBuffer>
+#include <QCursor>
 #include <QFile>
 #include <QFileInfo>
-#include <QCursor>
 #include <QGuiApplication>
-
-#include <utility>
 
 namespace {
 
@@ -92,7 +90,8 @@ bool LoadLegacyConfiguration(const QString &fileName, QFile &file) {
     QByteArray version;
     if (!ReadLegacyVersion(stream, fileName, version))
         return false;
-    loadedConfigVersion = QString::fromLatin1(version.constData(), qsizetype(qstrnlen(version.constData(), version.size())));
+    loadedConfigVersion =
+        QString::fromLatin1(version.constData(), qsizetype(qstrnlen(version.constData(), version.size())));
     ReleaseGraphPointBindings();
     return ApplyLegacySnapshot(stream, fileName, version);
 }
@@ -145,8 +144,8 @@ void ApplyToInstrument(const TDeviceSettings &copy) {
     GiveUpRemoteLinkFor(copy);
     s = copy;
     // The selective run needs its own firmware: a run state that does not match it reopens the link.
-    if (MeasurementRunning && ((MirvakFirmware == 1 && copy.Mirvak.RunState == 0) ||
-                               (MirvakFirmware == 0 && copy.Mirvak.RunState > 0))) {
+    if (MeasurementRunning &&
+        ((MirvakFirmware == 1 && copy.Mirvak.RunState == 0) || (MirvakFirmware == 0 && copy.Mirvak.RunState > 0))) {
         CallService(services.ReopenInstrument);
         s = copy;
     }

@@ -164,6 +164,24 @@ TEST_F(ConfigParamKeysTest, ATemplateWhoseDriveIsGoneIsTakenFromTheLastMaskFolde
     EXPECT_EQ(MaskNameAt(row->Settings.UpperMaskName), "c.9pf;");
 }
 
+// Files written on the original platform name their sub-folders with backslashes.
+TEST_F(ConfigParamKeysTest, ATemplateInASubFolderOfTheMaskFolderIsFoundWithBackslashes) {
+    QString table;
+    ParamDescriptor *row = MaskRow(&table);
+    ASSERT_NE(row, nullptr);
+    ASSERT_TRUE(QDir(maskDir).mkpath(QStringLiteral("sub")));
+    Template(maskDir, "sub/d.9pf", pointsB);
+    TMemIniFile ini(ConfigName());
+    ini.WriteString(Section(table), Prefix(*row) + " Количество шаблонов снизу", "1");
+    ini.WriteString(Section(table), Prefix(*row) + " Имя шаблона снизу #1", "sub\\d.9pf");
+    ReadParamRow(*row, ini, table, Names());
+    const TMASK *mask = PendingMaskArray[row->MaskSlot][MaskLowerSide].get();
+    ASSERT_NE(mask, nullptr);
+    EXPECT_EQ(mask->Paths, QStringList{maskDir + "sub/d.9pf"});
+    EXPECT_FALSE(mask->Points.empty());
+    EXPECT_EQ(fileDialogs, 0);
+}
+
 TEST_F(ConfigParamKeysTest, ATemplateNotFoundBuildsNoMaskAndEndsABatch) {
     QString table;
     ParamDescriptor *row = MaskRow(&table);
@@ -219,8 +237,7 @@ TEST_F(ConfigParamKeysTest, ANormValueKeepsTheDecimalsOfTheMaximumFrequency) {
         live.MaxFrequency = c.maxFrequency;
         TMemIniFile ini(ConfigName());
         WriteParamRow(*row, ini, table, Names());
-        EXPECT_EQ(ini.ReadString(Section(table), Prefix(*row) + " Значение нормы снизу", {}), c.text)
-            << c.maxFrequency;
+        EXPECT_EQ(ini.ReadString(Section(table), Prefix(*row) + " Значение нормы снизу", {}), c.text) << c.maxFrequency;
     }
 }
 
@@ -267,9 +284,12 @@ TEST_F(ConfigParamKeysTest, DamagedValuesKeepSaneSettingsAndBuildNoStrayMask) {
         bool built;
         int16_t wantScale;
     } masks[] = {
-        {"2147483647", "100", row->MaskSlot, false, 0}, {"-3", "100", row->MaskSlot, false, 0},
-        {"1", "0", row->MaskSlot, true, 1},             {"1", "100000", row->MaskSlot, true, 200},
-        {"1", "-20", row->MaskSlot, true, 1},           {"1", "100", -1, false, 0},
+        {"2147483647", "100", row->MaskSlot, false, 0},
+        {"-3", "100", row->MaskSlot, false, 0},
+        {"1", "0", row->MaskSlot, true, 1},
+        {"1", "100000", row->MaskSlot, true, 200},
+        {"1", "-20", row->MaskSlot, true, 1},
+        {"1", "100", -1, false, 0},
     };
     const int8_t slot = row->MaskSlot;
     for (const auto &m : masks) {

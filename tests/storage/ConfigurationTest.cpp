@@ -264,7 +264,7 @@ TEST_F(ConfigurationTest, ASaveStoresOneSwitchedOnStatePerSide) {
         int32_t sin, masterF, masterFSinOn, sync, remoteRnd, masterL;
         int32_t local, remote;
     } cases[] = {
-        {2, 0, 0, 0, 0, 0, 0, 5}, {2, 1, 1, 0, 0, 0, 6, 6}, {2, 1, 0, 0, 2, 0, 7, 7},
+        {2, 0, 0, 0, 0, 0, 0, 5},  {2, 1, 1, 0, 0, 0, 6, 6}, {2, 1, 0, 0, 2, 0, 7, 7},
         {2, 1, 1, 2, 0, 0, 12, 6}, {0, 0, 0, 0, 1, 0, 5, 2}, {0, 0, 0, 0, 0, 3, 9, 9},
     };
     const QString file = ConfigName();
@@ -287,13 +287,12 @@ TEST_F(ConfigurationTest, ASaveStoresOneSwitchedOnStatePerSide) {
         EXPECT_EQ(StateCfgRemote, c.remote);
         EXPECT_EQ(Bytes(live), Bytes(before)) << "a save never changes the live settings";
         TMemIniFile ini(file);
-        for (const auto &[section, key] : std::vector<std::pair<QString, QString>>{
-                 {"Генератор", "SIN GenStart"},
-                 {"Генератор", "Блокировка GenStart"},
-                 {"Генератор", "уд.RND GenStart"},
-                 {"Мастер частоты", "GenStart"},
-                 {"Мастер уровня", "GenStart"},
-                 {"SYNC", "GenStart"}}) {
+        for (const auto &[section, key] : std::vector<std::pair<QString, QString>>{{"Генератор", "SIN GenStart"},
+                                                                                   {"Генератор", "Блокировка GenStart"},
+                                                                                   {"Генератор", "уд.RND GenStart"},
+                                                                                   {"Мастер частоты", "GenStart"},
+                                                                                   {"Мастер уровня", "GenStart"},
+                                                                                   {"SYNC", "GenStart"}}) {
             const int state = ini.ReadInteger(section, key, -9);
             EXPECT_TRUE(state == 0 || state == 1) << key.toStdString() << " " << state;
         }
@@ -308,8 +307,8 @@ TEST_F(ConfigurationTest, ASaveStoresOneSwitchedOnStatePerSide) {
 }
 
 TEST_F(ConfigurationTest, ASaveKeepsTheOtherKeysOfAConfigurationAndReplacesAnythingElse) {
-    const QString file = WriteFile(ConfigName(), ToCp1251(QStringLiteral(
-                                                     "[Общие R9]\r\nТип подключения=1\r\n[Окно]\r\nVisible=1\r\n")));
+    const QString file =
+        WriteFile(ConfigName(), ToCp1251(QStringLiteral("[Общие R9]\r\nТип подключения=1\r\n[Окно]\r\nVisible=1\r\n")));
     ASSERT_TRUE(SaveConfiguration(file, false));
     TMemIniFile ini(file);
     EXPECT_EQ(ini.ReadString("Окно", "Visible", {}), "1");
