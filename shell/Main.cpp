@@ -80,6 +80,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     InstallMainConnectionView(*this);
     RegisterSettingsServices();
     RegisterInterlockTargets();
+    RegisterConfigurationServices();
     RegisterRecorder();
     ShowMessageTransfer = [this](bool sending) { ShowMessageTransferState(sending); };
     SetPauseHandler([this](bool on) { SetPause(on); });

@@ -222,6 +222,12 @@ public:
     void SetFrequencyPanel(float maxFrequency);
     // The interlocks' calls back into the status bar and the graph windows.
     void RegisterInterlockTargets();
+    // What loading and saving a configuration asks of this window.
+    void RegisterConfigurationServices();
+    // The value windows bound to points of graph curves close (those bound to parameter rows stay).
+    void ClosePointValueWindows();
+    // Every open graph window binds its masks again, with newXRange also taking its default X range.
+    void RebindGraphWindows(bool newXRange);
     void OpenStatusList(int panel);
     void CloseStatusList();
     void LB1Choose(int index);

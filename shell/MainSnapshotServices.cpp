@@ -2,6 +2,7 @@
 #include "settings/GeneratorCommands.h"
 #include "settings/GeneratorStates.h"
 #include "settings/RemoteLinkStandIn.h"
+#include "settings/SettingsInterlocks.h"
 #include "settings/SettingsWindowButtons.h"
 #include "shell/Main.h"
 #include "shell/StatusBar2.h"
@@ -29,6 +30,8 @@ void InstallSnapshotServices() {
         MainForm->SetFrequencyPanel(DeviceSettings->MaxFrequency);
         MainForm->StatusBar2->SetPanelText(2, ConnectionTypeNames.value(DeviceSettings->ConnectionType));
         MainForm->StatusBar2->FitPanel(2);
+        // The type now in force is the one the next change of type starts from.
+        PreviousConnectionType = DeviceSettings->ConnectionType;
         MainForm->RefreshSettingsInterlocks();
     };
     snapshot.ApplyBlockSize = [](int changed) {

@@ -150,18 +150,26 @@ void TMainForm::ApplyBlockSize(bool changed, bool force) {
     for (int32_t slot : BlockSizeVerdictSlots)
         AllocPointVerdicts(slot);
     FillStepTimeTable(s.MaxFrequency);
-    ForEachGraphWindow([changed](TForm_Graphic &graph) {
-        graph.SetDefaultXRange(changed);
-        graph.RebindMasks(2);
-    });
+    RebindGraphWindows(changed);
     // The curves change length: the value windows and the time series of their points go.
     if (changed || force) {
-        for (QPointer<QWidget> &window : ScaleLabelWindows)
-            if (window && !window->property("Pinned").toBool())
-                window->close();
+        ClosePointValueWindows();
         ReleaseCurvePointTimeSeries();
     }
     RefreshAllPages();
+}
+
+void TMainForm::RebindGraphWindows(bool newXRange) {
+    ForEachGraphWindow([newXRange](TForm_Graphic &graph) {
+        graph.SetDefaultXRange(newXRange);
+        graph.RebindMasks(2);
+    });
+}
+
+void TMainForm::ClosePointValueWindows() {
+    for (QPointer<QWidget> &window : ScaleLabelWindows)
+        if (window && !window->property("Pinned").toBool())
+            window->close();
 }
 
 void TMainForm::RegisterInterlockTargets() {

@@ -12,11 +12,13 @@ class TCustomIniFile;
 // value in force (frequencies moved with the maximum frequency), and recomputes what follows from the
 // values read.
 
-// The file names that keys refer to: the weighting file is stored relative to the mask folder, and kept
-// in the main window's list of file names, whose index the record holds.
+// The file names that keys refer to: the weighting file and the mask templates are stored relative to
+// the mask folder and looked for again in the last mask folder (DirMaskFile) and in the mask folder; the
+// weighting file is kept in the main window's list of file names, whose index the record holds.
 struct ConfigFileNames {
     QString MaskDir;
     QStringList *FileNameList = nullptr;
+    QString DirMaskFile;
 };
 
 // The version assumed for a file without "Общие"/"Версия".

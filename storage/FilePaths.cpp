@@ -96,13 +96,16 @@ void SetFilePathQuestions(FilePathQuestions questions) {
 
 bool LocateFile(QString &path, const QString &secondFolder, const QString &firstFolder) {
     while (!path.isEmpty()) {
-        if (FileExists(path))
+        // The path found is given as this file system names it, so that whoever opens it finds it too.
+        if (FileExists(path)) {
+            path = NativeName(path);
             return true;
+        }
         const QString name = FileNameOf(path);
         for (const QString &folder : {firstFolder, secondFolder}) {
             const QString candidate = FolderJoin(folder, name);
             if (!name.isEmpty() && FileExists(candidate)) {
-                path = candidate;
+                path = NativeName(candidate);
                 return true;
             }
         }

@@ -31,7 +31,7 @@ void SetFilePathQuestions(FilePathQuestions questions);
 
 // For files named inside a configuration: the path itself, else its file name in firstFolder, else in
 // secondFolder; otherwise the user is asked for the file (false and an empty path on cancel). In batch
-// mode the miss is logged and ends the batch with code -5.
+// mode the miss is logged and ends the batch with code -5. A file found is given with '/' separators.
 bool LocateFile(QString &path, const QString &secondFolder, const QString &firstFolder);
 
 // For files named inside a scenario: an absolute path as it stands; a relative one in folder 1 or folder

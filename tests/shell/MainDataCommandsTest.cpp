@@ -2,6 +2,7 @@
 #include "support/Screenshot.h"
 
 #include "engine/EngineBuffers.h"
+#include "platform/Cp1251.h"
 #include "protocols/ScenarioState.h"
 #include "shell/DataCommandServices.h"
 #include "shell/FileChoice.h"
@@ -249,7 +250,7 @@ TEST_F(DataCommandsTest, SaveConfigurationNamesAndOverwriteQuestion) {
     EXPECT_EQ(form.DirCfgFile, dir.path(QStringLiteral("cfg/")));
     EXPECT_EQ(QDir::currentPath(), workingFolder);
 
-    // Yes keeps the old file until the new one has been written whole.
+    // Yes: the configuration replaces the old file once it has been written whole.
     messages.clear();
     choices.clear();
     answer = IdYes;
@@ -259,14 +260,14 @@ TEST_F(DataCommandsTest, SaveConfigurationNamesAndOverwriteQuestion) {
     EXPECT_EQ(choices.size(), 1u);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Имя '" + dir.path(QStringLiteral("cfg/test.cfg")) + "' уже существует! Перезаписать?");
-    EXPECT_EQ(dir.read(QStringLiteral("cfg/test.cfg")), "old");
+    EXPECT_TRUE(dir.read(QStringLiteral("cfg/test.cfg")).startsWith(ToCp1251(QStringLiteral("[Общие]\r\nВерсия="))));
     EXPECT_EQ(form.ConfigFileName, dir.path(QStringLiteral("cfg/test")));
 }
 
 TEST_F(DataCommandsTest, LoadConfigurationRemembersFileAndFolder) {
     TMainForm &form = Start();
     QDir(dir.path()).mkdir(QStringLiteral("cfg"));
-    dir.write(QStringLiteral("cfg/one.cfg"), "[Общие R9]\r\n");
+    dir.write(QStringLiteral("cfg/one.cfg"), ToCp1251(QStringLiteral("[Общие R9]\r\n")));
     form.ConfigFileName = QStringLiteral("/elsewhere/last.cfg");
     answers = {dir.path(QStringLiteral("cfg/one.cfg"))};
     form.N_LoadConfigClick();

@@ -131,10 +131,10 @@ TEST(DefaultConfig, FallbackOrder) {
 
 TEST_F(MainWindowTest, AnExistingDefaultConfigurationIsTriedWithoutAnError) {
     QDir().mkpath(dir.path(QStringLiteral("Config")));
-    dir.write(QStringLiteral("Config/default2.cfg"), "[Общие R9]\r\n");
+    dir.write(QStringLiteral("Config/default2.cfg"), ToCp1251(QStringLiteral("[Общие R9]\r\n")));
     TMainForm &form = Start();
     form.FormStorage1RestorePlacement();
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? std::string() : messages[0].text.toStdString());
 }
 
 TEST_F(MainWindowTest, AnsweringNoToTheCloseQuestionLeavesR9IniUntouched) {

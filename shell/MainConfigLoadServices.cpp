@@ -1,0 +1,18 @@
+#include "shell/Main.h"
+
+#include "storage/ConfigurationServices.h"
+#include "storage/MainCaption.h"
+
+// What loading and saving a configuration ask of the main window and the windows it owns, beyond the
+// services of the settings snapshot (MainSnapshotServices).
+void TMainForm::RegisterConfigurationServices() {
+    TConfigurationServices &services = ConfigurationServices();
+    services.DirMaskFile = [this] { return DirMaskFile; };
+    services.ClosePointValueWindows = [this] { ClosePointValueWindows(); };
+    services.ReopenInstrument = [this] { return ReopenInstrument(); };
+    services.RefreshGraphWindows = [this] { RebindGraphWindows(true); };
+    services.SetMainCaption = [this](const QString &fileName) {
+        CaptionText = MainCaptionText(fileName);
+        FitMainCaption();
+    };
+}

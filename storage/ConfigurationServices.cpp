@@ -1,0 +1,6 @@
+#include "storage/ConfigurationServices.h"
+
+TConfigurationServices &ConfigurationServices() {
+    static TConfigurationServices services;
+    return services;
+}
