@@ -3,11 +3,13 @@
 #include "storage/ConfigExtras.h"
 #include "storage/ConfigParamKeys.h"
 #include "storage/ConfigWeighting.h"
+#include "storage/ConfigWindows.h"
 #include "storage/ConfigurationServices.h"
 #include "storage/DeviceSettingsKeys.h"
 #include "storage/GeneratorRestart.h"
 #include "storage/GeneratorStateChoice.h"
 #include "storage/LegacyConfiguration.h"
+#include "storage/LegacyLayout.h"
 #include "storage/ParamTablesReset.h"
 #include "storage/ServiceCall.h"
 #include "storage/SettingsSnapshotApply.h"
@@ -82,7 +84,7 @@ void ReleaseGraphPointBindings() {
 }
 
 // A legacy binary configuration: its version is checked before anything changes, then its snapshot is
-// applied.
+// applied and the layout block after it read.
 bool LoadLegacyConfiguration(const QString &fileName, QFile &file) {
     QBuffer stream;
     stream.setData(file.readAll());
@@ -93,7 +95,11 @@ bool LoadLegacyConfiguration(const QString &fileName, QFile &file) {
     loadedConfigVersion =
         QString::fromLatin1(version.constData(), qsizetype(qstrnlen(version.constData(), version.size())));
     ReleaseGraphPointBindings();
-    return ApplyLegacySnapshot(stream, fileName, version);
+    if (!ApplyLegacySnapshot(stream, fileName, version))
+        return false;
+    ReadLegacyLayout(stream, version);
+    RefreshProgramSettingsViews();
+    return true;
 }
 
 // The link to the peer is given up when the file asks for none or the peer controls this analyser; a
@@ -199,6 +205,7 @@ bool LoadInWaitedState(const QString &fileName) {
     ReleaseGraphPointBindings();
     LoadConfigIni(ini, false);
     ReadConfigExtras(ini);
+    RefreshProgramSettingsViews();
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "storage/Configuration.h"
+#include "storage/ConfigOptions.h"
 #include "storage/GeneratorStateChoice.h"
 
 #include "ConfigFixture.h"
@@ -10,6 +11,7 @@
 #include "platform/Cp1251.h"
 #include "platform/IniFile.h"
 #include "state/MainGlobals.h"
+#include "state/ProgramSettings.h"
 
 #include <cstring>
 
@@ -92,6 +94,10 @@ TEST_F(ConfigurationTest, ASavedConfigurationBringsTheLiveStateBack) {
     ParamTableSin[2].Settings.Analyse = 0;
     ParamTableSin[2].Settings.LowerNorm = -33.25f;
     ParamTableMtts[5].Settings.Colour = 0x123456;
+    // The program options travel with the configuration too.
+    const TProgramSettings options = ProgramSettings;
+    ProgramSettings.RecordingWindows[1] = {1, {}, 46000.25, 46000.5};
+    ProgramSettings.Precision = 4;
     const QString file = ConfigName(QStringLiteral("конфигурация.cfg"));
     ASSERT_TRUE(SaveConfiguration(file, false));
     EXPECT_EQ(captions, std::vector<QString>{file});
@@ -113,9 +119,17 @@ TEST_F(ConfigurationTest, ASavedConfigurationBringsTheLiveStateBack) {
     ParamTableSin[2].Settings.Analyse = 1;
     ParamTableSin[2].Settings.LowerNorm = 0;
     ParamTableMtts[5].Settings.Colour = 0;
+    ProgramSettings.RecordingWindows[1] = {};
+    ProgramSettings.Precision = 2;
     calls.clear();
 
     ASSERT_TRUE(LoadConfiguration(file));
+    EXPECT_EQ(ProgramSettings.RecordingWindows[1].Enabled, 1);
+    EXPECT_DOUBLE_EQ(ProgramSettings.RecordingWindows[1].Start, 46000.25);
+    EXPECT_DOUBLE_EQ(ProgramSettings.RecordingWindows[1].End, 46000.5);
+    EXPECT_EQ(ProgramSettings.Precision, 4);
+    ProgramSettings = options;
+    SetProgramPrecision(options.Precision);
     // The whole configuration waits for one command issue, whose recompute the engine follows.
     saved.Mode = 0x801 | 0x101;
     saved.WeightingIndex = live.WeightingIndex; // an index of this run, not of the file
