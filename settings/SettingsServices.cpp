@@ -2,8 +2,11 @@
 
 #include "link/connection/ConnectionServices.h"
 #include "settings/GeneratorStates.h"
+#include "settings/MeterSettings.h"
 #include "settings/SettingsRecompute.h"
 #include "settings/SettingsWindowButtons.h"
+#include "state/DeviceSettings.h"
+#include "storage/SettingsResets.h"
 
 void RegisterSettingsServices() {
     TConnectionServices &services = ConnectionServices();
@@ -14,4 +17,6 @@ void RegisterSettingsServices() {
     services.ShowMirvakStartButton = ShowMirvakStartButton;
     services.ShowSyncState = ShowSyncState;
     services.RecomputeAfterSettings = RecomputeAfterSettings;
+    SettingsResetViews().ClearWeightingName = [] { ClearWeightingName(*DeviceSettings); };
+    SettingsResetViews().RefreshMeterPage = RefreshMeterPage;
 }

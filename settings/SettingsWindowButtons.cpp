@@ -40,8 +40,11 @@ void ShowGeneratorStates() {
     WithWindow([](TSettingsWindowView &w) { w.ShowGeneratorStates(); });
 }
 
-// The master, selective and SYNC pages are not built yet, so there is no start button to recolour.
+// The master and selective pages are not built yet, so there is no start button to recolour.
 void ShowMasterFreqState() {}
 void ShowMasterLevState() {}
 void ShowMirvakStartButton() {}
-void ShowSyncState() {}
+
+void ShowSyncState() {
+    WithWindow([](TSettingsWindowView &w) { w.ShowSyncState(); });
+}

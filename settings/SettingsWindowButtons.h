@@ -14,8 +14,8 @@ void RefreshAllPages();
 void RefreshMeterPage();
 // One blink step; the main window's timer calls it every 500 ms.
 void ShowGeneratorStates();
-// The start buttons of the frequency master, the level master, the selective run and the SYNC run.
-// Those pages come with the masters, the selective mode and SYNC; until then they have no button.
+// The start buttons of the frequency master, the level master, the selective run and the SYNC run show
+// the run's state. The master and selective pages come later; until then they have no button.
 void ShowMasterFreqState();
 void ShowMasterLevState();
 void ShowMirvakStartButton();

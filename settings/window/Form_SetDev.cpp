@@ -6,6 +6,7 @@
 #include "settings/SettingsHost.h"
 #include "settings/window/ImpedanceEntry.h"
 #include "settings/window/MeterPage.h"
+#include "settings/window/SyncPage.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -35,7 +36,7 @@ QWidget *InPlaceEditorWithFocus(QWidget *focus) {
     return nullptr;
 }
 
-// A page that the masters, the selective mode or SYNC fill once they are built; until then it says so.
+// A page that the masters or the selective mode fill once they are built; until then it says so.
 void MarkPageNotBuilt(QWidget *page) {
     auto *layout = new QVBoxLayout(page);
     auto *note = new QLabel(QStringLiteral("Страница пока не реализована"), page);
@@ -65,7 +66,8 @@ TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
     BuildCommonPage();
     BuildGeneratorPage();
     BuildMeterPage();
-    for (QWidget *page : {TabSheet_MasterFreq, TabSheet_MasterLev, TabSheet_Mirvak, TabSheet_Sync})
+    BuildSyncPage();
+    for (QWidget *page : {TabSheet_MasterFreq, TabSheet_MasterLev, TabSheet_Mirvak})
         MarkPageNotBuilt(page);
     ConnectCommonPage();
     ConnectGeneratorPage();
@@ -105,6 +107,11 @@ void TForm_SetDev::BuildMeterPage() {
     meterGroup->show();
 }
 
+void TForm_SetDev::BuildSyncPage() {
+    SyncPage = new TSyncPage({[this] { return CBox_Spectr->currentIndex(); }}, TabSheet_Sync);
+    (new QVBoxLayout(TabSheet_Sync))->addWidget(SyncPage);
+}
+
 void TForm_SetDev::RefreshAllPages() {
     Refreshing = 1;
     RefreshRemoteGroup();
@@ -123,11 +130,18 @@ void TForm_SetDev::RefreshMeterPage() {
         MeterPage->Refresh();
 }
 
-// Narrow stand-ins: these pages come with the masters, the selective mode and SYNC.
+void TForm_SetDev::RefreshSyncPage() {
+    SyncPage->RefreshSyncPage();
+}
+
+void TForm_SetDev::ShowSyncState() {
+    SyncPage->ShowSyncState();
+}
+
+// Narrow stand-ins: these pages come with the masters and the selective mode.
 void TForm_SetDev::LoadMasterFreqPage() {}
 void TForm_SetDev::LoadMasterLevPage() {}
 void TForm_SetDev::ShowMirvak() {}
-void TForm_SetDev::RefreshSyncPage() {}
 
 void TForm_SetDev::keyPressEvent(QKeyEvent *event) {
     if (event->key() != Qt::Key_Escape) {

@@ -20,6 +20,7 @@ class QTabWidget;
 class QVBoxLayout;
 class TImpedanceEntry;
 class TMeterPage;
+class TSyncPage;
 class TZeltCSpinEdit;
 
 // The instrument settings window "Настройки прибора": the connection and analysis mode, the generator,
@@ -40,11 +41,14 @@ public:
     void RefreshAllPages() override;
     void RefreshMeterPage() override;
     void ShowGeneratorStates() override;
+    void ShowSyncState() override;
 
     // The meter page and the Common page's meter group, built as their own unit (TMeterPage): they go
     // into TabSheet_Meter and into the meter group's place on the Common page. The enabling table finds
     // their controls by object name.
     TMeterPage *MeterPage = nullptr;
+    // The SYNC page, its own unit (TSyncPage) inside TabSheet_Sync.
+    TSyncPage *SyncPage = nullptr;
 
     // The active page, kept under "PgCtrl1_APgIdx" in the window's R9.ini section.
     void FormStorage1RestorePlacement();
@@ -157,6 +161,7 @@ private:
     void BuildCommonPage();
     void BuildGeneratorPage();
     void BuildMeterPage();
+    void BuildSyncPage();
     QWidget *AddPage(const char *name, const QString &caption);
     void ConnectCommonPage();
     void ConnectGeneratorPage();

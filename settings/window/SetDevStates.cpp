@@ -5,6 +5,7 @@
 #include "settings/window/SetDevGeneratorTable.h"
 #include "settings/window/ImpedanceEntry.h"
 #include "settings/window/SetDevWidgets.h"
+#include "settings/window/SyncPage.h"
 #include "state/DeviceSettings.h"
 #include "state/GeneratorKind.h"
 
@@ -113,5 +114,6 @@ void TForm_SetDev::UpdateControlStates() {
     QWidget *meterEdit = findChild<QWidget *>(QStringLiteral("Edit_M9_Z"));
     DisableImpedanceControls(*CB_G9_Z_Low, meterBox ? *meterBox : noMeterBox, *Edit_G9_Z,
                              meterEdit ? *meterEdit : noMeterEdit);
-    // The master, selective and SYNC pages show their run states here once they are built.
+    // The master and selective pages show their run states here once they are built.
+    SyncPage->ShowSyncControls();
 }
