@@ -1,5 +1,7 @@
 #include "SetDevFixture.h"
 
+#include "engine/evaluation/ProtocolSnapshot.h"
+
 namespace {
 
 TEST_F(SetDevWindowTest, RegistersItselfWhileItLives) {
@@ -80,6 +82,22 @@ TEST_F(SetDevWindowTest, SpectrumSizeChangeResetsTheMasterIntervals) {
     EXPECT_EQ(settings.AdcSizeIndex, 2);
     EXPECT_EQ(settings.MasterF.Interval, 9); // max(3, ceil(5 x 1.6 + 0.5))
     EXPECT_EQ(settings.MasterL.Interval, 9);
+}
+
+// The automatic protocol of both analysers restarts with the present averaging interval, keeping the
+// snapshots already taken.
+TEST_F(SetDevWindowTest, CommonApplyRestartsTheAutomaticProtocols) {
+    settings.AveragingInterval = 12;
+    for (TProtocolSnapshot *snapshot : {&LocalProtocolSnapshot, &RemoteProtocolSnapshot}) {
+        snapshot->IntervalSeconds = 0;
+        snapshot->HasData = 1;
+    }
+    window->ApplyCommonParams();
+    for (TProtocolSnapshot *snapshot : {&LocalProtocolSnapshot, &RemoteProtocolSnapshot}) {
+        EXPECT_EQ(snapshot->IntervalSeconds, 12);
+        EXPECT_EQ(snapshot->HasData, 1);
+        snapshot->HasData = 0;
+    }
 }
 
 TEST_F(SetDevWindowTest, ApplyWhileSettingsAreWrittenDoesNothing) {
