@@ -3,10 +3,12 @@
 #include "link/connection/ConnectionServices.h"
 #include "settings/GeneratorStates.h"
 #include "settings/MeterSettings.h"
+#include "settings/RemoteLinkStandIn.h"
 #include "settings/SettingsRecompute.h"
 #include "settings/SettingsWindowButtons.h"
 #include "state/DeviceSettings.h"
 #include "storage/SettingsResets.h"
+#include "storage/StateCfgChoice.h"
 
 void RegisterSettingsServices() {
     TConnectionServices &services = ConnectionServices();
@@ -19,4 +21,5 @@ void RegisterSettingsServices() {
     services.RecomputeAfterSettings = RecomputeAfterSettings;
     SettingsResetViews().ClearWeightingName = [] { ClearWeightingName(*DeviceSettings); };
     SettingsResetViews().RefreshMeterPage = RefreshMeterPage;
+    StateCfgRemoteLinkAvailable = IsRemoteLinkAvailable;
 }
