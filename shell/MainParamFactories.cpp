@@ -71,8 +71,12 @@ void InstallParamWindows() {
             if (auto *table = qobject_cast<TForm_BasePar *>(slot.data()))
                 table->ResizeGrid();
     };
-    SettingsResetViews().ResetGraphMaskBindings = [] { ForEachOpenGraph([](TForm_Graphic &g) { g.ResetMaskBinding(); }); };
-    SettingsResetViews().RebindGraphMasks = [] { ForEachOpenGraph([](TForm_Graphic &g) { g.RebindMasks(2); }); };
+    SettingsResetViews().ResetGraphMaskBindings = [] {
+        ForEachOpenGraph([](TForm_Graphic &graph) { graph.ResetMaskBinding(); });
+    };
+    SettingsResetViews().RebindGraphMasks = [] {
+        ForEachOpenGraph([](TForm_Graphic &graph) { graph.RebindMasks(2); });
+    };
     ParamWindowHost.ReplaySstResults = [] {
         if (MainForm)
             MainForm->ReplaySstResults();

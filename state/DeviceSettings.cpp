@@ -129,7 +129,8 @@ int32_t SyncMinIntervalFor(const TDeviceSettings &settings, int32_t sizeIndex) {
         std::isfinite(settings.SyncDelay[settings.SyncEdgeMode]))
         delay = settings.SyncDelay[settings.SyncEdgeMode];
     const double interval = std::trunc(SyncMinPulseInterval[index] + delay);
-    return int32_t(std::clamp<double>(interval, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    return int32_t(
+        std::clamp<double>(interval, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 int SetRowCount(const MasterBlock &block) {

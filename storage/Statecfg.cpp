@@ -77,7 +77,7 @@ void TForm_StateCfg::BuildControls() {
 
     auto *columns = new QGridLayout;
     const QStringList generators = {QStringLiteral("SIN"), QStringLiteral("SIN2"), QStringLiteral("ПСС"),
-                                    QStringLiteral("МЧС"), QStringLiteral("ШУМ"), QStringLiteral("Блокировка")};
+                                    QStringLiteral("МЧС"), QStringLiteral("ШУМ"),  QStringLiteral("Блокировка")};
     const QStringList masters = {QStringLiteral("SIN"), QStringLiteral("Блокировка")};
     const QStringList remoteMasters = {QStringLiteral("уд. SIN"), QStringLiteral("уд. Блокировка")};
     RG1 = NewRadioGroup(this, "RG1", QStringLiteral("Генератор"), generators);

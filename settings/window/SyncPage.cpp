@@ -211,8 +211,9 @@ void TSyncPage::Btn_SYNC_StartClick() {
         return;
     TDeviceSettings &s = *DeviceSettings;
     if (!SyncAllowedAtSampleRate(s.SampleRate)) {
-        ShowMessage({QStringLiteral("Режим \"SYNC\" доступен для значений максимальной частоты в диапазоне 128-4096 кГц!"),
-                     LoadStr(7), MsgIcon::Warning, MsgButtons::Ok});
+        ShowMessage(
+            {QStringLiteral("Режим \"SYNC\" доступен для значений максимальной частоты в диапазоне 128-4096 кГц!"),
+             LoadStr(7), MsgIcon::Warning, MsgButtons::Ok});
         return;
     }
     ReopenIfSstRunning();

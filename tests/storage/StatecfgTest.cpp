@@ -145,9 +145,9 @@ TEST_F(StateCfgDialog, ConnectionTypesLimitTheChoices) {
     StateCfgLocal = 7;
     StateCfgRemote = 2;
     dialog = Open();
-    for (QWidget *w : std::initializer_list<QWidget *>{dialog->RG1, dialog->RG1_masterF, dialog->RG1_masterL,
-                                                       dialog->RB_Mirvak_SIN, dialog->RB_Mirvak_Block,
-                                                       dialog->RB_SYNC_Block})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{dialog->RG1, dialog->RG1_masterF, dialog->RG1_masterL, dialog->RB_Mirvak_SIN,
+                                          dialog->RB_Mirvak_Block, dialog->RB_SYNC_Block})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     dialog->FormClose();
     EXPECT_EQ(StateCfgLocal, 7);
