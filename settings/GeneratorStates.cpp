@@ -2,6 +2,7 @@
 
 #include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
+#include "settings/SettingsWindowButtons.h"
 #include "state/DeviceSettings.h"
 
 GenBlock *GeneratorBlock(int kind) {
@@ -111,8 +112,10 @@ void HandleRemoteReceipt(int recordType) {
 }
 
 void MarkSyncFinished() {
-    if (DeviceSettings->SyncGenState > 0)
+    if (DeviceSettings->SyncGenState > 0) {
         DeviceSettings->SyncGenState = 3;
+        ShowSyncState();
+    }
 }
 
 void BreakRemoteConnection() {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 // What the interlocks ask of the main window and the graph windows, which sit above this folder. The
@@ -11,6 +12,9 @@ struct TInterlockTargets {
     std::function<void()> ResetGraphXRanges;
     // The graph window of the weighted levels (kind 2) drops its curve (the weighting was removed).
     std::function<void()> ClearWeightedGraph;
+    // The open graph window of a kind takes its default X range anew and binds both its masks again (its
+    // result curve restarts).
+    std::function<void(int32_t graphKind)> ResetGraphWindow;
 };
 
 TInterlockTargets &InterlockTargets();

@@ -33,8 +33,7 @@ void RefreshRemoteResults() {
         RecordChangeMask |= 0x08;
 }
 
-// The automatic protocol restarts with the new interval, keeping the snapshots it has; the local and
-// the remote time series restart here once they are built.
+// The automatic protocol restarts with the new interval, keeping the snapshots it has.
 void RecomputeAfterSettings(int) {
     ResetProtocolSnapshot(LocalProtocolSnapshot, 1);
     if (!PlaybackOn) {

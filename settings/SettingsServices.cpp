@@ -4,8 +4,13 @@
 #include "link/connection/ConnectionServices.h"
 #include "settings/GeneratorStates.h"
 #include "settings/Masters.h"
+#include "settings/MeterSettings.h"
+#include "settings/RemoteLinkStandIn.h"
 #include "settings/SettingsRecompute.h"
 #include "settings/SettingsWindowButtons.h"
+#include "state/DeviceSettings.h"
+#include "storage/SettingsResets.h"
+#include "storage/StateCfgChoice.h"
 
 void RegisterSettingsServices() {
     TConnectionServices &services = ConnectionServices();
@@ -25,4 +30,7 @@ void RegisterSettingsServices() {
         MasterFreqFrameHook();
         MasterLevFrameHook();
     };
+    SettingsResetViews().ClearWeightingName = [] { ClearWeightingName(*DeviceSettings); };
+    SettingsResetViews().RefreshMeterPage = RefreshMeterPage;
+    StateCfgRemoteLinkAvailable = IsRemoteLinkAvailable;
 }

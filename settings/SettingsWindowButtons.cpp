@@ -51,6 +51,9 @@ void ShowMasterLevState() {
         view->ShowState();
 }
 
-// The selective and SYNC pages are not built yet, so there is no start button to recolour.
+// The selective page is not built yet, so there is no start button to recolour.
 void ShowMirvakStartButton() {}
-void ShowSyncState() {}
+
+void ShowSyncState() {
+    WithWindow([](TSettingsWindowView &w) { w.ShowSyncState(); });
+}

@@ -19,6 +19,8 @@ public:
     virtual void RefreshMeterPage() = 0;
     // One blink step of the generator buttons.
     virtual void ShowGeneratorStates() = 0;
+    // The SYNC page's Start and Stop buttons show the SYNC run's state.
+    virtual void ShowSyncState() = 0;
 };
 
 void SetSettingsWindowView(TSettingsWindowView *view);

@@ -3,6 +3,7 @@
 #include "protocols/ScenarioState.h"
 #include "shell/Main.h"
 #include "shell/WindowRegistries.h"
+#include "storage/SettingsResets.h"
 #include "views/Fgraph.h"
 #include "views/Form_parambase.h"
 #include "views/Form_parammeter.h"
@@ -13,6 +14,12 @@
 #include <QCoreApplication>
 
 namespace {
+
+template <typename Visit> void ForEachOpenGraph(Visit visit) {
+    for (QPointer<QWidget> &slot : GraphWindows)
+        if (auto *graph = qobject_cast<TForm_Graphic *>(slot.data()))
+            visit(*graph);
+}
 
 // A graph window opened from a parameter row is marked in the first graph menu that lists its kind.
 void ShowGraphWindowOfRow(int kind) {
@@ -58,6 +65,18 @@ void InstallParamWindows() {
         return window != nullptr;
     };
     ParamWindowHost.ScenarioRunning = [] { return ScenarioRunning != 0; };
+    SettingsResetViews().RefreshParamWindows = [] {
+        EnableEditorsOfAllWindows();
+        for (QPointer<QWidget> &slot : BaseParWindows)
+            if (auto *table = qobject_cast<TForm_BasePar *>(slot.data()))
+                table->ResizeGrid();
+    };
+    SettingsResetViews().ResetGraphMaskBindings = [] {
+        ForEachOpenGraph([](TForm_Graphic &graph) { graph.ResetMaskBinding(); });
+    };
+    SettingsResetViews().RebindGraphMasks = [] {
+        ForEachOpenGraph([](TForm_Graphic &graph) { graph.RebindMasks(2); });
+    };
     ParamWindowHost.ReplaySstResults = [] {
         if (MainForm)
             MainForm->ReplaySstResults();

@@ -1,6 +1,9 @@
 #include "engine/catalogue/ConnectionTypes.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/GeneratorStates.h"
+#include "settings/SyncRun.h"
+#include "settings/masters/MasterFreq.h"
+#include "settings/masters/MasterLev.h"
 #include "settings/RemoteLinkStandIn.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/SettingsWindowButtons.h"
@@ -9,6 +12,7 @@
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
 #include "storage/GeneratorRestart.h"
+#include "storage/SettingsResets.h"
 #include "storage/SettingsSnapshotApply.h"
 #include "views/Fgraph.h"
 #include "views/GraphHost.h"
@@ -18,9 +22,9 @@
 namespace {
 
 // Applying a settings snapshot and restarting the generators after a load reach back into the main
-// window, the graph windows and the settings window; they join once the application exists. The
-// masters, the selective and SYNC runs, the scenario row and the swap of the pending masks register
-// their entries with their own windows.
+// window, the graph windows, the settings window, the masters and the SYNC run; they join once the
+// application exists. The selective run and the scenario row register their entries with their own
+// windows.
 void InstallSnapshotServices() {
     TSnapshotServices &snapshot = SnapshotServices();
     snapshot.MaskDir = [] { return MainForm ? MainForm->MaskDir : QString(); };
@@ -39,10 +43,8 @@ void InstallSnapshotServices() {
             MainForm->ApplyBlockSize(changed != 0, false);
     };
     snapshot.RefreshAllPages = RefreshAllPages;
-    snapshot.RefreshParamTables = [] {
-        if (GraphHost.RefreshParamTables)
-            GraphHost.RefreshParamTables();
-    };
+    snapshot.RefreshParamTables = RefreshParamTables;
+    snapshot.ResetGraphsAndMasks = ResetGraphsAndMasks;
     snapshot.RebindGraphMasks = [](int which) {
         for (const auto &window : GraphWindows)
             if (auto *graph = qobject_cast<TForm_Graphic *>(window.data()))
@@ -57,6 +59,9 @@ void InstallSnapshotServices() {
     restart.StartMtts = StartMtts;
     restart.StartNoise = StartNoise;
     restart.BlockGenerator = BlockGenerator;
+    restart.StartMasterFreq = StartMasterFreq;
+    restart.StartMasterLev = StartMasterLev;
+    restart.StartSync = StartSync;
     restart.ShowMasterFreqState = ShowMasterFreqState;
     restart.ShowMasterLevState = ShowMasterLevState;
     restart.MarkLocalGenButton = MarkLocalGenButton;

@@ -119,14 +119,18 @@ void RecomputeBlockSizeFields(TDeviceSettings &settings) {
 }
 
 void RecomputeSyncMinInterval(TDeviceSettings &settings) {
-    const int index = std::clamp<int32_t>(settings.AdcSizeIndex, 0, int32_t(SyncMinPulseInterval.size()) - 1);
+    settings.SyncMinInterval = SyncMinIntervalFor(settings, settings.AdcSizeIndex);
+}
+
+int32_t SyncMinIntervalFor(const TDeviceSettings &settings, int32_t sizeIndex) {
+    const int index = std::clamp<int32_t>(sizeIndex, 0, int32_t(SyncMinPulseInterval.size()) - 1);
     double delay = 0;
     if (settings.SyncEdgeMode >= 0 && settings.SyncEdgeMode < 4 &&
         std::isfinite(settings.SyncDelay[settings.SyncEdgeMode]))
         delay = settings.SyncDelay[settings.SyncEdgeMode];
     const double interval = std::trunc(SyncMinPulseInterval[index] + delay);
-    settings.SyncMinInterval =
-        int32_t(std::clamp<double>(interval, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    return int32_t(
+        std::clamp<double>(interval, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 int SetRowCount(const MasterBlock &block) {

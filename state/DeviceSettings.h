@@ -125,6 +125,8 @@ void RecomputeBlockSizeFields(TDeviceSettings &settings);
 
 // SyncMinInterval. An edge mode outside 0..3 or a delay that is not a finite number adds no delay.
 void RecomputeSyncMinInterval(TDeviceSettings &settings);
+// The same for another spectrum-size index (one outside 0..4 taken as the nearest end).
+int32_t SyncMinIntervalFor(const TDeviceSettings &settings, int32_t sizeIndex);
 
 // The count bytes of the preset lists are signed: only 0..127 rows can be stored. A negative byte
 // means an empty list; the result never exceeds the list's capacity.

@@ -3,10 +3,6 @@
 #include <cstddef>
 #include <cstring>
 
-int32_t StateCfgLocal = 5;
-int32_t StateCfgRemote = 5;
-int32_t StateCfgConnect = 0;
-
 namespace {
 
 constexpr std::size_t NoField = std::size_t(-1);

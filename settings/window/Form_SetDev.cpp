@@ -8,6 +8,7 @@
 #include "settings/window/MasterFreqPage.h"
 #include "settings/window/MasterLevPage.h"
 #include "settings/window/MeterPage.h"
+#include "settings/window/SyncPage.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -37,7 +38,7 @@ QWidget *InPlaceEditorWithFocus(QWidget *focus) {
     return nullptr;
 }
 
-// A page that the selective mode or SYNC fill once they are built; until then it says so.
+// A page that the selective mode fills once it is built; until then it says so.
 void MarkPageNotBuilt(QWidget *page) {
     auto *layout = new QVBoxLayout(page);
     auto *note = new QLabel(QStringLiteral("Страница пока не реализована"), page);
@@ -68,7 +69,8 @@ TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
     BuildGeneratorPage();
     BuildMeterPage();
     BuildMasterPages();
-    for (QWidget *page : {TabSheet_Mirvak, TabSheet_Sync})
+    BuildSyncPage();
+    for (QWidget *page : {TabSheet_Mirvak})
         MarkPageNotBuilt(page);
     ConnectCommonPage();
     ConnectGeneratorPage();
@@ -119,6 +121,11 @@ void TForm_SetDev::BuildMasterPages() {
     (new QVBoxLayout(TabSheet_MasterLev))->addWidget(MasterLevPage);
 }
 
+void TForm_SetDev::BuildSyncPage() {
+    SyncPage = new TSyncPage({[this] { return CBox_Spectr->currentIndex(); }}, TabSheet_Sync);
+    (new QVBoxLayout(TabSheet_Sync))->addWidget(SyncPage);
+}
+
 void TForm_SetDev::RefreshAllPages() {
     Refreshing = 1;
     RefreshRemoteGroup();
@@ -145,9 +152,16 @@ void TForm_SetDev::LoadMasterLevPage() {
     MasterLevPage->Load();
 }
 
-// Narrow stand-ins: these pages come with the selective mode and SYNC.
+void TForm_SetDev::RefreshSyncPage() {
+    SyncPage->RefreshSyncPage();
+}
+
+void TForm_SetDev::ShowSyncState() {
+    SyncPage->ShowSyncState();
+}
+
+// Narrow stand-ins: this page comes with the selective mode.
 void TForm_SetDev::ShowMirvak() {}
-void TForm_SetDev::RefreshSyncPage() {}
 
 void TForm_SetDev::keyPressEvent(QKeyEvent *event) {
     if (event->key() != Qt::Key_Escape) {

@@ -22,6 +22,7 @@ class TImpedanceEntry;
 class TMasterFreqPage;
 class TMasterLevPage;
 class TMeterPage;
+class TSyncPage;
 class TZeltCSpinEdit;
 
 // The instrument settings window "Настройки прибора": the connection and analysis mode, the generator,
@@ -42,6 +43,7 @@ public:
     void RefreshAllPages() override;
     void RefreshMeterPage() override;
     void ShowGeneratorStates() override;
+    void ShowSyncState() override;
 
     // The meter page and the Common page's meter group, built as their own unit (TMeterPage): they go
     // into TabSheet_Meter and into the meter group's place on the Common page. The enabling table finds
@@ -50,6 +52,8 @@ public:
     // The frequency and level master pages (TabSheet_MasterFreq, TabSheet_MasterLev).
     TMasterFreqPage *MasterFreqPage = nullptr;
     TMasterLevPage *MasterLevPage = nullptr;
+    // The SYNC page, its own unit (TSyncPage) inside TabSheet_Sync.
+    TSyncPage *SyncPage = nullptr;
 
     // The active page, kept under "PgCtrl1_APgIdx" in the window's R9.ini section.
     void FormStorage1RestorePlacement();
@@ -163,6 +167,7 @@ private:
     void BuildGeneratorPage();
     void BuildMeterPage();
     void BuildMasterPages();
+    void BuildSyncPage();
     QWidget *AddPage(const char *name, const QString &caption);
     void ConnectCommonPage();
     void ConnectGeneratorPage();

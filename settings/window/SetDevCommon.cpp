@@ -1,9 +1,11 @@
 #include "settings/window/Form_SetDev.h"
 #include "settings/window/MeterPage.h"
+#include "settings/window/SyncPage.h"
 
 #include "chartlib/Chartlib.h"
 #include "controls/Zeltcspinedit.h"
 #include "engine/EngineBuffers.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
 #include "link/Emulator.h"
 #include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
@@ -38,13 +40,6 @@
 namespace {
 
 constexpr int ControlLevelQuantizer = 0;
-
-QLineEdit *NewReadOnly(QWidget *parent, const char *name) {
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setReadOnly(true);
-    return edit;
-}
 
 } // namespace
 
@@ -91,9 +86,9 @@ void TForm_SetDev::BuildCommonPage() {
 
     auto *derived = new QGroupBox(TabSheet_Common);
     auto *derivedLayout = new QFormLayout(derived);
-    Edit_RND_pulse = NewReadOnly(derived, "Edit_RND_pulse");
-    Edit_OSC = NewReadOnly(derived, "Edit_OSC");
-    Edit_Phasing_minF = NewReadOnly(derived, "Edit_Phasing_minF");
+    Edit_RND_pulse = NewNamedReadOnly(derived, "Edit_RND_pulse");
+    Edit_OSC = NewNamedReadOnly(derived, "Edit_OSC");
+    Edit_Phasing_minF = NewNamedReadOnly(derived, "Edit_Phasing_minF");
     derivedLayout->addRow(QStringLiteral("Длительность ПСС, мкс"), Edit_RND_pulse);
     derivedLayout->addRow(QStringLiteral("Развертка осциллограммы, мкс"), Edit_OSC);
     derivedLayout->addRow(QStringLiteral("Мин. частота фазограммы, кГц"), Edit_Phasing_minF);
@@ -183,7 +178,8 @@ void TForm_SetDev::CheckSetCommon() {
         Edit_OSC->setText(QString::number(std::lround(size * 1000.0 / s.SampleRate)));
         Edit_Phasing_minF->setText(QString::number(double(s.SampleRate) / size, 'f', 6).remove(QRegularExpression(QStringLiteral("\\.?0+$"))));
     }
-    // Edit_OSC1, the copy on the SYNC page, follows once that page is built.
+    if (SyncPage)
+        SyncPage->Edit_OSC1->setText(Edit_OSC->text());
 }
 
 void TForm_SetDev::Button_SetCommonParamClick() {
@@ -234,7 +230,9 @@ void TForm_SetDev::ApplyCommonParams() {
         SettingsHost().ApplyBlockSize(false, true);
     else
         RecomputeBlockSizeFields(s);
-    // The local and the remote time series restart here once they are built.
+    // The automatic protocol of both analysers restarts with the interval of the new analysis mode.
+    ResetProtocolSnapshot(LocalProtocolSnapshot, 1);
+    ResetProtocolSnapshot(RemoteProtocolSnapshot, 1);
     Edit_SIN_F->SetIncrement(s.EventCounting ? s.Sin.MinFreq : 0.01);
     if (RecordingOn)
         RecordChangeMask |= 0x01;

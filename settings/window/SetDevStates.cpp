@@ -6,6 +6,7 @@
 #include "settings/window/SetDevGeneratorTable.h"
 #include "settings/window/ImpedanceEntry.h"
 #include "settings/window/SetDevWidgets.h"
+#include "settings/window/SyncPage.h"
 #include "state/DeviceSettings.h"
 #include "state/GeneratorKind.h"
 
@@ -116,5 +117,6 @@ void TForm_SetDev::UpdateControlStates() {
                              meterEdit ? *meterEdit : noMeterEdit);
     RefreshMasterFreqState();
     RefreshMasterLevState();
-    // The selective and SYNC pages show their run states here once they are built.
+    SyncPage->ShowSyncControls();
+    // The selective page shows its run state here once it is built.
 }

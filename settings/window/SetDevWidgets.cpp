@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
 
@@ -25,6 +26,13 @@ TZeltCSpinEdit *NewNamedSpin(QWidget *parent, const char *name) {
     auto *edit = new TZeltCSpinEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setMinimumWidth(90);
+    return edit;
+}
+
+QLineEdit *NewNamedReadOnly(QWidget *parent, const char *name) {
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setReadOnly(true);
     return edit;
 }
 

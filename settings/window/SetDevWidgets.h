@@ -4,6 +4,7 @@
 
 class QColor;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QWidget;
 class TZeltCSpinEdit;
@@ -13,6 +14,8 @@ class TZeltCSpinEdit;
 QLabel *NewNamedLabel(QWidget *parent, const char *name, const QString &text);
 QPushButton *NewNamedButton(QWidget *parent, const char *name, const QString &text);
 TZeltCSpinEdit *NewNamedSpin(QWidget *parent, const char *name);
+// A read-only text that shows a derived value.
+QLineEdit *NewNamedReadOnly(QWidget *parent, const char *name);
 // A spin edit's range and step from a ValueQuantizer (index q).
 void SetSpinRange(TZeltCSpinEdit *edit, int q);
 void SetSpinRange(TZeltCSpinEdit *edit, double min, double max, double increment);

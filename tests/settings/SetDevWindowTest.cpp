@@ -1,108 +1,8 @@
-#include "settings/window/Form_SetDev.h"
+#include "SetDevFixture.h"
 
-#include "controls/Zeltcspinedit.h"
-#include "engine/catalogue/ValueQuantizer.h"
-#include "link/Emulator.h"
-#include "link/Library.h"
-#include "link/connection/Tr9sendgetcommand.h"
-#include "platform/Clock.h"
-#include "platform/MessageService.h"
-#include "settings/GeneratorLevelLimits.h"
-#include "settings/MasterIntervals.h"
-#include "settings/RemoteLinkStandIn.h"
-#include "settings/RemoteParamChange.h"
-#include "settings/SettingsHost.h"
-#include "platform/IniFile.h"
-#include "settings/SettingsWindowView.h"
-#include "state/DeviceSettings.h"
-#include "state/MainGlobals.h"
-#include "state/SettingsLoadState.h"
-#include "support/Screenshot.h"
-
-#include <QApplication>
-#include <QColor>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPalette>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <vector>
+#include "engine/evaluation/ProtocolSnapshot.h"
 
 namespace {
-
-// Holds every command pending, so that the raised Mode bits can be read.
-class PausedView : public TConnectionView {
-public:
-    void SetCounterPanel(const QString &, const QString &) override {}
-    void SetGeneratorSummary(const QString &, int) override {}
-    void SetMeterSummary(const QString &) override {}
-    void SetOverloadText(const QString &) override {}
-    bool PauseDown() const override { return true; }
-};
-
-QColor TextOf(const QWidget *w) {
-    return w->palette().color(QPalette::Active, QPalette::ButtonText);
-}
-
-const QColor Yellow(255, 255, 0);
-const QColor Lime(50, 205, 50);
-const QColor Red(255, 0, 0);
-
-// The window on a 256 kHz range (sample rate 640 kHz: SIN2 grid 2.5 kHz, MTTS grid 1.25 kHz), connection
-// type 3, in demonstration mode without a running emulator.
-class SetDevWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        InitValueQuantizers();
-        settings = DefaultDeviceSettings();
-        settings.MaxFrequency = 256;
-        RecomputeSampleRateFields(settings);
-        settings.ConnectionType = 3;
-        settings.Mode = 0;
-        for (GenBlock *g : {&settings.Sin, &settings.Sin2, &settings.Mtts, &settings.Rnd, &settings.Noise})
-            g->State = 0;
-        settings.Block.State = 2;
-        settings.ConnectState = 0;
-        settings.PeerConnectState = 0;
-        saved = DeviceSettings;
-        DeviceSettings = &settings;
-        ConnectionKind = 0;
-        SettingsLoadState = 1;
-        SetConnectionView(&paused);
-        SetMessageBoxHandler([this](const MessageRequest &request) {
-            boxes.push_back(request);
-            return answer;
-        });
-        RemoteMessageSender = [this](const std::vector<uint8_t> &codes) { sent.push_back(codes); };
-        window = std::make_unique<TForm_SetDev>();
-    }
-    void TearDown() override {
-        window.reset();
-        RemoteMessageSender = nullptr;
-        SetMessageBoxHandler({});
-        SetConnectionView(nullptr);
-        delete Emulator;
-        Emulator = nullptr;
-        DeviceSettings = saved;
-        PlaybackOn = false;
-    }
-
-    TDeviceSettings settings;
-    TDeviceSettings *saved = nullptr;
-    PausedView paused;
-    std::vector<MessageRequest> boxes;
-    int answer = IdYes;
-    std::vector<std::vector<uint8_t>> sent;
-    VirtualClock clock{1000, 1};
-    std::unique_ptr<TForm_SetDev> window;
-};
 
 TEST_F(SetDevWindowTest, RegistersItselfWhileItLives) {
     EXPECT_EQ(SettingsWindowView(), window.get());
@@ -182,6 +82,22 @@ TEST_F(SetDevWindowTest, SpectrumSizeChangeResetsTheMasterIntervals) {
     EXPECT_EQ(settings.AdcSizeIndex, 2);
     EXPECT_EQ(settings.MasterF.Interval, 9); // max(3, ceil(5 x 1.6 + 0.5))
     EXPECT_EQ(settings.MasterL.Interval, 14); // max(3, ceil(8 x 1.6 + 0.5)): the level master settles longer
+}
+
+// The automatic protocol of both analysers restarts with the present averaging interval, keeping the
+// snapshots already taken.
+TEST_F(SetDevWindowTest, CommonApplyRestartsTheAutomaticProtocols) {
+    settings.AveragingInterval = 12;
+    for (TProtocolSnapshot *snapshot : {&LocalProtocolSnapshot, &RemoteProtocolSnapshot}) {
+        snapshot->IntervalSeconds = 0;
+        snapshot->HasData = 1;
+    }
+    window->ApplyCommonParams();
+    for (TProtocolSnapshot *snapshot : {&LocalProtocolSnapshot, &RemoteProtocolSnapshot}) {
+        EXPECT_EQ(snapshot->IntervalSeconds, 12);
+        EXPECT_EQ(snapshot->HasData, 1);
+        snapshot->HasData = 0;
+    }
 }
 
 TEST_F(SetDevWindowTest, ApplyWhileSettingsAreWrittenDoesNothing) {
