@@ -1,9 +1,30 @@
 #include "storage/RecordTick.h"
 
 #include "link/connection/ConnectionServices.h"
+#include "state/MainGlobals.h"
+#include "state/RecordChangeMask.h"
+#include "storage/recording/RecordStreams.h"
+#include "storage/recording/RecordingServices.h"
+#include "storage/recording/RecordingWindows.h"
 
-// Will write the changed streams and their index record once the recorder's files exist.
-void RecordTick() {}
+void RecordTick() {
+    if (Stopping)
+        return;
+    EvaluateRecordingWindows();
+    if (RecordingOn && RecordingFailed()) {
+        // A recording that failed stays ended until the measurement stops; the user was told why.
+        if (const auto &toggle = RecordingServices().ToggleRecording)
+            toggle();
+        RecordingOn = false;
+    }
+    if (!RecordingOn) {
+        RecordChangeMask = 0;
+        return;
+    }
+    if (!RecordFilesOpen() && !OpenRecordFiles())
+        return;
+    WriteRecordingStep();
+}
 
 void RegisterRecorder() {
     ConnectionServices().RecordTick = RecordTick;
