@@ -7,6 +7,7 @@
 #include "engine/SstResultItem.h"
 #include "link/InstrumentIdent.h"
 #include "link/MeterFrameStore.h"
+#include "platform/DateTime.h"
 #include "platform/MessageService.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
