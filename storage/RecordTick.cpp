@@ -1,5 +1,6 @@
 #include "storage/RecordTick.h"
 
+#include "engine/evaluation/DispatchTargets.h"
 #include "link/connection/ConnectionServices.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
@@ -28,4 +29,6 @@ void RecordTick() {
 
 void RegisterRecorder() {
     ConnectionServices().RecordTick = RecordTick;
+    // A settling block of the evaluation still counts as a changed sample stream.
+    DispatchTargets().RecordChange = [](int32_t bits) { RecordChangeMask |= bits; };
 }

@@ -8,6 +8,6 @@
 // are dropped, so a recording switched on again starts from what changes after.
 void RecordTick();
 
-// Hands RecordTick to the connection control, whose per-block chains take the recording steps. Called
-// once when the program starts.
+// Hands RecordTick to the connection control, whose per-block chains take the recording steps, and the
+// change bits of the evaluation's dispatch to RecordChangeMask. Called once when the program starts.
 void RegisterRecorder();

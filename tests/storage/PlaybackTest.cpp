@@ -208,3 +208,42 @@ TEST_F(PlaybackTest, SelectiveItemsAreHandedOverAsCompleteGroups) {
 }
 
 } // namespace
+
+namespace {
+
+// The tail of a settings record: the recorded identification under this program's own version and
+// build date, the level master's step level with the recorded time, and the MTTS level adjustment of
+// connection type 3 with the MTTS on.
+TEST_F(PlaybackTest, TheSettingsRecordsTailComesBack) {
+    DeviceSettings->ConnectionType = 3;
+    DeviceSettings->Mtts.State = 2;
+    DeviceSettings->MasterL.State = 2;
+    const TInstrumentIdent ownIdent = InstrumentIdent;
+    InstrumentIdent.SerialNumber = 4321;
+    const QByteArray state(MttsAdjustStateSize, '\x33');
+    RecordingServices().MttsAdjustState = [state] { return state; };
+    RecordingServices().LevelMasterStepLevel = [] { return -7.5f; };
+    Record(2);
+    RecordingServices() = {};
+    InstrumentIdent.SerialNumber = 0;
+    InstrumentIdent.ProgramVersion = 612;
+    QByteArray restored;
+    std::vector<std::pair<float, double>> steps;
+    int levelRuns = 0;
+    RecordingServices().RestoreMttsAdjustState = [&restored](const QByteArray &bytes) { restored = bytes; };
+    RecordingServices().RestoreLevelMasterStep = [&steps](float level, double time) { steps.push_back({level, time}); };
+    RecordingServices().ResetMasterLevRun = [&levelRuns] { ++levelRuns; };
+    std::unique_ptr<TR9_PlayData> play = Play();
+    ASSERT_TRUE(play->Step());
+    ASSERT_TRUE(play->Step());
+    EXPECT_EQ(InstrumentIdent.SerialNumber, 4321);
+    EXPECT_EQ(InstrumentIdent.ProgramVersion, 612) << "the program keeps its own version word";
+    EXPECT_EQ(restored, state);
+    ASSERT_EQ(steps.size(), 1u) << "the settings record was read once";
+    EXPECT_EQ(steps[0].first, -7.5f);
+    EXPECT_DOUBLE_EQ(steps[0].second, Start);
+    EXPECT_EQ(levelRuns, 1);
+    InstrumentIdent = ownIdent;
+}
+
+} // namespace

@@ -2,6 +2,8 @@
 
 #include "engine/ResultSlots.h"
 #include "engine/catalogue/ParamCatalogue.h"
+#include "engine/evaluation/DispatchTargets.h"
+#include "link/connection/ConnectionServices.h"
 #include "platform/NoValue.h"
 #include "storage/SettingsSnapshot.h"
 #include "storage/recording/AstRecord.h"
@@ -325,6 +327,19 @@ TEST(AstRecord, TheLayoutFollowsTheRecordingsVersion) {
     QByteArray huge = old.left(20);
     Put<int32_t>(huge, 0x7fffffff);
     EXPECT_FALSE(DecodeAstRecord(huge.constData(), huge.size(), "V6.11", 3, read));
+}
+
+} // namespace
+
+namespace {
+
+// The evaluation's dispatch reaches the recorder's change mask once the recorder is registered.
+TEST_F(RecorderTest, TheDispatchsChangeBitsReachTheMask) {
+    RegisterRecorder();
+    Dispatch(DispatchTargets().RecordChange, int32_t(0x02));
+    EXPECT_EQ(RecordChangeMask, 0x02);
+    DispatchTargets().RecordChange = {};
+    ConnectionServices().RecordTick = {};
 }
 
 } // namespace
