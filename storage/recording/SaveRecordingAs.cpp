@@ -38,6 +38,9 @@ void SaveRecordingAs() {
     if (!RecordFilesOpen())
         return;
     CloseRecordFiles();
+    // Batch work opens no window: its recording stays in the Data folder.
+    if (BatchMessagesDiverted())
+        return;
     const std::array<QString, 8> sources = RecordingFileNames();
     TSaveDialogRequest request;
     request.title = LoadStr(275);

@@ -84,3 +84,18 @@ TEST_F(SaveRecordingAsTest, AnExistingTargetIsReplacedOnlyAfterYes) {
 }
 
 } // namespace
+
+namespace {
+
+// Batch work opens no window: its recording is closed and stays in the Data folder.
+TEST_F(SaveRecordingAsTest, BatchWorkClosesTheRecordingWithoutADialog) {
+    RecordTwoSteps();
+    SetBatchMessageSink([](const MessageRequest &) { return int(IdOk); });
+    SaveRecordingAs();
+    SetBatchMessageSink({});
+    EXPECT_TRUE(requests.empty());
+    EXPECT_FALSE(RecordFilesOpen());
+    EXPECT_EQ(File(".idx").size(), 72);
+}
+
+} // namespace
