@@ -14,6 +14,8 @@
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 
+#include "ProcessUsage.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,22 +24,6 @@
 #include <QToolButton>
 
 #include <cstdio>
-#include <unistd.h>
-
-namespace {
-
-double ResidentMegabytes() {
-    long pages = 0;
-    long resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1 << 20);
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -86,18 +72,20 @@ int main(int argc, char **argv) {
     while (clock.elapsed() < limit) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
         if (startMemory == 0 && delivered >= 100)
-            startMemory = ResidentMegabytes();
+            startMemory = double(ResidentBytes()) / (1 << 20);
     }
-    const double endMemory = ResidentMegabytes();
+    const double endMemory = double(ResidentBytes()) / (1 << 20);
     const QString adc = folder.path() + QStringLiteral("/Data/R9_WriteData1.adc");
     const int32_t blockBytes = 2 * DeviceSettings->AdcSize;
     const long recorded = long(QFileInfo(adc).size() / blockBytes);
     const double recordingMegabytes = double(QFileInfo(adc).size()) / (1 << 20);
+    // Counted before Stop, whose waiting still takes blocks that a measurement being ended does not record.
+    const long deliveredBeforeStop = delivered;
     form->StopMeasurement(QString(), false);
     std::printf("minutes: %.1f\n", double(clock.elapsed()) / 60000);
-    std::printf("blocks delivered by the emulator: %ld\n", delivered);
+    std::printf("blocks delivered by the emulator: %ld\n", deliveredBeforeStop);
     std::printf("blocks processed and recorded: %ld\n", recorded);
-    std::printf("blocks lost: %ld\n", delivered - recorded);
+    std::printf("blocks lost: %ld\n", deliveredBeforeStop - recorded);
     std::printf("resident memory at the start (after 100 blocks): %.1f MB\n", startMemory);
     std::printf("resident memory at the end: %.1f MB\n", endMemory);
     std::printf("recorded samples: %.1f MB\n", recordingMegabytes);
