@@ -138,6 +138,8 @@ TEST_F(PlaybackDemoTest, ADemoRecordingPlaysBackWithItsGraphsMoving) {
     EXPECT_FALSE(curves.back().empty());
     EXPECT_EQ(bar->Play_Bar->maximum(), int(index.size() * 36));
     EXPECT_FALSE(bar->DatePanel->text().isEmpty());
+    EXPECT_TRUE(bar->Playing());
+    EXPECT_TRUE(bar->Button_Start->isChecked());
     SaveScreenshot(*bar, QStringLiteral("playback_bar"));
 
     // Pause stops the steps; closing the bar after the question ends playback.
