@@ -9,6 +9,7 @@
 #include "views/Fgraph.h"
 
 #include "LargeOffscreenScreen.h"
+#include "ProcessUsage.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,7 +23,6 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -31,13 +31,6 @@ constexpr double DemoCadence = 0.05; // s
 constexpr int Bins = 16384;
 
 TDeviceSettings Settings;
-
-double ProcessCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
-}
 
 void SetUpSpectrum() {
     Settings = DefaultDeviceSettings();

@@ -20,6 +20,7 @@
 #include "views/Scalelabel.h"
 
 #include "LargeOffscreenScreen.h"
+#include "ProcessUsage.h"
 
 #include <benchmark/benchmark.h>
 
@@ -32,8 +33,6 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -68,17 +67,6 @@ const TDesk TenWindows{{0, 1, 2, 5, 6, 7, 8, 9, 10, 11}, QSize(480, 320), true};
 const TDesk OneLargeSpectrum{{1}, QSize(1600, 1000), false};
 
 TDeviceSettings Settings;
-
-long ResidentBytes() {
-    long pages = 0;
-    long resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * sysconf(_SC_PAGESIZE);
-}
 
 // Demonstration mode set up as Start sets it up, with the generator of the road on, the windows open as
 // the main window's factories open them, and the emulator building its blocks in this thread.
@@ -159,13 +147,6 @@ private:
     const TDesk &desk_;
     TEmulatorState emulator_;
 };
-
-double ProcessCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
-}
 
 // Time per block as a share of the cadence, on the clock and in the CPU time of every thread (Qt composites
 // large pictures on its thread pool), with what the windows showed after the last block.

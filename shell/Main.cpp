@@ -17,6 +17,7 @@
 #include "protocols/ProtocolFiles.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/SettingsServices.h"
+#include "shell/DataCommandServices.h"
 #include "shell/Formhelp.h"
 #include "shell/MainConnectionView.h"
 #include "shell/SmallWindows.h"
@@ -96,6 +97,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
 TMainForm::~TMainForm() {
     // A window destroyed during a measurement takes the link down with it: its handlers are bound to it.
     SetLinkEventHooks({});
+    UninstallRecordingServices();
     ShowMessageTransfer = {};
     SetPauseHandler({});
     CloseLinkObjects();
@@ -256,6 +258,15 @@ void TMainForm::FormStorage1RestorePlacement() {
 }
 
 void TMainForm::FormCloseQuery(bool &canClose) {
+    // A playback bar that refuses to close keeps the program open.
+    if (PlaybackOn) {
+        PlaybackOn = false;
+        if (PlayForm && !PlayForm->close()) {
+            PlaybackOn = true;
+            canClose = false;
+            return;
+        }
+    }
     if (!StopMeasurement(LoadStr(126), true)) {
         canClose = false;
         return;

@@ -335,6 +335,9 @@ private:
     void BuildScaleBar();
     void BuildCursorBar();
     void BuildDataCommands();
+    // Hands the recorder and playback what they reach of the main window and the windows above them.
+    void InstallRecordingServices();
+    void UninstallRecordingServices();
     void InitInstrumentIdent();
     void SetIdleButtons();
     void AssignLinkHandlers(TDspIo9 *dspIo, TEmulator *emulator);

@@ -104,6 +104,7 @@ void TMainForm::BuildDataCommands() {
     connect(Button_PlayData, &QToolButton::clicked, this, [this] { Button_PlayDataClick(Button_PlayData); });
     connect(play, &QAction::triggered, this, [this, play] { Button_PlayDataClick(play); });
     connect(Button_Protocol, &QToolButton::clicked, this, &TMainForm::Button_ProtocolClick);
+    InstallRecordingServices();
     PlaceBands();
 }
 
@@ -177,11 +178,7 @@ bool TMainForm::CheckResultFiles(const QString &indexFile) {
         return false;
     }
     const auto &create = DataCommandServices().CreatePlayForm;
-    if (!create) {
-        WarnBox(QStringLiteral("Просмотр результатов в этой версии программы ещё недоступен."), 7);
-        return false;
-    }
-    PlayForm = create(indexFile, base);
+    PlayForm = create ? create(indexFile, base) : nullptr;
     return PlayForm != nullptr;
 }
 

@@ -30,6 +30,7 @@
 #include "state/RemoteMessage.h"
 #include "state/TextMessages.h"
 #include "storage/ParamTablesReset.h"
+#include "storage/recording/SaveRecordingAs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -311,6 +312,7 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
             SendCommand();
         }
         ScenarioRunning = 0;
+        SaveRecordingAs();
         CloseProtocol(false);
         if (wasRunning) {
             FormEnd = new TFormEnd(this);

@@ -29,10 +29,10 @@ constexpr std::int32_t NoiseSignalKind = 5;
 
 std::int16_t LastOverloadFlag = 0;
 
+// The recorder takes every step, also while recording is off: its time windows may switch it on.
 void RecordStep(std::int32_t streams) {
-    if (!RecordingOn)
-        return;
-    RecordChangeMask |= streams;
+    if (RecordingOn)
+        RecordChangeMask |= streams;
     Dispatch(ConnectionServices().RecordTick);
 }
 

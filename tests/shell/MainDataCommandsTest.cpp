@@ -7,6 +7,7 @@
 #include "shell/DataCommandServices.h"
 #include "shell/FileChoice.h"
 #include "shell/WindowRegistries.h"
+#include "storage/playback/Play_form.h"
 #include "state/RecordChangeMask.h"
 
 #include <gtest/gtest.h>
@@ -142,13 +143,24 @@ TEST_F(DataCommandsTest, RecordingFilesFoundWithoutRegardToCase) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(DataCommandsTest, PlaybackWithoutPlaybackWindowStaysOff) {
+// The program's own playback bar opens for an accepted recording, named by its index file, and ends
+// playback when the user agrees to close it.
+TEST_F(DataCommandsTest, PlaybackOpensThePlaybackBar) {
     TMainForm &form = Start();
     WriteRecording(QStringLiteral("rec"), "V6.11");
     answers = {dir.path(QStringLiteral("rec.idx"))};
     form.Button_PlayData->click();
+    EXPECT_TRUE(PlaybackOn);
+    auto *bar = qobject_cast<TPlayForm *>(PlayForm.data());
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->windowTitle(), dir.path(QStringLiteral("rec.idx")));
+    EXPECT_EQ(bar->BaseName, dir.path(QStringLiteral("rec")));
+    EXPECT_FALSE(form.Button_Start->isEnabled());
+    EXPECT_TRUE(messages.empty());
+    form.Button_PlayData->click();
     EXPECT_FALSE(PlaybackOn);
-    EXPECT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("Вы хотите завершить сеанс работы?"));
     EXPECT_TRUE(form.Button_Start->isEnabled());
 }
 

@@ -1,5 +1,7 @@
 #include "MainFixture.h"
 
+#include "chart/ChartlibChart.h"
+
 #include "chart/Chart.h"
 #include "engine/EngineBuffers.h"
 #include "link/Emulator.h"
@@ -57,8 +59,11 @@ protected:
         MainWindowTest::SetUp();
         WindowFactories.Graph = installed.Graph;
         SetMessageBoxHandler([this](const MessageRequest &request) { return AnswerBox(request); });
+        // The save dialog of a recording, which Stop offers while the demo still runs, is cancelled.
+        SetChartDialogs({[](QWidget *, const TSaveDialogRequest &) { return QString(); }, {}, {}});
     }
     void TearDown() override {
+        SetChartDialogs({});
         MainWindowTest::TearDown();
         WindowFactories = installed;
     }

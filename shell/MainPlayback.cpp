@@ -1,0 +1,63 @@
+#include "shell/Main.h"
+
+#include "engine/SignalKindChange.h"
+#include "link/connection/ConnectionServices.h"
+#include "protocols/ProtocolFiles.h"
+#include "settings/GeneratorStates.h"
+#include "settings/SettingsRecompute.h"
+#include "settings/SettingsWindowButtons.h"
+#include "shell/DataCommandServices.h"
+#include "shell/WindowRegistries.h"
+#include "storage/playback/Play_form.h"
+#include "storage/playback/PlaybackServices.h"
+#include "storage/recording/RecordingServices.h"
+#include "views/Fgraph.h"
+#include "views/Form_parammeter.h"
+
+#include <QAction>
+
+void TMainForm::InstallRecordingServices() {
+    TRecordingServices &recording = RecordingServices();
+    recording.ToggleRecording = [this] { Button_SaveDataClick(ItemByName(QStringLiteral("NSaveData"))); };
+    recording.RememberDataFolder = [this](const QString &folder) { DirDataFile = folder; };
+
+    DataCommandServices().CreatePlayForm = [this](const QString &caption, const QString &base) -> QWidget * {
+        auto *bar = new TPlayForm(caption, base, this);
+        bar->show();
+        return bar;
+    };
+
+    TPlaybackServices &playback = PlaybackServices();
+    playback.InvalidateRemoteResults = InvalidateParamResults;
+    playback.ShowRemoteResults = [this] {
+        CurrentIndex = 1;
+        ShowBaseParWindow();
+    };
+    // The clear-all command of the two master graphs, as their tool button gives it.
+    playback.ClearMasterGraphs = [this] {
+        for (int kind : {18, 19})
+            if (auto *graph = qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data()))
+                ScaleChart(12, *graph->Chart1, 1, graph);
+    };
+    playback.MarkRecordedGenerators = RefreshGenButtons;
+    playback.RefreshControlStates = [] {
+        UpdateControlStates();
+        EnableEditorsOfAllWindows();
+    };
+    playback.PlaybackClosed = [this] {
+        CloseProtocol(false);
+        if (const auto &recompute = ConnectionServices().RecomputeAfterSettings)
+            recompute(0);
+        BlockAllGenerators();
+        RefreshGenButtons();
+        UpdatePlaybackControls();
+    };
+}
+
+void TMainForm::UninstallRecordingServices() {
+    TRecordingServices &recording = RecordingServices();
+    recording.ToggleRecording = {};
+    recording.RememberDataFolder = {};
+    DataCommandServices().CreatePlayForm = {};
+    PlaybackServices() = {};
+}

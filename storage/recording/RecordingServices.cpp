@@ -1,0 +1,6 @@
+#include "storage/recording/RecordingServices.h"
+
+TRecordingServices &RecordingServices() {
+    static TRecordingServices services;
+    return services;
+}

@@ -1,0 +1,159 @@
+#include "DemoFixture.h"
+#include "support/SaveDialogAnswers.h"
+#include "support/Screenshot.h"
+
+#include "chart/ChartSeries.h"
+#include "chart/ChartlibChart.h"
+#include "engine/catalogue/ParamCatalogue.h"
+#include "shell/DataCommandServices.h"
+#include "shell/FileChoice.h"
+#include "storage/playback/Play_form.h"
+#include "storage/playback/Tr9_playdata.h"
+#include "storage/recording/RecordingFormat.h"
+#include "views/Fgraph.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The y values of a graph window's curve.
+std::vector<double> PlayedCurve(const TForm_Graphic &window) {
+    std::vector<double> values;
+    const TChartSeries &series = *window.Series();
+    for (int i = 0; i < series.Count(); ++i)
+        if (!series.IsNull(i))
+            values.push_back(series.YValue(i));
+    return values;
+}
+
+// The demonstration road recorded with the recording switch, saved at Stop and played back through the
+// playback bar, with the program's own graph windows.
+class PlaybackDemoTest : public DemoWindowTest {
+protected:
+    void SetUp() override {
+        DemoWindowTest::SetUp();
+        WindowFactories.Graph = installed.Graph;
+        SetChartDialogs({AnswerSaveDialogs(saveRequests, saveAnswers), {}, {}});
+        SetFileChoiceHandler([this](const TFileChoice &) { return openAnswer; });
+    }
+    void TearDown() override {
+        if (PlayForm)
+            delete PlayForm.data();
+        SetFileChoiceHandler({});
+        SetChartDialogs({});
+        PlaybackOn = false;
+        DemoWindowTest::TearDown();
+    }
+
+    TForm_Graphic *OpenGraph(TMainForm &form, int kind) {
+        form.CurrentIndex = kind;
+        return qobject_cast<TForm_Graphic *>(form.ShowGraphWindow());
+    }
+
+    std::vector<IndexRecord> IndexOf(const QString &path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        std::vector<IndexRecord> records(std::size_t(bytes.size()) / sizeof(IndexRecord));
+        std::memcpy(records.data(), bytes.constData(), records.size() * sizeof(IndexRecord));
+        return records;
+    }
+
+    std::vector<TSaveDialogRequest> saveRequests;
+    std::vector<QString> saveAnswers;
+    QString openAnswer;
+};
+
+TEST_F(PlaybackDemoTest, ADemoRecordingPlaysBackWithItsGraphsMoving) {
+    TMainForm &form = StartSinDemo();
+    ASSERT_NE(GraphParamSettings[0][1], nullptr);
+    GraphParamSettings[0][1]->Analyse = 1;
+    form.Button_Start->click();
+    ASSERT_NE(Emulator, nullptr);
+    CountBlocks();
+    TForm_Graphic *oscillogram = OpenGraph(form, 0);
+    ASSERT_NE(oscillogram, nullptr);
+    form.Button_SaveData->click();
+    ASSERT_TRUE(RecordingOn);
+    RunBlocks(12);
+
+    // Stop offers the recording for saving.
+    const QString saved = dir.path(QStringLiteral("Data/demo.idx"));
+    saveAnswers = {saved};
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    ASSERT_EQ(saveRequests.size(), 1u);
+    const std::vector<IndexRecord> index = IndexOf(saved);
+    ASSERT_GE(index.size(), 12u);
+    QFile adc(dir.path(QStringLiteral("Data/demo.adc")));
+    ASSERT_TRUE(adc.open(QIODevice::ReadOnly));
+    const QByteArray blocks = adc.readAll();
+    EXPECT_EQ(blocks.size() % (2 * DeviceSettings->AdcSize), 0);
+    for (std::size_t i = 1; i < index.size(); ++i)
+        ASSERT_GT(index[i].Time, index[i - 1].Time) << "the steps carry the blocks' times";
+
+    // Просмотр: the bar opens on the saved recording and plays it.
+    openAnswer = saved;
+    form.Button_PlayData->click();
+    auto *bar = qobject_cast<TPlayForm *>(PlayForm.data());
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(PlaybackOn);
+    EXPECT_FALSE(form.Button_Start->isEnabled());
+    bar->Button_Start->click();
+    ASSERT_NE(bar->PlayData(), nullptr);
+
+    // Each step shows the recorded block in the oscillogram: the curves of successive steps differ, and
+    // the engine holds exactly the block the index record points at.
+    std::vector<std::vector<double>> curves;
+    int64_t seen = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (curves.size() < index.size() && std::chrono::steady_clock::now() < deadline) {
+        QApplication::processEvents();
+        if (!bar->PlayData() || bar->PlayData()->Position() == seen)
+            continue;
+        seen = bar->PlayData()->Position();
+        const std::size_t k = std::size_t(seen / 36 - 1);
+        ASSERT_LT(k, index.size());
+        EXPECT_DOUBLE_EQ(NowStamp, index[k].Time) << "record " << k;
+        const int32_t n = DeviceSettings->AdcSize;
+        EXPECT_EQ(std::memcmp(EngineBuffers.AdcSampleBuffer, blocks.constData() + index[k].Offsets[StreamAdc],
+                              std::size_t(n) * 2),
+                  0)
+            << "record " << k;
+        curves.push_back(PlayedCurve(*oscillogram));
+        if (curves.size() == 3)
+            SaveScreenshot(form, QStringLiteral("playback_main"));
+    }
+    ASSERT_GE(curves.size(), 4u);
+    int moved = 0;
+    for (std::size_t i = 1; i < curves.size(); ++i)
+        moved += curves[i] != curves[i - 1] ? 1 : 0;
+    EXPECT_GE(moved, int(curves.size()) - 2) << "the oscillogram follows the recorded blocks";
+    EXPECT_FALSE(curves.back().empty());
+    EXPECT_EQ(bar->Play_Bar->maximum(), int(index.size() * 36));
+    EXPECT_FALSE(bar->DatePanel->text().isEmpty());
+    EXPECT_TRUE(bar->Playing());
+    EXPECT_TRUE(bar->Button_Start->isChecked());
+    SaveScreenshot(*bar, QStringLiteral("playback_bar"));
+
+    // Pause stops the steps; closing the bar after the question ends playback.
+    bar->Button_Stop->click();
+    const int64_t paused = bar->PlayData()->Position();
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(bar->PlayData()->Position(), paused);
+    messages.clear();
+    form.Button_PlayData->click();
+    EXPECT_FALSE(PlaybackOn);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().text, QStringLiteral("Вы хотите завершить сеанс работы?"));
+    EXPECT_TRUE(form.Button_Start->isEnabled());
+}
+
+} // namespace

@@ -1,0 +1,249 @@
+#include "RecordingFixture.h"
+
+#include "engine/SstResultItem.h"
+#include "engine/catalogue/ParameterTable.h"
+#include "storage/playback/Tr9_playdata.h"
+
+#include <QFile>
+
+#include <vector>
+
+namespace {
+
+constexpr double Second = 1.0 / 86400;
+constexpr double Start = 46000.5;
+
+// A recording of demo-like steps in the Data folder, and the blocks it holds in the order recorded.
+class PlaybackTest : public RecordingTest {
+protected:
+    QString Base() const { return dir.path(QStringLiteral("Data/R9_WriteData1")); }
+
+    // `count` block steps one second apart; the blocks are kept in `blocks`.
+    void Record(int count) {
+        RecordingOn = true;
+        for (int i = 0; i < count; ++i) {
+            BlockStep(Start + i * Second, int16_t(i + 1));
+            blocks.emplace_back(EngineBuffers.AdcSampleBuffer, EngineBuffers.AdcSampleBuffer + 2048);
+        }
+    }
+
+    std::vector<int16_t> Samples() const {
+        return {EngineBuffers.AdcSampleBuffer, EngineBuffers.AdcSampleBuffer + DeviceSettings->AdcSize};
+    }
+
+    // Ends the recording and opens it for playback.
+    std::unique_ptr<TR9_PlayData> Play() {
+        CloseRecordFiles();
+        PlaybackOn = true;
+        std::unique_ptr<TR9_PlayData> play = TR9_PlayData::Open(Base());
+        EXPECT_NE(play, nullptr);
+        return play;
+    }
+
+    void AppendToIndex(const QByteArray &bytes) {
+        CloseRecordFiles();
+        QFile index(Base() + QStringLiteral(".idx"));
+        ASSERT_TRUE(index.open(QIODevice::Append));
+        index.write(bytes);
+    }
+
+    std::vector<std::vector<int16_t>> blocks;
+};
+
+// Every index record brings back its time and its block, in the recorded order; a record whose block
+// did not change reads nothing; after the last record the next step starts again from the first.
+TEST_F(PlaybackTest, TheRecordedBlocksComeBackInOrderWithTheirTimes) {
+    Record(3);
+    // A fourth step with a settings record only: its index record repeats the third block's offset.
+    RecordingOn = true;
+    NowStamp = Start + 3 * Second;
+    RecordChangeMask |= 0x01;
+    RecordTick();
+    FillBlock(999);
+
+    std::unique_ptr<TR9_PlayData> play = Play();
+    ASSERT_TRUE(play);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(play->Step());
+        EXPECT_DOUBLE_EQ(NowStamp, Start + i * Second) << "record " << i;
+        EXPECT_EQ(Samples(), blocks[std::size_t(i)]) << "record " << i;
+        EXPECT_EQ(play->Position(), 36 * (i + 1));
+    }
+    FillBlock(555);
+    const std::vector<int16_t> scribbled = Samples();
+    ASSERT_TRUE(play->Step());
+    EXPECT_DOUBLE_EQ(NowStamp, Start + 3 * Second);
+    EXPECT_EQ(Samples(), scribbled) << "an unchanged block is not read again";
+
+    ASSERT_TRUE(play->Step());
+    EXPECT_EQ(play->Position(), 36) << "the recording loops";
+    EXPECT_DOUBLE_EQ(NowStamp, Start);
+    EXPECT_EQ(Samples(), blocks[0]);
+    EXPECT_TRUE(messages.empty());
+}
+
+// "Стоп через 10 с" pauses at the first record at least 9.5 s after the clock started; the clock starts
+// again when asked; "Непрерывно" never pauses.
+TEST_F(PlaybackTest, StopAfterTenSecondsPausesAtTheFirstRecordPastNineAndAHalf) {
+    Record(25);
+    ProgramSettings.PlaybackPauseIndex = 1;
+    std::unique_ptr<TR9_PlayData> play = Play();
+    ASSERT_TRUE(play);
+    int steps = 0;
+    do {
+        ASSERT_TRUE(play->Step());
+        ++steps;
+    } while (!play->Paused && steps < 30);
+    EXPECT_EQ(steps, 11) << "records at 0..10 s: the pause comes with the one at 10 s";
+    play->RestartClock = true;
+    ASSERT_TRUE(play->Step());
+    EXPECT_FALSE(play->Paused);
+
+    ProgramSettings.PlaybackPauseIndex = 0;
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(play->Step());
+        ASSERT_FALSE(play->Paused) << "step " << i;
+    }
+}
+
+// An offset past the end of its file ends playback with a clear message; a partial record at the end of
+// the index is where the recording ends.
+TEST_F(PlaybackTest, ADamagedIndexEndsPlaybackClearly) {
+    Record(2);
+    AppendToIndex(QByteArray(20, '\x01'));
+    std::unique_ptr<TR9_PlayData> play = Play();
+    ASSERT_TRUE(play);
+    ASSERT_TRUE(play->Step());
+    ASSERT_TRUE(play->Step());
+    ASSERT_TRUE(play->Step());
+    EXPECT_EQ(play->Position(), 36) << "the partial record is skipped: back to the first";
+    EXPECT_TRUE(messages.empty());
+    play.reset();
+
+    IndexRecord bad{};
+    bad.Time = Start + 5 * Second;
+    bad.Offsets[StreamSet] = 2068;
+    bad.Offsets[StreamAdc] = 1 << 30;
+    CloseRecordFiles();
+    QFile index(Base() + QStringLiteral(".idx"));
+    ASSERT_TRUE(index.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(index.resize(36));
+    index.seek(36);
+    index.write(reinterpret_cast<const char *>(&bad), sizeof bad);
+    index.close();
+    play = Play();
+    ASSERT_TRUE(play->Step());
+    EXPECT_FALSE(play->Step());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("повреждён"))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral(".adc")));
+    EXPECT_TRUE(play->Step()) << "the next step starts again from the first record";
+    EXPECT_DOUBLE_EQ(NowStamp, Start);
+}
+
+// Of the eight files, ".rem", ".sst", ".ast" and ".snc" may be missing; the other four may not.
+TEST_F(PlaybackTest, OnlyFourFilesAreNeeded) {
+    Record(2);
+    CloseRecordFiles();
+    for (const char *extension : {".rem", ".sst", ".ast", ".snc"})
+        ASSERT_TRUE(QFile::remove(Base() + QLatin1String(extension)));
+    std::unique_ptr<TR9_PlayData> play = Play();
+    ASSERT_TRUE(play);
+    ASSERT_TRUE(play->Step());
+    EXPECT_EQ(Samples(), blocks[0]);
+    play.reset();
+    ASSERT_TRUE(QFile::remove(Base() + QStringLiteral(".adc")));
+    EXPECT_EQ(TR9_PlayData::Open(Base()), nullptr);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("Не могу открыть файл")));
+}
+
+// The peer's results block comes back into the remote copy of its kind's table; one whose kind is not a
+// table's is refused as damage.
+TEST_F(PlaybackTest, ThePeersResultsComeBackIntoTheirTable) {
+    QByteArray block(29, '\0');
+    block[8] = 1;
+    ParamResult row{-33.5f, 1.5f, 2, {}};
+    block.append(reinterpret_cast<const char *>(&row), sizeof row);
+    RecordingServices().LastRemoteResultsBlock = [&block] { return block; };
+    int shown = 0;
+    PlaybackServices().ShowRemoteResults = [&shown] { ++shown; };
+    Record(1);
+    RemoteParamResultsSin[0] = {};
+    std::unique_ptr<TR9_PlayData> play = Play();
+    ASSERT_TRUE(play->Step());
+    EXPECT_EQ(RemoteParamResultsSin[0].Value, -33.5f);
+    EXPECT_EQ(RemoteParamResultsSin[0].Verdict, 2);
+    EXPECT_EQ(RemoteSignalKind, 1);
+    EXPECT_EQ(shown, 1);
+    play.reset();
+
+    block[8] = 9;
+    CloseRecordFiles();
+    Record(1);
+    play = Play();
+    EXPECT_FALSE(play->Step());
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+// In a three-item sub-mode the selective items are handed over only as a complete group that its newest
+// item closes.
+TEST_F(PlaybackTest, SelectiveItemsAreHandedOverAsCompleteGroups) {
+    DeviceSettings->Mirvak.RunState = 2;
+    DeviceSettings->Mirvak.DeviceSubMode = 3;
+    RecordingOn = true;
+    const int closes[] = {0, 0, 1, 0, 1, 0, 1};
+    for (int i = 0; i < 7; ++i) {
+        SstResultItem = {double(i), 0, 100u + uint32_t(i), closes[i]};
+        NowStamp = Start + i * Second;
+        RecordChangeMask |= 0x20;
+        RecordTick();
+    }
+    std::vector<uint32_t> handed;
+    PlaybackServices().MoveCursorsToSstFrequency = [&handed] { handed.push_back(SstResultItem.FreqCode); };
+    std::unique_ptr<TR9_PlayData> play = Play();
+    for (int i = 0; i < 7; ++i)
+        ASSERT_TRUE(play->Step());
+    EXPECT_EQ(handed, (std::vector<uint32_t>{102, 106})) << "groups 100..102 and 104..106; 103 was dropped";
+}
+
+} // namespace
+
+namespace {
+
+// The tail of a settings record: the recorded identification under this program's own version and
+// build date, the level master's step level with the recorded time, and the MTTS level adjustment of
+// connection type 3 with the MTTS on.
+TEST_F(PlaybackTest, TheSettingsRecordsTailComesBack) {
+    DeviceSettings->ConnectionType = 3;
+    DeviceSettings->Mtts.State = 2;
+    DeviceSettings->MasterL.State = 2;
+    const TInstrumentIdent ownIdent = InstrumentIdent;
+    InstrumentIdent.SerialNumber = 4321;
+    const QByteArray state(MttsAdjustStateSize, '\x33');
+    RecordingServices().MttsAdjustState = [state] { return state; };
+    RecordingServices().LevelMasterStepLevel = [] { return -7.5f; };
+    Record(2);
+    RecordingServices() = {};
+    InstrumentIdent.SerialNumber = 0;
+    InstrumentIdent.ProgramVersion = 612;
+    QByteArray restored;
+    std::vector<std::pair<float, double>> steps;
+    int levelRuns = 0;
+    RecordingServices().RestoreMttsAdjustState = [&restored](const QByteArray &bytes) { restored = bytes; };
+    RecordingServices().RestoreLevelMasterStep = [&steps](float level, double time) { steps.push_back({level, time}); };
+    RecordingServices().ResetMasterLevRun = [&levelRuns] { ++levelRuns; };
+    std::unique_ptr<TR9_PlayData> play = Play();
+    ASSERT_TRUE(play->Step());
+    ASSERT_TRUE(play->Step());
+    EXPECT_EQ(InstrumentIdent.SerialNumber, 4321);
+    EXPECT_EQ(InstrumentIdent.ProgramVersion, 612) << "the program keeps its own version word";
+    EXPECT_EQ(restored, state);
+    ASSERT_EQ(steps.size(), 1u) << "the settings record was read once";
+    EXPECT_EQ(steps[0].first, -7.5f);
+    EXPECT_DOUBLE_EQ(steps[0].second, Start);
+    EXPECT_EQ(levelRuns, 1);
+    InstrumentIdent = ownIdent;
+}
+
+} // namespace
