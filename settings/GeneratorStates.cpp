@@ -2,6 +2,7 @@
 
 #include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
+#include "settings/SettingsWindowButtons.h"
 #include "state/DeviceSettings.h"
 
 GenBlock *GeneratorBlock(int kind) {
@@ -105,14 +106,15 @@ void HandleRemoteReceipt(int recordType) {
             else
                 s.RemoteGenState[receipt.kind - 1] = 2;
             SelectRemoteGenerator(receipt.kind);
+            MarkRemoteGenButton(receipt.kind);
             return;
         }
     s.RemoteGenState[GenKindBlock - 1] = 2;
+    SelectRemoteGenerator(GenKindBlock);
+    MarkRemoteGenButton(GenKindBlock);
 }
 
 void MarkSyncFinished() {
     if (DeviceSettings->SyncGenState > 0)
         DeviceSettings->SyncGenState = 3;
 }
-
-void BreakRemoteConnection() {}

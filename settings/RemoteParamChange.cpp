@@ -8,6 +8,7 @@
 #include "platform/StringTable.h"
 #include "settings/GeneratorStates.h"
 #include "settings/SettingsRecompute.h"
+#include "settings/remote/RemoteExchange.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 

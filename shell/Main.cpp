@@ -24,6 +24,7 @@
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
+#include "settings/remote/RemoteLinkPeers.h"
 #include "state/RemoteMessage.h"
 #include "storage/Configuration.h"
 #include "storage/RecordTick.h"
@@ -80,6 +81,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     InstallMainConnectionView(*this);
     RegisterSettingsServices();
     RegisterInterlockTargets();
+    RegisterRemoteLinkPeers();
     RegisterRecorder();
     ShowMessageTransfer = [this](bool sending) { ShowMessageTransferState(sending); };
     SetPauseHandler([this](bool on) { SetPause(on); });
@@ -95,6 +97,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
 TMainForm::~TMainForm() {
     // A window destroyed during a measurement takes the link down with it: its handlers are bound to it.
     SetLinkEventHooks({});
+    RemoteLinkPeers() = {};
     ShowMessageTransfer = {};
     SetPauseHandler({});
     CloseLinkObjects();

@@ -222,6 +222,7 @@ public:
     void SetFrequencyPanel(float maxFrequency);
     // The interlocks' calls back into the status bar and the graph windows.
     void RegisterInterlockTargets();
+    void RegisterRemoteLinkPeers();
     void OpenStatusList(int panel);
     void CloseStatusList();
     void LB1Choose(int index);

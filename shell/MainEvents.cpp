@@ -19,10 +19,15 @@
 #include "settings/GeneratorStates.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
+#include "settings/SettingsWindowButtons.h"
+#include "settings/remote/RemoteExchange.h"
+#include "settings/remote/RemoteMessageCodec.h"
+#include "shell/SmallWindows.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
+#include "state/RemoteMessage.h"
 #include "state/SettingsLoadState.h"
 
 #include <QLabel>
@@ -227,9 +232,10 @@ void TMainForm::DspDisconnect(int16_t err, int16_t v) {
     ShowMessage({text, QStringLiteral("Ошибка"), MsgIcon::Error, MsgButtons::Ok});
 }
 
-void TMainForm::DspMesInp(int16_t, const int16_t *, uint32_t) {
+void TMainForm::DspMesInp(int16_t, const int16_t *data, uint32_t Ndata) {
     TransferProgress = -1;
     DeviceSettings->Mode &= ~0x200;
+    ParseRemoteMessage(reinterpret_cast<const uint8_t *>(data), int32_t(2 * std::min<uint32_t>(Ndata, INT32_MAX / 2)));
 }
 
 void TMainForm::DspMesInpErr() {
@@ -243,6 +249,7 @@ void TMainForm::DspMesInpErr() {
     s.Mode = 0x001;
     s.RemoteGenState[GenKindBlock - 1] = 2;
     SelectRemoteGenerator(GenKindBlock);
+    MarkRemoteGenButton(GenKindBlock);
     SendCommand();
     StatusBar2->SetPanelText(3, LoadStr(453));
     StatusBar2->update();
@@ -269,7 +276,16 @@ void TMainForm::DspMesOutFin(int16_t err, int16_t v) {
         }
         s.Mode = 0x001;
         BlockGenerator();
+        RefreshGenButtons();
+        UpdateControlStates();
     }
+    // The message's program runs now that it is done; the next waiting message goes out after it.
+    RunOwnProgram();
+    RefreshGenButtons();
+    UpdateControlStates();
+    ClearRemoteMessage(RemoteMessage);
+    RefreshTextWindow();
+    SendQueuedRemoteMessage();
     StatusBar2->update();
 }
 

@@ -21,6 +21,7 @@
 #include "protocols/ScenarioState.h"
 #include "settings/GeneratorStates.h"
 #include "settings/SettingsWindowButtons.h"
+#include "settings/remote/RemoteExchange.h"
 #include "shell/Formend_unit.h"
 #include "shell/SmallWindows.h"
 #include "shell/MainTimeDiagrams.h"
@@ -61,6 +62,12 @@ template <typename Done> void WaitPumping(uint32_t start, uint32_t limitMs, Done
 }
 
 // The remote link has ended and the generator block is running (or the peer confirmed it).
+void AbortRemoteMessages() {
+    if (DspIo)
+        DspIo->MesOutAbort();
+    DropRemoteMessages();
+}
+
 bool LinkSettled() {
     const TDeviceSettings &s = *DeviceSettings;
     return s.Block.State > 1 && s.ConnectState < 1 && s.PeerConnectState < 1;
@@ -329,6 +336,8 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
                 s.ConnectState = 0;
                 s.PeerConnectState = 0;
             }
+            // A message still on its way would hold the break back; its program is no longer wanted.
+            AbortRemoteMessages();
             if (s.ConnectState > 0 || s.PeerConnectState > 0)
                 BreakRemoteConnection();
             else
@@ -397,6 +406,7 @@ bool TMainForm::ReopenInstrument() {
                 s.ConnectState = 0;
                 s.PeerConnectState = 0;
             }
+            AbortRemoteMessages();
             if ((s.ConnectState > 0 || s.PeerConnectState > 0) && MirvakFirmware == 0) {
                 BreakRemoteConnection();
                 WaitPumping(GetTickCount(), LinkSettleWaitMs, LinkSettled);

@@ -14,6 +14,7 @@
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
 #include "protocols/BatchLog.h"
+#include "protocols/ProtocolFiles.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
 #include "settings/ImpedanceRules.h"
@@ -22,6 +23,7 @@
 #include "settings/GeneratorCommands.h"
 #include "settings/RemoteParamChange.h"
 #include "settings/SettingsInterlocks.h"
+#include "settings/remote/RemoteLinkPeers.h"
 #include "shell/SmallWindows.h"
 #include "settings/SettingsWindowButtons.h"
 #include "shell/StatusBar2.h"
@@ -30,6 +32,8 @@
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
 #include "views/Fgraph.h"
+#include "views/Form_parambase.h"
+#include "views/Setting.h"
 
 #include <QAction>
 #include <QApplication>
@@ -173,6 +177,34 @@ void TMainForm::RegisterInterlockTargets() {
         if (auto *graph = qobject_cast<TForm_Graphic *>(GraphWindows[2].data()))
             graph->RedrawGraph();
     };
+}
+
+void TMainForm::RegisterRemoteLinkPeers() {
+    TRemoteLinkPeers &peers = RemoteLinkPeers();
+    peers.ShowConnectionType = [this] {
+        StatusBar2->SetPanelText(2, ConnectionTypeNames.value(DeviceSettings->ConnectionType));
+        StatusBar2->FitPanel(2);
+        if (QAction *save = ItemByName(QStringLiteral("N_SaveConfig")))
+            save->setEnabled(DeviceSettings->ConnectionType != 0);
+    };
+    peers.ShowStatusText = [this](const QString &text) {
+        StatusBar2->SetPanelText(3, text);
+        StatusBar2->repaint();
+    };
+    peers.ShowTextMessageWindow = [this] { ShowTextMessageWindow(); };
+    peers.RefreshTextMessageWindow = [] { RefreshTextWindow(); };
+    peers.ShowRemoteResultTable = [this] {
+        CurrentIndex = 1;
+        if (auto *table = qobject_cast<TForm_BasePar *>(ShowBaseParWindow()))
+            table->RefreshValues();
+    };
+    peers.RefreshProgramSettingsDialog = [] {
+        if (auto *dialog = qobject_cast<TForm_Settings *>(Form_Settings.data()))
+            dialog->ShowSettings();
+    };
+    peers.ReopenInstrument = [this] { ReopenInstrument(); };
+    peers.ConfigFileName = [this] { return ConfigFileName; };
+    peers.ProtocolOpen = [] { return ProtocolOpen(); };
 }
 
 void TMainForm::RefreshSettingsInterlocks() {

@@ -9,7 +9,7 @@
 #include "link/connection/Tr9sendgetcommand.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/MasterIntervals.h"
-#include "settings/RemoteLinkStandIn.h"
+#include "settings/remote/RemoteExchange.h"
 #include "settings/SettingsHost.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/window/SetDevWidgets.h"
