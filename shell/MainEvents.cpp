@@ -19,15 +19,12 @@
 #include "settings/GeneratorStates.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
-#include "settings/SettingsWindowButtons.h"
 #include "settings/remote/RemoteExchange.h"
 #include "settings/remote/RemoteMessageCodec.h"
-#include "shell/SmallWindows.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
-#include "state/RemoteMessage.h"
 #include "state/SettingsLoadState.h"
 
 #include <QLabel>
@@ -241,51 +238,14 @@ void TMainForm::DspMesInp(int16_t, const int16_t *data, uint32_t Ndata) {
 void TMainForm::DspMesInpErr() {
     TransferProgress = -1;
     SetSettingsLocked(false);
-    TDeviceSettings &s = *DeviceSettings;
-    if (s.ConnectState == 1) {
-        s.ConnectState = -1;
-        s.PeerConnectState = 0;
-    }
-    s.Mode = 0x001;
-    s.RemoteGenState[GenKindBlock - 1] = 2;
-    SelectRemoteGenerator(GenKindBlock);
-    MarkRemoteGenButton(GenKindBlock);
-    SendCommand();
-    StatusBar2->SetPanelText(3, LoadStr(453));
+    RemoteMessageFailed();
     StatusBar2->update();
 }
 
 void TMainForm::DspMesOutFin(int16_t err, int16_t v) {
     TransferProgress = -1;
     SetSettingsLocked(false);
-    TDeviceSettings &s = *DeviceSettings;
-    s.Mode |= 0x100;
-    if (v != 0) {
-        BlockGenerator();
-        HandleRemoteReceipt(err);
-        if (s.ConnectState == 1)
-            s.ConnectState = 2;
-        StatusBar2->SetPanelText(3, LoadStr(160));
-    } else {
-        StatusBar2->SetPanelText(3, LoadStr(159));
-        if (s.ConnectState == 1) {
-            s.ConnectState = -1;
-            s.PeerConnectState = 0;
-            s.RemoteGenState[GenKindBlock - 1] = 2;
-            SelectRemoteGenerator(GenKindBlock);
-        }
-        s.Mode = 0x001;
-        BlockGenerator();
-        RefreshGenButtons();
-        UpdateControlStates();
-    }
-    // The message's program runs now that it is done; the next waiting message goes out after it.
-    RunOwnProgram();
-    RefreshGenButtons();
-    UpdateControlStates();
-    ClearRemoteMessage(RemoteMessage);
-    RefreshTextWindow();
-    SendQueuedRemoteMessage();
+    EndRemoteTransmission(v != 0, err);
     StatusBar2->update();
 }
 

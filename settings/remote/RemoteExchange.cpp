@@ -5,11 +5,14 @@
 #include "platform/MessageService.h"
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
+#include "settings/GeneratorCommands.h"
+#include "settings/GeneratorStates.h"
 #include "settings/SettingsWindowButtons.h"
 #include "settings/remote/RemoteLinkPeers.h"
 #include "settings/remote/RemoteMessageCodec.h"
 #include "settings/remote/RemoteProgram.h"
 #include "state/DeviceSettings.h"
+#include "state/GeneratorKind.h"
 #include "state/ProgramSettings.h"
 #include "state/RemoteMessage.h"
 
@@ -96,6 +99,49 @@ void SendQueuedRemoteMessage() {
         // It could not go out (reported by the command), or no instrument carries it.
         ClearRemoteMessage(RemoteMessage);
     }
+}
+
+void EndRemoteTransmission(bool success, int receipt) {
+    TDeviceSettings &s = *DeviceSettings;
+    const TRemoteLinkPeers &peers = RemoteLinkPeers();
+    s.Mode |= 0x100;
+    if (success) {
+        BlockGenerator();
+        HandleRemoteReceipt(receipt);
+        if (s.ConnectState == 1)
+            s.ConnectState = 2;
+        CallPeer(peers.ShowStatusText, LoadStr(160));
+    } else {
+        CallPeer(peers.ShowStatusText, LoadStr(159));
+        if (s.ConnectState == 1) {
+            s.ConnectState = -1;
+            s.PeerConnectState = 0;
+            s.RemoteGenState[GenKindBlock - 1] = 2;
+            SelectRemoteGenerator(GenKindBlock);
+        }
+        s.Mode = 0x001;
+        BlockGenerator();
+    }
+    RunOwnProgram();
+    RefreshGenButtons();
+    UpdateControlStates();
+    ClearRemoteMessage(RemoteMessage);
+    CallPeer(peers.RefreshTextMessageWindow);
+    SendQueuedRemoteMessage();
+}
+
+void RemoteMessageFailed() {
+    TDeviceSettings &s = *DeviceSettings;
+    if (s.ConnectState == 1) {
+        s.ConnectState = -1;
+        s.PeerConnectState = 0;
+    }
+    s.Mode = 0x001;
+    s.RemoteGenState[GenKindBlock - 1] = 2;
+    SelectRemoteGenerator(GenKindBlock);
+    MarkRemoteGenButton(GenKindBlock);
+    SendCommand();
+    CallPeer(RemoteLinkPeers().ShowStatusText, LoadStr(453));
 }
 
 void RunOwnProgram() {

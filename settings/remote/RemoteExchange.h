@@ -16,9 +16,15 @@
 // the reply).
 bool SendRemoteMessage(const std::vector<uint8_t> &codes, const TUnsupportedModes &unsupported = {});
 
-// The next waiting message goes out when none is on the line. The main window calls it after it
-// finished the end of a transmission.
+// The next waiting message goes out when none is on the line.
 void SendQueuedRemoteMessage();
+// The instrument reported the end of the transmission (the main window's DspMesOutFin): the receipt
+// marks the peer's generator, a pairing on its way is established or failed, then the message's program
+// runs and the next waiting message goes out.
+void EndRemoteTransmission(bool success, int receipt);
+// A message from the peer could not be received (DspMesInpErr): a pairing on its way fails and the
+// peer's generator block is taken as running.
+void RemoteMessageFailed();
 // Runs the program of the message on the line (also when it is empty), then issues what it raised.
 void RunOwnProgram();
 // The message on the line was aborted: it and the waiting ones are dropped, their programs not run.
