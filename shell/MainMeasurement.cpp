@@ -62,12 +62,6 @@ template <typename Done> void WaitPumping(uint32_t start, uint32_t limitMs, Done
 }
 
 // The remote link has ended and the generator block is running (or the peer confirmed it).
-void AbortRemoteMessages() {
-    if (DspIo)
-        DspIo->MesOutAbort();
-    DropRemoteMessages();
-}
-
 bool LinkSettled() {
     const TDeviceSettings &s = *DeviceSettings;
     return s.Block.State > 1 && s.ConnectState < 1 && s.PeerConnectState < 1;

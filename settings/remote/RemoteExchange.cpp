@@ -162,6 +162,12 @@ void DropRemoteMessages() {
     DeviceSettings->Mode &= ~PendingRemoteMessage;
 }
 
+void AbortRemoteMessages() {
+    if (DspIo)
+        DspIo->MesOutAbort();
+    DropRemoteMessages();
+}
+
 void BreakRemoteConnection() {
     const TDeviceSettings &s = *DeviceSettings;
     if (s.ConnectState > 0 || s.PeerConnectState > 0)

@@ -29,6 +29,10 @@ void RemoteMessageFailed();
 void RunOwnProgram();
 // The message on the line was aborted: it and the waiting ones are dropped, their programs not run.
 void DropRemoteMessages();
+// Before the link is broken by this side (Stop, reopening the instrument, a changed parameter, a
+// configuration load): the message on its way is aborted at the instrument and dropped with the waiting
+// ones, so that the break goes out at once.
+void AbortRemoteMessages();
 
 // Ends the remote link from either side: the peer receives Break_R, this side runs code 6 after the
 // transmission. Nothing while no link is up.

@@ -165,3 +165,47 @@ TEST_F(RemoteLinkTest, ConnectSendsThePairingList) {
     EXPECT_EQ(ProgramSettings.AutoWindowChange, 0);
     EXPECT_EQ(ProgramOnLine(), Bytes{27});
 }
+
+// The end of a transmission as the instrument reports it: with success the receipt marks the peer's
+// generator and a pairing on its way is established; a failure ends the pairing and takes the peer's block
+// as running. The message's program runs either way, and the next waiting message goes out.
+TEST_F(RemoteLinkTest, EndOfTransmission) {
+    for (bool success : {true, false}) {
+        SCOPED_TRACE(success);
+        settings.ConnectState = 1;
+        settings.PeerConnectState = 1;
+        settings.Sin.State = 0;
+        for (int i = 0; i < 5; ++i)
+            settings.RemoteGenState[i] = 0;
+        status.clear();
+        SendRemoteMessage({0, 10});
+        SendRemoteMessage({11});
+        EndRemoteTransmission(success, 10);
+        EXPECT_EQ(settings.ConnectState, success ? 2 : -1);
+        EXPECT_EQ(settings.PeerConnectState, success ? 1 : 0);
+        EXPECT_EQ(settings.RemoteGenState[0], success ? 2 : 0);
+        EXPECT_EQ(settings.RemoteGenState[4], success ? 0 : 2);
+        EXPECT_EQ(settings.Sin.State, 1) << "the program ran";
+        EXPECT_EQ(settings.Block.State, 0) << "the local generator was blocked, then the SIN started";
+        ASSERT_FALSE(status.empty());
+        EXPECT_EQ(status.front(), success ? QStringLiteral("Команда выполнена") : QStringLiteral("Команда не выполнена"));
+        EXPECT_EQ(OnLine()[0], 11) << "the waiting message went out";
+        DropRemoteMessages();
+    }
+}
+
+TEST_F(RemoteLinkTest, RefusedIncomingMessage) {
+    settings.ConnectState = 1;
+    settings.PeerConnectState = 1;
+    RemoteMessageFailed();
+    EXPECT_EQ(settings.ConnectState, -1);
+    EXPECT_EQ(settings.PeerConnectState, 0);
+    EXPECT_EQ(settings.RemoteGenState[4], 2);
+    EXPECT_EQ(settings.Mode, 1);
+    EXPECT_EQ(status, std::vector<QString>{QStringLiteral("Сообщение не принято")});
+    settings.ConnectState = 2;
+    settings.PeerConnectState = 1;
+    RemoteMessageFailed();
+    EXPECT_EQ(settings.ConnectState, 2) << "an established link stays";
+    EXPECT_EQ(settings.PeerConnectState, 1);
+}

@@ -409,3 +409,17 @@ TEST_F(SetDevWindowTest, Picture) {
 }
 
 } // namespace
+
+// "Установить соединение" takes the control tone from the group's edits and sends the pairing list; code 27
+// stays here for after the transmission.
+TEST_F(SetDevWindowTest, ConnectSendsThePairingList) {
+    settings.ConnectionType = 3;
+    window->RefreshAllPages();
+    window->Edit_CONNECT_L->SetValue(-12.3);
+    window->RG_B_Precision->setCurrentIndex(2);
+    window->Button_CONNECTClick();
+    EXPECT_EQ(settings.ConnectState, 1);
+    EXPECT_FLOAT_EQ(settings.ControlLevel, -12.25f) << "snapped to the 0.25 dB grid of its code";
+    EXPECT_EQ(settings.ExchangeMode, 2);
+    EXPECT_EQ(SentCodes(), (std::vector<uint8_t>{27, 255}));
+}
