@@ -202,7 +202,6 @@ void TMainForm::RegisterRemoteLinkPeers() {
         if (auto *dialog = qobject_cast<TForm_Settings *>(Form_Settings.data()))
             dialog->ShowSettings();
     };
-    peers.ReopenInstrument = [this] { ReopenInstrument(); };
     peers.ConfigFileName = [this] { return ConfigFileName; };
     peers.ProtocolOpen = [] { return ProtocolOpen(); };
 }

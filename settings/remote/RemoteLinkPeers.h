@@ -19,8 +19,6 @@ struct TRemoteLinkPeers {
     std::function<void()> ShowRemoteResultTable;
     // The program settings dialog, when open, shows ProgramSettings again.
     std::function<void()> RefreshProgramSettingsDialog;
-    // The main window's TMainForm::ReopenInstrument (leaving the selective firmware before a pairing).
-    std::function<void()> ReopenInstrument;
 
     // The settings frame: all results and masks dropped when the peer lets this analyser go; the masks
     // received from the peer put into use; the parameter windows' editors and result tables follow.
