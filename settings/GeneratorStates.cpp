@@ -106,9 +106,12 @@ void HandleRemoteReceipt(int recordType) {
             else
                 s.RemoteGenState[receipt.kind - 1] = 2;
             SelectRemoteGenerator(receipt.kind);
+            MarkRemoteGenButton(receipt.kind);
             return;
         }
     s.RemoteGenState[GenKindBlock - 1] = 2;
+    SelectRemoteGenerator(GenKindBlock);
+    MarkRemoteGenButton(GenKindBlock);
 }
 
 void MarkSyncFinished() {
@@ -117,5 +120,3 @@ void MarkSyncFinished() {
         ShowSyncState();
     }
 }
-
-void BreakRemoteConnection() {}

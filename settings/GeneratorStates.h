@@ -22,10 +22,8 @@ void BlockAllGenerators();
 void SelectRemoteGenerator(int kind);
 // The peer acknowledged a record of type `recordType`: a generator record marks that generator of the
 // peer as running and the others off; the connection-mode record (21) changes nothing; any other record
-// marks the peer's generator block as running.
+// (0 for a message without a marking record) marks the peer's generator block as running. The open
+// settings window marks the button.
 void HandleRemoteReceipt(int recordType);
 // A running SYNC measurement counted all its pulses: its state becomes 3 (finished).
 void MarkSyncFinished();
-// Asks the peer to end the remote link. The disconnect record is not composed here yet, so nothing is
-// sent; callers wait for the link states within their own bound.
-void BreakRemoteConnection();

@@ -1,6 +1,5 @@
 #include "settings/RemoteParamChange.h"
 
-#include "link/Dspio9.h"
 #include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
@@ -8,6 +7,7 @@
 #include "platform/StringTable.h"
 #include "settings/GeneratorStates.h"
 #include "settings/SettingsRecompute.h"
+#include "settings/remote/RemoteExchange.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 
@@ -32,8 +32,7 @@ bool WarnRemoteParamChange() {
     if (s.ConnectState > 0) {
         if (!AskToBreakLink())
             return false;
-        if (DspIo)
-            DspIo->MesOutAbort();
+        AbortRemoteMessages();
         BreakRemoteConnection();
         const uint32_t start = GetTickCount();
         while (s.ConnectState != 0 && !ScenarioRunning && TicksSince(start) < RemoteDisconnectWaitMs)

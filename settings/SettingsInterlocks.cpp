@@ -3,11 +3,14 @@
 #include "engine/EngineBuffers.h"
 #include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
+#include "platform/Clock.h"
 #include "platform/MessageService.h"
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
 #include "settings/ImpedanceRules.h"
 #include "settings/InterlockTargets.h"
+#include "settings/RemoteParamChange.h"
+#include "settings/remote/RemoteExchange.h"
 #include "state/DeviceSettings.h"
 
 #include <algorithm>
@@ -175,6 +178,11 @@ bool ConfirmBreakConnection() {
     // The "c" of "c удаленным" is a Latin letter in the program's text.
     if (!AskYesNo(QStringLiteral("Прервать соединение c удаленным комплексом?")))
         return false;
+    // The end of the transmission and the break's program code 6 run inside the wait.
+    BreakRemoteConnection();
+    const uint32_t start = GetTickCount();
+    while (s.PeerConnectState != 0 && TicksSince(start) < RemoteDisconnectWaitMs)
+        PumpMessagesExceptInput();
     s.ConnectState = 0;
     s.PeerConnectState = 0;
     return true;

@@ -6,6 +6,8 @@
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/evaluation/ProtocolSnapshot.h"
 #include "platform/NoValue.h"
+#include "settings/SettingsWindowButtons.h"
+#include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
 
@@ -31,6 +33,14 @@ void InvalidateParamResults() {
 void RefreshRemoteResults() {
     if (RecordingOn)
         RecordChangeMask |= 0x08;
+}
+
+void RaiseAveragingForRemote() {
+    TDeviceSettings &s = *DeviceSettings;
+    if (s.AveragingInterval > 4 || s.MasterF.State > 0 || s.MasterL.State > 0)
+        return;
+    s.AveragingInterval = 5;
+    RefreshMeterPage();
 }
 
 // The automatic protocol restarts with the new interval, keeping the snapshots it has.

@@ -8,3 +8,6 @@ void RecomputeAfterSettings(int flag);
 void InvalidateParamResults();
 // The peer's results changed: the recorder and the peer's result table follow.
 void RefreshRemoteResults();
+// Before the meter settings go to the peer: an averaging interval of 4 s or less becomes 5 s unless a
+// master runs, and the open meter page shows it.
+void RaiseAveragingForRemote();

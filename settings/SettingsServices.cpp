@@ -5,7 +5,7 @@
 #include "settings/GeneratorStates.h"
 #include "settings/Masters.h"
 #include "settings/MeterSettings.h"
-#include "settings/RemoteLinkStandIn.h"
+#include "settings/remote/RemoteExchange.h"
 #include "settings/SettingsRecompute.h"
 #include "settings/SettingsWindowButtons.h"
 #include "state/DeviceSettings.h"

@@ -3,7 +3,7 @@
 #include "controls/FormHelpers.h"
 #include "controls/Placemnt.h"
 #include "shell/MaximizeFit.h"
-#include "shell/RemoteTextMessage.h"
+#include "settings/remote/RemoteExchange.h"
 #include "state/DeviceSettings.h"
 #include "state/TextMessages.h"
 
@@ -165,7 +165,7 @@ void TForm_Txt::Btn_SendClick() {
         return;
     OutgoingTextMessage = text;
     // A message refused for its length stays in the edit, so that nothing typed is lost.
-    if (!SendTextMessage(OutgoingTextMessage))
+    if (!SendRemoteMessage({SendTxt_R}))
         return;
     AddToList(QStringLiteral(">>R-9:"), OutgoingTextMessage, SentColour);
     RE_Send->clear();

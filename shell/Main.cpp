@@ -25,6 +25,7 @@
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
+#include "settings/remote/RemoteLinkPeers.h"
 #include "state/RemoteMessage.h"
 #include "storage/Configuration.h"
 #include "storage/RecordTick.h"
@@ -82,6 +83,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     RegisterSettingsServices();
     RegisterInterlockTargets();
     RegisterConfigurationServices();
+    RegisterRemoteLinkPeers();
     RegisterRecorder();
     ShowMessageTransfer = [this](bool sending) { ShowMessageTransferState(sending); };
     SetPauseHandler([this](bool on) { SetPause(on); });
@@ -98,6 +100,7 @@ TMainForm::~TMainForm() {
     // A window destroyed during a measurement takes the link down with it: its handlers are bound to it.
     SetLinkEventHooks({});
     UninstallRecordingServices();
+    RemoteLinkPeers() = {};
     ShowMessageTransfer = {};
     SetPauseHandler({});
     CloseLinkObjects();

@@ -228,6 +228,7 @@ public:
     void ClosePointValueWindows();
     // Every open graph window binds its masks again, with newXRange also taking its default X range.
     void RebindGraphWindows(bool newXRange);
+    void RegisterRemoteLinkPeers();
     void OpenStatusList(int panel);
     void CloseStatusList();
     void LB1Choose(int index);

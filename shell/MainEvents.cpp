@@ -19,6 +19,8 @@
 #include "settings/GeneratorStates.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
+#include "settings/remote/RemoteExchange.h"
+#include "settings/remote/RemoteMessageCodec.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
@@ -227,49 +229,23 @@ void TMainForm::DspDisconnect(int16_t err, int16_t v) {
     ShowMessage({text, QStringLiteral("Ошибка"), MsgIcon::Error, MsgButtons::Ok});
 }
 
-void TMainForm::DspMesInp(int16_t, const int16_t *, uint32_t) {
+void TMainForm::DspMesInp(int16_t, const int16_t *data, uint32_t Ndata) {
     TransferProgress = -1;
     DeviceSettings->Mode &= ~0x200;
+    ParseRemoteMessage(reinterpret_cast<const uint8_t *>(data), int32_t(2 * std::min<uint32_t>(Ndata, INT32_MAX / 2)));
 }
 
 void TMainForm::DspMesInpErr() {
     TransferProgress = -1;
     SetSettingsLocked(false);
-    TDeviceSettings &s = *DeviceSettings;
-    if (s.ConnectState == 1) {
-        s.ConnectState = -1;
-        s.PeerConnectState = 0;
-    }
-    s.Mode = 0x001;
-    s.RemoteGenState[GenKindBlock - 1] = 2;
-    SelectRemoteGenerator(GenKindBlock);
-    SendCommand();
-    StatusBar2->SetPanelText(3, LoadStr(453));
+    RemoteMessageFailed();
     StatusBar2->update();
 }
 
 void TMainForm::DspMesOutFin(int16_t err, int16_t v) {
     TransferProgress = -1;
     SetSettingsLocked(false);
-    TDeviceSettings &s = *DeviceSettings;
-    s.Mode |= 0x100;
-    if (v != 0) {
-        BlockGenerator();
-        HandleRemoteReceipt(err);
-        if (s.ConnectState == 1)
-            s.ConnectState = 2;
-        StatusBar2->SetPanelText(3, LoadStr(160));
-    } else {
-        StatusBar2->SetPanelText(3, LoadStr(159));
-        if (s.ConnectState == 1) {
-            s.ConnectState = -1;
-            s.PeerConnectState = 0;
-            s.RemoteGenState[GenKindBlock - 1] = 2;
-            SelectRemoteGenerator(GenKindBlock);
-        }
-        s.Mode = 0x001;
-        BlockGenerator();
-    }
+    EndRemoteTransmission(v != 0, err);
     StatusBar2->update();
 }
 

@@ -21,6 +21,7 @@
 #include "protocols/ScenarioState.h"
 #include "settings/GeneratorStates.h"
 #include "settings/SettingsWindowButtons.h"
+#include "settings/remote/RemoteExchange.h"
 #include "shell/Formend_unit.h"
 #include "shell/SmallWindows.h"
 #include "shell/MainTimeDiagrams.h"
@@ -331,6 +332,8 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
                 s.ConnectState = 0;
                 s.PeerConnectState = 0;
             }
+            // A message still on its way would hold the break back; its program is no longer wanted.
+            AbortRemoteMessages();
             if (s.ConnectState > 0 || s.PeerConnectState > 0)
                 BreakRemoteConnection();
             else
@@ -399,6 +402,7 @@ bool TMainForm::ReopenInstrument() {
                 s.ConnectState = 0;
                 s.PeerConnectState = 0;
             }
+            AbortRemoteMessages();
             if ((s.ConnectState > 0 || s.PeerConnectState > 0) && MirvakFirmware == 0) {
                 BreakRemoteConnection();
                 WaitPumping(GetTickCount(), LinkSettleWaitMs, LinkSettled);

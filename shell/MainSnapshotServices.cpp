@@ -4,7 +4,7 @@
 #include "settings/SyncRun.h"
 #include "settings/masters/MasterFreq.h"
 #include "settings/masters/MasterLev.h"
-#include "settings/RemoteLinkStandIn.h"
+#include "settings/remote/RemoteExchange.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/SettingsWindowButtons.h"
 #include "shell/Main.h"
@@ -50,7 +50,11 @@ void InstallSnapshotServices() {
             if (auto *graph = qobject_cast<TForm_Graphic *>(window.data()))
                 graph->RebindMasks(which);
     };
-    snapshot.BreakRemoteConnection = BreakRemoteConnection;
+    // The message on its way is given up, so that the break goes out at once.
+    snapshot.BreakRemoteConnection = [] {
+        AbortRemoteMessages();
+        BreakRemoteConnection();
+    };
 
     TGeneratorRestartServices &restart = GeneratorRestartServices();
     restart.StartSin = StartSin;
@@ -67,7 +71,7 @@ void InstallSnapshotServices() {
     restart.MarkLocalGenButton = MarkLocalGenButton;
     restart.MarkRemoteGenButton = MarkRemoteGenButton;
     restart.SelectRemoteGenerator = SelectRemoteGenerator;
-    restart.SendRemoteMessage = SendRemoteMessage;
+    restart.SendRemoteMessage = [](const std::vector<uint8_t> &codes) { SendRemoteMessage(codes); };
 }
 
 } // namespace

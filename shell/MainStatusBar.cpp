@@ -14,14 +14,19 @@
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
 #include "protocols/BatchLog.h"
+#include "protocols/ProtocolFiles.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
+#include "settings/masters/MasterFreq.h"
+#include "settings/masters/MasterLev.h"
+#include "settings/masters/MasterTimers.h"
 #include "settings/ImpedanceRules.h"
 #include "settings/InterlockTargets.h"
 #include "settings/Masters.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/RemoteParamChange.h"
 #include "settings/SettingsInterlocks.h"
+#include "settings/remote/RemoteLinkPeers.h"
 #include "shell/SmallWindows.h"
 #include "settings/SettingsWindowButtons.h"
 #include "shell/StatusBar2.h"
@@ -29,7 +34,10 @@
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
+#include "storage/SettingsResets.h"
 #include "views/Fgraph.h"
+#include "views/Form_parambase.h"
+#include "views/Setting.h"
 
 #include <QAction>
 #include <QApplication>
@@ -189,6 +197,41 @@ void TMainForm::RegisterInterlockTargets() {
         if (auto *graph = qobject_cast<TForm_Graphic *>(GraphWindows[2].data()))
             graph->RedrawGraph();
     };
+}
+
+void TMainForm::RegisterRemoteLinkPeers() {
+    TRemoteLinkPeers &peers = RemoteLinkPeers();
+    peers.ShowConnectionType = [this] {
+        StatusBar2->SetPanelText(2, ConnectionTypeNames.value(DeviceSettings->ConnectionType));
+        StatusBar2->FitPanel(2);
+        if (QAction *save = ItemByName(QStringLiteral("N_SaveConfig")))
+            save->setEnabled(DeviceSettings->ConnectionType != 0);
+    };
+    peers.ShowStatusText = [this](const QString &text) {
+        StatusBar2->SetPanelText(3, text);
+        StatusBar2->repaint();
+    };
+    peers.ShowTextMessageWindow = [this] { ShowTextMessageWindow(); };
+    peers.RefreshTextMessageWindow = [] { RefreshTextWindow(); };
+    peers.ShowRemoteResultTable = [this] {
+        CurrentIndex = 1;
+        if (auto *table = qobject_cast<TForm_BasePar *>(ShowBaseParWindow()))
+            table->RefreshValues();
+    };
+    peers.RefreshProgramSettingsDialog = [] {
+        if (auto *dialog = qobject_cast<TForm_Settings *>(Form_Settings.data()))
+            dialog->ShowSettings();
+    };
+    peers.ConfigFileName = [this] { return ConfigFileName; };
+    peers.ProtocolOpen = [] { return ProtocolOpen(); };
+    peers.ResetAllResults = ResetAllResults;
+    peers.ResetGraphsAndMasks = ResetGraphsAndMasks;
+    peers.RefreshParamTables = RefreshParamTables;
+    peers.StopMasterFreq = StopMasterFreq;
+    peers.StopMasterLev = StopMasterLev;
+    peers.StartMasterFreq = StartMasterFreq;
+    peers.StartMasterLev = StartMasterLev;
+    peers.DisableMasterTimers = StopMasterTimers;
 }
 
 void TMainForm::RefreshSettingsInterlocks() {

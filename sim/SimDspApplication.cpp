@@ -13,6 +13,9 @@ constexpr int PowerType = 7;
 constexpr int SpeakerType = 13;
 constexpr int SelectiveEndType = 14;
 constexpr int FaultType = 511;
+constexpr int MessageFirstType = 8;
+constexpr int MessageNextType = 9;
+constexpr int MessageInputErrorType = 10;
 constexpr int MessageEndType = 11;
 constexpr int MessageProgressType = 12;
 
@@ -196,8 +199,12 @@ void SimDspApplication::Act(const SimCommand &command) {
             Queue(SelectiveEndType, {});
         break;
     case 11:
-        if (state.Message().complete)
-            ScheduleMessageReplies(Elapsed());
+        if (state.Message().complete) {
+            if (carrier_)
+                carrier_(state.Message());
+            else
+                ScheduleMessageReplies(Elapsed());
+        }
         break;
     case 13:
         shutDown_ = true;
@@ -229,6 +236,32 @@ void SimDspApplication::ScheduleMessageReplies(std::uint32_t elapsed) {
     SimAppendLe(end, counter | std::uint32_t(m.id), 2);
     SimAppendLe(end, std::uint16_t(r.success), 2);
     messageReplies_.push_back(Reply{elapsed + r.stepMs * std::uint32_t(steps + 1), {MessageEndType, end}});
+}
+
+void SimDspApplication::DeliverMessage(int id, const std::vector<std::uint8_t> &body) {
+    constexpr std::size_t HeaderWords = 10;
+    std::vector<std::uint8_t> all;
+    SimAppendLe(all, std::uint32_t(HeaderWords + body.size() / 2), 2);
+    SimAppendLe(all, std::uint32_t(id & 0xFF), 2);
+    all.resize(HeaderWords * 2, 0);
+    all.insert(all.end(), body.begin(), body.end() - std::ptrdiff_t(body.size() % 2));
+    for (std::size_t at = 0; at < all.size(); at += SimMaxPayload) {
+        const std::size_t n = std::min<std::size_t>(SimMaxPayload, all.size() - at);
+        Queue(at == 0 ? MessageFirstType : MessageNextType,
+              std::vector<std::uint8_t>(all.begin() + std::ptrdiff_t(at), all.begin() + std::ptrdiff_t(at + n)));
+    }
+}
+
+void SimDspApplication::ReportMessageInputError() {
+    Queue(MessageInputErrorType, std::vector<std::uint8_t>(6, 0));
+}
+
+void SimDspApplication::ReportMessageEnd(int counter, int id, std::int16_t success) {
+    std::vector<std::uint8_t> end;
+    SimAppendLe(end, 0, 2);
+    SimAppendLe(end, std::uint32_t(counter) << 8 | std::uint32_t(id & 0xFF), 2);
+    SimAppendLe(end, std::uint16_t(success), 2);
+    Queue(MessageEndType, std::move(end));
 }
 
 void SimDspApplication::Service(SimLinkPeer &link) {

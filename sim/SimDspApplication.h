@@ -22,6 +22,10 @@ struct SimMessageReplies {
     std::uint32_t stepMs = 20; // line time of one step
 };
 
+// Carries a message the program handed its instrument to the analyser at the line's other end; while one
+// is set, the instrument leaves the reports of the transmission to it.
+using SimMessageCarrier = std::function<void(const SimMessage &message)>;
+
 struct SimDspConfig {
     // Off, the DSP program only carries the link: it sends nothing of its own and the program's packets
     // wait in the link's ring until a test takes them.
@@ -85,6 +89,14 @@ public:
     // A write of the BC board's relay register, kept in order with the packets.
     void TakeRelayWrite(int value) { checker_.TakeRelayWrite(value); }
     void SetMessageReplies(SimMessageReplies replies) { config_.messages = replies; }
+    void SetMessageCarrier(SimMessageCarrier carrier) { carrier_ = std::move(carrier); }
+    // A message from the analyser at the other end arrives: the header {words in all, identifier, eight
+    // zero words} and the body, in packets 8 and 9 of at most 256 bytes.
+    void DeliverMessage(int id, const std::vector<std::uint8_t> &body);
+    // The other end did not receive a message whole (packet 10).
+    void ReportMessageInputError();
+    // The end of this instrument's transmission {0, counter x 256 + identifier, success} (packet 11).
+    void ReportMessageEnd(int counter, int id, std::int16_t success);
     // Takes effect with the next generator packet.
     void SetLineEchoes(std::vector<SimEcho> echoes) { config_.lineEchoes = std::move(echoes); }
 
@@ -154,6 +166,7 @@ private:
         std::uint32_t dueMs;
         SimPacket packet;
     };
+    SimMessageCarrier carrier_;
     std::deque<Reply> messageReplies_;
     bool breakDue_ = false;
     bool silent_ = false;

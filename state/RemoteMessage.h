@@ -10,6 +10,9 @@ struct TRemoteMessage {
     uint8_t *Program = nullptr;
     int16_t ProgramCount = 0;
     int16_t ProgramPosition = 0;
+    // What the peer did not support, as the parse that made this message (a reply) found it; the
+    // program's "not supported" code reports it.
+    uint8_t UnsupportedModes[16] = {};
 };
 
 extern TRemoteMessage RemoteMessage;

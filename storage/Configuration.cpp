@@ -108,7 +108,6 @@ void GiveUpRemoteLinkFor(const TDeviceSettings &copy) {
     const TDeviceSettings &live = *DeviceSettings;
     if (!DspIo || !((live.ConnectState > 0 && copy.ConnectState == 0) || live.PeerConnectState > 0))
         return;
-    DspIo->MesOutAbort();
     CallService(SnapshotServices().BreakRemoteConnection);
     const uint32_t start = GetTickCount();
     while (!ScenarioRunning && (DeviceSettings->ConnectState != 0 || DeviceSettings->PeerConnectState != 0) &&

@@ -103,7 +103,6 @@ void ApplyToPlayback(const TSettingsSnapshot &s) {
 void BreakRemoteLinkFor(const TDeviceSettings &file) {
     if (!DspIo || DeviceSettings->ConnectState <= 0 || file.ConnectState != 0)
         return;
-    DspIo->MesOutAbort();
     CallService(SnapshotServices().BreakRemoteConnection);
     const uint32_t start = GetTickCount();
     while (DeviceSettings->ConnectState != 0 && !ScenarioRunning && TicksSince(start) <= RemoteBreakWaitMs)

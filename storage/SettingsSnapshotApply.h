@@ -41,7 +41,8 @@ struct TSnapshotServices {
     // NOISE row 4, MTTS row 10 and SIN row 17.
     std::function<void(const TDeviceSettings &settings, float noise4, float mtts10, float sin17)>
         SetScenarioRowFromConfig;
-    // Asks the peer to end the remote link (the waiting is the caller's).
+    // Gives up the message on its way and asks the peer to end the remote link (the waiting is the
+    // caller's).
     std::function<void()> BreakRemoteConnection;
 };
 TSnapshotServices &SnapshotServices();

@@ -2,7 +2,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/StringTable.h"
-#include "settings/RemoteLinkStandIn.h"
+#include "settings/remote/RemoteExchange.h"
 #include "settings/SettingsHost.h"
 #include "settings/window/ImpedanceEntry.h"
 #include "settings/window/MasterFreqPage.h"
@@ -96,7 +96,7 @@ void TForm_SetDev::BuildMeterPage() {
     TMeterPageHost host;
     host.DirMaskFile = SettingsHost().DirMaskFile;
     host.ApplyBlockSize = SettingsHost().ApplyBlockSize;
-    host.SendRemoteMessage = SendRemoteMessage;
+    host.SendRemoteMessage = [](const std::vector<uint8_t> &codes) { SendRemoteMessage(codes); };
     host.SpectrumSizeChoice = [this] { return CBox_Spectr->currentIndex(); };
     MeterPage = new TMeterPage(std::move(host), TabSheet_Meter);
     MeterPage->Edit_RND_pulse = Edit_RND_pulse;

@@ -67,6 +67,8 @@ public:
     // Common page: analysis mode.
     void CheckSetCommon();
     void Button_SetCommonParamClick();
+    // "Установить соединение": this analyser pairs with the peer at the line's other end as the active side.
+    void Button_CONNECTClick();
     void ApplyCommonParams();
 
     // Generator page and the Common page's generator group.

@@ -6,7 +6,7 @@
 #include "settings/GeneratorCommands.h"
 #include "settings/MasterIntervals.h"
 #include "settings/MeterSettings.h"
-#include "settings/RemoteLinkStandIn.h"
+#include "settings/remote/RemoteExchange.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/SettingsWindowButtons.h"
 #include "settings/masters/MasterFreq.h"

@@ -11,7 +11,7 @@
 #include "link/connection/Tr9sendgetcommand.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/MasterIntervals.h"
-#include "settings/RemoteLinkStandIn.h"
+#include "settings/remote/RemoteExchange.h"
 #include "settings/SettingsHost.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/window/SetDevWidgets.h"
@@ -133,6 +133,20 @@ void TForm_SetDev::ConnectCommonPage() {
         MeterPage->CheckPhasingReference();
     });
     connect(Button_SetCommonParam, &QPushButton::clicked, this, [this] { Button_SetCommonParamClick(); });
+    connect(Button_CONNECT, &QPushButton::clicked, this, [this] { Button_CONNECTClick(); });
+}
+
+void TForm_SetDev::Button_CONNECTClick() {
+    ReopenIfSstRunning();
+    if (!ConfirmBreakConnection())
+        return;
+    TDeviceSettings &s = *DeviceSettings;
+    SnapSpinEdit8(*Edit_CONNECT_L, ControlLevelQuantizer);
+    s.ControlLevel = float(Edit_CONNECT_L->GetValue());
+    s.ControlF1 = float(RoundFrequency(Edit_CONNECT_F1->GetValue()));
+    s.ControlFN = float(RoundFrequency(Edit_CONNECT_F2->GetValue()));
+    s.ExchangeMode = int16_t(std::max(RG_B_Precision->currentIndex(), 0));
+    ConnectRemote();
 }
 
 void TForm_SetDev::RefreshRemoteGroup() {

@@ -1,7 +1,7 @@
 #include "settings/window/SetDevControlStates.h"
 
 #include "engine/EngineBuffers.h"
-#include "settings/RemoteLinkStandIn.h"
+#include "settings/remote/RemoteExchange.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/ProgramSettings.h"

@@ -8,7 +8,7 @@
 #include "settings/GeneratorCommands.h"
 #include "settings/GeneratorLevelLimits.h"
 #include "settings/GeneratorStates.h"
-#include "settings/RemoteLinkStandIn.h"
+#include "settings/remote/RemoteExchange.h"
 #include "settings/ImpedanceRules.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/window/SetDevGeneratorTable.h"

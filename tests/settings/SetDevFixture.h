@@ -11,7 +11,8 @@
 #include "platform/MessageService.h"
 #include "settings/GeneratorLevelLimits.h"
 #include "settings/MasterIntervals.h"
-#include "settings/RemoteLinkStandIn.h"
+#include "settings/remote/RemoteExchange.h"
+#include "state/RemoteMessage.h"
 #include "settings/RemoteParamChange.h"
 #include "settings/SettingsHost.h"
 #include "platform/IniFile.h"
@@ -80,12 +81,11 @@ protected:
             boxes.push_back(request);
             return answer;
         });
-        RemoteMessageSender = [this](const std::vector<uint8_t> &codes) { sent.push_back(codes); };
         window = std::make_unique<TForm_SetDev>();
     }
     void TearDown() override {
         window.reset();
-        RemoteMessageSender = nullptr;
+        DropRemoteMessages();
         SetMessageBoxHandler({});
         SetConnectionView(nullptr);
         delete Emulator;
@@ -99,7 +99,15 @@ protected:
     PausedView paused;
     std::vector<MessageRequest> boxes;
     int answer = IdYes;
-    std::vector<std::vector<uint8_t>> sent;
+    // The message a button left waiting for the link (the paused view holds it back): its program codes,
+    // then the type of its first record; the message is dropped afterwards. Empty when none waits.
+    std::vector<uint8_t> SentCodes() {
+        std::vector<uint8_t> codes(RemoteMessage.Program, RemoteMessage.Program + RemoteMessage.ProgramCount);
+        if (RemoteMessage.Size > 2)
+            codes.push_back(RemoteMessage.Message[2]);
+        DropRemoteMessages();
+        return codes;
+    }
     VirtualClock clock{1000, 1};
     std::unique_ptr<TForm_SetDev> window;
 };

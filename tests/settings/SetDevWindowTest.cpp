@@ -115,14 +115,12 @@ TEST_F(SetDevWindowTest, CommonApplyWithAndWithoutALink) {
     settings.ConnectState = 1;
     window->RefreshAllPages();
     window->Button_SetCommonParamClick();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], (std::vector<uint8_t>{22, 23}));
+    EXPECT_EQ(SentCodes(), (std::vector<uint8_t>{22, 23}));
     EXPECT_EQ(settings.Mode, 0);
 
-    sent.clear();
     settings.ConnectState = 0;
     window->Button_SetCommonParamClick();
-    EXPECT_TRUE(sent.empty());
+    EXPECT_TRUE(SentCodes().empty());
     EXPECT_EQ(settings.Mode, 0x101);
 
     settings.Mode = 0;
@@ -168,17 +166,14 @@ TEST_F(SetDevWindowTest, RemoteSinButton) {
     window->Button_SINClick(window->Button_SIN_R);
     EXPECT_EQ(settings.Sin.State, 1);
     EXPECT_EQ(settings.RemoteGenState[0], 1);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], (std::vector<uint8_t>{0, 10}));
+    EXPECT_EQ(SentCodes(), (std::vector<uint8_t>{0, 10}));
 
-    sent.clear();
     settings.Sin.State = 0;
     settings.RemoteGenState[0] = 0;
     window->Button_SINClick(window->Button_SIN_R);
     EXPECT_EQ(settings.Sin.State, 0);
     EXPECT_EQ(settings.RemoteGenState[0], 1);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], (std::vector<uint8_t>{10}));
+    EXPECT_EQ(SentCodes(), (std::vector<uint8_t>{10}));
 }
 
 // The generator buttons store the page and start their kind; in demonstration mode the emulator follows.
@@ -322,3 +317,17 @@ TEST_F(SetDevWindowTest, Picture) {
 }
 
 } // namespace
+
+// "Установить соединение" takes the control tone from the group's edits and sends the pairing list; code 27
+// stays here for after the transmission.
+TEST_F(SetDevWindowTest, ConnectSendsThePairingList) {
+    settings.ConnectionType = 3;
+    window->RefreshAllPages();
+    window->Edit_CONNECT_L->SetValue(-12.3);
+    window->RG_B_Precision->setCurrentIndex(2);
+    window->Button_CONNECTClick();
+    EXPECT_EQ(settings.ConnectState, 1);
+    EXPECT_FLOAT_EQ(settings.ControlLevel, -12.25f) << "snapped to the 0.25 dB grid of its code";
+    EXPECT_EQ(settings.ExchangeMode, 2);
+    EXPECT_EQ(SentCodes(), (std::vector<uint8_t>{27, 255}));
+}

@@ -5,7 +5,7 @@
 #include "platform/SerialPort.h"
 #include "shell/Form_techno.h"
 #include "shell/Form_textmsg.h"
-#include "shell/RemoteTextMessage.h"
+#include "settings/remote/RemoteExchange.h"
 #include "shell/TechCommands.h"
 #include "shell/WindowRegistries.h"
 #include "state/RemoteMessage.h"
@@ -177,19 +177,9 @@ TEST_F(MainWindowTest, TechnologicalPortPersists) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-TEST(TextMessage, RecordBytes) {
-    const QByteArray two = BuildTextMessage(QStringLiteral("a\nb"));
-    EXPECT_EQ(two, QByteArray("\x00\x00\xF0\x03\x00\x00\x00"
-                              "a\nb",
-                              10));
-    // An odd length gets one zero byte; the text travels in windows-1251.
-    EXPECT_EQ(BuildTextMessage(QStringLiteral("яб")), QByteArray("\x00\x00\xF0\x02\x00\x00\x00\xFF\xE1\x00", 10));
-    EXPECT_EQ(BuildTextMessage(QString()), QByteArray("\x00\x00\xF0\x00\x00\x00\x00\x00", 8));
-}
-
 struct TextWindowTest : MainWindowTest {
     void TearDown() override {
-        ClearRemoteMessage(RemoteMessage);
+        DropRemoteMessages();
         ClearTextMessages();
         MainWindowTest::TearDown();
     }
@@ -223,7 +213,9 @@ TEST_F(TextWindowTest, SendListsTheMessageAndHandsItToTheLink) {
     EXPECT_TRUE(text->RE_Send->toPlainText().isEmpty());
     // The message waits for the link in the outgoing buffer.
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(RemoteMessage.Message), RemoteMessage.Size),
-              BuildTextMessage(QStringLiteral("a\nb")));
+              QByteArray("\x00\x00\xF0\x03\x00\x00\x00"
+                         "a\nb",
+                         10));
     EXPECT_TRUE(DeviceSettings->Mode & 0x200);
     QTextCursor header(text->RE_Get->document());
     header.movePosition(QTextCursor::NextCharacter);

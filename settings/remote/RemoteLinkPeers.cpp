@@ -1,0 +1,6 @@
+#include "settings/remote/RemoteLinkPeers.h"
+
+TRemoteLinkPeers &RemoteLinkPeers() {
+    static TRemoteLinkPeers peers;
+    return peers;
+}
