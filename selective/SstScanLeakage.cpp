@@ -56,26 +56,12 @@ float TScanLeakage::Loss(int32_t l, int32_t distance, bool rightward) const {
     return rows[std::size_t(l) * LeakageReach + std::size_t(distance - 1)] * scale_[std::size_t(l)];
 }
 
-// The bin's power after the peaks around it, in the order the peaks are worked: each earlier or later
-// peak takes its share, the bin's own peak adds what it took back (and its low-frequency factor).
-float TScanLeakage::Replay(const TLeakageInput &in, int32_t j, bool withSelf) const {
-    float v = in.Src[j];
-    const int32_t first = std::max(1, j - LeakageReach);
-    const int32_t last = std::min(n_ - 3, j + LeakageReach);
-    for (int32_t l = first; l <= last; ++l) {
-        if (!peak_[std::size_t(l)])
-            continue;
-        if (l < j) {
-            v -= Loss(l, j - l, true);
-        } else if (l == j) {
-            if (!withSelf)
-                return v;
-            v = v + gain_[std::size_t(l)];
-            v = v * correction_[std::size_t(l)];
-        } else {
-            v -= Loss(l, l - j, false);
-        }
-    }
+// What the earlier peaks left of peak bin l when its turn comes: each took its share in turn.
+float TScanLeakage::ScaleOf(const TLeakageInput &in, int32_t l) const {
+    float v = in.Src[l];
+    for (int32_t k = std::max(1, l - LeakageReach); k < l; ++k)
+        if (peak_[std::size_t(k)])
+            v -= Loss(k, l - k, true);
     return v;
 }
 
@@ -103,7 +89,7 @@ bool TScanLeakage::UpdatePeak(const TLeakageInput &in, int32_t l, bool withShape
     }
     const float oldScale = scale_[i];
     const float oldGain = gain_[i];
-    scale_[i] = Replay(in, l, false);
+    scale_[i] = ScaleOf(in, l);
     float gain = 0;
     for (int32_t m = 0; m < LeakageReach; ++m) {
         if (l + m + 1 < n_)
@@ -164,8 +150,26 @@ void TScanLeakage::Fill(const TLeakageInput &in, int32_t l) {
 
 void TScanLeakage::Rebuild(const TLeakageInput &in, int32_t preFirst, int32_t preLast, int32_t fillFirst,
                            int32_t fillLast) {
-    for (int32_t j = std::max(preFirst, 0); j <= std::min(preLast, n_ - 1); ++j)
-        pre_[std::size_t(j)] = Replay(in, j, true);
+    // The peaks around the bins work on them in ascending order, each bin getting its shares in turn.
+    const int32_t a = std::max(preFirst, 0);
+    const int32_t b = std::min(preLast, n_ - 1);
+    for (int32_t j = a; j <= b; ++j)
+        pre_[std::size_t(j)] = in.Src[j];
+    for (int32_t l = std::max(1, a - LeakageReach); l <= std::min(n_ - 3, b + LeakageReach); ++l) {
+        if (!peak_[std::size_t(l)])
+            continue;
+        for (int32_t j = std::max(a, l - LeakageReach); j <= std::min(b, l + LeakageReach); ++j) {
+            float &v = pre_[std::size_t(j)];
+            if (j < l) {
+                v -= Loss(l, l - j, false);
+            } else if (j == l) {
+                v = v + gain_[std::size_t(l)];
+                v = v * correction_[std::size_t(l)];
+            } else {
+                v -= Loss(l, j - l, true);
+            }
+        }
+    }
     const int32_t first = std::max(fillFirst - LeakageReach, 0);
     const int32_t last = std::min(fillLast + LeakageReach, n_ - 1);
     for (int32_t j = first; j <= last; ++j)

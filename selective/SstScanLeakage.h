@@ -46,10 +46,10 @@ private:
     };
     bool UpdatePeak(const TLeakageInput &in, int32_t l, bool withShape);
     float Loss(int32_t l, int32_t distance, bool rightward) const;
-    float Replay(const TLeakageInput &in, int32_t j, bool withSelf) const;
+    float ScaleOf(const TLeakageInput &in, int32_t l) const;
     TReach Reach(const TLeakageInput &in, int32_t l) const;
     void Fill(const TLeakageInput &in, int32_t l);
-    // Replays the bins preFirst..preLast and refills the skirts of the peaks from fillFirst to fillLast.
+    // Recomputes the bins preFirst..preLast and refills the skirts of the peaks from fillFirst to fillLast.
     void Rebuild(const TLeakageInput &in, int32_t preFirst, int32_t preLast, int32_t fillFirst, int32_t fillLast);
 
     int32_t n_ = 0;
