@@ -1,4 +1,5 @@
 #include "selective/LineParameters.h"
+#include "selective/MirvakGraphSources.h"
 #include "selective/MirvakImpedance.h"
 #include "selective/MirvakImpedancePhaseTable.h"
 
@@ -89,6 +90,66 @@ TEST_F(MirvakImpedance, PhaseCorrectionGivesTheKnownPoints) {
     };
     for (const Case &c : cases)
         EXPECT_NEAR(MirvakPhaseCorrection(c.type, c.fs, c.index, c.f), c.degrees, 1e-3) << c.type << " " << c.f;
+}
+
+} // namespace
+
+namespace {
+
+class MirvakLineRun : public SelectiveTest {
+protected:
+    void SetUp() override {
+        SelectiveTest::SetUp();
+        settings.ConnectionType = 3;
+        settings.GenImpedance = 600;
+        settings.Mirvak.DeviceSubMode = 1;
+        settings.Mirvak.CableLength = 500;
+        PresetList({10, 20, 30});
+    }
+    // One pass of the plan in a sub-mode, an item per point.
+    void Pass(int subMode, double re, double im) {
+        settings.Mirvak.SubMode = int8_t(subMode);
+        Holder();
+        for (double f : {10.0, 20.0, 30.0}) {
+            SstResultItem = {re * f, im, FreqCode(f), 1};
+            AddSstResult(SstParam, SstResultItem);
+            ProcessMirvakResult(1);
+        }
+    }
+};
+
+// The open line first, then the shorted one: the line parameters come with the second pass, and the open
+// line's curve survives the reset between the passes.
+TEST_F(MirvakLineRun, TheLineStepRunsOnceBothLinesAreMeasured) {
+    Pass(7, 3000, -9000);
+    EXPECT_EQ(MirvakZOpenValid, 1);
+    EXPECT_EQ(MirvakZShortValid, 0);
+    ASSERT_EQ(MirvakWorkArrays.PointCount, 3);
+    EXPECT_EQ(MirvakWorkArrays.LineAtt[0], NoValue);
+    const float openAt20 = MirvakWorkArrays.ZOpenRe[1];
+    EXPECT_NE(openAt20, NoValue);
+    Pass(8, 300, 100);
+    EXPECT_EQ(MirvakZShortValid, 1);
+    EXPECT_EQ(MirvakWorkArrays.ZOpenRe[1], openAt20);
+    for (int j = 0; j < 3; ++j) {
+        EXPECT_NE(MirvakWorkArrays.LineAtt[std::size_t(j)], NoValue) << j;
+        EXPECT_NE(MirvakWorkArrays.LineZMod[std::size_t(j)], NoValue) << j;
+    }
+    const auto curve = MirvakGraphCurve(35);
+    ASSERT_TRUE(curve.has_value());
+    EXPECT_EQ(curve->Count, 3);
+    EXPECT_EQ(curve->Y, MirvakWorkArrays.LineZMod.data());
+    EXPECT_FLOAT_EQ(curve->X[2], 30);
+}
+
+TEST_F(MirvakLineRun, AnUnlistedGeneratorImpedanceGivesLevelsOnly) {
+    settings.GenImpedance = 50;
+    Pass(3, 3000, -9000);
+    EXPECT_EQ(MirvakWorkArrays.PointCount, 3); // the plan's points, none measured as an impedance
+    EXPECT_EQ(MirvakWorkArrays.R[0], NoValue);
+    EXPECT_NE(ResultValue(SlotMirvakLevel), NoValue);
+    DeleteSstParam();
+    EXPECT_FALSE(MirvakGraphCurve(21).has_value()); // no holder: nothing to draw
 }
 
 } // namespace
