@@ -146,3 +146,31 @@ TEST_F(SstResults, AShortScanHasNoNoiseFigureButItsSignal) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SstResults, MonitoringGivesTheLevelAndItsWeightedLevel) {
+    PresetList({10, 20});
+    settings.Mirvak.SubMode = 2;
+    settings.Mirvak.DeviceSubMode = 5;
+    const float wf[] = {0, 100};
+    const float wa[] = {3, 3};
+    ASSERT_TRUE(SetWeightingCurve(2, wf, wa));
+    TSST_Param2 &holder = Holder();
+    for (int i = 0; i < 5; ++i) {
+        SstResultItem = {100, 0, FreqCode(20), i == 4 ? 1 : 0};
+        AddSstResult(SstParam, SstResultItem);
+        if (holder.CurrentBin >= 0 && holder.LastSlot >= 0)
+            ProcessMirvakResult(SstResultItem.SstNotScan);
+    }
+    const int32_t b = holder.FindBin(20);
+    ASSERT_GE(b, 0);
+    const float level = MirvakWorkArrays.BinLevel[std::size_t(b)];
+    EXPECT_NE(level, SelectiveGap);
+    EXPECT_FLOAT_EQ(MirvakWorkArrays.BinWeighted[std::size_t(b)], level - 3);
+    EXPECT_FLOAT_EQ(ResultValue(SlotMirvakAttenuation), -level);
+    EXPECT_FLOAT_EQ(ResultValue(SlotMirvakFrequency), 20);
+    SetWeightingCurve(0, nullptr, nullptr);
+}
+
+} // namespace
