@@ -86,13 +86,6 @@ void StartStepsFor(int16_t state) {
     }
 }
 
-int16_t PhaseCalibrationWord(int32_t connectionType, float maxFrequency) {
-    const int32_t offset =
-        (connectionType == 8 ? CoaxialPhaseWord : BalancedPhaseWord) + 2 * FftSizeCode(maxFrequency);
-    int16_t word = 0;
-    std::memcpy(&word, EepromImage + offset, sizeof word);
-    return word;
-}
 
 // The phase slope (rad per kHz) of the meter path at the current output stage and input range.
 float PhaseSlope() {
@@ -343,6 +336,14 @@ void MeasureLoopResistance(int32_t lines) {
 }
 
 } // namespace
+
+int16_t PhaseCalibrationWord(int32_t connectionType, float maxFrequency) {
+    const int32_t offset =
+        (connectionType == 8 ? CoaxialPhaseWord : BalancedPhaseWord) + 2 * FftSizeCode(maxFrequency);
+    int16_t word = 0;
+    std::memcpy(&word, EepromImage + offset, sizeof word);
+    return word;
+}
 
 void MeasureImpedance() {
     TResultArrays &r = ResultArrays;

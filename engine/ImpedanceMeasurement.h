@@ -31,6 +31,10 @@ struct TStampedValue {
 extern TStampedValue LastLoopResistance; // Ohm
 extern TStampedValue LastCapacitance102; // nF
 
+// The instrument's phase calibration word of the impedance path (balanced, or coaxial for connection
+// type 8) at the maximum frequency's FFT size code.
+int16_t PhaseCalibrationWord(int32_t connectionType, float maxFrequency);
+
 // The load's impedance per comb line while the own generator sends the multitone on the measured pair
 // (connection types 3 and 8), with the loop resistance and the capacitance at 1.02 kHz, and the
 // self-calibration steps driven by ImpedanceCalState. Runs after MeasureGroupDelay.

@@ -57,6 +57,18 @@ enum ResultSlot : int32_t {
     SlotPrbsFirstRate = 84, // then the percentage, and so on for the ten DSL pairs up to slot 103
     SlotNoiseLevel = 104,
     SlotNoiseWeighted = 105,
+    SlotMirvakFrequency = 110, // the twelve selective rows up to slot 121
+    SlotMirvakLevel = 111,
+    SlotMirvakAttenuation = 112,
+    SlotMirvakNoise = 113,
+    SlotMirvakWeightedNoise = 114,
+    SlotMirvakSnr = 115,
+    SlotMirvakWeightedSnr = 116,
+    SlotMirvakResistance = 117,
+    SlotMirvakCapacitance102 = 118,
+    SlotMirvakCapacitanceFrequency = 119,
+    SlotMirvakCapacitancePerKm = 120,
+    SlotMirvakResistancePerKm = 121,
     SlotSyncEvents = 122,
     SlotSyncDuration = 123, // written by the instrument's SYNC result, in microseconds
     SlotSyncTimer = 124,
@@ -65,6 +77,8 @@ enum ResultSlot : int32_t {
     SlotSyncNoise = 127,
     SlotSyncSnr = 128,
 };
+
+inline constexpr int32_t MirvakResultSlotCount = 12;
 
 // Writes a result into its row; nothing when the catalogue has not published the slot.
 void SetResult(ResultSlot slot, float value);

@@ -92,6 +92,7 @@ void TSST_Param2::Clear() {
     FreqSlots = {};
     SlotCount = 0;
     BinCount = 0;
+    binsAscending_ = false;
     LastSlot = WriteSlot = CurrentBin = -1;
 }
 
@@ -104,6 +105,7 @@ void TSST_Param2::BuildBins() {
     else
         BuildPlanBins(m.SubMode);
     BinCount = int32_t(Bins.size());
+    binsAscending_ = std::is_sorted(Bins.begin(), Bins.end());
     AllocateSlots();
     WriteSlot = -1;
     CurrentBin = -1;
@@ -162,7 +164,7 @@ void TSST_Param2::AllocateSlots() {
 
 int32_t TSST_Param2::FindBin(float frequency) const {
     if (BinCount <= 0 || BinCount != int32_t(Bins.size()) || Divider <= 0 || !(Resolution > 0) ||
-        !std::is_sorted(Bins.begin(), Bins.end()))
+        !binsAscending_)
         return -1;
     const int32_t k = NearestInt(frequency / (Resolution / Divider));
     int32_t lo = 0;

@@ -41,6 +41,7 @@ public:
     int32_t DroppedItems = 0;
 
 private:
+    bool binsAscending_ = false; // found once per BuildBins: a scan item looks its bin up 16,428 times
     void BuildScanBins();
     void BuildPlanBins(int32_t subMode);
     void AllocateSlots();

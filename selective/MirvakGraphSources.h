@@ -1,0 +1,14 @@
+#pragma once
+
+#include "views/GraphSources.h"
+
+#include <optional>
+
+// The curve of selective graph kind 21 to 36 from the work record: the bin levels (21, 22) over the bin
+// frequencies, the point curves (23 to 36) over the point frequencies; nullopt while there is no result
+// holder, or for another kind.
+std::optional<TCurveArrays> MirvakGraphCurve(int kind);
+
+// Registers the selective processing where the layers below reach it: the graph windows' source of
+// kinds 21 to 36 with the holder's bin lookup, and the result processing of every stored item.
+void RegisterMirvakServices();
