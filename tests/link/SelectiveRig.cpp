@@ -17,10 +17,11 @@ const std::int16_t ModeWords[10] = {3, 2, 1, 6, 1, 2, 3, 6, 5, 0};
 
 } // namespace
 
-SelectiveRig::SelectiveRig(bool selective)
+SelectiveRig::SelectiveRig(bool selective, SimConfig config)
     : folder(FirmwareFolder::SmallProgram()),
       firmware(selective ? folder.Write(QStringLiteral("r9_307_sst.i00"), QByteArray::fromStdString(SimSstProgramHex()))
-                         : folder.Path()) {
+                         : folder.Path()),
+      rig(std::move(config)) {
     settings = QuietSettings();
     settings.ConnectionType = 3;
     DeviceSettings = &settings;

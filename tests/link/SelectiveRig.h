@@ -22,7 +22,7 @@ struct SstEvent {
 class SelectiveRig {
 public:
     // The selective program, or the ordinary one (r9_307.i00) when `selective` is false.
-    explicit SelectiveRig(bool selective = true);
+    explicit SelectiveRig(bool selective = true, SimConfig config = SimConfig());
     ~SelectiveRig();
     SelectiveRig(const SelectiveRig &) = delete;
     SelectiveRig &operator=(const SelectiveRig &) = delete;
