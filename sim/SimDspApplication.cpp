@@ -21,6 +21,7 @@ constexpr std::size_t MaxKeptPackets = 65536;
 constexpr std::size_t MaxRecordsPerFrame = 12; // 12-byte header and 20-byte records within 256 bytes
 constexpr std::size_t MaxSelectiveRecordsPerFrame = 10; // and 24-byte selective records
 constexpr std::uint32_t SelectiveFrameKind = 135;
+constexpr int MaxSelectiveFramesWaiting = 8; // the selective program's output buffer
 constexpr int MinBlockSize = 1024;
 constexpr int MaxBlockSize = 32768;
 constexpr int SamplesPerPacket = SimMaxPayload / 2;
@@ -125,6 +126,10 @@ void SimDspApplication::ProduceMeterRecords(std::uint32_t elapsed) {
 // Frames of kind 135 without samples: header {Tadc; Nadc 0; 135; record count; 0}, then records {uint32
 // dP; uint32 T; Re and Im in three 16-bit words each, least significant first; int16 OVR; int16 end}.
 void SimDspApplication::ProduceSelective(std::uint32_t elapsed) {
+    if (framePartsWaiting_ > MaxSelectiveFramesWaiting) {
+        selective_.Hold(SamplesBy(elapsed));
+        return;
+    }
     const std::vector<int> &mode = checker_.Commands().ModeWords();
     const int code = mode.size() > 7 ? mode[7] : 1;
     const double generatorOhms = code == 0 ? 75 : code == 3 ? 120 : code == 4 ? 135 : code == 6 ? 600 : 100;
@@ -231,7 +236,7 @@ void SimDspApplication::Act(const SimCommand &command) {
     case 20:
         // A stop (run kind 0) ends the selective run: the end report follows the frames already under way.
         // The selective program reports a set-up with nothing to measure the same way.
-        if (selectiveProgram_ ? selective_.Take(command, SamplesBy(Elapsed()))
+        if (selectiveProgram_ ? selective_.Take(command, SamplesBy(Elapsed()), sampleRate_)
                               : command.type == 18 && command.Field("p3") == 0)
             Queue(SelectiveEndType, {});
         break;

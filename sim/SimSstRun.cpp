@@ -40,7 +40,7 @@ constexpr double TwoPi = 2 * std::numbers::pi;
 constexpr double WordsPerTurn = 4294967296.0;
 constexpr std::size_t ChunkSamples = 4096;
 constexpr std::size_t KeptWindows = 4096;
-constexpr int WindowsPerCall = 256;
+constexpr int WindowsPerCall = 8;
 
 const std::vector<double> &HannWindow(int length) {
     static std::vector<double> window;
@@ -81,7 +81,7 @@ void SimSstRun::Reset() {
     windows_.clear();
 }
 
-bool SimSstRun::Take(const SimCommand &command, std::uint64_t nowSample) {
+bool SimSstRun::Take(const SimCommand &command, std::uint64_t nowSample, double sampleRate) {
     if (command.type == LevelsType) {
         for (std::size_t i = 0; i + 1 < command.payload.size(); i += 2)
             levels_.push_back(std::int16_t(command.payload[i] | command.payload[i + 1] << 8));
@@ -94,7 +94,7 @@ bool SimSstRun::Take(const SimCommand &command, std::uint64_t nowSample) {
         if (!running_ && setup_.count > 0 && int(entries_.size()) == setup_.count) {
             if (setup_.kind == Scan && setup_.count < 2)
                 return true;
-            Start(nowSample);
+            Start(Settled(nowSample, sampleRate));
         }
         return false;
     }
@@ -109,7 +109,7 @@ bool SimSstRun::Take(const SimCommand &command, std::uint64_t nowSample) {
         generatorShift_ = shift;
         // The generator comes on before the pass has measured anything: the pass starts over with it.
         if (running_ && !passStarted_)
-            windowFirst_ = nowSample;
+            windowFirst_ = Settled(nowSample, sampleRate);
         return false;
     }
     running_ = false;
@@ -117,7 +117,7 @@ bool SimSstRun::Take(const SimCommand &command, std::uint64_t nowSample) {
     entries_.clear();
     levels_.clear();
     setup_ = Setup{std::uint32_t(command.Field("unit")), command.Field("points"), runKind, int(command.Field("p4")),
-                   int(command.Field("count")), sign, shift};
+                   int(command.Field("count")), sign, shift, int(command.Field("p7"))};
     const bool measurable = (runKind == OnePass || runKind == Continuous) && setup_.count > 0 && setup_.unit > 0 &&
                             setup_.points > 0 && setup_.points <= INT32_MAX && setup_.kind >= Afc &&
                             setup_.kind <= Monitoring;
@@ -126,11 +126,17 @@ bool SimSstRun::Take(const SimCommand &command, std::uint64_t nowSample) {
     return !measurable;
 }
 
-void SimSstRun::Start(std::uint64_t nowSample) {
+void SimSstRun::Start(std::uint64_t firstSample) {
     running_ = true;
     point_ = 0;
     passStarted_ = false;
-    windowFirst_ = nowSample;
+    windowFirst_ = firstSample;
+}
+
+std::uint64_t SimSstRun::Settled(std::uint64_t nowSample, double sampleRate) const {
+    if (setup_.kind != Afc || setup_.settleMs <= 0 || !(sampleRate > 0))
+        return nowSample;
+    return nowSample + std::uint64_t(setup_.settleMs * sampleRate / 1000);
 }
 
 int SimSstRun::Points() const {
@@ -150,6 +156,11 @@ std::uint32_t SimSstRun::PlanWord(int point) const {
 // mirrored (inverse).
 std::uint32_t SimSstRun::Measured(std::uint32_t planWord) const {
     return setup_.sign < 0 ? setup_.shift - planWord : setup_.shift + planWord;
+}
+
+void SimSstRun::Hold(std::uint64_t nowSample) {
+    if (running_ && windowFirst_ < nowSample)
+        windowFirst_ = nowSample;
 }
 
 std::vector<SimSstItem> SimSstRun::Produce(std::uint64_t available, const SimWaveform &base, double generatorOhms,
@@ -193,28 +204,29 @@ void SimSstRun::Measure(const SimWaveform &base, double generatorOhms, double sa
 
     const std::vector<double> &hann = HannWindow(length);
     const std::size_t bands = window.words.size();
-    std::vector<double> re(bands, 0), im(bands, 0);
-    std::vector<std::uint32_t> phase(bands, 0);
+    std::vector<std::complex<double>> sum(bands, 0);
     std::int64_t clipped = 0;
     std::int16_t chunk[ChunkSamples];
     for (int at = 0; at < length; at += int(ChunkSamples)) {
         const int count = std::min(int(ChunkSamples), length - at);
         source.Fill(chunk, std::size_t(count), windowFirst_ + std::uint64_t(at));
-        for (int i = 0; i < count; ++i) {
-            const double x = chunk[i] * hann[std::size_t(at + i)];
+        for (int i = 0; i < count; ++i)
             clipped += chunk[i] == 32767 || chunk[i] == -32768;
-            for (std::size_t b = 0; b < bands; ++b) {
-                const double angle = phase[b] / WordsPerTurn * TwoPi;
-                re[b] += x * std::cos(angle);
-                im[b] += x * std::sin(angle);
-                phase[b] += window.words[b];
+        for (std::size_t b = 0; b < bands; ++b) {
+            // The oscillator's phase word is exact at each chunk's start; within it a rotation steps it.
+            const std::uint32_t word = window.words[b];
+            std::complex<double> turn = std::polar(1.0, std::uint32_t(word * std::uint32_t(at)) / WordsPerTurn * TwoPi);
+            const std::complex<double> step = std::polar(1.0, word / WordsPerTurn * TwoPi);
+            for (int i = 0; i < count; ++i) {
+                sum[b] += chunk[i] * hann[std::size_t(at + i)] * turn;
+                turn *= step;
             }
         }
     }
     windowFirst_ += std::uint64_t(length);
     const std::uint32_t stamp = std::max<std::uint32_t>(1, timeOf(windowFirst_));
     for (std::size_t b = 0; b < bands; ++b)
-        out.push_back(SimSstItem{window.words[b], b + 1 == bands ? stamp : 0, ItemValue(re[b]), ItemValue(im[b]),
+        out.push_back(SimSstItem{window.words[b], b + 1 == bands ? stamp : 0, ItemValue(sum[b].real()), ItemValue(sum[b].imag()),
                                  std::int16_t(std::min<std::int64_t>(clipped, INT16_MAX)), 0});
     windows_.push_back(std::move(window));
     if (windows_.size() > KeptWindows)

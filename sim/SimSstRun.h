@@ -46,8 +46,8 @@ struct SimSstWindow {
 //
 // A set-up header gives the band's length N (samples per item), the phase word of one band (unit), the
 // run kind (0 stop, 1 one pass, 2 continuous, 4 the generator on for the current run), the measurement
-// kind (0 AFC, 1 impedance, 2 scan, 3 level monitoring), the plan's point count and the meter's spectrum
-// shift (sign and phase word). Each point is measured over N samples through a Hann window: the DSP's
+// kind (0 AFC, 1 impedance, 2 scan, 3 level monitoring), the plan's point count, the meter's spectrum
+// shift (sign and phase word) and, for AFC, the time the line takes to settle before a pass (p7, ms). Each point is measured over N samples through a Hann window: the DSP's
 // sums correlate the samples with the cosine and sine of its measuring oscillator, which starts at phase
 // 0 on the window's first sample. Per point: AFC three items (the point, one band below, one above),
 // monitoring five (the point, two below, two above), impedance one; the scan one per band from the first
@@ -55,7 +55,8 @@ struct SimSstWindow {
 // without frequency (type 2; type 1 for a scan sweep that another follows); a continuous run goes on.
 //
 // The generator plays each point's frequency at its level word in the impedance sub-modes, and in AFC
-// once the generator set-up (run kind 4) came; its shift applies as the meter's does.
+// once the generator set-up (run kind 4) came; its shift applies as the meter's does. The program measures
+// only while its output has room: a window under way when the output fills starts over once it frees.
 class SimSstRun {
 public:
     using TimeOf = std::function<std::uint32_t(std::uint64_t sample)>;
@@ -65,11 +66,14 @@ public:
     void Reset();
     // A command of the set-up; true when the stop report (packet 14) is due: a stop, or a set-up with
     // nothing to measure.
-    bool Take(const SimCommand &command, std::uint64_t nowSample);
+    bool Take(const SimCommand &command, std::uint64_t nowSample, double sampleRate);
     // The items of every window complete by sample `available`. The line carries `base` (what the ordinary
     // generator plays) with the run's tone and noise; `generatorOhms` is the source resistance.
     std::vector<SimSstItem> Produce(std::uint64_t available, const SimWaveform &base, double generatorOhms,
                                     double sampleRate, const TimeOf &timeOf);
+    // The DSP's output is full: it measures nothing until it can send again, and the window under way
+    // starts over when it can.
+    void Hold(std::uint64_t nowSample);
     bool Running() const { return running_; }
     const std::vector<SimSstWindow> &Windows() const { return windows_; }
 
@@ -79,9 +83,11 @@ private:
         std::int64_t points = 0;
         int runKind = 0, kind = 0, count = 0, sign = 1;
         std::uint32_t shift = 0;
+        int settleMs = 0; // p7 of an AFC set-up: the line settles this long before a pass
     };
 
-    void Start(std::uint64_t nowSample);
+    void Start(std::uint64_t firstSample);
+    std::uint64_t Settled(std::uint64_t nowSample, double sampleRate) const;
     int Points() const;
     std::uint32_t PlanWord(int point) const;
     std::uint32_t Measured(std::uint32_t planWord) const;

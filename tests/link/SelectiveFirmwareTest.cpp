@@ -21,15 +21,15 @@ protected:
     void SetUp() override { ASSERT_EQ(rig.status, 0); }
     void TearDown() override { EXPECT_TRUE(rig.Violations().empty()); }
 
-    // A run of the sub-mode over the plan, one pass unless continuous.
-    void Run(int subMode, const std::vector<double> &plan, bool generator, bool continuous = false) {
+    // A run of the sub-mode over the plan, one pass unless the options say continuous (0x04).
+    void Run(int subMode, const std::vector<double> &plan, bool generator, std::int32_t options = 0) {
         MirvakBlock &m = rig.settings.Mirvak;
         m.RunActive = 1;
         m.B = 0.1f;
         m.SubMode = std::int8_t(subMode);
         m.SinOn = generator;
         m.SinLevel = -10;
-        m.Options = continuous ? 0x04 : 0;
+        m.Options = options;
         rig.SetPlan(plan);
         ASSERT_TRUE(R9_setSST());
     }
@@ -100,6 +100,24 @@ TEST_F(SelectiveFirmware, ScanSendsEveryBandAndThenTheEnd) {
     EXPECT_EQ(rig.events.back().SstEnd, 2);
 }
 
+// Monitoring measures two bands either side of each point; with the meter's spectrum shift inverted every
+// band lies mirrored below the shift, and the end item carries the image of no frequency.
+TEST_F(SelectiveFirmware, MonitoringWithAnInverseShiftMirrorsItsFiveBands) {
+    rig.settings.Mirvak.FcM = 100;
+    Run(2, {10}, false, 0x01); // meter shift on, inverse
+    ASSERT_TRUE(rig.WaitForEnd(2));
+    ASSERT_EQ(rig.events.size(), 6u);
+    const std::uint32_t shift = SelectiveRig::Word(100), word = SelectiveRig::Word(10);
+    const std::vector<SstEvent> &pass = rig.events;
+    const std::int64_t offsets[] = {0, -2, -1, 2, 1};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(pass[std::size_t(i)].dP, shift - (word + std::uint32_t(offsets[i]) * Unit));
+        EXPECT_EQ(pass[std::size_t(i)].T != 0, i == 4);
+    }
+    EXPECT_EQ(pass[5].SstEnd, 2);
+    EXPECT_EQ(pass[5].dP, shift);
+}
+
 TEST_F(SelectiveFirmware, ImpedancePointsGiveOneItemEach) {
     Run(3, {1, 4, 16}, true);
     ASSERT_TRUE(rig.WaitForEnd(2));
@@ -119,7 +137,7 @@ TEST_F(SelectiveFirmware, AnEmptySetupGetsTheStopReport) {
 }
 
 TEST_F(SelectiveFirmware, AStopEndsAContinuousRun) {
-    Run(0, {10, 20}, true, true);
+    Run(0, {10, 20}, true, 0x04);
     ASSERT_TRUE(rig.WaitForEnd(2));
     ASSERT_TRUE(WaitUntil([&] { return rig.events.size() > 7; })) << "a continuous run goes on by itself";
     rig.settings.Mirvak.RunActive = 0;
