@@ -42,16 +42,6 @@ constexpr std::size_t ChunkSamples = 4096;
 constexpr std::size_t KeptWindows = 4096;
 constexpr int WindowsPerCall = 8;
 
-const std::vector<double> &HannWindow(int length) {
-    static std::vector<double> window;
-    if (int(window.size()) != length) {
-        window.resize(std::size_t(length));
-        for (int n = 0; n < length; ++n)
-            window[std::size_t(n)] = 0.5 - 0.5 * std::cos(TwoPi * n / length);
-    }
-    return window;
-}
-
 // What the line does to the generator's tone in the impedance sub-modes. The simplest physical model: the
 // generator is an EMF behind its source resistance Rg, the line's input a resistance in parallel with a
 // capacitance, the meter's input resistance across it; the meter reads the divider's output. The level
@@ -202,7 +192,12 @@ void SimSstRun::Measure(const SimWaveform &base, double generatorOhms, double sa
     SimSignalSource source;
     source.SetWaveform(std::move(line));
 
-    const std::vector<double> &hann = HannWindow(length);
+    if (int(hann_.size()) != length) {
+        hann_.resize(std::size_t(length));
+        for (int n = 0; n < length; ++n)
+            hann_[std::size_t(n)] = 0.5 - 0.5 * std::cos(TwoPi * n / length);
+    }
+    const std::vector<double> &hann = hann_;
     const std::size_t bands = window.words.size();
     std::vector<std::complex<double>> sum(bands, 0);
     std::int64_t clipped = 0;

@@ -106,4 +106,5 @@ private:
     bool passStarted_ = false; // an item of the current pass went out
     std::uint64_t windowFirst_ = 0;
     std::vector<SimSstWindow> windows_;
+    std::vector<double> hann_; // the window of the last band length
 };
