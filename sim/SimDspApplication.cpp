@@ -22,6 +22,9 @@ constexpr int MessageProgressType = 12;
 constexpr std::uint32_t PowerIntervalMs = 1000;
 constexpr std::size_t MaxKeptPackets = 65536;
 constexpr std::size_t MaxRecordsPerFrame = 12; // 12-byte header and 20-byte records within 256 bytes
+constexpr std::size_t MaxSelectiveRecordsPerFrame = 10; // and 24-byte selective records
+constexpr std::uint32_t SelectiveFrameKind = 135;
+constexpr int MaxSelectiveFramesWaiting = 8; // the selective program's output buffer
 constexpr int MinBlockSize = 1024;
 constexpr int MaxBlockSize = 32768;
 constexpr int SamplesPerPacket = SimMaxPayload / 2;
@@ -35,7 +38,9 @@ std::uint32_t DspTime(std::uint32_t elapsedMs) {
 SimDspApplication::SimDspApplication(SimDspConfig config, Clock clock)
     : config_(std::move(config)), clock_(std::move(clock)) {}
 
-void SimDspApplication::Start() {
+void SimDspApplication::Start(bool selectiveProgram) {
+    selectiveProgram_ = selectiveProgram;
+    selective_.Reset();
     startMs_ = clock_();
     checker_.Reset();
     outbox_.clear();
@@ -121,6 +126,42 @@ void SimDspApplication::ProduceMeterRecords(std::uint32_t elapsed) {
         meterGroups_.push_back(MeterGroup{watchKind_, std::move(records)});
 }
 
+// Frames of kind 135 without samples: header {Tadc; Nadc 0; 135; record count; 0}, then records {uint32
+// dP; uint32 T; Re and Im in three 16-bit words each, least significant first; int16 OVR; int16 end}.
+void SimDspApplication::ProduceSelective(std::uint32_t elapsed) {
+    if (framePartsWaiting_ > MaxSelectiveFramesWaiting) {
+        selective_.Hold(SamplesBy(elapsed));
+        return;
+    }
+    const std::vector<int> &mode = checker_.Commands().ModeWords();
+    const int code = mode.size() > 7 ? mode[7] : 1;
+    const double generatorOhms = code == 0 ? 75 : code == 3 ? 120 : code == 4 ? 135 : code == 6 ? 600 : 100;
+    SimWaveform base = checker_.Commands().Waveform();
+    base.echoes = config_.lineEchoes;
+    const std::vector<SimSstItem> items = selective_.Produce(SamplesBy(elapsed), base, generatorOhms, sampleRate_,
+                                                             [this](std::uint64_t sample) { return SampleTime(sample); });
+    for (std::size_t at = 0; at < items.size(); at += MaxSelectiveRecordsPerFrame) {
+        const std::size_t count = std::min(MaxSelectiveRecordsPerFrame, items.size() - at);
+        std::vector<std::uint8_t> header;
+        SimAppendLe(header, DspTime(elapsed), 4);
+        SimAppendLe(header, 0, 2);
+        SimAppendLe(header, SelectiveFrameKind, 2);
+        SimAppendLe(header, std::uint32_t(count), 2);
+        SimAppendLe(header, 0, 2);
+        for (std::size_t i = at; i < at + count; ++i) {
+            const SimSstItem &item = items[i];
+            SimAppendLe(header, item.dP, 4);
+            SimAppendLe(header, item.T, 4);
+            for (std::int64_t sum : {item.Re, item.Im})
+                for (int word = 0; word < 3; ++word)
+                    SimAppendLe(header, std::uint32_t(std::uint64_t(sum) >> (16 * word)), 2);
+            SimAppendLe(header, std::uint16_t(item.OVR), 2);
+            SimAppendLe(header, std::uint16_t(item.SstEnd), 2);
+        }
+        Queue(FrameHeaderType, std::move(header));
+    }
+}
+
 void SimDspApplication::StartSpeaker(std::int16_t brkIn) {
     std::vector<std::uint8_t> payload;
     SimAppendLe(payload, std::uint16_t(brkIn), 2);
@@ -194,8 +235,12 @@ void SimDspApplication::Act(const SimCommand &command) {
         messageReplies_.clear();
         break;
     case 18:
+    case 19:
+    case 20:
         // A stop (run kind 0) ends the selective run: the end report follows the frames already under way.
-        if (command.Field("p3") == 0)
+        // The selective program reports a set-up with nothing to measure the same way.
+        if (selectiveProgram_ ? selective_.Take(command, SamplesBy(Elapsed()), sampleRate_)
+                              : command.type == 18 && command.Field("p3") == 0)
             Queue(SelectiveEndType, {});
         break;
     case 11:
@@ -311,6 +356,8 @@ void SimDspApplication::Produce(std::uint32_t elapsed) {
     }
     if (working && identified_)
         ProduceMeterRecords(elapsed);
+    if (working && identified_ && selectiveProgram_)
+        ProduceSelective(elapsed);
     ProduceFrame(elapsed, working && identified_);
 }
 

@@ -4,6 +4,7 @@
 #include "sim/SimLinkPeer.h"
 #include "sim/SimPacketChecker.h"
 #include "sim/SimSignalSource.h"
+#include "sim/SimSstRun.h"
 
 #include <cstdint>
 #include <deque>
@@ -41,6 +42,8 @@ struct SimDspConfig {
     SimMessageReplies messages;
     // The line's reflections of the pseudo-random sequence: none on the ideal flat path.
     std::vector<SimEcho> lineEchoes;
+    // The selective program's line.
+    SimSstConfig selective;
 };
 
 // One record of a meter frame (20 bytes on the wire).
@@ -63,7 +66,8 @@ using SimMeterEvents = std::function<SimMeterRecord(std::int16_t kind, std::uint
 // frame of samples per block from the signal source; it takes every packet the program sends, checks it,
 // keeps it for tests and acts on the mode's sample rate (2), the block size (5), the generator (6), the
 // message to the other analyser (10, 11, and its abort 8), the selective stop (18 with run kind 0,
-// answered by the end packet 14) and the disconnect (13). Times are in 1/1024 s
+// answered by the end packet 14) and the disconnect (13). The selective program also measures the
+// selective set-ups (18, 20, 19: SimSstRun) and sends their items in frames of kind 135. Times are in 1/1024 s
 // since the start, as the instrument counts them.
 //
 // When the link cannot take a frame before the next block is complete, that block is lost, as the
@@ -74,8 +78,8 @@ public:
 
     SimDspApplication(SimDspConfig config, Clock clock);
 
-    // The boot loader accepted the program.
-    void Start();
+    // The boot loader accepted the program: the selective one (SimSstProgram) or the ordinary one.
+    void Start(bool selectiveProgram = false);
     // Takes what arrived, sends what is due, hands waiting packets to the link as far as it has room.
     void Service(SimLinkPeer &link);
     // The program said goodbye (packet 13): the DSP stops and drops its handshake lines.
@@ -101,6 +105,9 @@ public:
     void SetLineEchoes(std::vector<SimEcho> echoes) { config_.lineEchoes = std::move(echoes); }
 
     SimSignalSource &Signal() { return signal_; }
+    bool SelectiveProgram() const { return selectiveProgram_; }
+    // The selective program's measurement, for a test to look at the windows it measured.
+    const SimSstRun &Selective() const { return selective_; }
     void SetBlockSize(int samples);
     void SetPower(std::int16_t flags, std::uint16_t syncCount);
     // Records ride in the next frame's header, or in a frame of their own while no block size is set; at
@@ -128,6 +135,7 @@ private:
     void Produce(std::uint32_t elapsed);
     void ProduceFrame(std::uint32_t elapsed, bool send);
     void ProduceMeterRecords(std::uint32_t elapsed);
+    void ProduceSelective(std::uint32_t elapsed);
     void SetMeterWatch(std::int16_t kind, std::int64_t mergeCount);
     void QueueFrame(std::uint32_t Tadc, std::uint64_t firstSample, int samples);
     void Queue(int type, std::vector<std::uint8_t> payload);
@@ -142,6 +150,8 @@ private:
     Clock clock_;
     SimSignalSource signal_;
     SimPacketChecker checker_;
+    SimSstRun selective_{config_.selective};
+    bool selectiveProgram_ = false;
     std::uint32_t startMs_ = 0;
     std::deque<SimPacket> outbox_;
     std::deque<SimPacket> received_;

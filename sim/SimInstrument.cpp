@@ -1,5 +1,7 @@
 #include "sim/SimInstrument.h"
 
+#include "sim/SimSstProgram.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -216,7 +218,7 @@ void SimInstrument::Write(int channel, const std::uint8_t *data, std::uint32_t s
             dsp_ = Dsp::Running;
             peer_.Reset();
             delayOut_.Clear();
-            app_.Start();
+            app_.Start(SimIsSstProgram(boot_.Records()));
         }
     } else if (dsp_ == Dsp::Running) {
         std::vector<std::uint8_t> arrived;
