@@ -1,11 +1,13 @@
 #include "selective/MirvakRun.h"
 
 #include "selective/MirvakPlan.h"
+#include "selective/MirvakPlanValidation.h"
 
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/evaluation/PointVerdicts.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "settings/GeneratorCommands.h"
+#include "settings/SettingsHost.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
@@ -136,4 +138,47 @@ void ResetResultGraph(int graphKind, int parameter) {
     const TMirvakPlanHooks &hooks = MirvakPlanHooks();
     if (hooks.ResetGraphWindow)
         hooks.ResetGraphWindow(graphKind);
+}
+
+QString MirvakStartRefusal(const QString &maxLevelText) {
+    const TDeviceSettings &s = *DeviceSettings;
+    const int subMode = s.Mirvak.SubMode;
+    QString message;
+    if (s.MaxLevelIndex == 3 && subMode >= 3 && subMode <= 8)
+        message = QStringLiteral("Калибровка и измерения импеданса в режиме \"Мирвак\"\nпри Макс.уровень,дБм = ") +
+                  maxLevelText + QStringLiteral(" - невозможны.");
+    if (s.SampleRate < 2400)
+        message = QStringLiteral("Режим \"Мирвак\" для АЧХ,Скан, Мониторинг доступен при максимальной частоте "
+                                 "1024 кГц\nи для измерения импеданса доступен при максимальной частоте 1024, "
+                                 "2048,4096 кГц !");
+    else if (s.SampleRate > 2600 && subMode >= -1 && subMode <= 2)
+        message = QStringLiteral("Режим \"Мирвак\" для измерения АЧХ, Скан, Мониторинг\nдоступен только при "
+                                 "максимальной частоте 1024 кГц!");
+    return message;
+}
+
+QString BeginMirvakRun(const TMirvakStartPage &page) {
+    TDeviceSettings &s = *DeviceSettings;
+    const TMirvakPlanHooks &hooks = MirvakPlanHooks();
+    if (s.Mirvak.RunState >= 2) {
+        s.Mirvak.RunActive = 0;
+        s.Mode |= 0x1000;
+        SendCommand();
+    }
+    hooks.Call(page.SetMirvak);
+    ResetMirvakResults();
+    QString message;
+    if (!ValidateMirvakPlan(message))
+        return message;
+    s.Mirvak.RunActive = 1;
+    s.Mirvak.RunState = 1;
+    hooks.Call(page.RefreshMirvakState);
+    s.AutoMaxLevel = 0;
+    hooks.Call(page.SwitchOffAutoMaxLevel);
+    // The selective firmware is loaded by an opening of the link while the run state is set.
+    if (MirvakFirmware == 0 && MeasurementRunning && SettingsHost().ReopenInstrument)
+        SettingsHost().ReopenInstrument();
+    StartMirvak();
+    MarkSettingsRecord();
+    return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 // Run control of the selective mode: the start of a pass, continuous runs, the stop, and the reset of the
@@ -45,3 +47,17 @@ void ResetMirvakResults();
 void ResetMirvakOnRangeChange(float, float);
 void ResetMirvakGraphs();
 void ResetResultGraph(int graphKind, int parameter);
+
+// What the start of a run needs from the selective page.
+struct TMirvakStartPage {
+    std::function<void()> SetMirvak;             // the page into the settings
+    std::function<void()> RefreshMirvakState;    // the page follows the run state
+    std::function<void()> SwitchOffAutoMaxLevel; // the automatic maximum level off, with its check box
+};
+// The message that refuses a start in the present settings (maximum level, sample rate, sub-mode), empty
+// when none does; maxLevelText names the maximum level entry of the settings.
+QString MirvakStartRefusal(const QString &maxLevelText);
+// The start after the refusal checks: a run the instrument still runs is ended, the page stored, the
+// results reset and the plan validated; on success the run starts, with the selective firmware loaded
+// first. Returns the validation's message, empty when the run started.
+QString BeginMirvakRun(const TMirvakStartPage &page);

@@ -15,6 +15,7 @@
 #include "platform/StringTable.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
+#include "selective/MirvakRun.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/SettingsServices.h"
 #include "shell/Formhelp.h"
@@ -78,6 +79,8 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     BuildDataCommands();
     InstallSmallWindowFactories();
     InstallMainConnectionView(*this);
+    // Items buffered during a settings load belong to the run that a reset of the selective results ends.
+    MirvakPlanHooks().DiscardSstItems = [this] { FreeSstItems(); };
     RegisterSettingsServices();
     RegisterInterlockTargets();
     RegisterRecorder();
@@ -96,6 +99,7 @@ TMainForm::~TMainForm() {
     // A window destroyed during a measurement takes the link down with it: its handlers are bound to it.
     SetLinkEventHooks({});
     ShowMessageTransfer = {};
+    MirvakPlanHooks().DiscardSstItems = {};
     SetPauseHandler({});
     CloseLinkObjects();
     FormStorage1->FormDestroy();

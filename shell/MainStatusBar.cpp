@@ -16,6 +16,7 @@
 #include "protocols/BatchLog.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
+#include "selective/MirvakRun.h"
 #include "settings/ImpedanceRules.h"
 #include "settings/InterlockTargets.h"
 #include "settings/Masters.h"
@@ -135,6 +136,7 @@ bool TMainForm::ApplySampleRate(bool recheck) {
     if (changed) {
         RescaleMasterFreq(r);
         RescaleMasterLev(r);
+        ResetMirvakOnRangeChange(s.MaxFrequency, s.SampleRate);
     }
     UpdateMttsLoopMode();
     ApplyBlockSize(changed, false);

@@ -5,6 +5,7 @@
 
 #include "engine/SstParam2.h"
 #include "link/Library.h"
+#include "selective/MirvakPlanValidation.h"
 #include "state/MainGlobals.h"
 #include "state/MirvakGrid.h"
 
@@ -222,6 +223,55 @@ TEST_F(MirvakRunFixture, StopReportIsIgnoredWhileTheRunIsActive) {
     calls.clear();
     RequestMirvakStop();
     EXPECT_TRUE(calls.empty()) << "no run, nothing to stop";
+}
+
+TEST_F(MirvakRunFixture, StartRefusalsByRateLevelAndSubMode) {
+    const struct {
+        float sampleRate;
+        int8_t maxLevel, subMode;
+        const char *start; // beginning of the message, empty for none
+    } cases[] = {
+        {2400, 0, 0, ""},          {2600, 0, 1, ""},          {2600, 0, 5, ""},
+        {2399, 0, 3, "Режим \"Мирвак\" для АЧХ,Скан"},   {5120, 0, 0, "Режим \"Мирвак\" для измерения АЧХ"},
+        {5120, 0, -1, "Режим \"Мирвак\" для измерения"}, {5120, 0, 2, "Режим \"Мирвак\" для измерения"},
+        {5120, 0, 3, ""},          {2560, 3, 3, "Калибровка и измерения импеданса"}, {2560, 3, 2, ""},
+        {2399, 3, 3, "Режим"}, // the rate's message replaces the level's
+    };
+    for (const auto &c : cases) {
+        settings.SampleRate = c.sampleRate;
+        settings.MaxLevelIndex = c.maxLevel;
+        settings.Mirvak.SubMode = c.subMode;
+        const QString message = MirvakStartRefusal(QStringLiteral("+10"));
+        if (*c.start == 0)
+            EXPECT_TRUE(message.isEmpty()) << c.sampleRate << " " << int(c.subMode);
+        else
+            EXPECT_TRUE(message.startsWith(QString::fromUtf8(c.start))) << c.sampleRate << " " << int(c.subMode);
+    }
+    settings.SampleRate = 2560;
+    settings.MaxLevelIndex = 3;
+    settings.Mirvak.SubMode = 4;
+    EXPECT_TRUE(MirvakStartRefusal(QStringLiteral("+10")).endsWith(QStringLiteral("= +10 - невозможны.")));
+}
+
+TEST_F(MirvakRunFixture, StartRunsOnlyAValidPlan) {
+    std::vector<std::string> steps;
+    const TMirvakStartPage page{[&] { steps.push_back("store"); }, [&] { steps.push_back("refresh"); }, {}};
+    List({-1, -2});
+    settings.AutoMaxLevel = 1;
+    EXPECT_EQ(BeginMirvakRun(page), QStringLiteral("В режиме \"Мирвак\" не заданы значения измерительных частот."));
+    EXPECT_EQ(settings.Mirvak.RunState, 0);
+    EXPECT_EQ(settings.AutoMaxLevel, 1) << "a refused start changes nothing else";
+    EXPECT_EQ(steps, (std::vector<std::string>{"store"}));
+
+    List({1, 2});
+    steps.clear();
+    EXPECT_TRUE(BeginMirvakRun(page).isEmpty());
+    EXPECT_EQ(settings.Mirvak.RunState, 1);
+    EXPECT_EQ(settings.Mirvak.RunActive, 1);
+    EXPECT_EQ(settings.AutoMaxLevel, 0);
+    EXPECT_EQ(settings.Mirvak.DeviceSubMode, 3);
+    EXPECT_EQ(Words(), (std::vector<uint32_t>{Word(1, 2560), Word(2, 2560)}));
+    EXPECT_EQ(steps, (std::vector<std::string>{"store", "refresh"}));
 }
 
 } // namespace
