@@ -15,6 +15,7 @@
 #include "platform/StringTable.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
+#include "selective/MirvakRun.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/SettingsServices.h"
 #include "shell/DataCommandServices.h"
@@ -80,6 +81,8 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     BuildDataCommands();
     InstallSmallWindowFactories();
     InstallMainConnectionView(*this);
+    // Items buffered during a settings load belong to the run that a reset of the selective results ends.
+    MirvakPlanHooks().DiscardSstItems = [this] { FreeSstItems(); };
     RegisterSettingsServices();
     RegisterInterlockTargets();
     RegisterConfigurationServices();
@@ -102,6 +105,7 @@ TMainForm::~TMainForm() {
     UninstallRecordingServices();
     RemoteLinkPeers() = {};
     ShowMessageTransfer = {};
+    MirvakPlanHooks().DiscardSstItems = {};
     SetPauseHandler({});
     CloseLinkObjects();
     FormStorage1->FormDestroy();

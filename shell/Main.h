@@ -201,6 +201,7 @@ public:
     void DspGenOverheat(uint32_t VSRV);
     // Called when settings were rebuilt: the selective results kept meanwhile are processed.
     void ReplaySstResults();
+    void DspSstStop();
     // An outgoing remote-link message: with true the settings locked, "Передача команды" in status
     // panel 3 and the first progress step; with false (the message did not go out) all of it taken back.
     void ShowMessageTransferState(bool sending);

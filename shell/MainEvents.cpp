@@ -16,6 +16,7 @@
 #include "platform/DateTime.h"
 #include "platform/MessageService.h"
 #include "platform/StringTable.h"
+#include "selective/MirvakRun.h"
 #include "settings/GeneratorStates.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
@@ -104,6 +105,7 @@ void TMainForm::AssignLinkHandlers(TDspIo9 *dspIo, TEmulator *emulator) {
     dspIo->OnSstRez = [this](TDspIo9 *, double re, double im, uint32_t f, uint32_t t, int16_t errors, int16_t type) {
         DspSstRez(re, im, f, t, errors, type);
     };
+    dspIo->OnSstStop = [this](TDspIo9 *) { DspSstStop(); };
     dspIo->OnSyncMet = [this](TDspIo9 *, uint32_t value) { DspSyncMet(value); };
     dspIo->OnGenOverheat = [this](TDspIo9 *, uint32_t flag) { DspGenOverheat(flag); };
 }
@@ -386,5 +388,11 @@ void TMainForm::ProcessSstItem(const TSstBufferedItem &item) {
         RecordChangeMask |= 0x40;
         if (!stopping)
             ProcessSstResult();
+        if (item.ItemType == 2)
+            OnMirvakPassEnd();
     }
+}
+
+void TMainForm::DspSstStop() {
+    FinishMirvakRun();
 }

@@ -17,6 +17,7 @@
 #include "protocols/ProtocolFiles.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
+#include "selective/MirvakRun.h"
 #include "settings/masters/MasterFreq.h"
 #include "settings/masters/MasterLev.h"
 #include "settings/masters/MasterTimers.h"
@@ -143,6 +144,7 @@ bool TMainForm::ApplySampleRate(bool recheck) {
     if (changed) {
         RescaleMasterFreq(r);
         RescaleMasterLev(r);
+        ResetMirvakOnRangeChange(s.MaxFrequency, s.SampleRate);
     }
     UpdateMttsLoopMode();
     ApplyBlockSize(changed, false);
