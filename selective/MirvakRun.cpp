@@ -2,6 +2,7 @@
 
 #include "selective/MirvakPlan.h"
 #include "selective/MirvakPlanValidation.h"
+#include "selective/MirvakWork.h"
 
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/evaluation/PointVerdicts.h"
@@ -117,8 +118,7 @@ void StopMirvakRun() {
 void ResetMirvakResults() {
     SetMirvakDeviceMode();
     PrepareMirvakHolder();
-    const TMirvakPlanHooks &hooks = MirvakPlanHooks();
-    hooks.Call(hooks.ResetMirvakWork);
+    ResetMirvakWork();
     RecordChangeMask |= 0x40;
 }
 

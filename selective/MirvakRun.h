@@ -24,8 +24,6 @@ struct TMirvakPlanHooks {
     std::function<void()> ShowMirvakStartButton;
     std::function<void()> ShowMirvakCalibration;
     std::function<void(bool stopping)> ShowMirvakStopButton; // yellow font while stopping
-    // The result processing's reset of its working values. Joins the SST result processing.
-    std::function<void()> ResetMirvakWork;
 
     void Call(const std::function<void()> &hook) const {
         if (hook)

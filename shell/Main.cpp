@@ -15,6 +15,7 @@
 #include "platform/StringTable.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
+#include "selective/MirvakGraphSources.h"
 #include "selective/MirvakRun.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/SettingsServices.h"
@@ -83,6 +84,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     InstallMainConnectionView(*this);
     // Items buffered during a settings load belong to the run that a reset of the selective results ends.
     MirvakPlanHooks().DiscardSstItems = [this] { FreeSstItems(); };
+    RegisterMirvakServices();
     RegisterSettingsServices();
     RegisterInterlockTargets();
     RegisterConfigurationServices();
