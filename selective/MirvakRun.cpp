@@ -5,9 +5,9 @@
 #include "selective/MirvakWork.h"
 
 #include "engine/catalogue/ParameterTable.h"
-#include "engine/evaluation/PointVerdicts.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "settings/GeneratorCommands.h"
+#include "settings/ResultGraphReset.h"
 #include "settings/SettingsHost.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
@@ -126,18 +126,12 @@ void ResetMirvakOnRangeChange(float, float) {
     ResetMirvakResults();
 }
 
+// The pairs name parameters past the end of the selective table too; those have no mask slot.
 void ResetMirvakGraphs() {
-    for (const TGraphParamPair &pair : MirvakGraphParams)
-        ResetResultGraph(pair.GraphKind, pair.Parameter);
-}
-
-void ResetResultGraph(int graphKind, int parameter) {
-    // The pairs name parameters past the end of the selective table too; those have no verdicts.
-    if (parameter >= 0 && parameter < ParamTableRowCounts[6])
-        AllocPointVerdicts(ParamTableMirvak[parameter].MaskSlot);
-    const TMirvakPlanHooks &hooks = MirvakPlanHooks();
-    if (hooks.ResetGraphWindow)
-        hooks.ResetGraphWindow(graphKind);
+    for (const TGraphParamPair &pair : MirvakGraphParams) {
+        const bool inTable = pair.Parameter >= 0 && pair.Parameter < ParamTableRowCounts[6];
+        ResetResultGraph(pair.GraphKind, inTable ? ParamTableMirvak[pair.Parameter].MaskSlot : -1);
+    }
 }
 
 QString MirvakStartRefusal(const QString &maxLevelText) {

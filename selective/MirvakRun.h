@@ -15,8 +15,6 @@ struct TMirvakPlanHooks {
     std::function<void()> PlanBuilt;
     // The main window drops the selective items it buffered during a settings load.
     std::function<void()> DiscardSstItems;
-    // A graph window of the kind, if open, takes its default X range again and rebinds its masks.
-    std::function<void(int graphKind)> ResetGraphWindow;
     // The settings window's selective page.
     std::function<void()> RefreshMirvakState;
     std::function<void()> UpdateControlStates;
@@ -44,7 +42,6 @@ void StopMirvakRun();
 void ResetMirvakResults();
 void ResetMirvakOnRangeChange(float, float);
 void ResetMirvakGraphs();
-void ResetResultGraph(int graphKind, int parameter);
 
 // What the start of a run needs from the selective page.
 struct TMirvakStartPage {
