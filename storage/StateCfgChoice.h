@@ -28,3 +28,8 @@ extern std::function<bool()> StateCfgRemoteLinkAvailable;
 // and returns them as the dialog wrote them back. While batch control runs no window may open: the
 // values are returned unchanged.
 TStateCfgChoice ShowStateCfgDialog();
+
+// Who answers the dialog in place of a user (tests): when set, the dialog is shown without a modal loop
+// and handed to it, which presses its buttons.
+class TForm_StateCfg;
+extern std::function<void(TForm_StateCfg &dialog)> StateCfgDialogAnswer;

@@ -219,11 +219,18 @@ void TForm_StateCfg::done(int result) {
     QDialog::done(result);
 }
 
+std::function<void(TForm_StateCfg &dialog)> StateCfgDialogAnswer;
+
 TStateCfgChoice ShowStateCfgDialog() {
     if (!BatchMessagesDiverted()) {
         if (!Form_StateCfg)
             Form_StateCfg = new TForm_StateCfg(QApplication::activeWindow());
-        Form_StateCfg->exec();
+        if (StateCfgDialogAnswer) {
+            Form_StateCfg->show();
+            StateCfgDialogAnswer(*Form_StateCfg);
+        } else {
+            Form_StateCfg->exec();
+        }
     }
     return {StateCfgLocal, StateCfgRemote, StateCfgConnect};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/StateCfgChoice.h"
+#include "storage/Statecfg.h"
 #include "platform/MessageService.h"
 #include "protocols/PackageWork.h"
 #include "shell/Main.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QPushButton>
 
 #include <memory>
 #include <vector>
@@ -29,6 +32,8 @@ protected:
             messages.push_back(request);
             return answer;
         });
+        // The generator-state question of a configuration save is answered with its preselection.
+        StateCfgDialogAnswer = [](TForm_StateCfg &dialog) { dialog.BitBtn1->click(); };
         const auto label = [](const char *stem) {
             return [stem](int index) {
                 auto *window = new QLabel(QString::fromLatin1(stem) + QString::number(index));
@@ -48,6 +53,7 @@ protected:
         delete PackageWork;
         PackageWork = nullptr;
         SetMessageBoxHandler({});
+        StateCfgDialogAnswer = {};
         WindowFactories = {};
     }
 

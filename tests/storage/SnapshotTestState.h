@@ -56,9 +56,15 @@ protected:
         record_ = DefaultDeviceSettings();
         savedFileNames_ = FileNameList;
         savedMaskNames_ = MaskNameList;
+        // Every test starts from rows without mask templates, whatever the tests before left.
         for (int kind = FirstTableKind; kind <= LastTableKind; ++kind) {
             const ParameterTable t = ParameterTableOf(kind);
             savedTables_[std::size_t(kind)].assign(t.Rows, t.Rows + t.RowCount);
+            for (int r = 0; r < t.RowCount; ++r) {
+                t.Rows[r].TextNorms = 0;
+                t.Rows[r].Settings.LowerMaskName = -1;
+                t.Rows[r].Settings.UpperMaskName = -1;
+            }
         }
         savedKind_ = ConnectionKind;
         savedWeighting_.assign(WeightingCurve.Frequencies, WeightingCurve.Frequencies + WeightingCurve.Count);
