@@ -43,7 +43,6 @@ void SetUpScan() {
     Settings.Mirvak.FcN = float(10 + 16394 * BandKHz);
     DeviceSettings = &Settings;
     SetMirvakGrid(Settings.SampleRate);
-    MirvakFrequencyQuantum = MirvakQuantum;
     BuildParamCatalogue();
     AllocAnalysisBuffers(false);
     SeedEngineRandom(1);

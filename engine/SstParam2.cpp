@@ -3,12 +3,12 @@
 #include "engine/EngineMath.h"
 #include "platform/NoValue.h"
 #include "state/DeviceSettings.h"
+#include "state/MirvakGrid.h"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 
-double MirvakFrequencyQuantum = 0.001;
 TSST_Param2 *SstParam = nullptr;
 
 namespace {
@@ -132,7 +132,8 @@ void TSST_Param2::BuildPlanBins(int32_t subMode) {
         return;
     const MirvakBlock &m = DeviceSettings->Mirvak;
     Divider = subMode == SubModeMonitoring ? 1 : 2;
-    Resolution = MirvakFrequencyQuantum;
+    // The bins of every plan except a scan count in the selective grid.
+    Resolution = MirvakQuantum;
     const double q = Resolution / Divider;
     if (!(q > 0))
         return;

@@ -51,10 +51,6 @@ private:
 // Stores the item and, when it closes a group (or stands alone in the one-slot sub-modes), finishes it.
 void AddSstResult(TSST_Param2 *holder, const TSstResultItem &item);
 
-// The frequency quantum of the selective mode (kHz), set by the run preparation from the sample rate;
-// the bins of every plan except a scan count in it.
-extern double MirvakFrequencyQuantum;
-
 // The holder of the selective run: created by the run preparation, deleted at the measurement stop;
 // null while it does not exist.
 extern TSST_Param2 *SstParam;

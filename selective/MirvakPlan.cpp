@@ -115,7 +115,6 @@ void SetMirvakDeviceMode() {
 
 void PrepareMirvakHolder() {
     SetMirvakGrid(DeviceSettings->SampleRate);
-    MirvakFrequencyQuantum = MirvakQuantum;
     if (!SstParam)
         SstParam = new TSST_Param2;
     SstParam->Clear();

@@ -38,7 +38,6 @@
 namespace {
 
 constexpr uint32_t IdleSettingsWaitMs = 5000;
-constexpr uint32_t LinkBreakWaitMs = 45000;
 // The version text of the configuration being read is held in 20 bytes with their terminator.
 constexpr int VersionTextLength = 19;
 
@@ -108,11 +107,7 @@ void GiveUpRemoteLinkFor(const TDeviceSettings &copy) {
     const TDeviceSettings &live = *DeviceSettings;
     if (!DspIo || !((live.ConnectState > 0 && copy.ConnectState == 0) || live.PeerConnectState > 0))
         return;
-    CallService(SnapshotServices().BreakRemoteConnection);
-    const uint32_t start = GetTickCount();
-    while (!ScenarioRunning && (DeviceSettings->ConnectState != 0 || DeviceSettings->PeerConnectState != 0) &&
-           TicksSince(start) < LinkBreakWaitMs)
-        PumpMessages();
+    BreakRemoteLinkAndWait();
 }
 
 // The open graph windows take their default X range and bind their masks again.

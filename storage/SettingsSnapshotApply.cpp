@@ -103,10 +103,7 @@ void ApplyToPlayback(const TSettingsSnapshot &s) {
 void BreakRemoteLinkFor(const TDeviceSettings &file) {
     if (!DspIo || DeviceSettings->ConnectState <= 0 || file.ConnectState != 0)
         return;
-    CallService(SnapshotServices().BreakRemoteConnection);
-    const uint32_t start = GetTickCount();
-    while (DeviceSettings->ConnectState != 0 && !ScenarioRunning && TicksSince(start) <= RemoteBreakWaitMs)
-        PumpMessages();
+    BreakRemoteLinkAndWait();
 }
 
 void ApplyToConfiguration(const TSettingsSnapshot &s) {
@@ -248,4 +245,12 @@ void ApplyParamRows(ParamDescriptor *live, const ParamDescriptor *read, int32_t 
         store(row.Settings.LowerMaskName, lowerNames.value(i));
         store(row.Settings.UpperMaskName, upperNames.value(i));
     }
+}
+
+void BreakRemoteLinkAndWait() {
+    CallService(SnapshotServices().BreakRemoteConnection);
+    const uint32_t start = GetTickCount();
+    while (!ScenarioRunning && (DeviceSettings->ConnectState != 0 || DeviceSettings->PeerConnectState != 0) &&
+           TicksSince(start) <= RemoteBreakWaitMs)
+        PumpMessages();
 }

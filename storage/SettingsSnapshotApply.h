@@ -69,3 +69,7 @@ void ApplyParamRows(ParamDescriptor *live, const ParamDescriptor *read, int32_t 
 // Brings values a damaged image could hold into the ranges the program indexes with (connection type,
 // ADC size index, maximum frequency, maximum level index); a valid image is left as it is.
 void BringSettingsIntoRange(TDeviceSettings &settings);
+
+// Asks for the end of the remote link and waits, at most 45 s and not while a scenario runs, until both
+// sides' link states are 0.
+void BreakRemoteLinkAndWait();

@@ -1,4 +1,5 @@
 #include "engine/SstParam2.h"
+#include "state/MirvakGrid.h"
 
 #include "platform/NoValue.h"
 #include "state/DeviceSettings.h"
@@ -23,11 +24,11 @@ protected:
         Settings.Mirvak.Options = 0;
         Settings.Mirvak.FcM = 0;
         DeviceSettings = &Settings;
-        quantum_ = MirvakFrequencyQuantum;
-        MirvakFrequencyQuantum = 1;
+        quantum_ = MirvakQuantum;
+        MirvakQuantum = 1;
     }
     void TearDown() override {
-        MirvakFrequencyQuantum = quantum_;
+        MirvakQuantum = quantum_;
         DeviceSettings = nullptr;
     }
 

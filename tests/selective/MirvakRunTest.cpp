@@ -76,7 +76,7 @@ TEST_F(MirvakRunFixture, GridFollowsTheSampleRate) {
         PrepareMirvakHolder();
         EXPECT_DOUBLE_EQ(MirvakQuantum, c.quantum) << c.sampleRate;
         EXPECT_DOUBLE_EQ(MirvakTopFreq, c.top) << c.sampleRate;
-        EXPECT_DOUBLE_EQ(MirvakFrequencyQuantum, c.quantum) << "the holder's bins count in the same grid";
+        EXPECT_DOUBLE_EQ(SstParam->Resolution, c.quantum) << "the holder's bins count in the same grid";
         ASSERT_NE(SstParam, nullptr);
     }
     // From 10400 kHz on the grid stays as the last rate left it.

@@ -23,7 +23,6 @@ protected:
         settings.AveragingInterval = 0;
         DeviceSettings = &settings;
         SetMirvakGrid(settings.SampleRate);
-        MirvakFrequencyQuantum = MirvakQuantum;
         BuildParamCatalogue();
         ASSERT_GT(AllocAnalysisBuffers(false), 0);
         SeedEngineRandom(3);

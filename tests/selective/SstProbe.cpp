@@ -60,7 +60,6 @@ void SetUp() {
     std::fill(std::begin(EepromImage), std::end(EepromImage), uint8_t(0));
     GenRangeStep = 0;
     SetMirvakGrid(Settings.SampleRate);
-    MirvakFrequencyQuantum = MirvakQuantum;
     BuildParamCatalogue();
     AllocAnalysisBuffers(false);
     SeedEngineRandom(1);

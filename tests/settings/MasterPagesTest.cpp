@@ -10,8 +10,8 @@
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
 #include "platform/MessageService.h"
+#include "WaitingRemoteCodes.h"
 #include "settings/remote/RemoteExchange.h"
-#include "state/RemoteMessage.h"
 #include "settings/masters/MasterFreq.h"
 #include "settings/masters/MasterLev.h"
 #include "settings/window/MasterFreqPage.h"
@@ -121,15 +121,7 @@ protected:
     TDeviceSettings *saved = nullptr;
     HeldCommands held;
     std::vector<MessageRequest> boxes;
-    // The message a button left waiting for the link (the paused view holds it back): its program codes,
-    // then the type of its first record; the message is dropped afterwards. Empty when none waits.
-    std::vector<uint8_t> SentCodes() {
-        std::vector<uint8_t> codes(RemoteMessage.Program, RemoteMessage.Program + RemoteMessage.ProgramCount);
-        if (RemoteMessage.Size > 2)
-            codes.push_back(RemoteMessage.Message[2]);
-        DropRemoteMessages();
-        return codes;
-    }
+    static std::vector<uint8_t> SentCodes() { return TakeWaitingRemoteCodes(); }
     VirtualClock clock{1000, 1};
     std::unique_ptr<TForm_SetDev> window;
     TMasterFreqPage *freq = nullptr;

@@ -11,8 +11,8 @@
 #include "platform/MessageService.h"
 #include "settings/GeneratorLevelLimits.h"
 #include "settings/MasterIntervals.h"
+#include "WaitingRemoteCodes.h"
 #include "settings/remote/RemoteExchange.h"
-#include "state/RemoteMessage.h"
 #include "settings/RemoteParamChange.h"
 #include "settings/SettingsHost.h"
 #include "platform/IniFile.h"
@@ -99,15 +99,7 @@ protected:
     PausedView paused;
     std::vector<MessageRequest> boxes;
     int answer = IdYes;
-    // The message a button left waiting for the link (the paused view holds it back): its program codes,
-    // then the type of its first record; the message is dropped afterwards. Empty when none waits.
-    std::vector<uint8_t> SentCodes() {
-        std::vector<uint8_t> codes(RemoteMessage.Program, RemoteMessage.Program + RemoteMessage.ProgramCount);
-        if (RemoteMessage.Size > 2)
-            codes.push_back(RemoteMessage.Message[2]);
-        DropRemoteMessages();
-        return codes;
-    }
+    static std::vector<uint8_t> SentCodes() { return TakeWaitingRemoteCodes(); }
     VirtualClock clock{1000, 1};
     std::unique_ptr<TForm_SetDev> window;
 };
