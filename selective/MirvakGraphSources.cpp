@@ -2,6 +2,7 @@
 
 #include "engine/RandomEventAnalysis.h"
 #include "engine/SstParam2.h"
+#include "selective/MirvakRecording.h"
 #include "selective/MirvakWork.h"
 #include "selective/SstResultProcessing.h"
 
@@ -37,4 +38,5 @@ void RegisterMirvakServices() {
     GraphSources.Selective = MirvakGraphCurve;
     GraphSources.SelectiveFindBin = [](float frequency) { return SstParam ? SstParam->FindBin(frequency) : -1; };
     MirvakResultProcessing = ProcessMirvakResult;
+    RegisterMirvakRecording();
 }

@@ -10,5 +10,6 @@
 std::optional<TCurveArrays> MirvakGraphCurve(int kind);
 
 // Registers the selective processing where the layers below reach it: the graph windows' source of
-// kinds 21 to 36 with the holder's bin lookup, and the result processing of every stored item.
+// kinds 21 to 36 with the holder's bin lookup, the result processing of every stored item, and the
+// recorder's and playback's selective work state.
 void RegisterMirvakServices();

@@ -97,6 +97,14 @@ bool ReadSncRecord(QIODevice &file, int64_t offset, float &duration, float &even
     return true;
 }
 
+bool ReadAstPointCount(QIODevice &file, int64_t offset, int32_t &count) {
+    QByteArray bytes;
+    if (offset < 0 || !ReadRecordBytes(file, offset + AstPointCountOffset, sizeof(int32_t), bytes))
+        return false;
+    count = ValueAt<int32_t>(bytes, 0);
+    return count >= 0;
+}
+
 bool ReadAstRecord(QIODevice &file, int64_t offset, const QByteArray &version, int32_t binCount, TAstRecord &record) {
     if (!RecordFits(offset, 0, file.size()) || !file.seek(offset))
         return false;

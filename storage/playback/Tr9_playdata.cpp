@@ -284,24 +284,25 @@ bool TR9_PlayData::TakeRem(int64_t offset) {
 bool TR9_PlayData::TakeAst(int64_t offset) {
     if (!SelectiveRunActive())
         return false;
-    // The selective mode's work state goes through the recording services, which the selective mode
-    // fills when it joins; the bin count sizes the bin arrays.
     const TRecordingServices &services = RecordingServices();
-    TAstRecord record;
-    const int32_t bins = services.SelectiveBinCount ? services.SelectiveBinCount() : 0;
-    if (!ReadAstRecord(*FileOf(StreamAst), offset, version_, bins, record)) {
+    int32_t points = 0;
+    if (!ReadAstPointCount(*FileOf(StreamAst), offset, points)) {
         ReportDamage(StreamAst, offset);
         return false;
     }
     const int32_t subMode = DeviceSettings->Mirvak.SubMode;
-    const bool restart =
-        record.PointCount() != lastPointCount_ || subMode != lastSubMode_ || position_ < previousPosition_;
-    if (restart) {
-        lastPointCount_ = record.PointCount();
+    if (points != lastPointCount_ || subMode != lastSubMode_ || position_ < previousPosition_) {
+        lastPointCount_ = points;
         lastSubMode_ = subMode;
         bufferedSst_ = 0;
+        CallService(services.RestartSelectiveReplay);
     }
-    CallService(services.RestoreSelectiveWorkState, record, restart);
+    // The bin arrays have the bin count of the work arrays that the recorded settings built.
+    const int32_t bins = services.SelectiveBinCount ? services.SelectiveBinCount() : 0;
+    if (!ReadAstRecord(*FileOf(StreamAst), offset, version_, bins, astRecord_)) {
+        ReportDamage(StreamAst, offset);
+        return false;
+    }
     lastOffset_[StreamAst] = int32_t(offset);
     readFlags_ |= FlagAst;
     return true;
@@ -373,8 +374,11 @@ void TR9_PlayData::ShowPlayRecord() {
             MirvakResultProcessing(lastSstItem_.SstNotScan);
         CallService(services.MoveCursorsToSstFrequency);
     }
-    if ((readFlags_ & FlagAst) && SelectiveRunActive())
+    // The record holds the work state after the item of its step, which was processed above.
+    if ((readFlags_ & FlagAst) && SelectiveRunActive()) {
+        CallService(RecordingServices().RestoreSelectiveWorkState, astRecord_);
         CallService(services.StoreSstTraces);
+    }
     if ((readFlags_ & FlagSnc) && DeviceSettings->SyncGenState > 0) {
         SignalKind = 7;
         RecalcSyncResults();

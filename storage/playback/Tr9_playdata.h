@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SstResultItem.h"
+#include "storage/recording/AstRecord.h"
 #include "storage/recording/RecordingFormat.h"
 
 #include <QByteArray>
@@ -76,6 +77,7 @@ private:
     int32_t bufferedSst_ = 0;
     std::array<TSstResultItem, 5> sstBuffer_{};
     TSstResultItem lastSstItem_{};
+    TAstRecord astRecord_; // the selective work state read in this step
     int16_t lastRndKind_ = 0;
     bool damaged_ = false;
 };

@@ -32,13 +32,14 @@ struct TRecordingServices {
     std::function<void(const QByteArray &state)> RestoreMttsAdjustState;
     std::function<void()> ResetMttsAdjustState;
 
-    // The selective mode's work state for ".ast", written whole, and its restoration in playback; `restart`
-    // when the point count, the sub-mode or the position in the recording changed since the last record.
-    // The selective mode fills both when it joins; until then its record is the empty state.
+    // The selective mode's work state for ".ast", written whole; the bin count of its work arrays, which
+    // sizes the bin arrays of ".ast" from V6.10 on. In playback: a new start of the selective work when
+    // the point count, the sub-mode or the position in the recording changed since the last record, and
+    // the restoration of a record once the step's selective item has been processed.
     std::function<TAstRecord()> SelectiveWorkState;
-    // The bin count of the selective work arrays, which sizes the bin arrays of ".ast" from V6.10 on.
     std::function<int32_t()> SelectiveBinCount;
-    std::function<void(const TAstRecord &record, bool restart)> RestoreSelectiveWorkState;
+    std::function<void()> RestartSelectiveReplay;
+    std::function<void(const TAstRecord &record)> RestoreSelectiveWorkState;
 
     // The last results block received from the peer analyser, byte for byte (empty: none received).
     std::function<QByteArray()> LastRemoteResultsBlock;

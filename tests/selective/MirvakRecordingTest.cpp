@@ -1,0 +1,239 @@
+#include "SelectiveFixture.h"
+
+#include "support/TempProgramDir.h"
+
+#include "engine/RandomEventAnalysis.h"
+#include "engine/ResultSlots.h"
+#include "engine/SstResultItem.h"
+#include "engine/evaluation/DispatchTargets.h"
+#include "link/connection/ConnectionServices.h"
+#include "link/connection/Tr9sendgetcommand.h"
+#include "platform/MessageService.h"
+#include "platform/NoValue.h"
+#include "selective/MirvakImpedance.h"
+#include "selective/MirvakRecording.h"
+#include "selective/MirvakRun.h"
+#include "selective/SstResultProcessing.h"
+#include "state/MainGlobals.h"
+#include "state/RecordChangeMask.h"
+#include "storage/RecordTick.h"
+#include "storage/playback/PlaybackServices.h"
+#include "storage/playback/Tr9_playdata.h"
+#include "storage/recording/RecordStreams.h"
+#include "storage/recording/RecordingServices.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+template <typename T> void Put(QByteArray &out, T value) {
+    out.append(reinterpret_cast<const char *>(&value), sizeof value);
+}
+template <typename T> void PutAll(QByteArray &out, std::initializer_list<T> values) {
+    for (T v : values)
+        Put(out, v);
+}
+
+constexpr double Second = 1.0 / 86400;
+
+// What playback must give back: the result holder and the work record as the live run left them.
+struct TSelectiveState {
+    std::vector<int32_t> Bins;
+    std::vector<double> Re, Im;
+    std::vector<uint32_t> Freq;
+    int32_t LastSlot, WriteSlot, CurrentBin;
+    std::vector<float> BinPower, BinLevel, BinWeighted, PointFreq, Afc, AfcCal;
+    std::vector<double> BinTime;
+    int32_t PointCount, HighestBin, AfcValid;
+    float Frequency, Level, Noise;
+
+    static TSelectiveState Now() {
+        const TSST_Param2 &h = *SstParam;
+        const TMirvakWorkArrays &w = MirvakWorkArrays;
+        return {h.Bins,        h.ReSlots,      h.ImSlots,       h.FreqSlots,
+                h.LastSlot,    h.WriteSlot,    h.CurrentBin,    w.BinPower,
+                w.BinLevel,    w.BinWeighted,  w.PointFreq,     w.Afc,
+                w.AfcCal,      w.BinTime,      w.PointCount,    w.HighestBin,
+                MirvakCalAfcValid, ResultValue(SlotMirvakFrequency), ResultValue(SlotMirvakLevel),
+                ResultValue(SlotMirvakNoise)};
+    }
+    bool operator==(const TSelectiveState &) const = default;
+};
+
+// A selective run recorded through the live chain (the item as the main window builds it, the engine's
+// SST frame step, the recorder's tick) and played back from its files.
+class MirvakRecordingTest : public SelectiveTest {
+protected:
+    void SetUp() override {
+        SelectiveTest::SetUp();
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("Data")));
+        InstanceNumber = 1;
+        SetMessageBoxHandler([this](const MessageRequest &request) {
+            messages.push_back(request.text);
+            return int(IdYes);
+        });
+        RecordingServices() = {};
+        PlaybackServices() = {};
+        RegisterRecorder();
+        RegisterMirvakRecording();
+        MirvakResultProcessing = ProcessMirvakResult;
+        CloseRecordFiles();
+        Stopping = false;
+        RecordingOn = true;
+        RecordChangeMask = 0;
+        settings.Lmin = -150;
+    }
+    void TearDown() override {
+        CloseRecordFiles();
+        RecordingServices() = {};
+        PlaybackServices() = {};
+        ConnectionServices().RecordTick = {};
+        DispatchTargets().RecordChange = {};
+        MirvakResultProcessing = {};
+        SetMessageBoxHandler({});
+        RecordingOn = false;
+        PlaybackOn = false;
+        SelectiveTest::TearDown();
+    }
+
+    // A run starts: the results reset (which raises the work state for the recorder).
+    void StartRun() {
+        SeedEngineRandom(3);
+        ResetMirvakResults();
+    }
+
+    // One item as the main window hands it on: type 0 an item, 1 the end of a scan, 2 the end of a pass.
+    void Item(double re, double im, double kHz, bool stamped, int type = 0) {
+        now += 0.01 * Second;
+        NowStamp = now;
+        SstResultItem = {re, im, kHz > 0 ? FreqCode(kHz) : 0u,
+                         stamped && settings.Mirvak.SubMode != 1 ? 1 : 0};
+        if (type != 0) {
+            SstResultItem.SstNotScan = 1;
+            RecordChangeMask |= 0x40;
+        }
+        ProcessSstResult();
+    }
+
+    // Every bin of the scan once, a tone at 12 kHz over a low floor, then the end of the sweep.
+    void Sweep(double toneAmplitude, int type) {
+        const std::vector<int32_t> bins = SstParam->Bins;
+        for (int32_t bin : bins) {
+            const double f = bin * double(settings.Mirvak.B);
+            Item(std::fabs(f - 12) < 0.01 ? toneAmplitude : 10, 3, f, true);
+        }
+        Item(0, 0, 0, true, type);
+    }
+
+    // An AFC pass over the three plan points: three items each, the last one stamped; amplitudes per point.
+    void AfcPass(std::initializer_list<double> amplitudes) {
+        double f = 10;
+        for (double a : amplitudes) {
+            for (int i = 0; i < 3; ++i)
+                Item(a, -a / 2, f, i == 2);
+            f += 10;
+        }
+        Item(0, 0, 0, true, 2);
+    }
+
+    // The recording ends, the live state is forgotten and the recording is played back to its last record.
+    void PlayBack() {
+        CloseRecordFiles();
+        RecordingOn = false;
+        ResetMirvakCalibration();
+        DeleteSstParam();
+        for (int32_t slot = 0; slot < MirvakResultSlotCount; ++slot)
+            SetResult(ResultSlot(SlotMirvakFrequency + slot), NoValue);
+        SeedEngineRandom(3);
+        PlaybackOn = true;
+        play = TR9_PlayData::Open(Base());
+        ASSERT_NE(play, nullptr);
+        const int64_t records = play->IndexSize() / int64_t(sizeof(IndexRecord));
+        for (int64_t i = 0; i < records; ++i)
+            ASSERT_TRUE(play->Step()) << "record " << i;
+        ASSERT_NE(SstParam, nullptr);
+    }
+
+    QString Base() const { return dir.path(QStringLiteral("Data/R9_WriteData1")); }
+    QString FileName(const char *extension) const { return Base() + QLatin1String(extension); }
+
+    TempProgramDir dir;
+    std::vector<QString> messages;
+    std::unique_ptr<TR9_PlayData> play;
+    double now = 46000.25;
+};
+
+// Recording is switched on after the first sweep of a scan: its first work state carries what that sweep
+// left in the bins, on which the recorded second sweep averages.
+TEST_F(MirvakRecordingTest, AScanRecordedFromItsSecondSweepComesBackAsTheLiveRunLeftIt) {
+    settings.Mirvak.SubMode = 1;
+    settings.Mirvak.B = 0.1f;
+    settings.Mirvak.Fc1 = 10;
+    settings.Mirvak.FcN = 14;
+    settings.AveragingInterval = 2; // the bins' averaging depends on the recorded times
+    RecordingOn = false;
+    StartRun();
+    Sweep(1e4, 1);
+    RecordingOn = true;
+    Sweep(3e4, 2);
+    const TSelectiveState live = TSelectiveState::Now();
+    ASSERT_GT(live.HighestBin, 40);
+    ASSERT_NE(live.Frequency, NoValue);
+    PlayBack();
+    const TSelectiveState replayed = TSelectiveState::Now();
+    EXPECT_EQ(replayed.Bins, live.Bins);
+    EXPECT_EQ(replayed.Re, live.Re);
+    EXPECT_EQ(replayed.CurrentBin, live.CurrentBin);
+    EXPECT_EQ(replayed.BinPower, live.BinPower);
+    EXPECT_EQ(replayed.BinTime, live.BinTime);
+    EXPECT_EQ(replayed.BinLevel, live.BinLevel);
+    EXPECT_EQ(replayed.HighestBin, live.HighestBin);
+    EXPECT_EQ(replayed.Frequency, live.Frequency);
+    EXPECT_EQ(replayed.Level, live.Level);
+    EXPECT_EQ(replayed.Noise, live.Noise);
+    EXPECT_EQ(replayed.BinWeighted, live.BinWeighted);
+    EXPECT_EQ(replayed.PointFreq, live.PointFreq);
+    EXPECT_EQ(replayed.LastSlot, live.LastSlot);
+    EXPECT_EQ(replayed.WriteSlot, live.WriteSlot);
+    EXPECT_EQ(replayed.Freq, live.Freq);
+    EXPECT_EQ(replayed.Im, live.Im);
+    EXPECT_TRUE(replayed == live);
+    EXPECT_TRUE(messages.empty());
+}
+
+// An AFC calibration pass, then an AFC run on it: playback restarts the selective work when the sub-mode
+// changes, and the calibration the live run used comes back with the work state.
+TEST_F(MirvakRecordingTest, AnAfcRunOnItsCalibrationComesBackAsTheLiveRunLeftIt) {
+    settings.ConnectionType = 2;
+    settings.AfcRef = 0;
+    settings.Mirvak.DeviceSubMode = 3;
+    settings.Mirvak.AfcCalDb = 6;
+    PresetList({10, 20, 30});
+    settings.Mirvak.SubMode = -1;
+    StartRun();
+    AfcPass({1000, 100, 10});
+    ASSERT_EQ(MirvakCalAfcValid, 1);
+    settings.Mirvak.SubMode = 0;
+    RecordChangeMask |= 0x01; // the start of the run writes the changed settings
+    StartRun();
+    AfcPass({1000, 800, 10});
+    AfcPass({900, 700, 20});
+    const TSelectiveState live = TSelectiveState::Now();
+    ASSERT_EQ(live.PointCount, 3);
+    ASSERT_NE(live.Afc[1], NoValue);
+    PlayBack();
+    const TSelectiveState replayed = TSelectiveState::Now();
+    EXPECT_EQ(replayed.AfcValid, 1);
+    EXPECT_EQ(replayed.AfcCal, live.AfcCal);
+    EXPECT_EQ(replayed.Afc, live.Afc);
+    EXPECT_EQ(replayed.Freq, live.Freq);
+    EXPECT_TRUE(replayed == live);
+    EXPECT_TRUE(messages.empty());
+}
+
+} // namespace
