@@ -1,6 +1,6 @@
 // Any bytes as the files of a recording: every reader of playback (index records, the ".set" header and
-// the tail of its records, ".rnd", ".rem", ".sst", ".snc", ".ast" of each version) either refuses them or
-// gives records whose counts fit the bytes, and never reads past them.
+// the tail of its records, ".rnd", ".rem", ".sst", ".snc", ".ast" of each version and its point count)
+// either refuses them or gives records whose counts fit the bytes, and never reads past them.
 #include "storage/playback/PlayRecordReaders.h"
 #include "storage/recording/AstRecord.h"
 
@@ -59,6 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         float duration, events;
         if (ReadSncRecord(file, offset, duration, events))
             Check(offset + SncRecordSize <= bytes.size());
+        int32_t points;
+        if (ReadAstPointCount(file, offset, points))
+            Check(points >= 0 && offset >= 0 && offset + AstPointCountOffset + 4 <= bytes.size());
         for (const char *v : {"V5.00", "V6.03", "V6.05", "V6.10", "V6.11"}) {
             TAstRecord ast;
             const int32_t bins = bytes.size() > 8 ? int32_t(uint8_t(bytes[8])) * 64 : 3;

@@ -225,6 +225,15 @@ TEST_F(MirvakRecordingTest, AnAfcRunOnItsCalibrationComesBackAsTheLiveRunLeftIt)
     AfcPass({900, 700, 20});
     const TSelectiveState live = TSelectiveState::Now();
     ASSERT_EQ(live.PointCount, 3);
+    // Every item is one 24-byte record as the main window built it; the first one opened the recording.
+    QByteArray first;
+    Put(first, 1000.0);
+    Put(first, -500.0);
+    Put(first, FreqCode(10));
+    Put<int32_t>(first, 0);
+    const QByteArray sst = dir.read(QStringLiteral("Data/R9_WriteData1.sst"));
+    EXPECT_EQ(sst.size(), 3 * 10 * 24);
+    EXPECT_EQ(sst.left(24), first);
     ASSERT_NE(live.Afc[1], NoValue);
     PlayBack();
     const TSelectiveState replayed = TSelectiveState::Now();
@@ -234,6 +243,172 @@ TEST_F(MirvakRecordingTest, AnAfcRunOnItsCalibrationComesBackAsTheLiveRunLeftIt)
     EXPECT_EQ(replayed.Freq, live.Freq);
     EXPECT_TRUE(replayed == live);
     EXPECT_TRUE(messages.empty());
+}
+
+// The ".ast" record of an AFC run over two plan points (six bins, two of them measured), byte for byte in
+// the layout this program writes; and the same state in the layouts of older recordings, whose missing
+// arrays and flags leave the state as it was.
+class MirvakAstLayout : public SelectiveTest {
+protected:
+    void SetUp() override {
+        SelectiveTest::SetUp();
+        settings.Mirvak.SubMode = 0;
+        settings.Mirvak.DeviceSubMode = 3;
+        PresetList({10, 20});
+        Holder();
+    }
+    // Every stored array gets values of its own: array k, entry j holds 100 k + j + 0.5.
+    static float Value(int k, int j) { return float(100 * k + j) + 0.5f; }
+    static std::vector<std::vector<float> *> Stored(TMirvakWorkArrays &w) {
+        return {&w.AfcCal,   &w.TransferRe, &w.TransferIm, &w.CalOpenRe, &w.CalOpenIm, &w.CalLoadRe,
+                &w.CalLoadIm, &w.ZOpenRe,    &w.ZOpenIm,    &w.ZShortRe,  &w.ZShortIm};
+    }
+    void FillState() {
+        TMirvakWorkArrays &w = MirvakWorkArrays;
+        ASSERT_EQ(w.BinCount, 6);
+        ASSERT_EQ(w.PointCount, 2);
+        for (int b = 0; b < 6; ++b) {
+            w.BinPower[std::size_t(b)] = float(b + 1);
+            w.BinLevel[std::size_t(b)] = b == 1 || b == 4 ? -10.0f - float(b) : SelectiveGap;
+            w.BinTime[std::size_t(b)] = 0.25 * b;
+            w.BinPhase[std::size_t(b)] = 0.125f * float(b);
+        }
+        w.PointFreq = {10, 20};
+        w.Afc = {0, 3.5f};
+        int k = 0;
+        for (std::vector<float> *a : Stored(w)) {
+            *a = {Value(k, 0), Value(k, 1)};
+            ++k;
+        }
+        MirvakCalOpenValid = 1;
+        MirvakCalShortValid = 1;
+        MirvakCalLoadValid = 0;
+        MirvakCalAfcValid = 1;
+        MirvakZOpenValid = 0;
+        MirvakZShortValid = 1;
+        MirvakLeadsCapacitance = 1.5e-7f;
+        MirvakLeadsInductance = 2e-4f;
+        MirvakLeadsResistance = 0.5f;
+    }
+    // The record of FillState in a version's layout: bin arrays of `binEntries`, `arrays` of the twelve
+    // point arrays, `flags` of the flags 3 to 6.
+    static QByteArray Golden(int binEntries, int arrays, int flags) {
+        QByteArray out;
+        PutAll<int32_t>(out, {1, 1});
+        PutAll<float>(out, {1.5e-7f, 2e-4f, 0.5f}); // the leads' values, as the bits of three int32
+        Put<int32_t>(out, 2);
+        PutAll<float>(out, {10, 20, 0, 3.5f});
+        for (int b = 0; b < binEntries; ++b)
+            Put(out, float(b + 1));
+        for (int b = 0; b < binEntries; ++b)
+            Put(out, b == 1 || b == 4 ? -10.0f - float(b) : SelectiveGap);
+        for (int b = 0; b < binEntries; ++b)
+            Put(out, 0.25 * b);
+        for (int k = 0; k < std::min(arrays, 11); ++k)
+            PutAll<float>(out, {Value(k, 0), Value(k, 1)});
+        if (arrays == 12)
+            PutAll<float>(out, {0.125f, 0.5f}); // the phases of the measured bins 1 and 4
+        const int32_t later[] = {0, 1, 0, 1};
+        for (int i = 0; i < flags; ++i)
+            Put(out, later[i]);
+        return out;
+    }
+};
+
+TEST_F(MirvakAstLayout, TheRecordHoldsTheWorkStateInItsOrder) {
+    FillState();
+    EXPECT_EQ(EncodeAstRecord(MirvakAstRecord()), Golden(6, 12, 4));
+    EXPECT_EQ(MirvakAstBinCount(), 6);
+}
+
+TEST_F(MirvakAstLayout, EachVersionsLayoutRestoresWhatItCarries) {
+    struct Case {
+        const char *version;
+        int binEntries, arrays, flags;
+        bool bins;        // the bin arrays fit the work arrays
+        int pointArrays;  // the stored point arrays restored
+        bool phases;
+    };
+    // Before V6.10 the bin arrays have N entries, which are not the six bins of this plan: they stay.
+    const Case cases[] = {
+        {"V6.11", 6, 12, 4, true, 11, true}, {"V6.10", 6, 12, 4, true, 11, true},
+        {"V6.05", 2, 12, 4, false, 11, true}, {"V6.03", 2, 3, 2, false, 3, false},
+        {"V6.02", 2, 0, 0, false, 0, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.version);
+        const QByteArray bytes = Golden(c.binEntries, c.arrays, c.flags);
+        TAstRecord record;
+        ASSERT_TRUE(DecodeAstRecord(bytes.constData(), bytes.size(), c.version, 6, record));
+        ResetMirvakCalibration();
+        Holder();
+        RestoreMirvakWork(record);
+        const TMirvakWorkArrays &w = MirvakWorkArrays;
+        EXPECT_EQ(MirvakCalOpenValid, 1);
+        EXPECT_EQ(MirvakCalAfcValid, c.flags >= 2 ? 1 : 0);
+        EXPECT_EQ(MirvakZShortValid, c.flags >= 4 ? 1 : 0);
+        EXPECT_FLOAT_EQ(MirvakLeadsCapacitance, 1.5e-7f);
+        EXPECT_EQ(w.PointFreq, (std::vector<float>{10, 20}));
+        EXPECT_EQ(w.Afc, (std::vector<float>{0, 3.5f}));
+        EXPECT_EQ(w.BinPower[4], c.bins ? 5.0f : 0.0f);
+        EXPECT_EQ(w.BinLevel[4], c.bins ? -14.0f : SelectiveGap);
+        EXPECT_EQ(w.BinTime[5], c.bins ? 1.25 : 0.0);
+        EXPECT_EQ(w.BinPhase[4], c.bins && c.phases ? 0.5f : 0.0f) << "phases go to the measured bins";
+        TMirvakWorkArrays &m = MirvakWorkArrays;
+        const std::vector<std::vector<float> *> stored = Stored(m);
+        for (int k = 0; k < int(stored.size()); ++k)
+            EXPECT_EQ((*stored[std::size_t(k)])[1] == Value(k, 1), k < c.pointArrays) << "array " << k;
+    }
+}
+
+// A damaged ".ast" or ".sst" (a count beyond the file, a record cut short) ends playback with a message
+// that names the file, and nothing is read from past its end.
+TEST_F(MirvakRecordingTest, DamagedSelectiveRecordsEndPlaybackWithAMessage) {
+    settings.Mirvak.SubMode = 1;
+    settings.Mirvak.B = 0.1f;
+    settings.Mirvak.Fc1 = 10;
+    settings.Mirvak.FcN = 11;
+    StartRun();
+    Sweep(1e4, 2);
+    CloseRecordFiles();
+    RecordingOn = false;
+    const QByteArray ast = dir.read(QStringLiteral("Data/R9_WriteData1.ast"));
+    const QByteArray sst = dir.read(QStringLiteral("Data/R9_WriteData1.sst"));
+    ASSERT_EQ(sst.size() % 24, 0);
+    QByteArray huge = ast;
+    const int32_t beyond = 0x7fffffff;
+    std::memcpy(huge.data() + 20, &beyond, sizeof beyond);
+    QByteArray negative = ast;
+    const int32_t minus = -5;
+    std::memcpy(negative.data() + 20, &minus, sizeof minus);
+    struct Case {
+        const char *extension;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {".ast", huge},
+        {".ast", negative},
+        {".ast", ast.left(ast.size() / 2)},
+        {".sst", sst.left(sst.size() - 30)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.extension) + " of " + std::to_string(c.bytes.size()) + " bytes");
+        const QByteArray original = c.extension == std::string(".ast") ? ast : sst;
+        dir.write(QStringLiteral("Data/R9_WriteData1") + QLatin1String(c.extension), c.bytes);
+        messages.clear();
+        PlaybackOn = true;
+        std::unique_ptr<TR9_PlayData> replay = TR9_PlayData::Open(Base());
+        ASSERT_NE(replay, nullptr);
+        bool ended = false;
+        const int64_t records = replay->IndexSize() / int64_t(sizeof(IndexRecord));
+        for (int64_t i = 0; i < records && !ended; ++i)
+            ended = !replay->Step();
+        EXPECT_TRUE(ended);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].contains(QLatin1String(c.extension))) << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("повреждён")));
+        dir.write(QStringLiteral("Data/R9_WriteData1") + QLatin1String(c.extension), original);
+    }
 }
 
 } // namespace
