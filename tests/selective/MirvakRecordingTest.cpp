@@ -1,11 +1,14 @@
 #include "SelectiveFixture.h"
 
+#include "link/SelectiveRig.h"
+
 #include "support/TempProgramDir.h"
 
 #include "engine/RandomEventAnalysis.h"
 #include "engine/ResultSlots.h"
 #include "engine/SstResultItem.h"
 #include "engine/evaluation/DispatchTargets.h"
+#include "link/Library.h"
 #include "link/connection/ConnectionServices.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/MessageService.h"
@@ -109,10 +112,12 @@ protected:
 
     // One item as the main window hands it on: type 0 an item, 1 the end of a scan, 2 the end of a pass.
     void Item(double re, double im, double kHz, bool stamped, int type = 0) {
+        ItemOfCode(re, im, kHz > 0 ? FreqCode(kHz) : 0u, stamped, type);
+    }
+    void ItemOfCode(double re, double im, uint32_t code, bool stamped, int type) {
         now += 0.01 * Second;
         NowStamp = now;
-        SstResultItem = {re, im, kHz > 0 ? FreqCode(kHz) : 0u,
-                         stamped && settings.Mirvak.SubMode != 1 ? 1 : 0};
+        SstResultItem = {re, im, code, stamped && settings.Mirvak.SubMode != 1 ? 1 : 0};
         if (type != 0) {
             SstResultItem.SstNotScan = 1;
             RecordChangeMask |= 0x40;
@@ -204,6 +209,69 @@ TEST_F(MirvakRecordingTest, AScanRecordedFromItsSecondSweepComesBackAsTheLiveRun
     EXPECT_EQ(replayed.Im, live.Im);
     EXPECT_TRUE(replayed == live);
     EXPECT_TRUE(messages.empty());
+}
+
+// The items of one pass of the simulated instrument's selective program over the plan, with the
+// generator on (in a scan, the sine at 10 kHz).
+std::vector<SstEvent> SimulatedPass(int subMode, const std::vector<double> &plan) {
+    SelectiveRig rig;
+    EXPECT_EQ(rig.status, 0);
+    if (rig.status != 0)
+        return {};
+    if (subMode == 1) {
+        rig.settings.Sin.F1 = 10;
+        rig.settings.Sin.Level = -10;
+        EXPECT_TRUE(G9_setSinSst());
+    }
+    MirvakBlock &m = rig.settings.Mirvak;
+    m.RunActive = 1;
+    m.B = 0.1f;
+    m.SubMode = int8_t(subMode);
+    m.SinOn = 1;
+    m.SinLevel = -10;
+    m.Options = 0;
+    rig.SetPlan(plan);
+    EXPECT_TRUE(R9_setSST());
+    EXPECT_TRUE(rig.WaitForEnd(2));
+    return rig.events;
+}
+
+// A scan and an AFC pass measured by the simulated instrument, recorded and played back.
+TEST_F(MirvakRecordingTest, SimulatedScanAndAfcPassesComeBackAsTheLiveRunLeftThem) {
+    struct Case {
+        int subMode, deviceSubMode;
+        std::vector<double> plan;
+    };
+    const Case cases[] = {{1, 1, {9, 11}}, {0, 3, {10, 20, 30}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.subMode);
+        const std::vector<SstEvent> items = SimulatedPass(c.subMode, c.plan);
+        ASSERT_GT(items.size(), c.plan.size());
+        DeviceSettings = &settings;
+        settings.Mirvak.SubMode = int8_t(c.subMode);
+        settings.Mirvak.DeviceSubMode = int8_t(c.deviceSubMode);
+        settings.Mirvak.B = 0.1f;
+        settings.Mirvak.Fc1 = float(c.plan.front());
+        settings.Mirvak.FcN = float(c.plan.back());
+        std::vector<float> plan(c.plan.begin(), c.plan.end());
+        for (std::size_t i = 0; i < plan.size(); ++i)
+            settings.Mirvak.Set[i] = {plan[i], 1};
+        settings.Mirvak.SetCount = int8_t(plan.size());
+        settings.Mirvak.Flags = 0;
+        RecordingOn = true;
+        StartRun();
+        for (const SstEvent &e : items)
+            ItemOfCode(e.Re, e.Im, e.dP, e.T != 0, e.SstEnd);
+        const TSelectiveState live = TSelectiveState::Now();
+        ASSERT_NE(live.Frequency, NoValue);
+        PlayBack();
+        EXPECT_TRUE(TSelectiveState::Now() == live);
+        EXPECT_EQ(MirvakWorkArrays.BinLevel, live.BinLevel);
+        EXPECT_TRUE(messages.empty());
+        play.reset();
+        PlaybackOn = false;
+        ResetMirvakCalibration();
+    }
 }
 
 // An AFC calibration pass, then an AFC run on it: playback restarts the selective work when the sub-mode
