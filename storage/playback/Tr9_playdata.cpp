@@ -140,7 +140,7 @@ bool TR9_PlayData::ReadPlayRecord() {
     IndexRecord record{};
     if (!ReadIndexRecord(*files_[0], position_, record))
         return false;
-    previousPosition_ = position_;
+    stepPosition_ = position_;
     position_ += sizeof(IndexRecord);
     NowStamp = record.Time;
     using Reader = bool (TR9_PlayData::*)(int64_t);
@@ -161,6 +161,7 @@ bool TR9_PlayData::ReadPlayRecord() {
             continue;
         }
     }
+    previousPosition_ = stepPosition_;
     return true;
 }
 
@@ -291,7 +292,7 @@ bool TR9_PlayData::TakeAst(int64_t offset) {
         return false;
     }
     const int32_t subMode = DeviceSettings->Mirvak.SubMode;
-    if (points != lastPointCount_ || subMode != lastSubMode_ || position_ < previousPosition_) {
+    if (points != lastPointCount_ || subMode != lastSubMode_ || stepPosition_ < previousPosition_) {
         lastPointCount_ = points;
         lastSubMode_ = subMode;
         bufferedSst_ = 0;

@@ -68,7 +68,8 @@ private:
     int32_t lastOffset_[RecordStreamCount] = {-1, -1, -1, -1, -1, -1, -1};
     int32_t readFlags_ = 0;
     int64_t position_ = 0;
-    int64_t previousPosition_ = 0;
+    int64_t stepPosition_ = 0;     // the index record of this step
+    int64_t previousPosition_ = 0; // ... and of the previous step
     double startTime_ = 0;
     int32_t lastMasterFreqState_ = 0;
     int32_t lastMasterLevState_ = 0;

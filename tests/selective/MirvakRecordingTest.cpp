@@ -208,6 +208,11 @@ TEST_F(MirvakRecordingTest, AScanRecordedFromItsSecondSweepComesBackAsTheLiveRun
     EXPECT_EQ(replayed.Freq, live.Freq);
     EXPECT_EQ(replayed.Im, live.Im);
     EXPECT_TRUE(replayed == live);
+    // At its end the recording plays again from the start and ends in the same state.
+    const int64_t records = play->IndexSize() / int64_t(sizeof(IndexRecord));
+    for (int64_t i = 0; i < records; ++i)
+        ASSERT_TRUE(play->Step());
+    EXPECT_TRUE(TSelectiveState::Now() == live);
     EXPECT_TRUE(messages.empty());
 }
 
