@@ -8,6 +8,7 @@
 #include "selective/SstResultProcessing.h"
 #include "selective/SstScanLeakage.h"
 #include "state/DeviceSettings.h"
+#include "state/MirvakGrid.h"
 #include "storage/recording/RecordingServices.h"
 
 #include <algorithm>
@@ -123,6 +124,17 @@ void RestartMirvakReplay() {
     ResetMirvakResults();
 }
 
+bool MirvakReplayPlanChanged() {
+    if (!SstParam)
+        return true;
+    SetMirvakGrid(DeviceSettings->SampleRate);
+    TSST_Param2 recorded;
+    recorded.BuildBins();
+    const TSST_Param2 &h = *SstParam;
+    return recorded.Bins != h.Bins || recorded.SlotCount != h.SlotCount || recorded.Divider != h.Divider ||
+           recorded.Resolution != h.Resolution;
+}
+
 void RestoreMirvakWork(const TAstRecord &record) {
     for (int32_t i = 0; i < 6; ++i)
         *CalibrationFlag(i) = record.CalibrationValid[i];
@@ -155,5 +167,6 @@ void RegisterMirvakRecording() {
     services.SelectiveWorkState = MirvakAstRecord;
     services.SelectiveBinCount = MirvakAstBinCount;
     services.RestartSelectiveReplay = RestartMirvakReplay;
+    services.SelectivePlanChanged = MirvakReplayPlanChanged;
     services.RestoreSelectiveWorkState = RestoreMirvakWork;
 }

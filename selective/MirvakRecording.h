@@ -29,9 +29,13 @@ int32_t MirvakAstBinCount();
 // selective sums scaled by the recorded band as the instrument's set-up does.
 void RestartMirvakReplay();
 
+// The result holder's bins no longer fit the recorded plan (or there is no holder): playback starts the
+// selective work again, as a new run with another plan of the same size did live.
+bool MirvakReplayPlanChanged();
+
 // Puts a record's state into the work arrays and the calibration flags. Arrays that do not fit the
 // holder's bins or points as they now stand are left as they are.
 void RestoreMirvakWork(const TAstRecord &record);
 
-// Registers the three above and the bin count with the recorder and playback.
+// Registers the entries above with the recorder and playback.
 void RegisterMirvakRecording();

@@ -292,7 +292,8 @@ bool TR9_PlayData::TakeAst(int64_t offset) {
         return false;
     }
     const int32_t subMode = DeviceSettings->Mirvak.SubMode;
-    if (points != lastPointCount_ || subMode != lastSubMode_ || stepPosition_ < previousPosition_) {
+    if (points != lastPointCount_ || subMode != lastSubMode_ || stepPosition_ < previousPosition_ ||
+        (services.SelectivePlanChanged && services.SelectivePlanChanged())) {
         lastPointCount_ = points;
         lastSubMode_ = subMode;
         bufferedSst_ = 0;

@@ -39,6 +39,9 @@ struct TRecordingServices {
     std::function<TAstRecord()> SelectiveWorkState;
     std::function<int32_t()> SelectiveBinCount;
     std::function<void()> RestartSelectiveReplay;
+    // The recorded settings give the selective result holder other bins than it has: a new plan of the
+    // same size, which starts the selective work again too.
+    std::function<bool()> SelectivePlanChanged;
     std::function<void(const TAstRecord &record)> RestoreSelectiveWorkState;
 
     // The last results block received from the peer analyser, byte for byte (empty: none received).

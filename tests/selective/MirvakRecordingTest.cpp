@@ -318,6 +318,35 @@ TEST_F(MirvakRecordingTest, AnAfcRunOnItsCalibrationComesBackAsTheLiveRunLeftIt)
     EXPECT_TRUE(messages.empty());
 }
 
+// A new run whose plan has as many points as the last one's: playback builds the holder's bins for it.
+TEST_F(MirvakRecordingTest, ANewPlanOfTheSameSizeGetsItsOwnBinsInPlayback) {
+    settings.ConnectionType = 2;
+    settings.AfcRef = 0;
+    settings.Mirvak.SubMode = 0;
+    settings.Mirvak.DeviceSubMode = 3;
+    PresetList({10, 20, 30});
+    StartRun();
+    AfcPass({1000, 100, 10});
+    PresetList({12, 22, 32});
+    RecordChangeMask |= 0x01;
+    StartRun();
+    // The first item of the new run is recorded with its settings; the pass goes over the new plan.
+    double f = 12;
+    for (double a : {500.0, 50.0, 5.0}) {
+        for (int i = 0; i < 3; ++i)
+            Item(a, 0, f, i == 2);
+        f += 10;
+    }
+    Item(0, 0, 0, true, 2);
+    const TSelectiveState live = TSelectiveState::Now();
+    PlayBack();
+    const TSelectiveState replayed = TSelectiveState::Now();
+    EXPECT_EQ(replayed.Bins, live.Bins);
+    EXPECT_EQ(replayed.CurrentBin, live.CurrentBin);
+    EXPECT_EQ(replayed.PointFreq, (std::vector<float>{12, 22, 32}));
+    EXPECT_TRUE(replayed == live);
+}
+
 // The ".ast" record of an AFC run over two plan points (six bins, two of them measured), byte for byte in
 // the layout this program writes; and the same state in the layouts of older recordings, whose missing
 // arrays and flags leave the state as it was.
