@@ -104,6 +104,16 @@ protected:
         SelectiveTest::TearDown();
     }
 
+    // An AFC sub-mode (0, or -1 its calibration) over a preset plan, its curve relative to its least
+    // attenuated point.
+    void AfcSettings(int subMode, std::initializer_list<float> plan) {
+        settings.ConnectionType = 2;
+        settings.AfcRef = 0;
+        settings.Mirvak.SubMode = int8_t(subMode);
+        settings.Mirvak.DeviceSubMode = 3;
+        PresetList(plan);
+    }
+
     // A run starts: the results reset (which raises the work state for the recorder).
     void StartRun() {
         SeedEngineRandom(3);
@@ -282,12 +292,8 @@ TEST_F(MirvakRecordingTest, SimulatedScanAndAfcPassesComeBackAsTheLiveRunLeftThe
 // An AFC calibration pass, then an AFC run on it: playback restarts the selective work when the sub-mode
 // changes, and the calibration the live run used comes back with the work state.
 TEST_F(MirvakRecordingTest, AnAfcRunOnItsCalibrationComesBackAsTheLiveRunLeftIt) {
-    settings.ConnectionType = 2;
-    settings.AfcRef = 0;
-    settings.Mirvak.DeviceSubMode = 3;
     settings.Mirvak.AfcCalDb = 6;
-    PresetList({10, 20, 30});
-    settings.Mirvak.SubMode = -1;
+    AfcSettings(-1, {10, 20, 30});
     StartRun();
     AfcPass({1000, 100, 10});
     ASSERT_EQ(MirvakCalAfcValid, 1);
@@ -320,11 +326,7 @@ TEST_F(MirvakRecordingTest, AnAfcRunOnItsCalibrationComesBackAsTheLiveRunLeftIt)
 
 // A new run whose plan has as many points as the last one's: playback builds the holder's bins for it.
 TEST_F(MirvakRecordingTest, ANewPlanOfTheSameSizeGetsItsOwnBinsInPlayback) {
-    settings.ConnectionType = 2;
-    settings.AfcRef = 0;
-    settings.Mirvak.SubMode = 0;
-    settings.Mirvak.DeviceSubMode = 3;
-    PresetList({10, 20, 30});
+    AfcSettings(0, {10, 20, 30});
     StartRun();
     AfcPass({1000, 100, 10});
     PresetList({12, 22, 32});
