@@ -94,7 +94,7 @@ TAstRecord MirvakAstRecord() {
     record.WorkValues[0] = std::bit_cast<int32_t>(MirvakLeadsCapacitance);
     record.WorkValues[1] = std::bit_cast<int32_t>(MirvakLeadsInductance);
     record.WorkValues[2] = std::bit_cast<int32_t>(MirvakLeadsResistance);
-    const std::size_t n = std::size_t(std::clamp(w.PointCount, 0, int32_t(w.PointFreq.size())));
+    const std::size_t n = w.PointFreq.size();
     if (n == 0)
         return record;
     const std::size_t bins = std::size_t(std::max(w.BinCount, 0));
@@ -149,9 +149,8 @@ void RestoreMirvakWork(const TAstRecord &record) {
     if (n == 0)
         return;
     RestoreBins(record);
-    if (n > int32_t(w.PointFreq.size()))
+    if (n != int32_t(w.PointFreq.size()))
         return;
-    w.PointCount = n;
     Restore(w.PointFreq, record.PointArrayA);
     Restore(w.Afc, record.PointArrayB);
     for (std::size_t i = 0; i < PointPhaseArray && i < record.PointArrays.size(); ++i)

@@ -10,13 +10,15 @@
 // - the six calibration flags: open, short, known load, AFC, open line, shorted line;
 // - the three work values: the leads' capacitance, inductance and resistance found by the open and short
 //   calibrations (float bits), which later runs use while those calibrations are valid;
-// - N, the curve's point count; arrays A and B: the point frequencies and the AFC curve;
+// - N, the length of the point arrays, which the plan and the sub-mode give (a scan's bin count, one
+//   for monitoring, the plan's points otherwise), so that a record of another N is one of other
+//   settings; arrays A and B: the point frequencies and the AFC curve;
 // - the bin arrays (at the work arrays' bin count): smoothed power, level and update time;
 // - twelve point arrays: AFC calibration, transfer ratio (re, im), open calibration (re, im), load
 //   calibration (re, im), open line (re, im), shorted line (re, im), and the phase of each measured bin
 //   in ascending order (the phases the impedance curve is rebuilt from).
-// The other curves (weighted levels, impedance, line parameters) follow from these as the next item is
-// processed.
+// The other curves (weighted levels, impedance, line parameters) and the count of points measured follow
+// from these as the next item is processed.
 
 // The work state now, whole.
 TAstRecord MirvakAstRecord();

@@ -54,6 +54,7 @@ struct TSelectiveState {
     std::vector<double> BinTime;
     int32_t PointCount, HighestBin, AfcValid;
     float Frequency, Level, Noise;
+    std::vector<float> R, ZMod, BinPhase;
 
     static TSelectiveState Now() {
         const TSST_Param2 &h = *SstParam;
@@ -63,7 +64,7 @@ struct TSelectiveState {
                 w.BinLevel,    w.BinWeighted,  w.PointFreq,     w.Afc,
                 w.AfcCal,      w.BinTime,      w.PointCount,    w.HighestBin,
                 MirvakCalAfcValid, ResultValue(SlotMirvakFrequency), ResultValue(SlotMirvakLevel),
-                ResultValue(SlotMirvakNoise)};
+                ResultValue(SlotMirvakNoise), w.R, w.ZMod, w.BinPhase};
     }
     bool operator==(const TSelectiveState &) const = default;
 };
@@ -251,18 +252,21 @@ std::vector<SstEvent> SimulatedPass(int subMode, const std::vector<double> &plan
     return rig.events;
 }
 
-// A scan and an AFC pass measured by the simulated instrument, recorded and played back.
-TEST_F(MirvakRecordingTest, SimulatedScanAndAfcPassesComeBackAsTheLiveRunLeftThem) {
+// Passes of the simulated instrument in a scan, an AFC, a level monitoring and an impedance sub-mode,
+// recorded and played back.
+TEST_F(MirvakRecordingTest, SimulatedPassesComeBackAsTheLiveRunLeftThem) {
     struct Case {
         int subMode, deviceSubMode;
         std::vector<double> plan;
+        int16_t connectionType;
     };
-    const Case cases[] = {{1, 1, {9, 11}}, {0, 3, {10, 20, 30}}};
+    const Case cases[] = {{1, 1, {9, 11}, 2}, {0, 3, {10, 20, 30}, 2}, {2, 5, {10, 20}, 2}, {3, 1, {10, 20, 30}, 3}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.subMode);
         const std::vector<SstEvent> items = SimulatedPass(c.subMode, c.plan);
         ASSERT_GT(items.size(), c.plan.size());
         DeviceSettings = &settings;
+        settings.ConnectionType = c.connectionType;
         settings.Mirvak.SubMode = int8_t(c.subMode);
         settings.Mirvak.DeviceSubMode = int8_t(c.deviceSubMode);
         settings.Mirvak.B = 0.1f;
@@ -282,6 +286,8 @@ TEST_F(MirvakRecordingTest, SimulatedScanAndAfcPassesComeBackAsTheLiveRunLeftThe
         PlayBack();
         EXPECT_TRUE(TSelectiveState::Now() == live);
         EXPECT_EQ(MirvakWorkArrays.BinLevel, live.BinLevel);
+        if (c.subMode == 3)
+            EXPECT_NE(live.ZMod[0], NoValue) << "the impedance curve was measured";
         EXPECT_TRUE(messages.empty());
         play.reset();
         PlaybackOn = false;
