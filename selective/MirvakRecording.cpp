@@ -52,11 +52,12 @@ template <typename F> void ForMeasuredBins(const TMirvakWorkArrays &w, std::size
             f(b, c++);
 }
 
-void RestoreBins(const TAstRecord &record) {
+// False when the record's bin arrays are not those of the holder's bins.
+bool RestoreBins(const TAstRecord &record) {
     TMirvakWorkArrays &w = MirvakWorkArrays;
     const std::size_t bins = std::size_t(std::max(w.BinCount, 0));
-    if (record.BinArray1.size() != bins || w.BinPower.size() != bins)
-        return;
+    if (record.BinArray1.size() != bins || w.BinPower.size() != bins || w.BinPhase.size() != bins)
+        return false;
     w.BinPower = record.BinArray1;
     w.BinLevel = record.BinArray2;
     w.BinTime = record.BinArray3;
@@ -82,6 +83,7 @@ void RestoreBins(const TAstRecord &record) {
         for (std::size_t b = 0; b < bins; ++b)
             if (w.BinLevel[b] != SelectiveGap)
                 SetWeightedBinLevel(int32_t(b));
+    return true;
 }
 
 } // namespace
@@ -148,14 +150,15 @@ void RestoreMirvakWork(const TAstRecord &record) {
     const int32_t n = record.PointCount();
     if (n == 0)
         return;
-    RestoreBins(record);
+    const bool bins = RestoreBins(record);
     if (n != int32_t(w.PointFreq.size()))
         return;
     Restore(w.PointFreq, record.PointArrayA);
     Restore(w.Afc, record.PointArrayB);
     for (std::size_t i = 0; i < PointPhaseArray && i < record.PointArrays.size(); ++i)
         Restore(*StoredPointArrays(w, i), record.PointArrays[i]);
-    if (record.PointArrays.size() > PointPhaseArray && w.BinPhase.size() == std::size_t(std::max(w.BinCount, 0))) {
+    // The phases belong to the measured bins of the record, so only with its bin levels.
+    if (bins && record.PointArrays.size() > PointPhaseArray) {
         const std::vector<float> &phases = record.PointArrays[PointPhaseArray];
         ForMeasuredBins(w, phases.size(), [&](std::size_t b, std::size_t c) { w.BinPhase[b] = phases[c]; });
     }
