@@ -18,7 +18,7 @@ namespace {
 
 // The point arrays of the record after A and B, in their order.
 std::vector<float> *StoredPointArrays(TMirvakWorkArrays &w, std::size_t i) {
-    std::vector<float> *arrays[] = {&w.AfcCal,   &w.TransferRe, &w.TransferIm, &w.CalOpenRe,
+    std::vector<float> *arrays[] = {&w.AfcCal,    &w.TransferRe, &w.TransferIm, &w.CalOpenRe,
                                     &w.CalOpenIm, &w.CalLoadRe,  &w.CalLoadIm,  &w.ZOpenRe,
                                     &w.ZOpenIm,   &w.ZShortRe,   &w.ZShortIm};
     return i < std::size(arrays) ? arrays[i] : nullptr;

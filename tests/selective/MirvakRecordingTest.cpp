@@ -59,12 +59,29 @@ struct TSelectiveState {
     static TSelectiveState Now() {
         const TSST_Param2 &h = *SstParam;
         const TMirvakWorkArrays &w = MirvakWorkArrays;
-        return {h.Bins,        h.ReSlots,      h.ImSlots,       h.FreqSlots,
-                h.LastSlot,    h.WriteSlot,    h.CurrentBin,    w.BinPower,
-                w.BinLevel,    w.BinWeighted,  w.PointFreq,     w.Afc,
-                w.AfcCal,      w.BinTime,      w.PointCount,    w.HighestBin,
-                MirvakCalAfcValid, ResultValue(SlotMirvakFrequency), ResultValue(SlotMirvakLevel),
-                ResultValue(SlotMirvakNoise), w.R, w.ZMod, w.BinPhase};
+        return {h.Bins,
+                h.ReSlots,
+                h.ImSlots,
+                h.FreqSlots,
+                h.LastSlot,
+                h.WriteSlot,
+                h.CurrentBin,
+                w.BinPower,
+                w.BinLevel,
+                w.BinWeighted,
+                w.PointFreq,
+                w.Afc,
+                w.AfcCal,
+                w.BinTime,
+                w.PointCount,
+                w.HighestBin,
+                MirvakCalAfcValid,
+                ResultValue(SlotMirvakFrequency),
+                ResultValue(SlotMirvakLevel),
+                ResultValue(SlotMirvakNoise),
+                w.R,
+                w.ZMod,
+                w.BinPhase};
     }
     bool operator==(const TSelectiveState &) const = default;
 };
@@ -370,7 +387,7 @@ protected:
     // Every stored array gets values of its own: array k, entry j holds 100 k + j + 0.5.
     static float Value(int k, int j) { return float(100 * k + j) + 0.5f; }
     static std::vector<std::vector<float> *> Stored(TMirvakWorkArrays &w) {
-        return {&w.AfcCal,   &w.TransferRe, &w.TransferIm, &w.CalOpenRe, &w.CalOpenIm, &w.CalLoadRe,
+        return {&w.AfcCal,    &w.TransferRe, &w.TransferIm, &w.CalOpenRe, &w.CalOpenIm, &w.CalLoadRe,
                 &w.CalLoadIm, &w.ZOpenRe,    &w.ZOpenIm,    &w.ZShortRe,  &w.ZShortIm};
     }
     void FillState() {
@@ -435,15 +452,14 @@ TEST_F(MirvakAstLayout, EachVersionsLayoutRestoresWhatItCarries) {
     struct Case {
         const char *version;
         int binEntries, arrays, flags;
-        bool bins;        // the bin arrays fit the work arrays
-        int pointArrays;  // the stored point arrays restored
+        bool bins;       // the bin arrays fit the work arrays
+        int pointArrays; // the stored point arrays restored
         bool phases;
     };
     // Before V6.10 the bin arrays have N entries, which are not the six bins of this plan: they stay.
     const Case cases[] = {
-        {"V6.11", 6, 12, 4, true, 11, true}, {"V6.10", 6, 12, 4, true, 11, true},
-        {"V6.05", 2, 12, 4, false, 11, true}, {"V6.03", 2, 3, 2, false, 3, false},
-        {"V6.02", 2, 0, 0, false, 0, false},
+        {"V6.11", 6, 12, 4, true, 11, true}, {"V6.10", 6, 12, 4, true, 11, true}, {"V6.05", 2, 12, 4, false, 11, true},
+        {"V6.03", 2, 3, 2, false, 3, false}, {"V6.02", 2, 0, 0, false, 0, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.version);
