@@ -264,6 +264,7 @@ TEST_F(MasterPagesTest, TheSharedMenuFollowsTheActivePagesPlanSource) {
     EXPECT_FALSE(freqRows.GetItemEnabled(1));
     freqRows.ToggleClickCheck(0);
     EXPECT_TRUE(freqRows.GetChecked(0)) << "a disabled row does not toggle";
+    SaveScreenshot(*window, QStringLiteral("frequency_master_page_range"));
 
     ShowPage(window->TabSheet_MasterLev);
     EXPECT_EQ(itemsEnabled(), QStringLiteral("on on on on on on")) << "the level page has its list";
