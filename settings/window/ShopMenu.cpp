@@ -72,9 +72,13 @@ TShopMenu::TShopMenu(QWidget *window) : QObject(window), window_(window) {
     }
 }
 
+// The settings window may be a sub-window of the main window's MDI area, whose top level is the main
+// window: the menu is looked for on every widget up from `widget`.
 TShopMenu *TShopMenu::Of(const QWidget *widget) {
-    const QWidget *window = widget ? widget->window() : nullptr;
-    return window ? window->findChild<TShopMenu *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    for (const QWidget *w = widget; w; w = w->parentWidget())
+        if (auto *menu = w->findChild<TShopMenu *>(QString(), Qt::FindDirectChildrenOnly))
+            return menu;
+    return nullptr;
 }
 
 void TShopMenu::AddPopupSource(QWidget *source) {

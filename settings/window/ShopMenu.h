@@ -21,7 +21,7 @@ public:
     // The menu of `window`; every TPresetList inside the window is served.
     explicit TShopMenu(QWidget *window);
 
-    // The menu of the window that holds `widget`; null when that window has none.
+    // The menu of the settings window that holds `widget`; null when there is none.
     static TShopMenu *Of(const QWidget *widget);
 
     // A widget whose context-menu requests open the menu (the page control); the preset lists open it

@@ -331,6 +331,15 @@ TEST_F(MasterPagesTest, TheMenuWorksOnTheFocusedListOrTheListThatOpenedIt) {
 
     openOn(freqList.List->viewport());
     EXPECT_EQ(menu.PopupComponent(), freqList.List);
+    {
+        // Inside the main window (an MDI sub-window in the program) the lists still find their menu.
+        QWidget mainWindow;
+        window->setParent(&mainWindow);
+        EXPECT_EQ(TShopMenu::Of(freqList.List), &menu);
+        window->setParent(nullptr);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
     freq->Edit_RangeFirst->setFocus();
     check->trigger();
     EXPECT_EQ(marks(freqList), 2);
