@@ -118,7 +118,8 @@ float LevelMasterStepLevel() {
 // step and drop every frame of a timed run, so only a new step moves the step time.
 void RestoreLevelMasterStep(float level, double time) {
     TMaster_Param *holder = LevelMasterParam;
-    const bool newStep = level != MasterLevRun.MeterValue || (holder && (holder->StepTime == 0 || time < holder->StepTime));
+    const bool newStep =
+        level != MasterLevRun.MeterValue || (holder && (holder->StepTime == 0 || time < holder->StepTime));
     MasterLevRun.MeterValue = level;
     if (holder && level != NoValue && newStep)
         holder->StepTime = time;

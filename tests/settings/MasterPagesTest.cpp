@@ -318,9 +318,7 @@ TEST_F(MasterPagesTest, TheMenuWorksOnTheFocusedListOrTheListThatOpenedIt) {
         EXPECT_TRUE(popup.isVisible());
         popup.hide();
     };
-    const auto marks = [](TPresetList &list) {
-        return int(list.List->GetChecked(0)) + int(list.List->GetChecked(1));
-    };
+    const auto marks = [](TPresetList &list) { return int(list.List->GetChecked(0)) + int(list.List->GetChecked(1)); };
 
     // A press on the page outside any list: the page control opened the menu.
     freq->Edit_RangeFirst->setFocus();

@@ -1,8 +1,8 @@
 #include "DemoFixture.h"
 #include "support/Screenshot.h"
 
-#include "chart/ChartSeries.h"
 #include "chart/Chart.h"
+#include "chart/ChartSeries.h"
 #include "engine/MasterParam.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParamDescriptor.h"
