@@ -1,6 +1,8 @@
 #include "settings/Masters.h"
 
+#include "engine/evaluation/DispatchTargets.h"
 #include "state/DeviceSettings.h"
+#include "storage/recording/RecordingServices.h"
 
 namespace {
 
@@ -32,4 +34,21 @@ void RescaleMasterLev(double r) {
     MasterBlock &master = DeviceSettings->MasterL;
     ResetMasterBand(master);
     master.SinValue = float(master.SinValue * r);
+}
+
+void RegisterMasterServices() {
+    TDispatchTargets &targets = DispatchTargets();
+    targets.UpdateMasterParams = [] {
+        UpdateMasterFreqParam();
+        UpdateMasterLevParam();
+    };
+    targets.MasterFrameHooks = [] {
+        MasterFreqFrameHook();
+        MasterLevFrameHook();
+    };
+    TRecordingServices &recording = RecordingServices();
+    recording.LevelMasterStepLevel = LevelMasterStepLevel;
+    recording.RestoreLevelMasterStep = RestoreLevelMasterStep;
+    recording.ResetMasterFreqRun = ResetMasterFreqRun;
+    recording.ResetMasterLevRun = ResetMasterLevRun;
 }

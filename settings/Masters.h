@@ -8,3 +8,7 @@
 // frequency: a change by the factor r stops a run silently and rescales the plan.
 void RescaleMasterFreq(double r);
 void RescaleMasterLev(double r);
+
+// The masters join the evaluation (their characteristics and frame hooks after every judged frame) and
+// the recording (the level master's step level, and a recorded run begun anew in playback).
+void RegisterMasterServices();

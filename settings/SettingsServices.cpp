@@ -1,6 +1,5 @@
 #include "settings/SettingsServices.h"
 
-#include "engine/evaluation/DispatchTargets.h"
 #include "link/connection/ConnectionServices.h"
 #include "settings/GeneratorStates.h"
 #include "settings/Masters.h"
@@ -21,15 +20,7 @@ void RegisterSettingsServices() {
     services.ShowMirvakStartButton = ShowMirvakStartButton;
     services.ShowSyncState = ShowSyncState;
     services.RecomputeAfterSettings = RecomputeAfterSettings;
-    TDispatchTargets &targets = DispatchTargets();
-    targets.UpdateMasterParams = [] {
-        UpdateMasterFreqParam();
-        UpdateMasterLevParam();
-    };
-    targets.MasterFrameHooks = [] {
-        MasterFreqFrameHook();
-        MasterLevFrameHook();
-    };
+    RegisterMasterServices();
     SettingsResetViews().ClearWeightingName = [] { ClearWeightingName(*DeviceSettings); };
     SettingsResetViews().RefreshMeterPage = RefreshMeterPage;
     StateCfgRemoteLinkAvailable = IsRemoteLinkAvailable;

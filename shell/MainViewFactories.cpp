@@ -22,6 +22,12 @@ QString *MainFolder(QString TMainForm::*folder) {
     return MainForm ? &(MainForm->*folder) : nullptr;
 }
 
+TForm_Graphic *OpenGraphWindow(int32_t kind) {
+    if (kind < 0 || kind >= GraphWindowCount)
+        return nullptr;
+    return qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data());
+}
+
 // The value windows are children of the main window with an item in its Window menu, as wide as its
 // client at most, and show the new values after every judged frame.
 void InstallValueWindows() {
@@ -67,15 +73,17 @@ void InstallSettingsWindow() {
 void InstallViewFactories() {
     WindowFactories.Graph = CreateGraphWindow;
     DispatchTargets().RedrawGraph = [](int32_t kind) {
-        if (kind < 0 || kind >= GraphWindowCount)
-            return;
-        if (auto *window = qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data()))
+        if (TForm_Graphic *window = OpenGraphWindow(kind))
             window->RedrawGraph();
     };
+    DispatchTargets().ResetMasterGraph = [](int32_t kind) {
+        if (TForm_Graphic *window = OpenGraphWindow(kind)) {
+            window->SetDefaultXRange(true);
+            window->RebindMasks(2);
+        }
+    };
     ProtocolSnapshotServices().GraphPicture = [](int32_t kind) -> std::unique_ptr<TSnapshotPicture> {
-        if (kind < 0 || kind >= GraphWindowCount)
-            return nullptr;
-        return SnapshotPictureOf(qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data()));
+        return SnapshotPictureOf(OpenGraphWindow(kind));
     };
     GraphHost.IniFileName = [] { return MainForm ? MainForm->IniFileName : QString(); };
     GraphHost.DirMaskFile = [] { return MainFolder(&TMainForm::DirMaskFile); };

@@ -11,8 +11,8 @@ void CreateMasterParam(TMaster_Param *&holder, int32_t slot, int32_t graphKind) 
         holder = new TMaster_Param();
     holder->Clear();
     AllocPointVerdicts(slot);
-    if (DispatchTargets().RedrawGraph)
-        DispatchTargets().RedrawGraph(graphKind);
+    Dispatch(DispatchTargets().ResetMasterGraph, graphKind);
+    Dispatch(DispatchTargets().RedrawGraph, graphKind);
 }
 
 } // namespace

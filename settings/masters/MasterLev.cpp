@@ -7,6 +7,7 @@
 #include "engine/evaluation/CurveMarking.h"
 #include "engine/evaluation/MasterCurves.h"
 #include "platform/Clock.h"
+#include "platform/NoValue.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/masters/MasterPageView.h"
 #include "settings/masters/MasterSinRows.h"
@@ -106,4 +107,20 @@ void UpdateMasterLevParam() {
         holder->AddLevelPoint(SinRowValue(SinFrequencyRow), m.SinValue, MasterLevRun.MeterValue,
                               SinRowValue(SinLevelRow));
     MarkCurvePoints(holder->XValues(), holder->YValues(), holder->ArrayCount, LevVerdictSlot);
+}
+
+float LevelMasterStepLevel() {
+    return MasterLevRun.MeterValue;
+}
+
+// A settings record is not always a step: the recording also writes one for other changes and, inside a
+// recording window, at every tick. Restamping at each of them would restart the settling time of the
+// step and drop every frame of a timed run, so only a new step moves the step time.
+void RestoreLevelMasterStep(float level, double time) {
+    TMaster_Param *holder = LevelMasterParam;
+    const bool newStep =
+        level != MasterLevRun.MeterValue || (holder && (holder->StepTime == 0 || time < holder->StepTime));
+    MasterLevRun.MeterValue = level;
+    if (holder && level != NoValue && newStep)
+        holder->StepTime = time;
 }

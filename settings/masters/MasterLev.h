@@ -27,3 +27,10 @@ void ResetMasterLevRun();
 void MasterLevFrameHook();
 // A timed run takes a frame only in the settled part of its step; a manual run takes every frame.
 void UpdateMasterLevParam();
+// The level of the meter's current step, as a recording keeps it with every settings record (NoValue
+// before the first step).
+float LevelMasterStepLevel();
+// Playback of a settings record of a running level master: the recorded step level becomes the meter's,
+// and the characteristic's step time becomes the record's time when a new step begins there (the level
+// changed, the characteristic has no step yet, or the recording went back to its start).
+void RestoreLevelMasterStep(float level, double time);

@@ -8,6 +8,7 @@
 #include "settings/window/MasterFreqPage.h"
 #include "settings/window/MasterLevPage.h"
 #include "settings/window/MeterPage.h"
+#include "settings/window/ShopMenu.h"
 #include "settings/window/SyncPage.h"
 
 #include <QCloseEvent>
@@ -65,6 +66,9 @@ TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
     TabSheet_Mirvak = AddPage("TabSheet_Mirvak", QStringLiteral("Мирвак"));
     TabSheet_Sync = AddPage("TabSheet_Sync", QStringLiteral("SYNC"));
 
+    ShopMenu = new TShopMenu(this);
+    ShopMenu->AddPopupSource(PageControl1);
+
     BuildCommonPage();
     BuildGeneratorPage();
     BuildMeterPage();
@@ -74,6 +78,7 @@ TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
         MarkPageNotBuilt(page);
     ConnectCommonPage();
     ConnectGeneratorPage();
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm_SetDev::PageControl1Change);
 
     SetSettingsWindowView(this);
     FormStorage1RestorePlacement();
@@ -115,10 +120,23 @@ void TForm_SetDev::BuildMasterPages() {
     host.Edit_SIN_L = Edit_SIN_L;
     host.Edit_SIN_F = Edit_SIN_F;
     host.Refreshing = [this] { return Refreshing != 0; };
+    host.ShopMenu = ShopMenu;
+    host.IsActivePage = [this](const QWidget *page) {
+        const QWidget *active = PageControl1->currentWidget();
+        return active && active->isAncestorOf(page);
+    };
     MasterFreqPage = new TMasterFreqPage(host, TabSheet_MasterFreq);
     MasterLevPage = new TMasterLevPage(host, TabSheet_MasterLev);
     (new QVBoxLayout(TabSheet_MasterFreq))->addWidget(MasterFreqPage);
     (new QVBoxLayout(TabSheet_MasterLev))->addWidget(MasterLevPage);
+}
+
+void TForm_SetDev::PageControl1Change() {
+    const QWidget *active = PageControl1->currentWidget();
+    if (active == TabSheet_MasterFreq)
+        MasterFreqPage->RefreshState();
+    else if (active == TabSheet_MasterLev)
+        MasterLevPage->RefreshState();
 }
 
 void TForm_SetDev::BuildSyncPage() {
@@ -191,6 +209,7 @@ void TForm_SetDev::FormStorage1RestorePlacement() {
             // An R9.ini that cannot be read leaves the page as it is.
         }
     }
+    PageControl1Change();
     RefreshAllPages();
     RefreshGenButtons();
 }

@@ -22,6 +22,7 @@ class TImpedanceEntry;
 class TMasterFreqPage;
 class TMasterLevPage;
 class TMeterPage;
+class TShopMenu;
 class TSyncPage;
 class TZeltCSpinEdit;
 
@@ -54,6 +55,11 @@ public:
     TMasterLevPage *MasterLevPage = nullptr;
     // The SYNC page, its own unit (TSyncPage) inside TabSheet_Sync.
     TSyncPage *SyncPage = nullptr;
+    // PopupMenu_Shop, the pop-up menu of the preset lists and of PageControl1.
+    TShopMenu *ShopMenu = nullptr;
+
+    // A page became the active one: the master pages set the shared menu's items.
+    void PageControl1Change();
 
     // The active page, kept under "PgCtrl1_APgIdx" in the window's R9.ini section.
     void FormStorage1RestorePlacement();

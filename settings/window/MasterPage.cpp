@@ -15,6 +15,7 @@
 #include "settings/window/Form_SetDev.h"
 #include "settings/window/PresetLists.h"
 #include "settings/window/SetDevWidgets.h"
+#include "settings/window/ShopMenu.h"
 #include "settings/window/SpinEditSnap.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
@@ -176,11 +177,14 @@ void TMasterPage::Build(const TMasterPageNames &n) {
     connect(SpinDown, &QToolButton::clicked, this, &TMasterPage::SpinDownClick);
     connect(Edit_OnTime, &QLineEdit::textEdited, this, &TMasterPage::OnTimeChange);
     for (QRadioButton *rb : {RB_Shop, RB_Range, RB_BandThin, RB_BandThick})
-        connect(rb, &QRadioButton::toggled, this, [this](bool on) {
+        connect(rb, &QRadioButton::toggled, this, [this, rb](bool on) {
             if (!on)
                 return;
             RefreshState();
             PlanChanged();
+            // The chosen source takes the focus, so that the shared menu works on the list at once.
+            if ((rb == RB_Shop || rb == RB_Range) && IsActivePage())
+                (rb == RB_Shop ? static_cast<QWidget *>(ShopList->List) : Edit_RangeFirst)->setFocus();
         });
     connect(CB_OnTime, &QCheckBox::toggled, this, [this] { RefreshState(); });
     connect(Edit_RangeFirst, &TZeltCSpinEdit::Change, this, [this] { ShowRangeLast(true); });
@@ -224,6 +228,10 @@ bool TMasterPage::IsLevel() const {
 
 bool TMasterPage::Refreshing() const {
     return host_.Refreshing && host_.Refreshing();
+}
+
+bool TMasterPage::IsActivePage() const {
+    return host_.IsActivePage && host_.IsActivePage(this);
 }
 
 int32_t TMasterPage::MinInterval() const {
@@ -299,6 +307,9 @@ void TMasterPage::RefreshState() {
     const MasterBlock &m = Block();
     const TDeviceSettings &s = *DeviceSettings;
     ShopList->SetControlsEnabled(RB_Shop->isChecked());
+    // The menu is shared by every page: only the page on show decides its items.
+    if (host_.ShopMenu && IsActivePage())
+        host_.ShopMenu->SetItemsEnabled(RB_Shop->isChecked());
     for (QWidget *w : std::initializer_list<QWidget *>{Edit_RangeFirst, Edit_RangeN, Edit_RangeStep, Edit_RangeLast})
         w->setEnabled(RB_Range->isChecked());
     CB_SIN->setEnabled(s.ConnectionType != 2 && s.ConnectionType != 7);

@@ -16,6 +16,7 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 class TPresetList;
+class TShopMenu;
 class TZeltCSpinEdit;
 struct MasterBlock;
 struct TMasterRun;
@@ -27,6 +28,10 @@ struct TMasterPageHost {
     TZeltCSpinEdit *Edit_SIN_F = nullptr;
     // True while RefreshAllPages fills the window: the page stores nothing then.
     std::function<bool()> Refreshing;
+    // The window's shared pop-up menu of the preset lists, whose items the active master page enables,
+    // and whether a page is the page control's active one.
+    TShopMenu *ShopMenu = nullptr;
+    std::function<bool(const QWidget *page)> IsActivePage;
 };
 
 // The control names of one master page.
@@ -104,6 +109,7 @@ protected:
     const TMasterRun &Run() const;
     bool IsLevel() const;
     bool Refreshing() const;
+    bool IsActivePage() const;
     int32_t MinInterval() const;
     // The largest value of the range's last position, and the rounding of the range's values.
     virtual double RangeMax() const = 0;

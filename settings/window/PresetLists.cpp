@@ -4,35 +4,17 @@
 #include "platform/MessageService.h"
 #include "platform/StringTable.h"
 #include "settings/window/SetDevWidgets.h"
+#include "settings/window/ShopMenu.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 
 #include <cmath>
 
 namespace {
-
-struct ShopMenuItem {
-    const char *Name;
-    const char *Text;
-    void (TPresetList::*Command)();
-};
-
-// clang-format off
-const ShopMenuItem ShopMenuItems[] = {
-    {"N_Ins", "Вставить перед выделенным    Ins", &TPresetList::N_InsClick},
-    {"N_Add", "Добавить в конец                      Ctrl+A", &TPresetList::N_AddClick},
-    {"N_Edit", "Редактировать выделенный     Enter", &TPresetList::N_EditClick},
-    {"N_Del", "Удалить выделенный                Del", &TPresetList::N_DelClick},
-    {nullptr, nullptr, nullptr},
-    {"N_Check", "Отметить все                      +", &TPresetList::N_CheckClick},
-    {"N_UnCheck", "Снять все отметки              - ", &TPresetList::N_UnCheckClick},
-};
-// clang-format on
 
 bool ParseNumber(const QString &text, double &value) {
     bool ok = false;
@@ -70,20 +52,12 @@ TPresetList::TPresetList(QWidget *parent, const QString &suffix, TPresetListRule
     Btn_Edit->setText(QStringLiteral("Ред"));
     Btn_Del->setText(QStringLiteral("Уд"));
 
-    PopupMenu_Shop = new QMenu(List);
-    PopupMenu_Shop->setObjectName(QStringLiteral("PopupMenu_Shop"));
-    for (const ShopMenuItem &item : ShopMenuItems) {
-        if (!item.Name) {
-            PopupMenu_Shop->addSeparator();
-            continue;
-        }
-        QAction *action = PopupMenu_Shop->addAction(QString::fromUtf8(item.Text));
-        action->setObjectName(QLatin1String(item.Name));
-        connect(action, &QAction::triggered, this, item.Command);
-    }
+    // The window's shared pop-up menu, opened for this list.
     List->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(List, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { PopupMenu_Shop->popup(List->mapToGlobal(at)); });
+    connect(List, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        if (TShopMenu *menu = TShopMenu::Of(List))
+            menu->Popup(List, List->viewport()->mapToGlobal(at));
+    });
     connect(List, &QListWidget::itemDoubleClicked, this, [this] { N_EditClick(); });
     List->installEventFilter(this);
     Editor->installEventFilter(this);
@@ -171,8 +145,8 @@ void TPresetList::N_UnCheckClick() {
 void TPresetList::SetControlsEnabled(bool enabled) {
     for (QWidget *w : std::initializer_list<QWidget *>{List, Btn_Ins, Btn_Add, Btn_Edit, Btn_Del})
         w->setEnabled(enabled);
-    for (QAction *action : PopupMenu_Shop->actions())
-        action->setEnabled(enabled);
+    for (int row = 0; row < List->count(); ++row)
+        List->SetItemEnabled(row, enabled);
 }
 
 double TPresetList::RowValue(int row) {

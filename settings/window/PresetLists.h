@@ -5,7 +5,6 @@
 #include <functional>
 
 class QLineEdit;
-class QMenu;
 class QPushButton;
 class QWidget;
 class TRxCheckListBox;
@@ -21,10 +20,10 @@ struct TPresetListRules {
     std::function<void()> Store;
 };
 
-// A preset list of the settings window (LB_ShopFreq, LB_ShopLev) with its in-place editor, its four
-// buttons and its pop-up menu PopupMenu_Shop: rows are numbers with a mark; insert before the selected
-// row, add at the end, edit in place, delete the selected rows, mark or unmark all. A list holds at most
-// 127 rows, the most its stored count byte keeps.
+// A preset list of the settings window (LB_ShopFreq, LB_ShopLev) with its in-place editor and its four
+// buttons: rows are numbers with a mark; insert before the selected row, add at the end, edit in place,
+// delete the selected rows, mark or unmark all. Its context menu is the window's shared PopupMenu_Shop
+// (TShopMenu). A list holds at most 127 rows, the most its stored count byte keeps.
 class TPresetList : public QObject {
     Q_OBJECT
 public:
@@ -37,7 +36,6 @@ public:
     TRxCheckListBox *List = nullptr;
     QLineEdit *Editor = nullptr;
     QPushButton *Btn_Ins = nullptr, *Btn_Add = nullptr, *Btn_Edit = nullptr, *Btn_Del = nullptr;
-    QMenu *PopupMenu_Shop = nullptr;
 
     void N_InsClick();
     void N_AddClick();
@@ -48,7 +46,7 @@ public:
     // The value of a row: an empty text, or one that is not a number, becomes the lower limit, and the
     // row shows that value.
     double RowValue(int row);
-    // Enables the list side of a page: the list, its rows and buttons, and the pop-up menu's items.
+    // Enables the list side of a page: the list, each of its rows and its buttons.
     void SetControlsEnabled(bool enabled);
 
 protected:

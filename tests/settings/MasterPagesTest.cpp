@@ -17,6 +17,7 @@
 #include "settings/window/MasterFreqPage.h"
 #include "settings/window/MasterLevPage.h"
 #include "settings/window/PresetLists.h"
+#include "settings/window/ShopMenu.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/SettingsLoadState.h"
@@ -24,6 +25,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -232,6 +237,127 @@ TEST_F(MasterPagesTest, InsertNeedsACurrentRowAndDeleteRemovesEverySelectedRow) 
     EXPECT_EQ(settings.MasterF.Set[2].Checked, 0);
     list.N_CheckClick();
     EXPECT_EQ(settings.MasterF.Set[2].Checked, 1);
+}
+
+// One pop-up menu serves both master lists and the page control. While a master page is on show its
+// plan source decides the items; every row of a list given up for the range is disabled one by one.
+TEST_F(MasterPagesTest, TheSharedMenuFollowsTheActivePagesPlanSource) {
+    settings.MasterF.Source = 1; // range
+    settings.MasterL.Source = 0; // list
+    settings.MasterF.Set[0] = {10, 1};
+    settings.MasterF.Set[1] = {20, 0};
+    settings.MasterF.SetCount = 2;
+    window->RefreshAllPages();
+    const auto itemsEnabled = [this] {
+        QStringList states;
+        for (QAction *action : window->ShopMenu->PopupMenu_Shop->actions())
+            if (!action->isSeparator())
+                states << (action->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
+        return states.join(QLatin1Char(' '));
+    };
+    TRxCheckListBox &freqRows = *freq->ShopList->List;
+
+    ShowPage(window->TabSheet_MasterFreq);
+    EXPECT_EQ(itemsEnabled(), QStringLiteral("off off off off off off"));
+    ASSERT_EQ(freqRows.count(), 2);
+    EXPECT_FALSE(freqRows.GetItemEnabled(0));
+    EXPECT_FALSE(freqRows.GetItemEnabled(1));
+    freqRows.ToggleClickCheck(0);
+    EXPECT_TRUE(freqRows.GetChecked(0)) << "a disabled row does not toggle";
+    SaveScreenshot(*window, QStringLiteral("frequency_master_page_range"));
+
+    ShowPage(window->TabSheet_MasterLev);
+    EXPECT_EQ(itemsEnabled(), QStringLiteral("on on on on on on")) << "the level page has its list";
+    freq->RefreshState();
+    EXPECT_EQ(itemsEnabled(), QStringLiteral("on on on on on on")) << "a page not on show leaves the menu";
+    lev->RB_Range->setChecked(true);
+    EXPECT_EQ(itemsEnabled(), QStringLiteral("off off off off off off"));
+
+    ShowPage(window->TabSheet_MasterFreq);
+    freq->RB_Shop->setChecked(true);
+    EXPECT_EQ(itemsEnabled(), QStringLiteral("on on on on on on"));
+    EXPECT_TRUE(freqRows.GetItemEnabled(0));
+    EXPECT_TRUE(freqRows.GetItemEnabled(1));
+    EXPECT_TRUE(freqRows.hasFocus()) << "the list chosen as the source takes the focus";
+
+    // For a look: the page with the menu open over its list (the menu is a window of its own).
+    QMenu &popup = *window->ShopMenu->PopupMenu_Shop;
+    window->ShopMenu->Popup(&freqRows, freqRows.mapToGlobal(QPoint(30, 20)));
+    QApplication::processEvents();
+    if (!qEnvironmentVariableIsEmpty("R9_SCREENSHOTS")) {
+        QPixmap picture = window->grab();
+        QPainter painter(&picture);
+        painter.drawPixmap(window->mapFromGlobal(popup.pos()), popup.grab());
+        painter.end();
+        picture.save(qEnvironmentVariable("R9_SCREENSHOTS") + QStringLiteral("/frequency_master_menu.png"));
+    }
+    popup.hide();
+}
+
+// The menu's commands go to the list whose control holds the focus, else to the list it was opened on;
+// opened on the page control with the focus elsewhere, they do nothing.
+TEST_F(MasterPagesTest, TheMenuWorksOnTheFocusedListOrTheListThatOpenedIt) {
+    settings.MasterF.Source = 0;
+    settings.MasterL.Source = 0;
+    window->RefreshAllPages();
+    ShowPage(window->TabSheet_MasterFreq);
+    TShopMenu &menu = *window->ShopMenu;
+    QMenu &popup = *menu.PopupMenu_Shop;
+    QAction *check = popup.findChild<QAction *>(QStringLiteral("N_Check"));
+    ASSERT_NE(check, nullptr);
+    TPresetList &freqList = *freq->ShopList;
+    TPresetList &levList = *lev->ShopList;
+    freqList.List->clear();
+    FillRows(freqList, 2);
+    levList.List->clear();
+    FillRows(levList, 2);
+    const auto openOn = [&](QWidget *widget) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(widget, &event);
+        QApplication::processEvents();
+        EXPECT_TRUE(popup.isVisible());
+        popup.hide();
+    };
+    const auto marks = [](TPresetList &list) { return int(list.List->GetChecked(0)) + int(list.List->GetChecked(1)); };
+
+    // A press on the page outside any list: the page control opened the menu.
+    freq->Edit_RangeFirst->setFocus();
+    openOn(freq->findChild<QGroupBox *>(QStringLiteral("Panel_Timing_masterF")));
+    EXPECT_EQ(menu.PopupComponent(), window->PageControl1);
+    check->trigger();
+    EXPECT_EQ(marks(freqList) + marks(levList), 0) << "no list to work on";
+
+    openOn(freqList.List->viewport());
+    EXPECT_EQ(menu.PopupComponent(), freqList.List);
+    {
+        // Inside the main window (an MDI sub-window in the program) the lists still find their menu.
+        QWidget mainWindow;
+        window->setParent(&mainWindow);
+        EXPECT_EQ(TShopMenu::Of(freqList.List), &menu);
+        window->setParent(nullptr);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
+    freq->Edit_RangeFirst->setFocus();
+    check->trigger();
+    EXPECT_EQ(marks(freqList), 2);
+    EXPECT_EQ(settings.MasterF.Set[1].Checked, 1) << "the page stores the marks";
+
+    // The focus decides over the opener: a command of the level list's button, or the list itself.
+    ShowPage(window->TabSheet_MasterLev);
+    levList.Btn_Add->setFocus();
+    popup.findChild<QAction *>(QStringLiteral("N_Add"))->trigger();
+    EXPECT_EQ(levList.List->count(), 3);
+    EXPECT_EQ(freqList.List->count(), 2);
+    ASSERT_TRUE(levList.Editor->isVisible()) << "Add ends in the in-place editor";
+    Type(levList, QStringLiteral("-7"), Qt::Key_Return);
+    levList.Btn_Add->setFocus();
+    check->trigger();
+    EXPECT_EQ(marks(levList), 0) << "marking all needs the list itself, not a button";
+    levList.List->setFocus();
+    check->trigger();
+    EXPECT_EQ(marks(levList), 2);
+    EXPECT_EQ(settings.MasterL.SetCount, 3);
 }
 
 // A reverse list loads as the list with "обратный" and stores back the same source byte; an interval

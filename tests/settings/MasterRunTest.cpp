@@ -18,6 +18,7 @@
 #include "settings/masters/MasterTiming.h"
 #include "state/MainGlobals.h"
 
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <vector>
@@ -438,6 +439,56 @@ TEST_F(MasterLevRunTest, AManualRunTakesEveryFrameAndItsMeterRaisesOnlyTheRecomp
     MasterLevStep(nullptr);
     EXPECT_EQ(settings.MasterL.State, 0) << "the meter walked past the plan";
     EXPECT_EQ(LocalProtocolSnapshot.MasterDone, 1);
+}
+
+// Playback of a timed run: the recorded step level becomes the meter's, and the step's settling time runs
+// from the record where a new step begins, not from every settings record (a recording window writes one
+// at every tick).
+TEST_F(MasterLevRunTest, PlaybackTakesTheStepLevelAndTimeFromTheRecording) {
+    const QScopedValueRollback<double> stamp(NowStamp);
+    PlaybackOn = true;
+    settings.MasterL.State = 2;
+    const float tone = settings.MasterL.SinValue;
+    ResetMasterLevRun();
+    ASSERT_NE(LevelMasterParam, nullptr);
+    constexpr double Ms = 1.0 / 86400000.0;
+    const double t0 = 46000.5;
+    const auto frameAt = [&](double ms, float level) {
+        NowStamp = t0 + ms * Ms;
+        Frame(tone, level, 0);
+        UpdateMasterLevParam();
+    };
+
+    RestoreLevelMasterStep(-20, t0);
+    EXPECT_EQ(LevelMasterStepLevel(), -20);
+    EXPECT_DOUBLE_EQ(LevelMasterParam->StepTime, t0);
+    frameAt(8990, -50); // still settling
+    frameAt(9010, -19);
+    RestoreLevelMasterStep(-20, t0 + 10000 * Ms); // the same step's settings written again
+    EXPECT_DOUBLE_EQ(LevelMasterParam->StepTime, t0);
+    frameAt(15990, -21);
+    frameAt(16010, -50); // past the settled part
+    ASSERT_EQ(LevelMasterParam->Points.size(), 1u);
+    EXPECT_EQ(LevelMasterParam->Points[0].x, -20);
+    EXPECT_EQ(LevelMasterParam->Points[0].count, 2);
+
+    RestoreLevelMasterStep(-10, t0 + 25000 * Ms);
+    EXPECT_DOUBLE_EQ(LevelMasterParam->StepTime, t0 + 25000 * Ms) << "a new level is a new step";
+    frameAt(25000 + 9010, -9);
+    ASSERT_EQ(LevelMasterParam->Points.size(), 2u);
+    EXPECT_EQ(LevelMasterParam->Points[1].x, -10);
+
+    // The recording loops: its first record is earlier than the step in force.
+    RestoreLevelMasterStep(-10, t0);
+    EXPECT_DOUBLE_EQ(LevelMasterParam->StepTime, t0);
+    RestoreLevelMasterStep(NoValue, t0 + 40000 * Ms);
+    EXPECT_EQ(LevelMasterStepLevel(), NoValue);
+    EXPECT_DOUBLE_EQ(LevelMasterParam->StepTime, t0) << "no step level, no step";
+
+    // Without a characteristic only the level is taken.
+    DeleteMasterParams();
+    RestoreLevelMasterStep(-30, t0);
+    EXPECT_EQ(MasterLevRun.MeterValue, -30);
 }
 
 TEST_F(MasterLevRunTest, StopIfRunningFinishesOnlyOnce) {

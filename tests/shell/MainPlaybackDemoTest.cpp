@@ -4,9 +4,13 @@
 
 #include "chart/ChartSeries.h"
 #include "chart/ChartlibChart.h"
+#include "engine/MasterParam.h"
 #include "engine/catalogue/ParamCatalogue.h"
+#include "settings/masters/MasterLev.h"
 #include "shell/DataCommandServices.h"
 #include "shell/FileChoice.h"
+#include "state/DeviceSettings.h"
+#include "state/MainGlobals.h"
 #include "storage/playback/Play_form.h"
 #include "storage/playback/Tr9_playdata.h"
 #include "storage/recording/RecordingFormat.h"
@@ -154,6 +158,80 @@ TEST_F(PlaybackDemoTest, ADemoRecordingPlaysBackWithItsGraphsMoving) {
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back().text, QStringLiteral("Вы хотите завершить сеанс работы?"));
     EXPECT_TRUE(form.Button_Start->isEnabled());
+}
+
+// A level-master run recorded in demonstration mode and played back: the run begins anew with the
+// recording, every step's level returns with its settings record and starts that step's time there, and
+// the characteristic is built again at the recorded levels.
+TEST_F(PlaybackDemoTest, ARecordedLevelMasterRunPlaysBackStepByStep) {
+    TMainForm &form = Start({QStringLiteral("/demo")});
+    messages.clear();
+    form.resize(1600, 1000);
+    form.show();
+    MasterBlock &m = DeviceSettings->MasterL;
+    const std::vector<float> levels = {-20, -12, -6};
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        m.Set[i] = {levels[i], 1};
+    m.SetCount = int8_t(levels.size());
+    m.Source = 0;
+    m.SinOn = 1;
+    m.SinValue = 5;
+    m.BandType = 0;
+    m.AutoByTime = 0;
+    form.Button_Start->click();
+    ASSERT_TRUE(messages.empty());
+    ASSERT_NE(Emulator, nullptr);
+    CountBlocks();
+    form.Button_SaveData->click();
+    ASSERT_TRUE(RecordingOn);
+    StartMasterLev();
+    for (std::size_t step = 0; step < levels.size(); ++step) {
+        for (int i = 0; i < 60 && LevelMasterParam && LevelMasterParam->ArrayCount <= int(step); ++i)
+            RunBlocks(1);
+        ASSERT_NE(LevelMasterParam, nullptr);
+        ASSERT_EQ(LevelMasterParam->ArrayCount, int(step) + 1) << "step " << step;
+        RunBlocks(6); // frames enough for playback to recognise the tone again
+        MasterLevStep(nullptr);
+    }
+    EXPECT_EQ(m.State, 0) << "the meter walked past the last level";
+    RunBlocks(2);
+    const std::vector<T_fXY> live = LevelMasterParam->Points;
+
+    const QString saved = dir.path(QStringLiteral("Data/levels.idx"));
+    saveAnswers = {saved};
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    EXPECT_EQ(LevelMasterParam, nullptr);
+    const std::vector<IndexRecord> index = IndexOf(saved);
+    ASSERT_GE(index.size(), 6u);
+
+    openAnswer = saved;
+    form.Button_PlayData->click();
+    auto *bar = qobject_cast<TPlayForm *>(PlayForm.data());
+    ASSERT_NE(bar, nullptr);
+    // Paused at once, the recording is stepped record by record.
+    bar->Button_Start->click();
+    bar->Button_Stop->click();
+    TR9_PlayData *play = bar->PlayData();
+    ASSERT_NE(play, nullptr);
+    std::vector<float> played;
+    while (play->Position() < play->IndexSize()) {
+        ASSERT_TRUE(play->Step());
+        if (m.State < 2 || !LevelMasterParam)
+            continue;
+        const float level = MasterLevRun.MeterValue;
+        if (played.empty() || played.back() != level) {
+            played.push_back(level);
+            EXPECT_DOUBLE_EQ(LevelMasterParam->StepTime, NowStamp) << "the step starts at its record";
+        }
+    }
+    EXPECT_EQ(play->Position(), int64_t(index.size()) * 36);
+    EXPECT_EQ(played, levels);
+    ASSERT_NE(LevelMasterParam, nullptr);
+    ASSERT_EQ(LevelMasterParam->Points.size(), live.size());
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        EXPECT_EQ(LevelMasterParam->Points[i].x, live[i].x);
+        EXPECT_NEAR(LevelMasterParam->Points[i].y, live[i].y, 0.05) << "the same frames, measured again";
+    }
 }
 
 } // namespace

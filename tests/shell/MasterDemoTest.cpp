@@ -1,14 +1,18 @@
 #include "DemoFixture.h"
 #include "support/Screenshot.h"
 
+#include "chart/Chart.h"
 #include "chart/ChartSeries.h"
 #include "engine/MasterParam.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/evaluation/PointVerdicts.h"
+#include "engine/masks/MaskArray.h"
+#include "engine/masks/TMASK.h"
 #include "settings/Masters.h"
 #include "state/MainGlobals.h"
 #include "views/Fgraph.h"
+#include "views/GraphXRange.h"
 
 #include <QMdiArea>
 
@@ -26,6 +30,7 @@ protected:
     void TearDown() override {
         DemoWindowTest::TearDown();
         FreePointVerdicts(20);
+        MaskArray[20][MaskUpperSide].reset();
     }
 
     // Pumps until the run's characteristic has `points` points (the frames of a step have been taken).
@@ -78,12 +83,22 @@ TEST_F(MasterDemoTest, AFrequencyMasterRunDrawsItsCharacteristicStepByStep) {
     ASSERT_TRUE(messages.empty());
     ASSERT_NE(Emulator, nullptr);
     CountBlocks();
-    StartMasterFreq();
-    ASSERT_NE(FreqMasterParam, nullptr);
+
+    // The graph is open before the run, zoomed elsewhere; the run's fresh characteristic puts it back on
+    // the plan's span.
     form.CurrentIndex = 18;
     auto *graph = qobject_cast<TForm_Graphic *>(form.ShowGraphWindow());
     ASSERT_NE(graph, nullptr);
     form.MdiArea->tileSubWindows();
+    graph->Chart1->BottomAxis().SetMinMax(100, 200);
+    StartMasterFreq();
+    ASSERT_NE(FreqMasterParam, nullptr);
+    const TDefaultXRange span = DefaultXRange(18, *DeviceSettings);
+    EXPECT_LE(span.XMin, 2);
+    EXPECT_GE(span.XMax, 20);
+    EXPECT_LT(span.XMax, 100);
+    EXPECT_EQ(graph->Chart1->BottomAxis().Minimum(), span.XMin);
+    EXPECT_EQ(graph->Chart1->BottomAxis().Maximum(), span.XMax);
 
     for (int step = 0; step < 4; ++step) {
         SCOPED_TRACE(step);
@@ -109,6 +124,18 @@ TEST_F(MasterDemoTest, AFrequencyMasterRunDrawsItsCharacteristicStepByStep) {
     RunBlocks(3);
     EXPECT_EQ(FreqMasterParam->ArrayCount, 4) << "frames after the finish add nothing";
     SaveScreenshot(form, QStringLiteral("frequency_master_finished"));
+
+    // An upper mask arrives while the SIN is on show; the graph binds it once a new run starts afresh.
+    ASSERT_EQ(SignalKind, 1);
+    MaskArray[20][MaskUpperSide] = std::make_unique<TMASK>();
+    TMASK *mask = MaskArray[20][MaskUpperSide].get();
+    mask->Points = {{1, 5}, {30, 5}};
+    mask->Upper = 1;
+    mask->Active = 1;
+    EXPECT_EQ(graph->BoundMask(MaskUpperSide), nullptr);
+    StartMasterFreq();
+    EXPECT_EQ(graph->BoundMask(MaskUpperSide), mask);
+    StopMasterFreq();
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
     EXPECT_EQ(FreqMasterParam, nullptr) << "the measurement's stop deletes the characteristic";
     MasterFreqStep(nullptr);
