@@ -33,11 +33,12 @@ public:
     void RefreshMirvakState() override;
     void ShowMirvakStartButton() override;
     void ShowMirvakSelectionFreq() override;
+    void ShowMirvakCalibration() override;
+    void ApplySinLevelLimit(const LevelLimit &limit) override;
 
     // The page into MirvakBlock; nothing while the window fills its pages.
     void SetMirvak();
     void UpdateMirvakRange();
-    void ShowMirvakCalibration();
     void ShowMirvakToneEntry();
     void ShowMirvakStopButton(bool stopping);
 

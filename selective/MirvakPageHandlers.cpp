@@ -8,7 +8,9 @@
 #include "platform/MessageService.h"
 #include "selective/MirvakPlan.h"
 #include "selective/MirvakRun.h"
+#include "settings/GeneratorLevelLimits.h"
 #include "settings/SettingsInterlocks.h"
+#include "settings/window/ImpedanceEntry.h"
 #include "settings/window/MeterPage.h"
 #include "settings/window/SpinEditSnap.h"
 #include "state/DeviceSettings.h"
@@ -159,6 +161,11 @@ void TMirvakPage::Edit_Mirvak_BExit() {
 void TMirvakPage::Edit_SIN_Mirvak_LEnter() {
     SnapSpinEdit(*Edit_SIN_Mirvak_L, SinLevelQuantizer);
     SetMirvak();
+}
+
+void TMirvakPage::ApplySinLevelLimit(const LevelLimit &limit) {
+    ApplyLevelLimit(*Edit_SIN_Mirvak_L, limit);
+    Edit_SIN_Mirvak_LEnter();
 }
 
 void TMirvakPage::Edit_Mirvak_FC_LExit() {

@@ -101,6 +101,10 @@ void TForm_SetDev::BuildMeterPage() {
     host.ApplyBlockSize = SettingsHost().ApplyBlockSize;
     host.SendRemoteMessage = [](const std::vector<uint8_t> &codes) { SendRemoteMessage(codes); };
     host.SpectrumSizeChoice = [this] { return CBox_Spectr->currentIndex(); };
+    host.ShowMirvakCalibration = [this] {
+        if (MirvakPage)
+            MirvakPage->ShowMirvakCalibration();
+    };
     MeterPage = new TMeterPage(std::move(host), TabSheet_Meter);
     MeterPage->Edit_RND_pulse = Edit_RND_pulse;
     MeterPage->Edit_Phasing_minF = Edit_Phasing_minF;

@@ -26,6 +26,7 @@ class TMeterPage;
 class TSyncPage;
 class TZeltCSpinEdit;
 class TForm_SetDev;
+struct LevelLimit;
 
 // The selective page lives above the settings folder: it puts itself into TabSheet_Mirvak through the
 // factory that its folder registers at start, and the window reaches it through this interface.
@@ -36,6 +37,9 @@ public:
     virtual void RefreshMirvakState() = 0;
     virtual void ShowMirvakStartButton() = 0;
     virtual void ShowMirvakSelectionFreq() = 0;
+    virtual void ShowMirvakCalibration() = 0;
+    // The generator level's range from the generator's greatest level; the level is snapped and stored.
+    virtual void ApplySinLevelLimit(const LevelLimit &limit) = 0;
 };
 // Builds the page inside `tab`; empty while the selective folder is not part of the program.
 using TMirvakPageFactory = std::function<TSetDevMirvakPage *(TForm_SetDev &window, QWidget *tab)>;

@@ -625,3 +625,22 @@ TEST_F(MirvakPageTest, ALoadedConfigurationRestartsItsSelectiveRun) {
 }
 
 } // namespace
+
+namespace {
+
+// The generator's greatest level limits the selective level as it limits the SIN's; a level beyond it
+// is brought into range and stored.
+TEST_F(MirvakPageTest, TheGeneratorLevelLimitsReachTheSelectiveLevel) {
+    window->Edit_G9_Ref->SetValue(10);
+    window->ApplyGeneratorLevelLimits();
+    const double top = window->Edit_SIN_L->MaxValue();
+    EXPECT_EQ(page->Edit_SIN_Mirvak_L->MaxValue(), top);
+    EXPECT_EQ(page->Edit_SIN_Mirvak_L->MinValue(), window->Edit_SIN_L->MinValue());
+    page->Edit_SIN_Mirvak_L->SetMaxValue(100);
+    page->Edit_SIN_Mirvak_L->SetValue(top + 5);
+    window->ApplyGeneratorLevelLimits();
+    EXPECT_LE(settings.Mirvak.SinLevel, top);
+    EXPECT_GT(settings.Mirvak.SinLevel, top - 1);
+}
+
+} // namespace
