@@ -15,10 +15,14 @@
 #include "shell/WindowRegistries.h"
 #include "sim/SimDspApplication.h"
 #include "sim/SimSstProgram.h"
+#include "link/Emulator.h"
 
 #include <QAction>
 #include <QToolButton>
+#include <QGroupBox>
+#include <QPalette>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 
 namespace {
@@ -81,6 +85,54 @@ TEST_F(MirvakPageSimTest, StartOnThePageLoadsTheSelectiveProgram) {
 
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
     EXPECT_EQ(DspIo, nullptr);
+}
+
+// In demonstration mode the emulator stands in for the instrument: Start on the page reopens it (the
+// selective program is only ever loaded into a real instrument) and the run starts.
+TEST_F(MirvakPageSimTest, StartOnThePageStartsARunInDemonstrationMode) {
+    MirvakFirmware = 0; // as at program start: only a real instrument's opening sets it
+    TMainForm &form = StartSinDemo();
+    form.StatusBar2->SetPanelText(1, QStringLiteral("1024 кГц"));
+    ASSERT_TRUE(form.ApplySampleRate(true));
+    form.Button_Start->click();
+    ASSERT_TRUE(messages.empty()) << messages[0].text.toStdString();
+    ASSERT_NE(Emulator, nullptr);
+    const TEmulator *before = Emulator;
+    TDeviceSettings &s = *DeviceSettings;
+    s.ConnectionType = 5;
+    s.Mirvak.Flags = 1; // the range 10, 11, ... 14 kHz
+    s.Mirvak.RangeStart = 10;
+    s.Mirvak.RangeN = 5;
+    s.Mirvak.RangeStep = 1;
+    s.Mirvak.SubMode = 0;
+    s.Mirvak.B = 0.01f;
+    s.Mirvak.Options = 0;
+
+    form.findChild<QAction *>(QStringLiteral("N_Gen"))->trigger();
+    auto *window = qobject_cast<TForm_SetDev *>(Form_SetDev.data());
+    ASSERT_NE(window, nullptr);
+    window->PageControl1->setCurrentWidget(window->TabSheet_Mirvak);
+    auto *page = dynamic_cast<TMirvakPage *>(window->MirvakPage);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->RB_RangeSel->isChecked());
+    page->Btn_Mirvak_Start->click();
+    ASSERT_TRUE(messages.empty()) << messages[0].text.toStdString();
+    EXPECT_GE(s.Mirvak.RunState, 1);
+    EXPECT_EQ(s.Mirvak.RunActive, 1);
+    EXPECT_EQ(MirvakPlanCount, 5);
+    EXPECT_EQ(MirvakFirmware, 0);
+    ASSERT_NE(Emulator, nullptr);
+    EXPECT_NE(Emulator, before);
+    EXPECT_TRUE(MeasurementRunning);
+    EXPECT_FALSE(page->Panel_SubMode->isEnabled());
+
+    // Stop asks the instrument to stop; the run ends with its stop report, which the emulator does not
+    // send, so here it stays stopping until the measurement ends.
+    EXPECT_TRUE(page->Btn_Mirvak_Stop->isEnabled());
+    page->Btn_Mirvak_Stop->click();
+    EXPECT_EQ(s.Mirvak.RunActive, 0);
+    EXPECT_EQ(page->Btn_Mirvak_Stop->palette().color(QPalette::Active, QPalette::ButtonText), QColor(255, 255, 0));
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
 }
 
 } // namespace
