@@ -409,6 +409,14 @@ TEST_F(MirvakPageTest, TheRangeEditsKeepThePlanBelowTheTopFrequency) {
     page->Edit_RangeSel_dFEnter();
     EXPECT_LE(settings.Mirvak.RangeStart + 6 * settings.Mirvak.RangeStep, 1024.0f);
     EXPECT_FLOAT_EQ(settings.Mirvak.RangeStep, 169.0f);
+    // A shrunk step that lies between two grid points takes the lower one, so the last point stays
+    // within the top (the nearer one, 0.002, would end at 1024.001).
+    page->Edit_RangeSel_F1->SetValue(1023.997);
+    page->Edit_RangeSel_N->SetValue(3);
+    page->Edit_RangeSel_dF->SetValue(1);
+    page->Edit_RangeSel_dFEnter();
+    EXPECT_FLOAT_EQ(settings.Mirvak.RangeStep, 0.001f);
+    EXPECT_EQ(page->Edit_RangeSel_FN->text(), QStringLiteral("1023.999"));
 }
 
 // The scan band holds at most 16395 points of the band.
