@@ -505,6 +505,7 @@ TEST_F(MirvakPageTest, CalibrationColoursShowWhatIsValidAndWhatIsDue) {
     page->RB_Z_KZ_MClick();
     page->SetMirvak();
     EXPECT_EQ(BackOf(page->RB_Z_KZ_M), PageYellow);
+    SaveScreenshot(*window, QStringLiteral("mirvak_page_impedance"));
 }
 
 // The refusals of Start are shown as the user's message and start nothing.
