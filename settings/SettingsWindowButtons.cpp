@@ -51,8 +51,9 @@ void ShowMasterLevState() {
         view->ShowState();
 }
 
-// The selective page is not built yet, so there is no start button to recolour.
-void ShowMirvakStartButton() {}
+void ShowMirvakStartButton() {
+    WithWindow([](TSettingsWindowView &w) { w.ShowMirvakStartButton(); });
+}
 
 void ShowSyncState() {
     WithWindow([](TSettingsWindowView &w) { w.ShowSyncState(); });

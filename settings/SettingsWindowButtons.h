@@ -15,7 +15,7 @@ void RefreshMeterPage();
 // One blink step; the main window's timer calls it every 500 ms.
 void ShowGeneratorStates();
 // The start buttons of the frequency master, the level master, the selective run and the SYNC run show
-// the run's state. The selective page comes later; until then it has no button.
+// the run's state.
 void ShowMasterFreqState();
 void ShowMasterLevState();
 void ShowMirvakStartButton();

@@ -21,6 +21,9 @@ public:
     virtual void ShowGeneratorStates() = 0;
     // The SYNC page's Start and Stop buttons show the SYNC run's state.
     virtual void ShowSyncState() = 0;
+    // The selective page's Start button shows the selective run's state (a window without that page
+    // has nothing to show).
+    virtual void ShowMirvakStartButton() {}
 };
 
 void SetSettingsWindowView(TSettingsWindowView *view);

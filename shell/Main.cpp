@@ -16,6 +16,7 @@
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
 #include "selective/MirvakGraphSources.h"
+#include "selective/MirvakPage.h"
 #include "selective/MirvakRun.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/SettingsServices.h"
@@ -85,6 +86,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     // Items buffered during a settings load belong to the run that a reset of the selective results ends.
     MirvakPlanHooks().DiscardSstItems = [this] { FreeSstItems(); };
     RegisterMirvakServices();
+    RegisterMirvakPage();
     RegisterSettingsServices();
     RegisterInterlockTargets();
     RegisterConfigurationServices();

@@ -39,7 +39,7 @@ QWidget *InPlaceEditorWithFocus(QWidget *focus) {
     return nullptr;
 }
 
-// A page that the selective mode fills once it is built; until then it says so.
+// A page whose unit is not part of the program says so.
 void MarkPageNotBuilt(QWidget *page) {
     auto *layout = new QVBoxLayout(page);
     auto *note = new QLabel(QStringLiteral("Страница пока не реализована"), page);
@@ -74,17 +74,18 @@ TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
     BuildMeterPage();
     BuildMasterPages();
     BuildSyncPage();
-    for (QWidget *page : {TabSheet_Mirvak})
-        MarkPageNotBuilt(page);
+    BuildMirvakPage();
     ConnectCommonPage();
     ConnectGeneratorPage();
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm_SetDev::PageControl1Change);
-
     SetSettingsWindowView(this);
     FormStorage1RestorePlacement();
 }
 
 TForm_SetDev::~TForm_SetDev() {
+    // The page goes while the window is whole: leaving its focused control still stores the page.
+    delete MirvakPage;
+    MirvakPage = nullptr;
     FormStorage1SavePlacement();
     if (SettingsWindowView() == this)
         SetSettingsWindowView(nullptr);
@@ -103,6 +104,10 @@ void TForm_SetDev::BuildMeterPage() {
     host.ApplyBlockSize = SettingsHost().ApplyBlockSize;
     host.SendRemoteMessage = [](const std::vector<uint8_t> &codes) { SendRemoteMessage(codes); };
     host.SpectrumSizeChoice = [this] { return CBox_Spectr->currentIndex(); };
+    host.ShowMirvakCalibration = [this] {
+        if (MirvakPage)
+            MirvakPage->ShowMirvakCalibration();
+    };
     MeterPage = new TMeterPage(std::move(host), TabSheet_Meter);
     MeterPage->Edit_RND_pulse = Edit_RND_pulse;
     MeterPage->Edit_Phasing_minF = Edit_Phasing_minF;
@@ -137,11 +142,25 @@ void TForm_SetDev::PageControl1Change() {
         MasterFreqPage->RefreshState();
     else if (active == TabSheet_MasterLev)
         MasterLevPage->RefreshState();
+    else if (active == TabSheet_Mirvak)
+        RefreshMirvakState();
 }
 
 void TForm_SetDev::BuildSyncPage() {
     SyncPage = new TSyncPage({[this] { return CBox_Spectr->currentIndex(); }}, TabSheet_Sync);
     (new QVBoxLayout(TabSheet_Sync))->addWidget(SyncPage);
+}
+
+TMirvakPageFactory &MirvakPageFactory() {
+    static TMirvakPageFactory factory;
+    return factory;
+}
+
+void TForm_SetDev::BuildMirvakPage() {
+    if (MirvakPageFactory())
+        MirvakPage = MirvakPageFactory()(*this, TabSheet_Mirvak);
+    if (!MirvakPage)
+        MarkPageNotBuilt(TabSheet_Mirvak);
 }
 
 void TForm_SetDev::RefreshAllPages() {
@@ -178,8 +197,25 @@ void TForm_SetDev::ShowSyncState() {
     SyncPage->ShowSyncState();
 }
 
-// Narrow stand-ins: this page comes with the selective mode.
-void TForm_SetDev::ShowMirvak() {}
+void TForm_SetDev::ShowMirvak() {
+    if (MirvakPage)
+        MirvakPage->ShowMirvak();
+}
+
+void TForm_SetDev::RefreshMirvakState() {
+    if (MirvakPage)
+        MirvakPage->RefreshMirvakState();
+}
+
+void TForm_SetDev::ShowMirvakStartButton() {
+    if (MirvakPage)
+        MirvakPage->ShowMirvakStartButton();
+}
+
+void TForm_SetDev::ShowMirvakSelectionFreq() {
+    if (MirvakPage)
+        MirvakPage->ShowMirvakSelectionFreq();
+}
 
 void TForm_SetDev::keyPressEvent(QKeyEvent *event) {
     if (event->key() != Qt::Key_Escape) {

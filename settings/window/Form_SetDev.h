@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -25,6 +26,25 @@ class TMeterPage;
 class TShopMenu;
 class TSyncPage;
 class TZeltCSpinEdit;
+class TForm_SetDev;
+struct LevelLimit;
+
+// The selective page lives above the settings folder: it puts itself into TabSheet_Mirvak through the
+// factory that its folder registers at start, and the window reaches it through this interface.
+class TSetDevMirvakPage {
+public:
+    virtual ~TSetDevMirvakPage() = default;
+    virtual void ShowMirvak() = 0;
+    virtual void RefreshMirvakState() = 0;
+    virtual void ShowMirvakStartButton() = 0;
+    virtual void ShowMirvakSelectionFreq() = 0;
+    virtual void ShowMirvakCalibration() = 0;
+    // The generator level's range from the generator's greatest level; the level is snapped and stored.
+    virtual void ApplySinLevelLimit(const LevelLimit &limit) = 0;
+};
+// Builds the page inside `tab`; empty while the selective folder is not part of the program.
+using TMirvakPageFactory = std::function<TSetDevMirvakPage *(TForm_SetDev &window, QWidget *tab)>;
+TMirvakPageFactory &MirvakPageFactory();
 
 // The instrument settings window "Настройки прибора": the connection and analysis mode, the generator,
 // the meter, the masters, the selective mode and SYNC, one page each. It mirrors DeviceSettings: every
@@ -45,6 +65,7 @@ public:
     void RefreshMeterPage() override;
     void ShowGeneratorStates() override;
     void ShowSyncState() override;
+    void ShowMirvakStartButton() override;
 
     // The meter page and the Common page's meter group, built as their own unit (TMeterPage): they go
     // into TabSheet_Meter and into the meter group's place on the Common page. The enabling table finds
@@ -58,8 +79,14 @@ public:
     // PopupMenu_Shop, the pop-up menu of the preset lists and of PageControl1.
     TShopMenu *ShopMenu = nullptr;
 
-    // A page became the active one: the master pages set the shared menu's items.
+    // A page became the active one: the master pages set the shared menu's items, the selective page
+    // refreshes its state.
     void PageControl1Change();
+    // The selective page, when its factory is registered.
+    TSetDevMirvakPage *MirvakPage = nullptr;
+    void RefreshMirvakState();
+    // The selection frequency of the latest selective result; the evaluation calls it after each one.
+    void ShowMirvakSelectionFreq();
 
     // The active page, kept under "PgCtrl1_APgIdx" in the window's R9.ini section.
     void FormStorage1RestorePlacement();
@@ -176,6 +203,7 @@ private:
     void BuildMeterPage();
     void BuildMasterPages();
     void BuildSyncPage();
+    void BuildMirvakPage();
     QWidget *AddPage(const char *name, const QString &caption);
     void ConnectCommonPage();
     void ConnectGeneratorPage();

@@ -614,5 +614,7 @@ void TForm_SetDev::ApplyGeneratorLevelLimits() {
     StoreNoiseFields();
     ApplyLevelLimit(*Edit_CONNECT_L, limit(LevelEdit::Connect));
     SnapSpinEdit8(*Edit_CONNECT_L, 0);
-    // The masters' and the selective page's SIN levels take their limits once those pages are built.
+    if (MirvakPage)
+        MirvakPage->ApplySinLevelLimit(limit(LevelEdit::MirvakSin));
+    // The frequency master's SIN level takes its limits once its page does.
 }

@@ -117,6 +117,6 @@ void TForm_SetDev::UpdateControlStates() {
                              meterEdit ? *meterEdit : noMeterEdit);
     RefreshMasterFreqState();
     RefreshMasterLevState();
+    RefreshMirvakState();
     SyncPage->ShowSyncControls();
-    // The selective page shows its run state here once it is built.
 }
