@@ -5,8 +5,11 @@
 #include "chart/ChartSeries.h"
 #include "engine/EngineBuffers.h"
 #include "engine/SstParam2.h"
+#include "engine/masks/MaskArray.h"
+#include "engine/masks/TMASK.h"
 #include "link/InstrumentIdent.h"
 #include "link/connection/Tr9sendgetcommand.h"
+#include "platform/ProgramDir.h"
 #include "selective/MirvakRun.h"
 #include "selective/MirvakWork.h"
 #include "shell/MainSst.h"
@@ -15,8 +18,10 @@
 #include "sim/SimDspApplication.h"
 #include "sim/SimSstProgram.h"
 #include "state/MainGlobals.h"
+#include "storage/playback/PlaybackServices.h"
 #include "views/Fgraph.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTextStream>
 #include <QToolButton>
@@ -82,15 +87,27 @@ protected:
         ASSERT_TRUE(WaitFor([] { return InstrumentIdent.DspFirmwareVersion > 0; }, 30));
     }
 
-    // The page's Start, as its button runs it; then the pass, until the run stops after it.
-    void RunOnePass() {
+    // The page's Start, as its button runs it.
+    void BeginRun() {
         ASSERT_TRUE(MirvakStartRefusal(QStringLiteral("+10")).isEmpty());
         const QString refusal = BeginMirvakRun({});
         ASSERT_TRUE(refusal.isEmpty()) << refusal.toStdString();
         EXPECT_EQ(MirvakFirmware, 1) << "the selective program is loaded for the run";
+    }
+
+    // The page's Start; then the pass, until the run stops after it.
+    void RunOnePass() {
+        ASSERT_NO_FATAL_FAILURE(BeginRun());
         ASSERT_TRUE(WaitFor([] { return DeviceSettings->Mirvak.RunState == 3; }, 120))
             << "run state " << DeviceSettings->Mirvak.RunState;
         EXPECT_TRUE(messages.empty());
+    }
+
+    static void OpenGraphs(TMainForm &form, std::initializer_list<int> kinds) {
+        for (int kind : kinds) {
+            form.CurrentIndex = kind;
+            ASSERT_NE(form.ShowGraphWindow(), nullptr) << kind;
+        }
     }
 
     static TForm_Graphic &Graph(int kind) {
@@ -168,10 +185,7 @@ TEST_F(SelectiveRunTest, AfcRunDrawsItsCurveAndStopsAndStartsAgain) {
     TMainForm &form = OpenAfc();
     ASSERT_NO_FATAL_FAILURE(StartInstrument(form));
     EXPECT_EQ(MirvakFirmware, 0);
-    for (int kind : {21, 22, 23}) {
-        form.CurrentIndex = kind;
-        ASSERT_NE(form.ShowGraphWindow(), nullptr);
-    }
+    ASSERT_NO_FATAL_FAILURE(OpenGraphs(form, {21, 22, 23}));
     TForm_Graphic &levels = Graph(21);
     levels.FormKeyDown(EnterKey, Qt::NoModifier);
     ASSERT_NE(levels.CursorSet.Cursors[0], nullptr);
@@ -187,7 +201,9 @@ TEST_F(SelectiveRunTest, AfcRunDrawsItsCurveAndStopsAndStartsAgain) {
     EXPECT_EQ(Measured(Graph(21)).size(), std::size(Plan)) << "one measured bin per plan frequency";
     EXPECT_TRUE(Measured(Graph(22)).empty());
     EXPECT_NEAR(levels.CursorSet.Cursors[0]->Ps_x, Plan[std::size(Plan) - 1], 1e-3);
-    EXPECT_GT(NowStamp, RunStart) << "the items' time stamps advance the newest data time";
+    EXPECT_GT(form.LastSstTime, 0u);
+    EXPECT_GE(NowStamp, RunStart + form.LastSstTime / (86400.0 * 1024) - 1e-9)
+        << "the items' time stamps advance the newest data time";
     Dump();
     SaveScreenshot(form, QStringLiteral("selective_afc_main"));
     SaveScreenshot(Graph(23), QStringLiteral("selective_afc_graph23"));
@@ -208,6 +224,113 @@ TEST_F(SelectiveRunTest, AfcRunDrawsItsCurveAndStopsAndStartsAgain) {
     EXPECT_EQ(Shown(Graph(23)).size(), std::size(Plan));
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
     EXPECT_TRUE(messages.empty());
+}
+
+// A continuous AFC run with two traces: at the end of each pass the AFC window moves its last trace
+// below (the lower mask) and keeps the new curve as the upper mask, both as files in the mask folder.
+// Stop during the run ends the instrument's measurement before the link goes.
+TEST_F(SelectiveRunTest, ContinuousRunKeepsTwoTracesAndStopEndsTheMeasurement) {
+    TMainForm &form = OpenAfc();
+    DeviceSettings->Mirvak.Options = 0x04 | 0x20;
+    ASSERT_NO_FATAL_FAILURE(StartInstrument(form));
+    ASSERT_NO_FATAL_FAILURE(OpenGraphs(form, {23}));
+    const QDir masks(ProgramDir() + QStringLiteral("Masks"));
+    const auto traces = [&masks](int trace) {
+        return masks.entryList({QStringLiteral("*_след%1*").arg(trace)}, QDir::Files);
+    };
+    ASSERT_NO_FATAL_FAILURE(BeginRun());
+    ASSERT_TRUE(WaitFor([&] { return !traces(2).isEmpty(); }, 120)) << "no second pass";
+    EXPECT_EQ(traces(1).size(), 1);
+    EXPECT_EQ(traces(2).size(), 1);
+    const int slot = 27; // the AFC curve's masks
+    for (int side : {0, 1}) {
+        const TMASK *mask = MaskArray[slot][side].get();
+        ASSERT_NE(mask, nullptr) << side;
+        ASSERT_EQ(mask->Count(), int(std::size(Plan))) << side;
+        for (std::size_t i = 0; i < std::size(Plan); ++i) {
+            EXPECT_NEAR(mask->Points[i].x, Plan[i], 1e-3);
+            EXPECT_NEAR(mask->Points[i].y, MirvakWorkArrays.Afc[i], 0.05) << "the line does not change";
+        }
+    }
+    EXPECT_GE(DeviceSettings->Mirvak.RunState, 1);
+    EXPECT_LE(DeviceSettings->Mirvak.RunState, 2) << "a continuous run goes on after its passes";
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    sim->WithApplication([](SimDspApplication &app) {
+        EXPECT_FALSE(app.Selective().Running()) << "the instrument still measures after Stop";
+        EXPECT_TRUE(app.Violations().empty());
+    });
+    EXPECT_EQ(SstParam, nullptr);
+    EXPECT_TRUE(messages.empty());
+}
+
+// Which open graph windows the selective items reach in each sub-mode, and the cursor they move: to the
+// frequency of the holder's current bin, and nowhere for a group between two bins.
+TEST_F(SelectiveRunTest, ItemsReachTheGraphsOfTheirSubModeAndMoveTheirCursor) {
+    TMainForm &form = Start();
+    form.show();
+    std::vector<int> kinds;
+    for (int kind = 20; kind <= 37; ++kind)
+        kinds.push_back(kind);
+    for (int kind : kinds) {
+        form.CurrentIndex = kind;
+        ASSERT_NE(form.ShowGraphWindow(), nullptr) << kind;
+    }
+    const struct {
+        int subMode;
+        std::vector<int> shown;
+    } cases[] = {
+        {-2, {}},
+        {-1, {21, 22, 23}},
+        {0, {21, 22, 23}},
+        {1, {21, 22}},
+        {2, {21, 22}},
+        {3, {21, 22, 23, 27, 28, 29, 30}},
+        {6, {21, 22, 23, 27, 28, 29, 30}},
+        {7, {21, 22, 23, 24, 25, 26, 28, 29, 30, 32, 33, 34, 35, 36}},
+        {8, {21, 22, 23, 24, 25, 26, 28, 29, 30, 32, 33, 34, 35, 36}},
+        {9, {}},
+    };
+    for (const auto &c : cases) {
+        DeviceSettings->Mirvak.SubMode = int8_t(c.subMode);
+        std::vector<int> shown;
+        for (int index = -1; index <= GraphWindowCount; ++index)
+            if (IsShownSstGraph(index))
+                shown.push_back(index);
+        EXPECT_EQ(shown, c.shown) << "sub-mode " << c.subMode;
+    }
+    GraphWindows[23]->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    DeviceSettings->Mirvak.SubMode = 0;
+    EXPECT_FALSE(IsShownSstGraph(23)) << "a closed window";
+
+    TForm_Graphic &levels = Graph(21);
+    levels.FormKeyDown(EnterKey, Qt::NoModifier);
+    ASSERT_NE(levels.CursorSet.Cursors[0], nullptr);
+    TCursorOnGraph &cursor = *levels.CursorSet.Cursors[0];
+    cursor.Ps_x = 1;
+    MoveCursorsToSstFrequency(); // no holder
+    EXPECT_EQ(cursor.Ps_x, 1);
+    SstParam = new TSST_Param2;
+    SstParam->Bins = {399, 400, 401};
+    SstParam->BinCount = 3;
+    SstParam->Resolution = 0.001;
+    SstParam->Divider = 2;
+    SstParam->CurrentBin = 1;
+    MoveCursorsToSstFrequency();
+    EXPECT_EQ(cursor.Ps_x, 1) << "a cursor not bound to the selective frequency stays";
+    cursor.BindCursorToX = 1;
+    MoveCursorsToSstFrequency();
+    EXPECT_DOUBLE_EQ(cursor.Ps_x, 0.2);
+    SstParam->CurrentBin = -1;
+    cursor.Ps_x = 1;
+    MoveCursorsToSstFrequency();
+    EXPECT_EQ(cursor.Ps_x, 1) << "a group between two bins";
+    SstParam->CurrentBin = 2;
+    ASSERT_TRUE(PlaybackServices().MoveCursorsToSstFrequency);
+    PlaybackServices().MoveCursorsToSstFrequency();
+    EXPECT_DOUBLE_EQ(cursor.Ps_x, 0.2005) << "playback reaches the cursors";
+    EXPECT_TRUE(PlaybackServices().StoreSstTraces);
+    DeleteSstParam();
 }
 
 } // namespace
