@@ -333,4 +333,16 @@ TEST_F(SelectiveRunTest, ItemsReachTheGraphsOfTheirSubModeAndMoveTheirCursor) {
     DeleteSstParam();
 }
 
+// A change of the frequency range shows again whether the selective calibrations still hold.
+TEST_F(SelectiveRunTest, RangeChangeShowsTheSelectiveCalibration) {
+    TMainForm &form = Start();
+    int shown = 0;
+    MirvakPlanHooks().ShowMirvakCalibration = [&shown] { ++shown; };
+    form.SetFrequencyPanel(1024);
+    EXPECT_TRUE(form.ApplySampleRate(false));
+    MirvakPlanHooks().ShowMirvakCalibration = {};
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(DeviceSettings->SampleRate, 2560);
+}
+
 } // namespace
