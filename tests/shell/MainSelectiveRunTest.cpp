@@ -345,4 +345,59 @@ TEST_F(SelectiveRunTest, RangeChangeShowsTheSelectiveCalibration) {
     EXPECT_EQ(DeviceSettings->SampleRate, 2560);
 }
 
+// Which masks the end of a scan or a pass keeps, by the run's options: nothing unless the run is
+// continuous or when both mask options are set; the upper mask, or the lower one with the upper option
+// (not in the scan and monitoring sub-modes); with two traces the older trace moves below.
+TEST_F(SelectiveRunTest, TracesFollowTheRunOptions) {
+    TMainForm &form = Start();
+    form.show();
+    ASSERT_NO_FATAL_FAILURE(OpenGraphs(form, {21, 23}));
+    SstParam = new TSST_Param2;
+    TMirvakWorkArrays &w = MirvakWorkArrays;
+    w.BinFreq = {10, 20};
+    w.BinLevel = {-20, -30};
+    w.BinWeighted = {-300, -300};
+    w.BinCount = 2;
+    w.PointFreq = {10, 20};
+    w.Afc = {1, 2};
+    w.PointCount = 2;
+    const int levelSlot = 25, afcSlot = 27;
+    const QDir masks(ProgramDir() + QStringLiteral("Masks"));
+    const auto clear = [&] {
+        for (int slot : {levelSlot, afcSlot})
+            for (auto &side : MaskArray[slot])
+                side.reset();
+        for (const QString &name : masks.entryList(QDir::Files))
+            QFile::remove(masks.filePath(name));
+    };
+    // Which sides of a slot hold a mask: bit 0 the upper, bit 1 the lower.
+    const auto sides = [](int slot) { return (MaskArray[slot][0] ? 1 : 0) | (MaskArray[slot][1] ? 2 : 0); };
+    const struct {
+        int32_t options;
+        int8_t subMode;
+        int calls;
+        int levelSides, afcSides;
+    } cases[] = {
+        {0x00, 0, 1, 0, 0},        {0x04, 0, 1, 1, 1}, {0x04 | 0x08, 0, 1, 2, 2}, {0x04 | 0x10, 0, 1, 1, 1},
+        {0x04 | 0x18, 0, 1, 0, 0}, {0x04 | 0x08, 1, 1, 0, 0}, {0x04, 1, 1, 1, 0},
+        {0x04 | 0x20, 0, 1, 1, 1}, // no older trace yet
+        {0x04 | 0x20, 0, 2, 3, 3},
+    };
+    for (const auto &c : cases) {
+        clear();
+        DeviceSettings->Mirvak.Options = c.options;
+        DeviceSettings->Mirvak.SubMode = c.subMode;
+        for (int i = 0; i < c.calls; ++i)
+            StoreSstTraces();
+        EXPECT_EQ(sides(levelSlot), c.levelSides) << c.options << " sub-mode " << int(c.subMode) << " x" << c.calls;
+        EXPECT_EQ(sides(afcSlot), c.afcSides) << c.options << " sub-mode " << int(c.subMode) << " x" << c.calls;
+    }
+    ASSERT_NE(MaskArray[afcSlot][0], nullptr);
+    ASSERT_EQ(MaskArray[afcSlot][0]->Count(), 2);
+    EXPECT_EQ(MaskArray[afcSlot][0]->Points[1].y, 2);
+    clear();
+    DeleteSstParam();
+    FreeMirvakWork();
+}
+
 } // namespace
