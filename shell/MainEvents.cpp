@@ -22,6 +22,7 @@
 #include "settings/SettingsInterlocks.h"
 #include "settings/remote/RemoteExchange.h"
 #include "settings/remote/RemoteMessageCodec.h"
+#include "shell/MainSst.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
@@ -381,13 +382,18 @@ void TMainForm::ProcessSstItem(const TSstBufferedItem &item) {
     Panel_SSTErr->setText(QString::number(item.ErrorCount));
     const bool stopping = s.Mirvak.RunState == 3;
     if (item.ItemType == 0) {
-        if (!stopping)
+        if (!stopping) {
             ProcessSstResult();
+            MoveCursorsToSstFrequency();
+        }
     } else if (item.ItemType == 1 || item.ItemType == 2) {
         SstResultItem.SstNotScan = 1;
         RecordChangeMask |= 0x40;
-        if (!stopping)
+        if (!stopping) {
             ProcessSstResult();
+            MoveCursorsToSstFrequency();
+        }
+        StoreSstTraces();
         if (item.ItemType == 2)
             OnMirvakPassEnd();
     }

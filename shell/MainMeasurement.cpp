@@ -19,6 +19,7 @@
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
 #include "protocols/ScenarioState.h"
+#include "selective/MirvakWork.h"
 #include "settings/GeneratorStates.h"
 #include "settings/SettingsWindowButtons.h"
 #include "settings/remote/RemoteExchange.h"
@@ -367,6 +368,7 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
         SaveTimeDiagramSettings();
         DeleteMasterParams();
         DeleteSstParam();
+        ResetMirvakCalibration();
         FreeSstItems();
     });
     if (hourglass)

@@ -7,6 +7,7 @@
 #include "settings/SettingsRecompute.h"
 #include "settings/SettingsWindowButtons.h"
 #include "shell/DataCommandServices.h"
+#include "shell/MainSst.h"
 #include "shell/WindowRegistries.h"
 #include "storage/playback/Play_form.h"
 #include "storage/playback/PlaybackServices.h"
@@ -40,6 +41,8 @@ void TMainForm::InstallRecordingServices() {
                 ScaleChart(12, *graph->Chart1, 1, graph);
     };
     playback.MarkRecordedGenerators = RefreshGenButtons;
+    playback.MoveCursorsToSstFrequency = MoveCursorsToSstFrequency;
+    playback.StoreSstTraces = StoreSstTraces;
     playback.RefreshControlStates = [] {
         UpdateControlStates();
         EnableEditorsOfAllWindows();

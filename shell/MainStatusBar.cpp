@@ -148,6 +148,8 @@ bool TMainForm::ApplySampleRate(bool recheck) {
     }
     UpdateMttsLoopMode();
     ApplyBlockSize(changed, false);
+    const TMirvakPlanHooks &selective = MirvakPlanHooks();
+    selective.Call(selective.ShowMirvakCalibration);
     return true;
 }
 
