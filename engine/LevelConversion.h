@@ -9,6 +9,16 @@ inline constexpr float LevelFloor = -160.0f;
 // generator) impedance. Zero, negative, tiny or non-finite powers and a zero impedance give LevelFloor.
 float PowerToDbm0(float p);
 
+// The settings' part of PowerToDbm0, taken once for a loop over many bins; PowerToDbm0 (p, scale)
+// gives the same value as PowerToDbm0 (p) while the settings stay.
+struct TDbm0Scale {
+    double PerPower;   // 1 mW over the impedance times the spectrum's power scale
+    double Reference;  // MeterRef, dBm
+    double Correction; // dB of the generator's side in connection types 3 and 8
+};
+TDbm0Scale Dbm0Scale();
+float PowerToDbm0(float p, const TDbm0Scale &scale);
+
 // A generator level (dB, with reference ref dB, into R Ohm) as an amplitude code for the given
 // connection type; halve for an output that feeds a matched divider.
 float LevelToCode(float level, float R, float ref, int32_t connectionType, bool halve);

@@ -20,11 +20,14 @@ void ScaleBlock(int32_t n) {
     TEngineBuffers &b = EngineBuffers;
     n = std::clamp(n, 0, MaxBlockSize);
     b.SampleGain = std::pow(10.0f, 0.05f * b.MeterScaleLevel) / CodesPerVolt(DeviceSettings->ConnectionType);
+    // Held in locals: the stores into the float arrays could otherwise alias them and reload each sample.
+    const float gain = b.SampleGain;
+    const float sampleRate = DeviceSettings->SampleRate;
     bool clipped = false;
     for (int32_t i = 0; i < n; ++i) {
         const int32_t code = b.AdcSampleBuffer[i];
-        b.SampleVolts[i] = static_cast<float>(-code) * b.SampleGain;
-        b.SampleTimeAxis[i] = static_cast<float>(i) * 1000.0f / DeviceSettings->SampleRate;
+        b.SampleVolts[i] = static_cast<float>(-code) * gain;
+        b.SampleTimeAxis[i] = static_cast<float>(i) * 1000.0f / sampleRate;
         clipped = clipped || std::abs(code) > ClipThreshold;
     }
     SetOverloadFlag(clipped ? 1 : 0);
