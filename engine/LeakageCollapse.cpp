@@ -64,7 +64,12 @@ TTableSegment RatioSegment(float x, const std::array<float, Offsets> &xs) {
         return {0, 0, 0}; // also a ratio that is not a number
     if (x > xs[Offsets - 1])
         return {Offsets - 1, Offsets - 1, 0};
-    const int32_t i = static_cast<int32_t>(std::lower_bound(xs.begin() + 1, xs.end(), x) - xs.begin());
+    // xs[i - 1] < x <= xs[i] with 0 < i < Offsets: the largest i - 1 whose entry lies below x.
+    int32_t below = 0;
+    for (int32_t step = Offsets / 2; step > 0; step /= 2)
+        if (xs[below + step] < x)
+            below += step;
+    const int32_t i = below + 1;
     const float d = xs[i] - xs[i - 1];
     return {i - 1, i, d > 0 ? (x - xs[i - 1]) / d : 0.5f};
 }
@@ -87,9 +92,42 @@ bool PeakAt(const float *A, int32_t i, int32_t h) {
     return i + 2 >= h || (A[i + 1] > A[i + 2] && (i - 2 < 0 || A[i - 1] > A[i - 2]));
 }
 
+// The bins 1 .. h - 3 of A that are peaks, ascending, into peaks; returns their count. Worked out
+// for every bin without a branch, since whether a bin of noise is a peak cannot be predicted.
+int32_t FindPeaks(const float *A, int32_t h, int32_t *peaks) {
+    int32_t count = 0;
+    if (h >= 4 && PeakAt(A, 1, h))
+        peaks[count++] = 1;
+    // From bin 2 on both outer neighbours exist, and below h - 2 so does the right one's neighbour.
+    for (int32_t i = 2; i <= h - 3; ++i) {
+        peaks[count] = i;
+        count += (A[i] > A[i + 1]) & (A[i] > A[i - 1]) & (A[i + 1] > A[i + 2]) & (A[i - 1] > A[i - 2]);
+    }
+    return count;
+}
+
 float FloorFactor(int32_t random15) {
     const float y = 0.316f + 0.684f * static_cast<float>(random15) / 32767.0f;
     return y * y * y * y;
+}
+
+// Takes leak[k] (at most down to floors[k]) out of bin k of bins, count bins; leak[k] becomes what
+// was taken.
+void Drain(float *bins, const float *floors, float *leak, int32_t count) {
+    for (int32_t k = 0; k < count; ++k) {
+        const float room = bins[k] - floors[k];
+        leak[k] = room < leak[k] ? room : leak[k];
+        bins[k] -= leak[k];
+    }
+}
+
+// The same for the bins below a peak, nearest first: bin k lies at below[-k].
+void DrainDown(float *below, const float *floors, float *leak, int32_t count) {
+    for (int32_t k = 0; k < count; ++k) {
+        const float room = below[-k] - floors[k];
+        leak[k] = room < leak[k] ? room : leak[k];
+        below[-k] -= leak[k];
+    }
 }
 
 // Response of input range 3 below 7.66 kHz, dB, relative to its flat part (-17.9532 dB).
@@ -131,34 +169,32 @@ int32_t CollapseLeakage(int32_t n) {
     TRandomSource &random = EngineRandom();
 
     // One peak's neighbours: the right side's Distances bins, then the left side's, in the order
-    // the floor's random values are drawn.
+    // the floor's random values are drawn. What each gives up is worked out bin by bin first; only
+    // its sum, in that order, has to wait for the one before.
     std::array<float, 2 * Distances> leak;
     std::array<float, 2 * Distances> floors;
     std::array<int32_t, 2 * Distances> draws;
-    for (int32_t i = 1; i <= h - 3; ++i) {
-        if (!PeakAt(A, i, h))
-            continue;
+    static std::array<int32_t, MaxBlockSize / 2> peaks;
+    const int32_t peakCount = FindPeaks(A, h, peaks.data());
+    for (int32_t p = 0; p < peakCount; ++p) {
+        const int32_t i = peaks[p];
         const bool leansRight = A[i + 1] > A[i - 1];
         const float ratio = (leansRight ? A[i + 1] : A[i - 1]) / A[i];
         const TTableSegment segment = RatioSegment(ratio, tables.Ratio);
         const float peak = P[i];
         const int32_t right = std::min(Distances, h - 1 - i);
         const int32_t left = std::min(Distances, i);
+        const int32_t drained = right + left;
         LeakAt(segment, leansRight ? tables.Near : tables.Far, peak, right, leak.data());
         LeakAt(segment, leansRight ? tables.Far : tables.Near, peak, left, leak.data() + right);
-        random.Next15s(draws.data(), right + left);
-        for (int32_t k = 0; k < right + left; ++k)
+        random.Next15s(draws.data(), drained);
+        for (int32_t k = 0; k < drained; ++k)
             floors[k] = floor * FloorFactor(draws[k]);
+        Drain(P + i + 1, floors.data(), leak.data(), right);
+        DrainDown(P + i - 1, floors.data() + right, leak.data() + right, left);
         float sum = 0;
-        const auto drain = [&](float &bin, int32_t k) {
-            const float taken = bin - floors[k] < leak[k] ? bin - floors[k] : leak[k];
-            bin -= taken;
-            sum += taken;
-        };
-        for (int32_t k = 0; k < right; ++k)
-            drain(P[i + 1 + k], k);
-        for (int32_t k = 0; k < left; ++k)
-            drain(P[i - 1 - k], right + k);
+        for (int32_t k = 0; k < drained; ++k)
+            sum += leak[k];
         P[i] += sum;
         if (P[i] < 0)
             P[i] = 0;
@@ -167,7 +203,7 @@ int32_t CollapseLeakage(int32_t n) {
                                               LowRangeDb.data());
             P[i] *= std::pow(10.0f, 0.1f * (dB + LowRangeFlat));
         }
-        P[i] = std::max(P[i], floors[right + left - 1]);
+        P[i] = std::max(P[i], floors[drained - 1]);
     }
     return h - 2;
 }

@@ -43,14 +43,6 @@ TDbm0Scale Dbm0Scale() {
     return {R > 0 ? 1000.0 / (R * SpectrumPowerScale) : 0.0, DeviceSettings->MeterRef, correction};
 }
 
-float PowerToDbm0(float p, const TDbm0Scale &scale) {
-    const double d = static_cast<double>(p) * scale.PerPower;
-    if (!std::isfinite(d) || d <= 1e-16)
-        return LevelFloor;
-    const double level = 10.0 * std::log10(d) - scale.Reference + scale.Correction;
-    return level > LevelFloor ? static_cast<float>(level) : LevelFloor;
-}
-
 float PowerToDbm0(float p) {
     return PowerToDbm0(p, Dbm0Scale());
 }

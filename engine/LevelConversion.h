@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 // The lowest level the analysis reports, dBm0.
@@ -17,7 +18,14 @@ struct TDbm0Scale {
     double Correction; // dB of the generator's side in connection types 3 and 8
 };
 TDbm0Scale Dbm0Scale();
-float PowerToDbm0(float p, const TDbm0Scale &scale);
+// Inline: the spectrum converts every one of up to 16384 bins with it.
+inline float PowerToDbm0(float p, const TDbm0Scale &scale) {
+    const double d = static_cast<double>(p) * scale.PerPower;
+    if (!std::isfinite(d) || d <= 1e-16)
+        return LevelFloor;
+    const double level = 10.0 * std::log10(d) - scale.Reference + scale.Correction;
+    return level > LevelFloor ? static_cast<float>(level) : LevelFloor;
+}
 
 // A generator level (dB, with reference ref dB, into R Ohm) as an amplitude code for the given
 // connection type; halve for an output that feeds a matched divider.
