@@ -1,5 +1,6 @@
 #include "engine/Fft.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -71,22 +72,11 @@ namespace {
 #define R9_WIDE_VECTORS
 #endif
 
-// Tables of the float transforms, built once for the largest block: e^(+i pi k/h) for k < h at
+// Table of the float transforms, built once for the largest block: e^(+i pi k/h) for k < h at
 // [h, 2h) of Twiddle (h = 1 .. FloatFftMaxPoints; the real transform's split step reads the level of
-// its own length), and for each length 2^m the index pairs (i, j), i < j, that the bit reversal swaps,
-// from SwapStart[m] to SwapStart[m + 1].
-constexpr int32_t FloatFftBits = 14;
-static_assert(FloatFftMaxPoints == 1 << FloatFftBits);
-
-struct TSwap {
-    uint16_t i;
-    uint16_t j;
-};
-
+// its own length).
 struct TFloatTables {
     std::array<float, 4 * FloatFftMaxPoints> Twiddle; // interleaved (cos, sin)
-    std::array<TSwap, FloatFftMaxPoints> Swaps;
-    std::array<int32_t, FloatFftBits + 2> SwapStart;
 };
 
 const TFloatTables &FloatTables() {
@@ -98,34 +88,57 @@ const TFloatTables &FloatTables() {
                 t.Twiddle[2 * (h + k)] = static_cast<float>(std::cos(angle));
                 t.Twiddle[2 * (h + k) + 1] = static_cast<float>(std::sin(angle));
             }
-        int32_t count = 0;
-        for (int32_t m = 0; m <= FloatFftBits; ++m) {
-            t.SwapStart[m] = count;
-            for (int32_t i = 0; i < (1 << m); ++i) {
-                int32_t j = 0;
-                for (int32_t bit = 0; bit < m; ++bit)
-                    j |= ((i >> bit) & 1) << (m - 1 - bit);
-                if (j > i)
-                    t.Swaps[count++] = {static_cast<uint16_t>(i), static_cast<uint16_t>(j)};
-            }
-        }
-        t.SwapStart[FloatFftBits + 1] = count;
         return t;
     }();
     return tables;
 }
 
-// Moves each complex point as one 8-byte unit.
-void ReverseBits(float *data, int32_t nn, const TFloatTables &t) {
+int32_t ReversedBits(int32_t v, int32_t bits) {
+    int32_t r = 0;
+    for (int32_t bit = 0; bit < bits; ++bit)
+        r = (r << 1) | ((v >> bit) & 1);
+    return r;
+}
+
+// Swaps complex points i and j, each moved as one 8-byte unit.
+void SwapPoints(float *data, int32_t i, int32_t j) {
+    uint64_t x, y;
+    std::memcpy(&x, data + 2 * i, sizeof x);
+    std::memcpy(&y, data + 2 * j, sizeof y);
+    std::memcpy(data + 2 * i, &y, sizeof y);
+    std::memcpy(data + 2 * j, &x, sizeof x);
+}
+
+// The bit-reversal permutation of nn = 2^m points. Split an index into its top three bits a, middle
+// bits b and low three bits c: it goes to (rev c, rev b, rev a). The 64 points of one middle value lie
+// on eight 64-byte lines (one per a), and so do those of rev b, so a pair of middle values is swapped
+// line by line instead of point by point across the whole array, which is larger than the cache.
+void ReverseBits(float *data, int32_t nn) {
     const int32_t m = Log2(nn);
-    for (int32_t p = t.SwapStart[m]; p < t.SwapStart[m + 1]; ++p) {
-        float *a = data + 2 * t.Swaps[p].i;
-        float *b = data + 2 * t.Swaps[p].j;
-        uint64_t x, y;
-        std::memcpy(&x, a, sizeof x);
-        std::memcpy(&y, b, sizeof y);
-        std::memcpy(a, &y, sizeof y);
-        std::memcpy(b, &x, sizeof x);
+    constexpr int32_t EdgeBits = 3;
+    constexpr int32_t Edge = 1 << EdgeBits;
+    if (m < 2 * EdgeBits) {
+        for (int32_t i = 0; i < nn; ++i)
+            if (const int32_t j = ReversedBits(i, m); j > i)
+                SwapPoints(data, i, j);
+        return;
+    }
+    const int32_t middleBits = m - 2 * EdgeBits;
+    const int32_t top = nn >> EdgeBits; // the step of a
+    std::array<int32_t, Edge> edge;
+    for (int32_t v = 0; v < Edge; ++v)
+        edge[v] = ReversedBits(v, EdgeBits);
+    for (int32_t b = 0; b < (1 << middleBits); ++b) {
+        const int32_t rb = ReversedBits(b, middleBits);
+        if (rb < b)
+            continue; // swapped with rb already
+        for (int32_t a = 0; a < Edge; ++a)
+            for (int32_t c = 0; c < Edge; ++c) {
+                const int32_t i = a * top + b * Edge + c;
+                const int32_t j = edge[c] * top + rb * Edge + edge[a];
+                if (rb != b || i < j)
+                    SwapPoints(data, i, j);
+            }
     }
 }
 
@@ -226,6 +239,23 @@ template <int Sign> R9_WIDE_VECTORS void OneStage(float *x, int32_t nn, int32_t 
     }
 }
 
+// The complex points of a stretch that stays in the first-level data cache (32 KiB).
+constexpr int32_t CacheBlockPoints = 4096;
+
+// The stages of an nn-point transform whose groups span at most blockPoints points, over one block
+// x[0 .. 2·blockPoints). Each stage works group by group, so running the narrow stages block by block
+// over cache-sized stretches computes the same values as running them over the whole array.
+template <int Sign> void StagesUpTo(float *x, int32_t nn, int32_t blockPoints, const float *twiddle) {
+    FirstStages<Sign>(x, blockPoints);
+    int32_t h = 4;
+    if (Log2(nn / h) % 2 == 1) {
+        OneStage<Sign>(x, blockPoints, h, twiddle);
+        h *= 2;
+    }
+    for (; 4 * h <= blockPoints; h *= 4)
+        TwoStages<Sign>(x, blockPoints, h, twiddle);
+}
+
 template <int Sign> void Butterflies(float *x, int32_t nn, const float *twiddle) {
     if (nn == 2) {
         const float r = x[2], i = x[3];
@@ -237,12 +267,15 @@ template <int Sign> void Butterflies(float *x, int32_t nn, const float *twiddle)
     }
     if (nn < 4)
         return;
-    FirstStages<Sign>(x, nn);
+    // The narrow stages a cache-sized block at a time, then the wide ones over everything.
+    const int32_t block = std::min(nn, CacheBlockPoints);
+    for (int32_t first = 0; first < nn; first += block)
+        StagesUpTo<Sign>(x + 2 * first, nn, block, twiddle);
     int32_t h = 4;
-    if (Log2(nn / h) % 2 == 1) {
-        OneStage<Sign>(x, nn, h, twiddle);
+    if (Log2(nn / h) % 2 == 1)
         h *= 2;
-    }
+    while (4 * h <= block)
+        h *= 4;
     for (; h < nn; h *= 4)
         TwoStages<Sign>(x, nn, h, twiddle);
 }
@@ -253,7 +286,7 @@ void ComplexFft(float *data, int32_t nn, int32_t isign) {
     if (!ValidLength(nn, FloatFftMaxPoints))
         return;
     const TFloatTables &t = FloatTables();
-    ReverseBits(data, nn, t);
+    ReverseBits(data, nn);
     if (isign == 1)
         Butterflies<1>(data, nn, t.Twiddle.data());
     else
@@ -329,10 +362,20 @@ int32_t MulShift(int32_t a, int32_t b, int32_t s) {
     return static_cast<int32_t>((static_cast<int64_t>(a) * b) >> s);
 }
 
-void FixedComplexMul(const TFixedComplex &x, const TFixedComplex &y, TFixedComplex &out, int32_t s) {
+namespace {
+
+// The product of FixedComplexMul, always inlined: the fixed transforms take one per butterfly, and a
+// call each costs as much as the butterfly.
+[[gnu::always_inline]] inline TFixedComplex FixedProduct(const TFixedComplex &x, const TFixedComplex &y, int32_t s) {
     const int64_t re = static_cast<int64_t>(x.re) * y.re - static_cast<int64_t>(x.im) * y.im;
     const int64_t im = static_cast<int64_t>(x.re) * y.im + static_cast<int64_t>(x.im) * y.re;
-    out = {static_cast<int32_t>(re >> s), static_cast<int32_t>(im >> s)};
+    return {static_cast<int32_t>(re >> s), static_cast<int32_t>(im >> s)};
+}
+
+} // namespace
+
+void FixedComplexMul(const TFixedComplex &x, const TFixedComplex &y, TFixedComplex &out, int32_t s) {
+    out = FixedProduct(x, y, s);
 }
 
 int32_t FixedTwiddleCos(int32_t m) {
@@ -346,8 +389,7 @@ namespace {
 
 // One step of the twiddle recurrence w := w·wp + w.
 void AdvanceTwiddle(TFixedComplex &w, const TFixedComplex &step) {
-    TFixedComplex product;
-    FixedComplexMul(w, step, product, TwiddleShift);
+    const TFixedComplex product = FixedProduct(w, step, TwiddleShift);
     w = {product.re + w.re, product.im + w.im};
 }
 
@@ -366,8 +408,7 @@ void FixedComplexFft(int32_t *data, int32_t nn, int32_t isign) {
         for (int32_t k = 0; k < mmax; k += 2) {
             for (int32_t i = k; i < n; i += istep) {
                 const int32_t j = i + mmax;
-                TFixedComplex temp;
-                FixedComplexMul(w, {data[j], data[j + 1]}, temp, TwiddleShift);
+                const TFixedComplex temp = FixedProduct(w, {data[j], data[j + 1]}, TwiddleShift);
                 data[j] = data[i] - temp.re;
                 data[j + 1] = data[i + 1] - temp.im;
                 data[i] += temp.re;
@@ -395,8 +436,7 @@ void FixedRealFft(int32_t *data, int32_t half, int32_t isign) {
         const TFixedComplex h2 = isign == 1
                                      ? TFixedComplex{(data[a + 1] + data[b + 1]) >> 1, (data[b] - data[a]) >> 1}
                                      : TFixedComplex{-(data[a + 1] + data[b + 1]) >> 1, (data[a] - data[b]) >> 1};
-        TFixedComplex t;
-        FixedComplexMul(w, h2, t, TwiddleShift);
+        const TFixedComplex t = FixedProduct(w, h2, TwiddleShift);
         data[a] = h1r + t.re;
         data[a + 1] = h1i + t.im;
         data[b] = h1r - t.re;

@@ -17,10 +17,11 @@ constexpr int32_t Distances = 42; // neighbours drained on each side of a peak
 
 // Per offset: the neighbour power ratio, and per distance k the power of bin k + 1 on the side the
 // tone leans to (Near, k + 1 - d away) and on the other side (Far, k + 1 + d away), relative to the peak.
+// Near and Far are held offset by offset, so that one peak's interpolation runs over contiguous rows.
 struct TLeakageTables {
     std::array<float, Offsets> Ratio;
-    std::array<std::array<float, Offsets>, Distances> Near;
-    std::array<std::array<float, Offsets>, Distances> Far;
+    std::array<std::array<float, Distances>, Offsets> Near;
+    std::array<std::array<float, Distances>, Offsets> Far;
 };
 
 // Magnitude response of the Hann window d bins from a tone.
@@ -47,13 +48,86 @@ const TLeakageTables &LeakageTables() {
             };
             t.Ratio[j] = relative(1 - d);
             for (int32_t k = 0; k < Distances; ++k) {
-                t.Near[k][j] = relative(k + 1 - d);
-                t.Far[k][j] = relative(k + 1 + d);
+                t.Near[j][k] = relative(k + 1 - d);
+                t.Far[j][k] = relative(k + 1 + d);
             }
         }
         return t;
     }();
     return tables;
+}
+
+// The first k with xs[k] >= x in the strictly ascending Ratio table, as FindTableSegment finds it, by
+// halving instead of walking: a peak's ratio lies in (0, 1], so every peak of a noisy block searches.
+TTableSegment RatioSegment(float x, const std::array<float, Offsets> &xs) {
+    if (!(x > xs[0]))
+        return {0, 0, 0}; // also a ratio that is not a number
+    if (x > xs[Offsets - 1])
+        return {Offsets - 1, Offsets - 1, 0};
+    // xs[i - 1] < x <= xs[i] with 0 < i < Offsets: the largest i - 1 whose entry lies below x.
+    int32_t below = 0;
+    for (int32_t step = Offsets / 2; step > 0; step /= 2)
+        if (xs[below + step] < x)
+            below += step;
+    const int32_t i = below + 1;
+    const float d = xs[i] - xs[i - 1];
+    return {i - 1, i, d > 0 ? (x - xs[i - 1]) / d : 0.5f};
+}
+
+// Row `rows` interpolated at the segment for distances 0 .. count - 1, times the peak: the leakage
+// each neighbour holds. The tables hold no NoValue, so the plain interpolation is the table's value.
+void LeakAt(const TTableSegment &segment, const std::array<std::array<float, Distances>, Offsets> &rows,
+            float peak, int32_t count, float *leak) {
+    const float *low = rows[segment.Lower].data();
+    const float *high = rows[segment.Upper].data();
+    const float position = segment.Position;
+    for (int32_t k = 0; k < count; ++k)
+        leak[k] = (segment.Lower == segment.Upper ? low[k] : low[k] + (high[k] - low[k]) * position) * peak;
+}
+
+// Bin i of A is a peak whose two neighbours on each side fall away from it.
+bool PeakAt(const float *A, int32_t i, int32_t h) {
+    if (!(A[i] > A[i + 1] && A[i] > A[i - 1]))
+        return false;
+    return i + 2 >= h || (A[i + 1] > A[i + 2] && (i - 2 < 0 || A[i - 1] > A[i - 2]));
+}
+
+// The bins 1 .. h - 3 of A that are peaks, ascending, into peaks; returns their count. Worked out
+// for every bin without a branch, since whether a bin of noise is a peak cannot be predicted.
+int32_t FindPeaks(const float *A, int32_t h, int32_t *peaks) {
+    int32_t count = 0;
+    if (h >= 4 && PeakAt(A, 1, h))
+        peaks[count++] = 1;
+    // From bin 2 on both outer neighbours exist, and below h - 2 so does the right one's neighbour.
+    for (int32_t i = 2; i <= h - 3; ++i) {
+        peaks[count] = i;
+        count += (A[i] > A[i + 1]) & (A[i] > A[i - 1]) & (A[i + 1] > A[i + 2]) & (A[i - 1] > A[i - 2]);
+    }
+    return count;
+}
+
+float FloorFactor(int32_t random15) {
+    const float y = 0.316f + 0.684f * static_cast<float>(random15) / 32767.0f;
+    return y * y * y * y;
+}
+
+// Takes leak[k] (at most down to floors[k]) out of bin k of bins, count bins; leak[k] becomes what
+// was taken.
+void Drain(float *bins, const float *floors, float *leak, int32_t count) {
+    for (int32_t k = 0; k < count; ++k) {
+        const float room = bins[k] - floors[k];
+        leak[k] = room < leak[k] ? room : leak[k];
+        bins[k] -= leak[k];
+    }
+}
+
+// The same for the bins below a peak, nearest first: bin k lies at below[-k].
+void DrainDown(float *below, const float *floors, float *leak, int32_t count) {
+    for (int32_t k = 0; k < count; ++k) {
+        const float room = below[-k] - floors[k];
+        leak[k] = room < leak[k] ? room : leak[k];
+        below[-k] -= leak[k];
+    }
 }
 
 // Response of input range 3 below 7.66 kHz, dB, relative to its flat part (-17.9532 dB).
@@ -75,15 +149,11 @@ constexpr int32_t LowestInputRange = 3;
 } // namespace
 
 bool IsLocalPeak(int32_t i, int32_t h) {
-    const float *A = EngineBuffers.AveragedPower;
-    if (!(A[i] > A[i + 1] && A[i] > A[i - 1]))
-        return false;
-    return i + 2 >= h || (A[i + 1] > A[i + 2] && (i - 2 < 0 || A[i - 1] > A[i - 2]));
+    return PeakAt(EngineBuffers.AveragedPower, i, h);
 }
 
 float RandomFloorFactor() {
-    const float y = 0.316f + 0.684f * static_cast<float>(EngineRandom().Next15()) / 32767.0f;
-    return y * y * y * y;
+    return FloorFactor(EngineRandom().Next15());
 }
 
 int32_t CollapseLeakage(int32_t n) {
@@ -96,31 +166,35 @@ int32_t CollapseLeakage(int32_t n) {
     const float perBin = b.SampleGain * 1024.0f / s.AdcSize;
     const float floor = 10000.0f * perBin * perBin * std::sqrt(s.SampleRate * 0.000390625f);
     const bool lowRange = s.MaxLevelIndex == LowestInputRange;
+    TRandomSource &random = EngineRandom();
 
-    for (int32_t i = 1; i <= h - 3; ++i) {
-        if (!IsLocalPeak(i, h))
-            continue;
+    // One peak's neighbours: the right side's Distances bins, then the left side's, in the order
+    // the floor's random values are drawn. What each gives up is worked out bin by bin first; only
+    // its sum, in that order, has to wait for the one before.
+    std::array<float, 2 * Distances> leak;
+    std::array<float, 2 * Distances> floors;
+    std::array<int32_t, 2 * Distances> draws;
+    static std::array<int32_t, MaxBlockSize / 2> peaks;
+    const int32_t peakCount = FindPeaks(A, h, peaks.data());
+    for (int32_t p = 0; p < peakCount; ++p) {
+        const int32_t i = peaks[p];
         const bool leansRight = A[i + 1] > A[i - 1];
         const float ratio = (leansRight ? A[i + 1] : A[i - 1]) / A[i];
-        const TTableSegment segment = FindTableSegment(ratio, Offsets, tables.Ratio.data());
+        const TTableSegment segment = RatioSegment(ratio, tables.Ratio);
         const float peak = P[i];
+        const int32_t right = std::min(Distances, h - 1 - i);
+        const int32_t left = std::min(Distances, i);
+        const int32_t drained = right + left;
+        LeakAt(segment, leansRight ? tables.Near : tables.Far, peak, right, leak.data());
+        LeakAt(segment, leansRight ? tables.Far : tables.Near, peak, left, leak.data() + right);
+        random.Next15s(draws.data(), drained);
+        for (int32_t k = 0; k < drained; ++k)
+            floors[k] = floor * FloorFactor(draws[k]);
+        Drain(P + i + 1, floors.data(), leak.data(), right);
+        DrainDown(P + i - 1, floors.data() + right, leak.data() + right, left);
         float sum = 0;
-        float lastFloor = 0;
-        const auto drain = [&](int32_t direction, const std::array<std::array<float, Offsets>, Distances> &table) {
-            for (int32_t k = 0; k < Distances; ++k) {
-                const int32_t l = i + direction * (k + 1);
-                if (l < 0 || l >= h)
-                    break;
-                float leak = SegmentValue(segment, table[k].data()) * peak;
-                lastFloor = floor * RandomFloorFactor();
-                if (P[l] - lastFloor < leak)
-                    leak = P[l] - lastFloor;
-                P[l] -= leak;
-                sum += leak;
-            }
-        };
-        drain(+1, leansRight ? tables.Near : tables.Far);
-        drain(-1, leansRight ? tables.Far : tables.Near);
+        for (int32_t k = 0; k < drained; ++k)
+            sum += leak[k];
         P[i] += sum;
         if (P[i] < 0)
             P[i] = 0;
@@ -129,7 +203,7 @@ int32_t CollapseLeakage(int32_t n) {
                                               LowRangeDb.data());
             P[i] *= std::pow(10.0f, 0.1f * (dB + LowRangeFlat));
         }
-        P[i] = std::max(P[i], lastFloor);
+        P[i] = std::max(P[i], floors[drained - 1]);
     }
     return h - 2;
 }

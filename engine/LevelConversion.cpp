@@ -30,7 +30,7 @@ float HalvingFactor(float R) {
 
 } // namespace
 
-float PowerToDbm0(float p) {
+TDbm0Scale Dbm0Scale() {
     double R = DeviceSettings->MeterImpedance;
     double correction = 0;
     if (DeviceSettings->ConnectionType == 3) {
@@ -40,12 +40,11 @@ float PowerToDbm0(float p) {
         R = DeviceSettings->GenImpedance;
         correction = -0.18;
     }
-    const double k = R > 0 ? 1000.0 / (R * SpectrumPowerScale) : 0.0;
-    const double d = static_cast<double>(p) * k;
-    if (!std::isfinite(d) || d <= 1e-16)
-        return LevelFloor;
-    const double level = 10.0 * std::log10(d) - DeviceSettings->MeterRef + correction;
-    return level > LevelFloor ? static_cast<float>(level) : LevelFloor;
+    return {R > 0 ? 1000.0 / (R * SpectrumPowerScale) : 0.0, DeviceSettings->MeterRef, correction};
+}
+
+float PowerToDbm0(float p) {
+    return PowerToDbm0(p, Dbm0Scale());
 }
 
 float AmplitudeToCode(float u, float R, int32_t connectionType, bool halve, float kA, float kB) {

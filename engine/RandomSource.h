@@ -10,6 +10,8 @@ public:
     virtual ~TRandomSource() = default;
     virtual int32_t Next31() = 0; // 0 .. 2^31 - 1
     int32_t Next15() { return Next31() >> 16; }
+    // count values of Next15 in a row: the spectrum floor draws a few dozen per peak.
+    virtual void Next15s(int32_t *values, int32_t count);
 };
 
 // A 64-bit linear congruential generator; the same seed gives the same sequence on every machine.
@@ -18,8 +20,16 @@ public:
     explicit TSeededRandom(uint64_t seed = 1) : State(seed) {}
     void Seed(uint64_t seed) { State = seed; }
     int32_t Next31() override;
+    void Next15s(int32_t *values, int32_t count) override;
 
 private:
+    static constexpr uint64_t Multiplier = 6364136223846793005ULL;
+    static constexpr uint64_t Increment = 1442695040888963407ULL;
+    int32_t Step() {
+        State = State * Multiplier + Increment;
+        return static_cast<int32_t>(State >> 33);
+    }
+
     uint64_t State;
 };
 

@@ -20,14 +20,17 @@ void ScaleBlock(int32_t n) {
     TEngineBuffers &b = EngineBuffers;
     n = std::clamp(n, 0, MaxBlockSize);
     b.SampleGain = std::pow(10.0f, 0.05f * b.MeterScaleLevel) / CodesPerVolt(DeviceSettings->ConnectionType);
-    bool clipped = false;
+    // Held in locals: the stores into the float arrays could otherwise alias them and reload each sample.
+    const float gain = b.SampleGain;
+    const float sampleRate = DeviceSettings->SampleRate;
+    int32_t largest = 0;
     for (int32_t i = 0; i < n; ++i) {
         const int32_t code = b.AdcSampleBuffer[i];
-        b.SampleVolts[i] = static_cast<float>(-code) * b.SampleGain;
-        b.SampleTimeAxis[i] = static_cast<float>(i) * 1000.0f / DeviceSettings->SampleRate;
-        clipped = clipped || std::abs(code) > ClipThreshold;
+        b.SampleVolts[i] = static_cast<float>(-code) * gain;
+        b.SampleTimeAxis[i] = static_cast<float>(i) * 1000.0f / sampleRate;
+        largest = std::max(largest, std::abs(code));
     }
-    SetOverloadFlag(clipped ? 1 : 0);
+    SetOverloadFlag(largest > ClipThreshold ? 1 : 0);
 }
 
 void SetOverloadFlag(int16_t flag) {

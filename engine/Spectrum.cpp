@@ -26,6 +26,25 @@ const float *HannWindow(int32_t n) {
     return window.data();
 }
 
+// The calibration gains of the last row at the finest grid, x = k / MaxBlockSize: recognition and the
+// full-length spectrum take theirs from it every block, and two table interpolations a bin cost more
+// than the rest of the calibration. Bin i of a block size n that divides the largest one is entry
+// i·(MaxBlockSize / n), whose x is the same number; for any other n there is no grid (nullptr).
+const float *CalibrationGrid(const TCalibrationRow &row, int32_t n) {
+    static std::array<float, MaxBlockSize / 2> gains;
+    static TCalibrationRow gainsRow{};
+    static bool built = false;
+    if (n <= 0 || MaxBlockSize % n != 0)
+        return nullptr;
+    if (!built || gainsRow.c0 != row.c0 || gainsRow.c1 != row.c1 || gainsRow.c2 != row.c2) {
+        for (int32_t k = 0; k < MaxBlockSize / 2; ++k)
+            gains[k] = CalibrationGain(row, static_cast<float>(k) / MaxBlockSize);
+        gainsRow = row;
+        built = true;
+    }
+    return gains.data();
+}
+
 } // namespace
 
 float WeightingFactor(float f) {
@@ -71,11 +90,14 @@ void CalibrateSpectrum(int32_t n) {
     const TDeviceSettings &s = *DeviceSettings;
     n = std::min(n, MaxBlockSize);
     const TCalibrationRow row = MeterCalibrationRow();
+    const float *grid = CalibrationGrid(row, n);
+    const int32_t stride = grid ? MaxBlockSize / n : 0;
+    const float sampleRate = s.SampleRate;
     b.ComplexSpectrum[0] = 0;
     b.ComplexSpectrum[1] = 0;
     for (int32_t i = 0; i < n / 2; ++i) {
-        const float g = CalibrationGain(row, static_cast<float>(i) / n);
-        b.FrequencyAxis[i] = static_cast<float>(i) * s.SampleRate / n;
+        const float g = grid ? grid[i * stride] : CalibrationGain(row, static_cast<float>(i) / n);
+        b.FrequencyAxis[i] = static_cast<float>(i) * sampleRate / n;
         float &re = b.ComplexSpectrum[2 * i];
         float &im = b.ComplexSpectrum[2 * i + 1];
         re *= g;
@@ -93,6 +115,7 @@ int32_t PublishSpectrum(int32_t n) {
     const int32_t f = std::max(1, NearestInt(s.PresentationStep / binKHz));
     const int32_t count = std::clamp(NearestInt(static_cast<double>(bins) / f), 0, bins);
     const bool weighted = WeightingCurve.Count > 0;
+    const TDbm0Scale dbm0 = Dbm0Scale();
     for (int32_t i = 1; i < count; ++i) {
         float total = 0;
         float weightedTotal = 0;
@@ -103,8 +126,8 @@ int32_t PublishSpectrum(int32_t n) {
             if (weighted)
                 weightedTotal += b.PowerSpectrum[g] * WeightingFactor(f == 1 ? b.FrequencyAxis[i] : g * binKHz);
         }
-        b.PowerSpectrum[i] = PowerToDbm0(total);
-        b.WeightedLevels[i] = weighted ? PowerToDbm0(weightedTotal) : NoValue;
+        b.PowerSpectrum[i] = PowerToDbm0(total, dbm0);
+        b.WeightedLevels[i] = weighted ? PowerToDbm0(weightedTotal, dbm0) : NoValue;
         b.FrequencyAxis[i] = binKHz * f * i;
     }
     const int32_t fullBins = std::min(s.AdcSize, MaxBlockSize) / 2;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -81,6 +82,27 @@ TEST(RandomSource, SeededSequenceRepeatsAndStaysInRange) {
         seen.insert(v & 7);
     }
     EXPECT_EQ(seen.size(), 8u) << "low bits must vary too, RandomBelow takes them";
+}
+
+// A run of draws is the same sequence as single draws, whatever the run's length, and the generator goes
+// on from where the run left it.
+TEST(RandomSource, RunsOfDrawsContinueTheSingleSequence) {
+    for (int32_t count : {0, 1, 3, 4, 5, 7, 8, 9, 43, 84}) {
+        TSeededRandom runs(99);
+        TSeededRandom singles(99);
+        std::vector<int32_t> values(std::size_t(count) + 1, -1);
+        for (int pass = 0; pass < 2; ++pass) {
+            runs.Next15s(values.data(), count);
+            for (int32_t k = 0; k < count; ++k)
+                ASSERT_EQ(values[std::size_t(k)], singles.Next15()) << "run of " << count << ", value " << k;
+            ASSERT_EQ(values[std::size_t(count)], -1) << "a run of " << count << " wrote past its end";
+        }
+        EXPECT_EQ(runs.Next31(), singles.Next31()) << "after runs of " << count;
+    }
+    FixedRandom fixed(0x12345678);
+    int32_t values[3];
+    fixed.Next15s(values, 3);
+    EXPECT_EQ(values[2], 0x12345678 >> 16) << "a replaced source answers runs through its own draws";
 }
 
 TEST(RandomSource, EngineDrawsFromTheInjectedSource) {

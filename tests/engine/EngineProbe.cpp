@@ -145,23 +145,40 @@ int Run(int argc, char **argv) {
             Print("c", v);
         return 0;
     }
-    // Every calibration row r of the image holds {50r - 2000, 30r - 1000, 20r - 800}; prints the
-    // power gain of each bin.
-    if (command == "calgain" && argc == 6) { // maxFrequency, n, connection type, max level index
-        const int32_t n = static_cast<int32_t>(Number(argv[3]));
-        SetUpMeter(n, static_cast<float>(Number(argv[2]) * 2.5));
-        Settings.ConnectionType = static_cast<int16_t>(Number(argv[4]));
-        Settings.MaxLevelIndex = static_cast<int8_t>(Number(argv[5]));
-        for (int32_t row = 0; row < CalibrationRowCount; ++row) {
-            const int16_t values[3] = {static_cast<int16_t>(50 * row - 2000), static_cast<int16_t>(30 * row - 1000),
-                                       static_cast<int16_t>(20 * row - 800)};
-            std::memcpy(EepromImage + CalibrationRowsOffset + 6 * row, values, sizeof values);
+    // Every calibration row r of the image holds {50r - 2000, 30r - 1000, 20r - 800}; for each group of
+    // four arguments, one after the other in this process, prints the power gain of each bin.
+    if (command == "calgain" && argc >= 6 && (argc - 2) % 4 == 0) { // maxFrequency, n, type, max level index
+        for (int group = 2; group < argc; group += 4) {
+            const int32_t n = static_cast<int32_t>(Number(argv[group + 1]));
+            SetUpMeter(n, static_cast<float>(Number(argv[group]) * 2.5));
+            Settings.ConnectionType = static_cast<int16_t>(Number(argv[group + 2]));
+            Settings.MaxLevelIndex = static_cast<int8_t>(Number(argv[group + 3]));
+            for (int32_t row = 0; row < CalibrationRowCount; ++row) {
+                const int16_t values[3] = {static_cast<int16_t>(50 * row - 2000), static_cast<int16_t>(30 * row - 1000),
+                                           static_cast<int16_t>(20 * row - 800)};
+                std::memcpy(EepromImage + CalibrationRowsOffset + 6 * row, values, sizeof values);
+            }
+            for (int32_t i = 0; i < n; ++i)
+                EngineBuffers.ComplexSpectrum[i] = (i % 2 == 0) ? 1.0f : 0.0f;
+            CalibrateSpectrum(n);
+            for (int32_t i = 0; i < n / 2; ++i)
+                Print("g2", EngineBuffers.PowerSpectrum[i]);
         }
-        for (int32_t i = 0; i < n; ++i)
-            EngineBuffers.ComplexSpectrum[i] = (i % 2 == 0) ? 1.0f : 0.0f;
-        CalibrateSpectrum(n);
+        return 0;
+    }
+    // The leakage collapse of a power spectrum (n/2 float32 values, taken as both the block's and the
+    // averaged power) with a sample gain of 1 and the engine's generator seeded; prints every bin.
+    if (command == "collapse" && argc == 6) { // n, fs, seed, float32 powers
+        const int32_t n = static_cast<int32_t>(Number(argv[2]));
+        SetUpMeter(n, static_cast<float>(Number(argv[3])));
+        SeedEngineRandom(static_cast<uint64_t>(Number(argv[4])));
+        const auto power = ReadFile<float>(argv[5]);
+        std::copy(power.begin(), power.end(), EngineBuffers.PowerSpectrum);
+        std::copy(power.begin(), power.end(), EngineBuffers.AveragedPower);
+        EngineBuffers.SampleGain = 1;
+        CollapseLeakage(n);
         for (int32_t i = 0; i < n / 2; ++i)
-            Print("g2", EngineBuffers.PowerSpectrum[i]);
+            Print("p", EngineBuffers.PowerSpectrum[i]);
         return 0;
     }
     // Stamps in seconds; an "r" before a stamp restarts the average for that block.
