@@ -5,6 +5,7 @@
 #include "selective/MirvakWork.h"
 
 #include "engine/catalogue/ParameterTable.h"
+#include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "settings/GeneratorCommands.h"
 #include "settings/ResultGraphReset.h"
@@ -111,7 +112,9 @@ void StopMirvakRun() {
     const TMirvakPlanHooks &hooks = MirvakPlanHooks();
     if (hooks.ShowMirvakStopButton)
         hooks.ShowMirvakStopButton(true);
-    if (!MeasurementRunning)
+    // No stop report will come without a measurement, nor from the demonstration emulator, which has no
+    // selective program: the run would stay "stopping" and keep the page locked.
+    if (!MeasurementRunning || Emulator)
         FinishMirvakRun();
 }
 

@@ -126,12 +126,15 @@ TEST_F(MirvakPageSimTest, StartOnThePageStartsARunInDemonstrationMode) {
     EXPECT_TRUE(MeasurementRunning);
     EXPECT_FALSE(page->Panel_SubMode->isEnabled());
 
-    // Stop asks the instrument to stop; the run ends with its stop report, which the emulator does not
-    // send, so here it stays stopping until the measurement ends.
+    // An instrument ends the run with its stop report; the emulator sends none, so Stop ends the run at
+    // once and the page is free again while the measurement goes on.
     EXPECT_TRUE(page->Btn_Mirvak_Stop->isEnabled());
     page->Btn_Mirvak_Stop->click();
     EXPECT_EQ(s.Mirvak.RunActive, 0);
-    EXPECT_EQ(page->Btn_Mirvak_Stop->palette().color(QPalette::Active, QPalette::ButtonText), QColor(255, 255, 0));
+    EXPECT_EQ(s.Mirvak.RunState, 0);
+    EXPECT_TRUE(MeasurementRunning);
+    EXPECT_TRUE(page->Panel_SubMode->isEnabled());
+    EXPECT_NE(page->Btn_Mirvak_Stop->palette().color(QPalette::Active, QPalette::ButtonText), QColor(255, 255, 0));
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
 }
 
