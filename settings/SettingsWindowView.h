@@ -21,6 +21,8 @@ public:
     virtual void ShowGeneratorStates() = 0;
     // The SYNC page's Start and Stop buttons show the SYNC run's state.
     virtual void ShowSyncState() = 0;
+    // The remote group's buttons follow the link's states.
+    virtual void UpdateRemoteButtons() = 0;
 };
 
 void SetSettingsWindowView(TSettingsWindowView *view);
