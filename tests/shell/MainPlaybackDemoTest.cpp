@@ -5,6 +5,10 @@
 #include "chart/ChartSeries.h"
 #include "chart/ChartlibChart.h"
 #include "engine/catalogue/ParamCatalogue.h"
+#include "engine/catalogue/ParameterTable.h"
+#include "platform/NoValue.h"
+#include "settings/SettingsRecompute.h"
+#include "settings/remote/RemoteMessageCodec.h"
 #include "shell/DataCommandServices.h"
 #include "shell/FileChoice.h"
 #include "storage/playback/Play_form.h"
@@ -154,6 +158,53 @@ TEST_F(PlaybackDemoTest, ADemoRecordingPlaysBackWithItsGraphsMoving) {
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back().text, QStringLiteral("Вы хотите завершить сеанс работы?"));
     EXPECT_TRUE(form.Button_Start->isEnabled());
+}
+
+// The peer's results that arrived during a recording come back in playback: the recorder writes the
+// block the link kept, and playback fills the peer's result table from it.
+TEST_F(PlaybackDemoTest, ThePeersResultsOfARecordingShowInPlayback) {
+    TMainForm &form = StartSinDemo();
+    form.Button_Start->click();
+    ASSERT_NE(Emulator, nullptr);
+    CountBlocks();
+    form.Button_SaveData->click();
+    ASSERT_TRUE(RecordingOn);
+    RunBlocks(3);
+
+    // A results record of a SIN measurement with three rows, as the peer sends it.
+    std::vector<uint8_t> message = {0, 0, 31, 1};
+    std::vector<uint8_t> block(29, 0);
+    block[8] = 1;
+    for (float value : {11.5f, -3.25f, 40.0f}) {
+        uint8_t row[12] = {};
+        std::memcpy(row, &value, sizeof value);
+        block.insert(block.end(), row, row + 12);
+    }
+    message.insert(message.end(), block.begin(), block.end());
+    ParseRemoteMessage(message.data(), int32_t(message.size()));
+    const ParameterTable sin = ParameterTableOf(1);
+    ASSERT_EQ(sin.RemoteResults[2].Value, 40.0f);
+    RunBlocks(3);
+
+    const QString saved = dir.path(QStringLiteral("Data/peer.idx"));
+    saveAnswers = {saved};
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    InvalidateParamResults();
+    ASSERT_EQ(sin.RemoteResults[2].Value, NoValue);
+
+    openAnswer = saved;
+    form.Button_PlayData->click();
+    auto *bar = qobject_cast<TPlayForm *>(PlayForm.data());
+    ASSERT_NE(bar, nullptr);
+    bar->Button_Start->click();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (sin.RemoteResults[2].Value != 40.0f && std::chrono::steady_clock::now() < deadline)
+        QApplication::processEvents();
+    EXPECT_EQ(sin.RemoteResults[0].Value, 11.5f);
+    EXPECT_EQ(sin.RemoteResults[1].Value, -3.25f);
+    EXPECT_EQ(sin.RemoteResults[2].Value, 40.0f);
+    EXPECT_EQ(RemoteSignalKind, 1);
+    bar->Button_Stop->click();
 }
 
 } // namespace
