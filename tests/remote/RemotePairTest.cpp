@@ -60,7 +60,8 @@ public:
     int IndexOf(const QString &line) const { return int(lines_.indexOf(line)); }
     // Waits for the program's end; false when it did not end in time.
     bool Finish() {
-        const bool ended = process_.waitForFinished(int(std::chrono::milliseconds(WaitLimit).count()));
+        const bool ended = process_.state() == QProcess::NotRunning ||
+                           process_.waitForFinished(int(std::chrono::milliseconds(WaitLimit).count()));
         Poll();
         return ended;
     }
@@ -117,12 +118,12 @@ protected:
         return true;
     }
     QString Transcripts() const {
-        QString all = QStringLiteral("The line carried %1 messages from the passive side and %2 from the active one.\n")
+        QString all = QStringLiteral("The line carried %1 messages from its end a and %2 from its end b.\n")
                           .arg(line->CarriedFrom(true).size())
                           .arg(line->CarriedFrom(false).size());
         for (bool a : {true, false})
             for (const auto &body : line->CarriedFrom(a))
-                all += (a ? QStringLiteral("  from passive: ") : QStringLiteral("  from active: ")) +
+                all += (a ? QStringLiteral("  from a: ") : QStringLiteral("  from b: ")) +
                        QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(body.data()),
                                                       qsizetype(std::min<std::size_t>(body.size(), 12)))
                                                .toHex(' ')) +
@@ -239,4 +240,39 @@ TEST_F(RemotePairTest, TwoProgramsPairMeasureTalkAndBreakOverTheLine) {
     const auto finalStates = Fields(active->Line(QStringLiteral("states "), relinked));
     EXPECT_EQ(finalStates.at(QStringLiteral("ConnectState")), QStringLiteral("0"));
     EXPECT_EQ(finalStates.at(QStringLiteral("PeerConnectState")), QStringLiteral("0"));
+}
+
+// A pairing message lost on the line fails the pairing on the active side (the instrument reports the
+// failed transmission) and leaves the passive side unpaired; the next "Установить соединение" pairs.
+TEST_F(RemotePairTest, ALostPairingMessageFailsAndTheNextOnePairs) {
+    const QString socket = folder.path() + QStringLiteral("/line");
+    line->ScriptFaults({SimLineFault::Drop});
+    active = std::make_unique<Peer>(QStringLiteral("active"), socket,
+                                    QStringList{"start", "settings", "await go", "click Button_CONNECT",
+                                                "wait pairing-failed", "report states", "click Button_CONNECT",
+                                                "wait linked", "report states", "await release",
+                                                "click Button_CONNECT_OFF", "wait unlinked", "stop"});
+    ASSERT_TRUE(Until([&] { return line->JoinedEnds() == 1; })) << qPrintable(Transcripts());
+    passive = std::make_unique<Peer>(QStringLiteral("passive"), socket,
+                                     QStringList{"start", "wait paired", "say paired", "wait unlinked", "stop"});
+    ASSERT_TRUE(Until([&] {
+        return !passive->Line(QStringLiteral("started")).isEmpty() && !active->Line(QStringLiteral("started")).isEmpty();
+    })) << qPrintable(Transcripts());
+    active->Tell("go");
+    // The passive side sees the pairing before the active side lets it go.
+    ASSERT_TRUE(Until([&] { return !passive->Line(QStringLiteral("paired")).isEmpty(); })) << qPrintable(Transcripts());
+    active->Tell("release");
+    ASSERT_TRUE(Until([&] {
+        return !passive->Line(QStringLiteral("end")).isEmpty() && !active->Line(QStringLiteral("end")).isEmpty();
+    })) << qPrintable(Transcripts());
+    ASSERT_TRUE(passive->Finish() && active->Finish()) << qPrintable(Transcripts());
+    EXPECT_EQ(passive->ExitCode(), 0) << qPrintable(Transcripts());
+    EXPECT_EQ(active->ExitCode(), 0) << qPrintable(Transcripts());
+    SCOPED_TRACE(qPrintable(Transcripts()));
+
+    const auto failed = Fields(active->Line(QStringLiteral("states ")));
+    EXPECT_EQ(failed.at(QStringLiteral("ConnectState")), QStringLiteral("-1"));
+    // The peer's generator block is taken as running after a failed pairing.
+    EXPECT_EQ(failed.at(QStringLiteral("RemoteBlock")), QStringLiteral("2"));
+    EXPECT_EQ(line->CarriedFrom(true).size(), 3u) << "the lost pairing, the pairing, the break";
 }

@@ -158,6 +158,8 @@ TRemotePeerScript::Outcome TRemotePeerScript::Wait(const QString &condition) {
         holds = s.PeerConnectState == 1;
     else if (condition == QLatin1String("linked"))
         holds = s.ConnectState == 2;
+    else if (condition == QLatin1String("pairing-failed"))
+        holds = s.ConnectState == -1;
     else if (condition == QLatin1String("unlinked"))
         holds = s.ConnectState <= 0 && s.PeerConnectState <= 0;
     else if (condition == QLatin1String("sin"))
