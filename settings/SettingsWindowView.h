@@ -24,6 +24,8 @@ public:
     // The selective page's Start button shows the selective run's state (a window without that page
     // has nothing to show).
     virtual void ShowMirvakStartButton() {}
+    // The remote group's buttons follow the link's states.
+    virtual void UpdateRemoteButtons() = 0;
 };
 
 void SetSettingsWindowView(TSettingsWindowView *view);

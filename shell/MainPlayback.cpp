@@ -6,6 +6,7 @@
 #include "settings/GeneratorStates.h"
 #include "settings/SettingsRecompute.h"
 #include "settings/SettingsWindowButtons.h"
+#include "settings/remote/RemoteResultsBlock.h"
 #include "shell/DataCommandServices.h"
 #include "shell/MainSst.h"
 #include "shell/WindowRegistries.h"
@@ -21,6 +22,7 @@ void TMainForm::InstallRecordingServices() {
     TRecordingServices &recording = RecordingServices();
     recording.ToggleRecording = [this] { Button_SaveDataClick(ItemByName(QStringLiteral("NSaveData"))); };
     recording.RememberDataFolder = [this](const QString &folder) { DirDataFile = folder; };
+    recording.LastRemoteResultsBlock = LastRemoteResultsBlock;
 
     DataCommandServices().CreatePlayForm = [this](const QString &caption, const QString &base) -> QWidget * {
         auto *bar = new TPlayForm(caption, base, this);
@@ -61,6 +63,7 @@ void TMainForm::UninstallRecordingServices() {
     TRecordingServices &recording = RecordingServices();
     recording.ToggleRecording = {};
     recording.RememberDataFolder = {};
+    recording.LastRemoteResultsBlock = {};
     DataCommandServices().CreatePlayForm = {};
     PlaybackServices() = {};
 }

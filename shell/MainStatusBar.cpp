@@ -228,6 +228,9 @@ void TMainForm::RegisterRemoteLinkPeers() {
     };
     peers.ConfigFileName = [this] { return ConfigFileName; };
     peers.ProtocolOpen = [] { return ProtocolOpen(); };
+    // Filing without a dialog (flag 1) goes to the unsaved protocols; the filing of a protocol made under
+    // the peer's control (flag 0) joins with the protocol writer.
+    peers.CloseProtocol = [](int flag) { CloseProtocol(flag != 0); };
     peers.ResetAllResults = ResetAllResults;
     peers.ResetGraphsAndMasks = ResetGraphsAndMasks;
     peers.RefreshParamTables = RefreshParamTables;

@@ -1,18 +1,31 @@
 #include "sim/SimRemoteLine.h"
 
 #include "sim/SimInstrument.h"
+#include "sim/SimLineSocket.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 
 SimRemoteLine::SimRemoteLine(std::shared_ptr<SimInstrument> a, std::shared_ptr<SimInstrument> b,
                              std::chrono::milliseconds delay)
-    : a_(std::move(a)), b_(std::move(b)), delay_(delay) {
-    a_->WithApplication([this](SimDspApplication &app) {
+    : delay_(delay) {
+    a_.instrument = std::move(a);
+    b_.instrument = std::move(b);
+    a_.instrument->WithApplication([this](SimDspApplication &app) {
         app.SetMessageCarrier([this](const SimMessage &m) { Carry(true, m); });
     });
-    b_->WithApplication([this](SimDspApplication &app) {
+    b_.instrument->WithApplication([this](SimDspApplication &app) {
         app.SetMessageCarrier([this](const SimMessage &m) { Carry(false, m); });
     });
+    thread_ = std::thread([this] { Run(); });
+}
+
+SimRemoteLine::SimRemoteLine(const std::string &socketPath, std::chrono::milliseconds delay)
+    : listener_(SimLineListen(socketPath)), socketPath_(socketPath), delay_(delay) {
+    if (listener_ >= 0)
+        acceptor_ = std::thread([this] { Accept(); });
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -23,8 +36,25 @@ SimRemoteLine::~SimRemoteLine() {
     }
     wake_.notify_all();
     thread_.join();
-    for (const auto &instrument : {a_, b_})
-        instrument->WithApplication([](SimDspApplication &app) { app.SetMessageCarrier({}); });
+    // Shutting the sockets down wakes the threads that wait on them.
+    if (listener_ >= 0)
+        ::shutdown(listener_, SHUT_RDWR);
+    if (acceptor_.joinable())
+        acceptor_.join();
+    for (End *end : {&a_, &b_}) {
+        if (end->fd >= 0)
+            ::shutdown(end->fd, SHUT_RDWR);
+        if (end->reader.joinable())
+            end->reader.join();
+        if (end->fd >= 0)
+            ::close(end->fd);
+        if (end->instrument)
+            end->instrument->WithApplication([](SimDspApplication &app) { app.SetMessageCarrier({}); });
+    }
+    if (listener_ >= 0) {
+        ::close(listener_);
+        ::unlink(socketPath_.c_str());
+    }
 }
 
 void SimRemoteLine::ScriptFaults(std::vector<SimLineFault> faults) {
@@ -36,59 +66,114 @@ int SimRemoteLine::DeliveredFromA() const {
     return delivered_.load();
 }
 
-// Called by the sending instrument while it holds its own lock: only schedules.
+std::vector<std::vector<std::uint8_t>> SimRemoteLine::CarriedFrom(bool a) const {
+    std::lock_guard lock(mutex_);
+    return carried_[a ? 0 : 1];
+}
+
+int SimRemoteLine::JoinedEnds() const {
+    std::lock_guard lock(mutex_);
+    return (a_.fd >= 0 ? 1 : 0) + (b_.fd >= 0 ? 1 : 0);
+}
+
+// The first two programs that join are a and b; each end's messages are read on a thread of its own.
+void SimRemoteLine::Accept() {
+    for (End *end : {&a_, &b_}) {
+        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        std::lock_guard lock(mutex_);
+        end->fd = fd;
+        end->reader = std::thread([this, a = end == &a_] { Read(a); });
+    }
+}
+
+void SimRemoteLine::Read(bool a) {
+    const int fd = (a ? a_ : b_).fd;
+    SimLinePacket packet;
+    while (SimLineReceive(fd, packet)) {
+        if (packet.kind != SimLinePacket::Message)
+            continue;
+        SimMessage message;
+        message.id = packet.id;
+        message.counter = packet.counter;
+        message.body = std::move(packet.body);
+        Carry(a, message);
+    }
+}
+
+// Called by the sending instrument while it holds its own lock, or by an end's reader: only schedules.
 void SimRemoteLine::Carry(bool fromA, const SimMessage &message) {
     std::lock_guard lock(mutex_);
-    const std::shared_ptr<SimInstrument> &from = fromA ? a_ : b_;
-    const std::shared_ptr<SimInstrument> &to = fromA ? b_ : a_;
+    carried_[fromA ? 0 : 1].push_back(message.body);
     SimLineFault fault = SimLineFault::None;
     if (fromA && !faults_.empty()) {
         fault = faults_.front();
         faults_.pop_front();
     }
     const auto now = std::chrono::steady_clock::now();
-    const int id = message.id, counter = message.counter;
-    std::vector<std::uint8_t> body = message.body;
     auto end = [&](std::chrono::milliseconds after, std::int16_t success) {
-        events_.push_back({now + after, from, [counter, id, success](SimDspApplication &app) {
-                               app.ReportMessageEnd(counter, id, success);
-                           }});
+        events_.push_back({now + after, fromA, SimLinePacket::End, message.id, message.counter, success, {}});
     };
-    auto deliver = [&](std::chrono::milliseconds after) {
-        events_.push_back({now + after, to, [this, id, body, fromA](SimDspApplication &app) {
-                               app.DeliverMessage(id, body);
-                               if (fromA)
-                                   ++delivered_;
-                           }});
+    auto deliver = [&](std::chrono::milliseconds after, std::vector<std::uint8_t> body) {
+        events_.push_back({now + after, !fromA, SimLinePacket::Deliver, message.id, 0, 0, std::move(body)});
     };
     switch (fault) {
     case SimLineFault::None:
-        deliver(delay_);
+        deliver(delay_, message.body);
         end(2 * delay_, 1);
         break;
     case SimLineFault::Drop:
         end(delay_, 0);
         break;
-    case SimLineFault::Corrupt:
+    case SimLineFault::Corrupt: {
+        std::vector<std::uint8_t> body = message.body;
         if (!body.empty())
             body[body.size() / 2] ^= 0xA5;
-        deliver(delay_);
+        deliver(delay_, std::move(body));
         end(2 * delay_, 1);
         break;
+    }
     case SimLineFault::Truncate:
-        events_.push_back({now + delay_, to, [](SimDspApplication &app) { app.ReportMessageInputError(); }});
+        events_.push_back({now + delay_, !fromA, SimLinePacket::InputError, 0, 0, 0, {}});
         end(2 * delay_, 0);
         break;
     case SimLineFault::FinFirst:
         end(delay_, 1);
-        deliver(3 * delay_);
+        deliver(3 * delay_, message.body);
         break;
     case SimLineFault::LateFin:
-        deliver(delay_);
+        deliver(delay_, message.body);
         end(100 * delay_, 1);
         break;
     }
     wake_.notify_all();
+}
+
+// Runs on the line's thread without the line's lock: an instrument calls Carry under its own.
+void SimRemoteLine::Apply(const Event &event) {
+    End &to = event.toA ? a_ : b_;
+    if (event.kind == SimLinePacket::Deliver && !event.toA)
+        ++delivered_;
+    if (to.instrument) {
+        to.instrument->WithApplication([&event](SimDspApplication &app) {
+            if (event.kind == SimLinePacket::Deliver)
+                app.DeliverMessage(event.id, event.body);
+            else if (event.kind == SimLinePacket::End)
+                app.ReportMessageEnd(event.counter, event.id, event.success);
+            else
+                app.ReportMessageInputError();
+        });
+        return;
+    }
+    int fd = -1;
+    {
+        std::lock_guard lock(mutex_);
+        fd = to.fd;
+    }
+    // An end that has not joined, or has gone, hears nothing.
+    if (fd >= 0)
+        SimLineSend(fd, {event.kind, event.id, event.counter, event.success, event.body});
 }
 
 void SimRemoteLine::Run() {
@@ -107,9 +192,8 @@ void SimRemoteLine::Run() {
         }
         Event event = std::move(*due);
         events_.erase(due);
-        // The instrument's lock is taken without the line's, as the instrument calls Carry under its own.
         lock.unlock();
-        event.target->WithApplication(event.action);
+        Apply(event);
         lock.lock();
     }
 }

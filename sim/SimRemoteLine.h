@@ -8,12 +8,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 class SimInstrument;
-class SimDspApplication;
 struct SimMessage;
+struct SimLinePacket;
 
 // What the line does to one message.
 enum class SimLineFault {
@@ -30,10 +31,16 @@ enum class SimLineFault {
 // the end of the transmission with the message identifier as the receipt code. Faults come from a script,
 // one per message from the first instrument (a) in order; messages beyond the script, and every message
 // the other way, pass unharmed. The line runs on a thread of its own.
+//
+// The two instruments are either in this process, or each in a program of its own: then the line listens
+// on a Unix-domain socket, and the first instrument that joins it (SimLineJoin) is a, the second b.
 class SimRemoteLine {
 public:
     SimRemoteLine(std::shared_ptr<SimInstrument> a, std::shared_ptr<SimInstrument> b,
                   std::chrono::milliseconds delay = std::chrono::milliseconds(30));
+    // Listens at `socketPath` for the two instruments; Listening() says whether it could.
+    explicit SimRemoteLine(const std::string &socketPath,
+                           std::chrono::milliseconds delay = std::chrono::milliseconds(30));
     ~SimRemoteLine();
     SimRemoteLine(const SimRemoteLine &) = delete;
     SimRemoteLine &operator=(const SimRemoteLine &) = delete;
@@ -41,22 +48,43 @@ public:
     void ScriptFaults(std::vector<SimLineFault> faults);
     // Messages that reached the first instrument's peer (corrupted ones included).
     int DeliveredFromA() const;
+    // The bodies of the messages handed to the line at end a (or b), as the sending program wrote them.
+    std::vector<std::vector<std::uint8_t>> CarriedFrom(bool a) const;
+    bool Listening() const { return listener_ >= 0; }
+    // Instruments of other programs that joined the line so far (0 to 2).
+    int JoinedEnds() const;
 
 private:
+    // One end of the line: an instrument of this process, or the socket of an instrument elsewhere.
+    struct End {
+        std::shared_ptr<SimInstrument> instrument;
+        int fd = -1;
+        std::thread reader;
+    };
     struct Event {
         std::chrono::steady_clock::time_point due;
-        std::shared_ptr<SimInstrument> target;
-        std::function<void(SimDspApplication &)> action;
+        bool toA = false;
+        std::uint8_t kind = 0; // a SimLinePacket kind: deliver, end or input error
+        int id = 0, counter = 0;
+        std::int16_t success = 0;
+        std::vector<std::uint8_t> body;
     };
     void Carry(bool fromA, const SimMessage &message);
+    void Apply(const Event &event);
+    void Accept();
+    void Read(bool a);
     void Run();
 
-    std::shared_ptr<SimInstrument> a_, b_;
+    End a_, b_;
+    int listener_ = -1;
+    std::string socketPath_;
+    std::thread acceptor_;
     std::chrono::milliseconds delay_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<SimLineFault> faults_;
     std::vector<Event> events_;
+    std::vector<std::vector<std::uint8_t>> carried_[2]; // from a, from b
     std::atomic<int> delivered_{0};
     bool stop_ = false;
     std::thread thread_;

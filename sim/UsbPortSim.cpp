@@ -1,5 +1,7 @@
 #include "sim/UsbPortSim.h"
 
+#include <cstdlib>
+
 namespace {
 
 std::unique_ptr<UsbPort> CreateSimUsbPort() {
@@ -10,7 +12,11 @@ std::unique_ptr<UsbPort> CreateSimUsbPort() {
 
 } // namespace
 
-UsbPortSim::UsbPortSim(std::shared_ptr<SimInstrument> instrument) : instrument_(std::move(instrument)) {}
+UsbPortSim::UsbPortSim(std::shared_ptr<SimInstrument> instrument) : instrument_(std::move(instrument)) {
+    const char *line = std::getenv(SimLineVariable);
+    if (line && *line)
+        line_ = std::make_unique<SimLineJoin>(instrument_, line);
+}
 
 int UsbPortSim::Check(UsbHandle handle, SimCall forA, SimCall forB, int &channel) {
     {

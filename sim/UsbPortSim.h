@@ -2,6 +2,7 @@
 
 #include "platform/usb/UsbPort.h"
 #include "sim/SimInstrument.h"
+#include "sim/SimLineJoin.h"
 
 #include <map>
 #include <memory>
@@ -48,6 +49,8 @@ private:
     int ModemLine(UsbHandle handle, bool dtrLine, bool high);
 
     std::shared_ptr<SimInstrument> instrument_;
+    // The measured line to the peer's program, when R9_SIM_LINE names one.
+    std::unique_ptr<SimLineJoin> line_;
     std::mutex mutex_;
     std::map<UsbHandle, int> channels_;
     std::vector<UsbDeviceNode> snapshot_;

@@ -36,14 +36,21 @@ struct TRemoteLinkPeers {
 
     // The protocol writer: whether one is open and whether it was opened under the peer's control; an
     // entry of the local (0) or the peer's (1) results added; the open protocol filed (flag 1: without a
-    // dialog into the unsaved folder; 0: a remote protocol into the remote folder).
+    // dialog into the unsaved folder; 0: a remote protocol into the remote folder). The main window
+    // registers ProtocolOpen and CloseProtocol over the protocol's files; ProtocolIsRemote and
+    // AddProtocolEntry are the protocol writer's to register when it is built (until then a results
+    // exchange adds no entry and a peer's Sync files any open protocol).
     std::function<bool()> ProtocolOpen;
     std::function<bool()> ProtocolIsRemote;
     std::function<void(int remote)> AddProtocolEntry;
     std::function<void(int flag)> CloseProtocol;
 
     // The scenario runner, while a scenario runs with its window: its number, its file name, the
-    // configuration of its current row and whether that row is its last one that uses the peer.
+    // configuration of its current row and whether that row is its last one that uses the peer. The
+    // scenario runner registers these three entries when it is built: RunningScenario (for
+    // ScenarioInfo_R), MarkScenarioRowRefused (its current row's State -14 when the peer refuses the mode,
+    // only while its window and current scenario exist) and RemoteResultsArrived (Results_R came while it
+    // runs). Until then ScenarioRunning stays 0 and none of them is called.
     struct ScenarioInfo {
         int Number = 0;
         QString FileName;

@@ -12,6 +12,7 @@
 #include "platform/StringTable.h"
 #include "settings/SettingsRecompute.h"
 #include "settings/remote/RemoteLinkPeers.h"
+#include "settings/remote/RemoteResultsBlock.h"
 #include "settings/remote/RemoteWire.h"
 #include "state/MainGlobals.h"
 
@@ -270,6 +271,7 @@ bool ReadResults(TRemoteReader &r, TRemoteParse &p) {
         return false;
     InvalidateParamResults();
     ResetProtocolSnapshot(RemoteProtocolSnapshot, 0);
+    KeepRemoteResultsBlock({});
     RemoteProtocolSnapshot.HasData = ready;
     if (ScenarioRunning)
         CallPeer(RemoteLinkPeers().RemoteResultsArrived);
@@ -277,6 +279,7 @@ bool ReadResults(TRemoteReader &r, TRemoteParse &p) {
         // The block runs to the end of the message, the padding byte included.
         const QByteArray block = r.Bytes(r.Left());
         RemoteProtocolSnapshot.Results.assign(block.begin(), block.end());
+        KeepRemoteResultsBlock(block);
         const int32_t kind = block.size() > 8 ? uint8_t(block[8]) : 0;
         if (kind >= 1 && kind <= RemoteTableKinds) {
             const ParameterTable table = ParameterTableOf(kind);

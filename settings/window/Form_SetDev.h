@@ -66,6 +66,7 @@ public:
     void ShowGeneratorStates() override;
     void ShowSyncState() override;
     void ShowMirvakStartButton() override;
+    void UpdateRemoteButtons() override;
 
     // The meter page and the Common page's meter group, built as their own unit (TMeterPage): they go
     // into TabSheet_Meter and into the meter group's place on the Common page. The enabling table finds
@@ -102,6 +103,22 @@ public:
     void Button_SetCommonParamClick();
     // "Установить соединение": this analyser pairs with the peer at the line's other end as the active side.
     void Button_CONNECTClick();
+    // "Разорвать соединение", "Получить результаты", "Текстовые сообщения".
+    void Button_CONNECT_OFFClick();
+    void Button_GetResultClick();
+    void Button_TextMsgClick();
+    // The control multitone's level and band: stored at once while no link of this side is up, else only
+    // marked (yellow label) until the next "Установить соединение"; F1 and F2 keep the least span apart.
+    void Edit_CONNECT_LChange();
+    void Edit_CONNECT_F1Change();
+    void Edit_CONNECT_F2Change();
+    // Leaving F1 or F2: the value goes onto the control step's grid, and so does the edit's spin step.
+    void Edit_CONNECT_F1Enter();
+    void Edit_CONNECT_F2Enter();
+    // Enter: the edit's leaving while not connected, "Установить соединение" while connected.
+    void Edit_CONNECT_LKeyDown();
+    void Edit_CONNECT_F1KeyDown();
+    void Edit_CONNECT_F2KeyDown();
     void ApplyCommonParams();
 
     // Generator page and the Common page's generator group.
@@ -149,6 +166,10 @@ public:
     // Remote control group.
     QGroupBox *GB_RemoteControl = nullptr;
     QPushButton *Button_CONNECT = nullptr;
+    QPushButton *Button_CONNECT_OFF = nullptr;
+    QPushButton *Button_GetResult = nullptr;
+    QPushButton *Button_TextMsg = nullptr;
+    QLabel *Label_CONNECT_L = nullptr, *Label_CONNECT_F1 = nullptr, *Label_CONNECT_F2 = nullptr;
     QComboBox *RG_B_Precision = nullptr;
     TZeltCSpinEdit *Edit_CONNECT_L = nullptr;
     TZeltCSpinEdit *Edit_CONNECT_F1 = nullptr;
@@ -206,6 +227,11 @@ private:
     void BuildMirvakPage();
     QWidget *AddPage(const char *name, const QString &caption);
     void ConnectCommonPage();
+    void ConnectRemoteGroup();
+    void ControlEditReturn(const std::function<void()> &leave);
+    void ControlToneChange(bool f1Changed);
+    void StoreOrMarkControlEdits();
+    void RefreshAnalysisMode();
     void ConnectGeneratorPage();
 
     void GeneratorButtonClick(int kind, bool remote);

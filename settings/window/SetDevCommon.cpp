@@ -37,12 +37,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-constexpr int ControlLevelQuantizer = 0;
-
-} // namespace
-
 void TForm_SetDev::BuildCommonPage() {
     auto *page = new QGridLayout(TabSheet_Common);
 
@@ -50,6 +44,8 @@ void TForm_SetDev::BuildCommonPage() {
     GB_RemoteControl->setObjectName(QStringLiteral("GB_RemoteControl"));
     auto *remote = new QGridLayout(GB_RemoteControl);
     Button_CONNECT = NewNamedButton(GB_RemoteControl, "Button_CONNECT", QStringLiteral("Установить соединение"));
+    Button_CONNECT_OFF =
+        NewNamedButton(GB_RemoteControl, "Button_CONNECT_OFF", QStringLiteral("Разорвать соединение"));
     RG_B_Precision = new QComboBox(GB_RemoteControl);
     RG_B_Precision->setObjectName(QStringLiteral("RG_B_Precision"));
     RG_B_Precision->addItems({QStringLiteral("Обмен запрещен"), QStringLiteral("Обмен разрешен"),
@@ -57,18 +53,25 @@ void TForm_SetDev::BuildCommonPage() {
     Edit_CONNECT_L = NewNamedSpin(GB_RemoteControl, "Edit_CONNECT_L");
     Edit_CONNECT_F1 = NewNamedSpin(GB_RemoteControl, "Edit_CONNECT_F1");
     Edit_CONNECT_F2 = NewNamedSpin(GB_RemoteControl, "Edit_CONNECT_F2");
+    Label_CONNECT_L = NewNamedLabel(GB_RemoteControl, "Label_CONNECT_L", QStringLiteral("L"));
+    Label_CONNECT_F1 = NewNamedLabel(GB_RemoteControl, "Label_CONNECT_F1", QStringLiteral("F1"));
+    Label_CONNECT_F2 = NewNamedLabel(GB_RemoteControl, "Label_CONNECT_F2", QStringLiteral("F2"));
+    Button_GetResult = NewNamedButton(GB_RemoteControl, "Button_GetResult", QStringLiteral("Получить результаты"));
+    Button_TextMsg = NewNamedButton(GB_RemoteControl, "Button_TextMsg", QStringLiteral("Текстовые сообщения"));
     remote->addWidget(Button_CONNECT, 0, 0, 1, 3);
-    remote->addWidget(RG_B_Precision, 1, 0, 1, 3);
-    remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label_CONNECT_L", QStringLiteral("L")), 2, 0);
-    remote->addWidget(Edit_CONNECT_L, 2, 1);
-    remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label8", QStringLiteral("дБм")), 2, 2);
-    remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label_CONNECT_F1", QStringLiteral("F1")), 3, 0);
-    remote->addWidget(Edit_CONNECT_F1, 3, 1);
-    remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label9", QStringLiteral("кГц")), 3, 2);
-    remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label_CONNECT_F2", QStringLiteral("F2")), 4, 0);
-    remote->addWidget(Edit_CONNECT_F2, 4, 1);
-    OnEnterAndExit(Edit_CONNECT_L, [this] { SnapSpinEdit8(*Edit_CONNECT_L, ControlLevelQuantizer); });
-    remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label16", QStringLiteral("кГц")), 4, 2);
+    remote->addWidget(Button_CONNECT_OFF, 1, 0, 1, 3);
+    remote->addWidget(RG_B_Precision, 2, 0, 1, 3);
+    remote->addWidget(Label_CONNECT_L, 3, 0);
+    remote->addWidget(Edit_CONNECT_L, 3, 1);
+    remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label8", QStringLiteral("дБм")), 3, 2);
+    remote->addWidget(Label_CONNECT_F1, 4, 0);
+    remote->addWidget(Edit_CONNECT_F1, 4, 1);
+    remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label9", QStringLiteral("кГц")), 4, 2);
+    remote->addWidget(Label_CONNECT_F2, 5, 0);
+    remote->addWidget(Edit_CONNECT_F2, 5, 1);
+    remote->addWidget(NewNamedLabel(GB_RemoteControl, "Label16", QStringLiteral("кГц")), 5, 2);
+    remote->addWidget(Button_GetResult, 6, 0, 1, 3);
+    remote->addWidget(Button_TextMsg, 7, 0, 1, 3);
 
     auto *mode = new QGroupBox(QStringLiteral("Режим анализа"), TabSheet_Common);
     auto *modeLayout = new QGridLayout(mode);
@@ -133,44 +136,12 @@ void TForm_SetDev::ConnectCommonPage() {
         MeterPage->CheckPhasingReference();
     });
     connect(Button_SetCommonParam, &QPushButton::clicked, this, [this] { Button_SetCommonParamClick(); });
-    connect(Button_CONNECT, &QPushButton::clicked, this, [this] { Button_CONNECTClick(); });
+    ConnectRemoteGroup();
 }
 
-void TForm_SetDev::Button_CONNECTClick() {
-    ReopenIfSstRunning();
-    if (!ConfirmBreakConnection())
-        return;
-    TDeviceSettings &s = *DeviceSettings;
-    SnapSpinEdit8(*Edit_CONNECT_L, ControlLevelQuantizer);
-    s.ControlLevel = float(Edit_CONNECT_L->GetValue());
-    s.ControlF1 = float(RoundFrequency(Edit_CONNECT_F1->GetValue()));
-    s.ControlFN = float(RoundFrequency(Edit_CONNECT_F2->GetValue()));
-    s.ExchangeMode = int16_t(std::max(RG_B_Precision->currentIndex(), 0));
-    ConnectRemote();
-}
-
-void TForm_SetDev::RefreshRemoteGroup() {
-    TDeviceSettings &s = *DeviceSettings;
-    RG_B_Precision->setCurrentIndex(s.ExchangeMode);
-    SetSpinRange(Edit_CONNECT_L, ControlLevelQuantizer);
-    Edit_CONNECT_L->SetValue(RoundTo3Decimals(s.ControlLevel));
-    RecomputeControlToneFields(s);
-    const double lowest = s.SampleRate / 1024;
-    // On the coaxial types the control tones keep above 0.3 kHz.
-    const double coaxialLift = std::ceil(0.3 / s.ControlStep) * s.ControlStep;
-    double f1Min = RoundFrequency(lowest);
-    if (s.ConnectionType > 5 && f1Min < 0.3)
-        f1Min = RoundFrequency(coaxialLift + lowest);
-    SetSpinRange(Edit_CONNECT_F1, f1Min, s.MaxFrequency - s.ControlMinSpan, s.ControlStep);
-    const double f2Min = RoundFrequency(lowest + s.ControlMinSpan + (s.ConnectionType > 5 ? coaxialLift : 0));
-    SetSpinRange(Edit_CONNECT_F2, f2Min, s.MaxFrequency, s.ControlStep);
-    Edit_CONNECT_F1->SetValue(RoundFrequency(s.ControlF1));
-    Edit_CONNECT_F2->SetValue(RoundFrequency(s.ControlFN));
-    Button_CONNECT->setEnabled(IsRemoteLinkAvailable());
-    // The remote twins of the generator buttons act on the peer, which only a link reaches.
-    for (QPushButton *button : {Button_SIN_R, Button_SIN2_R, Button_MTTS_R, Button_RND_R, Button_NOISE_R, Button_Block_R})
-        button->setEnabled(s.ConnectState > 0);
-    // The analysis-mode group shows the record, with one item per spectrum size.
+// The analysis-mode group shows the record, with one item per spectrum size.
+void TForm_SetDev::RefreshAnalysisMode() {
+    const TDeviceSettings &s = *DeviceSettings;
     const QSignalBlocker blockSizes(CBox_Spectr);
     const QSignalBlocker blockRand(RB_Rand);
     CBox_Spectr->clear();

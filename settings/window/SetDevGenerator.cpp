@@ -46,15 +46,6 @@ constexpr int MttsMaxTones = 255;
 constexpr int MttsMaxSpacingSteps = 32;
 const QColor GeneratorLabelChanged(255, 255, 0);
 
-double GridValue(double value, double step) {
-    return step > 0 ? std::trunc(value / step + 0.5) * step : value;
-}
-
-// A step below the grid becomes the grid step; a larger one a whole multiple of it.
-double GridIncrement(double increment, double step) {
-    return increment < step ? step : GridValue(increment, step);
-}
-
 // The lowest generator frequency on the coaxial types is 0.3 kHz, on the grid.
 double CoaxialMinimum(double minimum, double step) {
     if (DeviceSettings->ConnectionType > 5 && minimum < 0.3 && step > 0)

@@ -70,6 +70,7 @@ void TForm_SetDev::RefreshGenButtons() {
         if (RemoteGenStateOf(k.Kind) > 0)
             MarkRemoteGenButton(k.Kind);
     ShowConnectState();
+    UpdateRemoteButtons();
 }
 
 void TForm_SetDev::ShowConnectState() {

@@ -10,6 +10,8 @@
 #include <QPalette>
 #include <QPushButton>
 
+#include <cmath>
+
 QLabel *NewNamedLabel(QWidget *parent, const char *name, const QString &text) {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -45,6 +47,14 @@ void SetSpinRange(TZeltCSpinEdit *edit, double min, double max, double increment
     edit->SetMinValue(min);
     edit->SetMaxValue(max);
     edit->SetIncrement(increment);
+}
+
+double GridValue(double value, double step) {
+    return step > 0 ? std::trunc(value / step + 0.5) * step : value;
+}
+
+double GridIncrement(double increment, double step) {
+    return increment < step ? step : GridValue(increment, step);
 }
 
 void SetTextColor(QWidget *widget, const QColor &color) {

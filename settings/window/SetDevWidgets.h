@@ -24,6 +24,10 @@ void ShowApplyState(QPushButton *button, bool differs);
 // An apply button first shows yellow, lets the window paint it and pauses 200 ms before it applies. The
 // user's input waits meanwhile, so that nothing is clicked into the half-finished apply.
 void ShowApplying(QPushButton *button);
+// A value on the grid of `step` (the value itself without a grid); and an edit's spin step on that grid:
+// a step below the grid becomes the grid step, a larger one a whole multiple of it.
+double GridValue(double value, double step);
+double GridIncrement(double increment, double step);
 // The widget's text colour, or the default text colour for an invalid colour.
 void SetTextColor(QWidget *widget, const QColor &color);
 QColor TextColor(const QWidget *widget);

@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/NoValue.h"
 #include "settings/remote/RemoteParamRecords.h"
+#include "settings/remote/RemoteResultsBlock.h"
 #include "settings/remote/RemoteRecords.h"
 
 #include <cstring>
@@ -233,6 +234,9 @@ TEST_F(RemoteParamTest, ResultsTravelBack) {
     EXPECT_EQ(RemoteParamResultsSin2[5].Value, NoValue) << "rows that did not come are not measured";
     EXPECT_EQ(RemoteProtocolSnapshot.HasData, 1);
     EXPECT_EQ(RemoteProtocolSnapshot.Results.size(), block.size() + 1u);
+    // The recorder's copy is the block as it came, byte for byte.
+    const QByteArray kept = LastRemoteResultsBlock();
+    EXPECT_EQ(Bytes(kept.begin(), kept.end()), Bytes(answer.begin() + 4, answer.end()));
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(entries, std::vector<int>{1});
     EXPECT_TRUE(boxes.empty());
@@ -265,7 +269,9 @@ TEST_F(RemoteParamTest, ResultBlocksAreCopiedByWholeRowsOfTheirKind) {
 TEST_F(RemoteParamTest, ResultsNotReady) {
     int arrived = 0;
     RemoteLinkPeers().RemoteResultsArrived = [&] { ++arrived; };
+    KeepRemoteResultsBlock(QByteArray(41, '\x01'));
     ReceiveAtPeer({0, 0, 31, 0});
+    EXPECT_TRUE(LastRemoteResultsBlock().isEmpty()) << "the recorder keeps no results the tables no longer show";
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Результаты измерений от удаленного R9 не готовы!"));
     EXPECT_EQ(boxes[0].caption, QStringLiteral("Внимание!"));

@@ -6,7 +6,11 @@
 #include "chart/ChartlibChart.h"
 #include "engine/MasterParam.h"
 #include "engine/catalogue/ParamCatalogue.h"
+#include "engine/catalogue/ParameterTable.h"
+#include "platform/NoValue.h"
+#include "settings/SettingsRecompute.h"
 #include "settings/masters/MasterLev.h"
+#include "settings/remote/RemoteMessageCodec.h"
 #include "shell/DataCommandServices.h"
 #include "shell/FileChoice.h"
 #include "state/DeviceSettings.h"
@@ -232,6 +236,53 @@ TEST_F(PlaybackDemoTest, ARecordedLevelMasterRunPlaysBackStepByStep) {
         EXPECT_EQ(LevelMasterParam->Points[i].x, live[i].x);
         EXPECT_NEAR(LevelMasterParam->Points[i].y, live[i].y, 0.05) << "the same frames, measured again";
     }
+}
+
+// The peer's results that arrived during a recording come back in playback: the recorder writes the
+// block the link kept, and playback fills the peer's result table from it.
+TEST_F(PlaybackDemoTest, ThePeersResultsOfARecordingShowInPlayback) {
+    TMainForm &form = StartSinDemo();
+    form.Button_Start->click();
+    ASSERT_NE(Emulator, nullptr);
+    CountBlocks();
+    form.Button_SaveData->click();
+    ASSERT_TRUE(RecordingOn);
+    RunBlocks(3);
+
+    // A results record of a SIN measurement with three rows, as the peer sends it.
+    std::vector<uint8_t> message = {0, 0, 31, 1};
+    std::vector<uint8_t> block(29, 0);
+    block[8] = 1;
+    for (float value : {11.5f, -3.25f, 40.0f}) {
+        uint8_t row[12] = {};
+        std::memcpy(row, &value, sizeof value);
+        block.insert(block.end(), row, row + 12);
+    }
+    message.insert(message.end(), block.begin(), block.end());
+    ParseRemoteMessage(message.data(), int32_t(message.size()));
+    const ParameterTable sin = ParameterTableOf(1);
+    ASSERT_EQ(sin.RemoteResults[2].Value, 40.0f);
+    RunBlocks(3);
+
+    const QString saved = dir.path(QStringLiteral("Data/peer.idx"));
+    saveAnswers = {saved};
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+    InvalidateParamResults();
+    ASSERT_EQ(sin.RemoteResults[2].Value, NoValue);
+
+    openAnswer = saved;
+    form.Button_PlayData->click();
+    auto *bar = qobject_cast<TPlayForm *>(PlayForm.data());
+    ASSERT_NE(bar, nullptr);
+    bar->Button_Start->click();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (sin.RemoteResults[2].Value != 40.0f && std::chrono::steady_clock::now() < deadline)
+        QApplication::processEvents();
+    EXPECT_EQ(sin.RemoteResults[0].Value, 11.5f);
+    EXPECT_EQ(sin.RemoteResults[1].Value, -3.25f);
+    EXPECT_EQ(sin.RemoteResults[2].Value, 40.0f);
+    EXPECT_EQ(RemoteSignalKind, 1);
+    bar->Button_Stop->click();
 }
 
 } // namespace
