@@ -2,6 +2,8 @@
 
 #include "state/DeviceSettings.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -45,6 +47,26 @@ TDbm0Scale Dbm0Scale() {
 
 float PowerToDbm0(float p) {
     return PowerToDbm0(p, Dbm0Scale());
+}
+
+void PowersToDbm0(float *values, int32_t count, const TDbm0Scale &scale) {
+    // In slices, one step of PowerToDbm0 per loop: each loop then keeps to one width of number and no
+    // branch, which the compiler vectorises (the whole of it in one loop it does not).
+    constexpr int32_t Slice = 256;
+    std::array<double, Slice> d;
+    std::array<double, Slice> level;
+    for (int32_t start = 0; start < count; start += Slice) {
+        const int32_t n = std::min(Slice, count - start);
+        float *v = values + start;
+        for (int32_t i = 0; i < n; ++i)
+            d[i] = Dbm0Power(v[i], scale);
+        for (int32_t i = 0; i < n; ++i)
+            level[i] = Dbm0Level(d[i], scale);
+        for (int32_t i = 0; i < n; ++i)
+            level[i] = FlooredLevel(d[i], level[i]);
+        for (int32_t i = 0; i < n; ++i)
+            v[i] = static_cast<float>(level[i]);
+    }
 }
 
 float AmplitudeToCode(float u, float R, int32_t connectionType, bool halve, float kA, float kB) {

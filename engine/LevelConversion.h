@@ -1,7 +1,9 @@
 #pragma once
 
-#include <cmath>
+#include "engine/EngineMath.h"
+
 #include <cstdint>
+#include <limits>
 
 // The lowest level the analysis reports, dBm0.
 inline constexpr float LevelFloor = -160.0f;
@@ -18,14 +20,26 @@ struct TDbm0Scale {
     double Correction; // dB of the generator's side in connection types 3 and 8
 };
 TDbm0Scale Dbm0Scale();
-// Inline: the spectrum converts every one of up to 16384 bins with it.
-inline float PowerToDbm0(float p, const TDbm0Scale &scale) {
-    const double d = static_cast<double>(p) * scale.PerPower;
-    if (!std::isfinite(d) || d <= 1e-16)
-        return LevelFloor;
-    const double level = 10.0 * std::log10(d) - scale.Reference + scale.Correction;
-    return level > LevelFloor ? static_cast<float>(level) : LevelFloor;
+// The steps of PowerToDbm0, shared with its loop over an array: the power in milliwatts, its level, and
+// the level kept or LevelFloor (a not-a-number d or level fails the comparisons and falls to the floor).
+inline double Dbm0Power(float p, const TDbm0Scale &scale) {
+    return static_cast<double>(p) * scale.PerPower;
 }
+inline double Dbm0Level(double d, const TDbm0Scale &scale) {
+    return 10.0 * Log10OfPositive(d) - scale.Reference + scale.Correction;
+}
+inline double FlooredLevel(double d, double level) {
+    const bool measurable = d > 1e-16 && d <= std::numeric_limits<double>::max() && level > LevelFloor;
+    return measurable ? level : LevelFloor;
+}
+inline float PowerToDbm0(float p, const TDbm0Scale &scale) {
+    const double d = Dbm0Power(p, scale);
+    return static_cast<float>(FlooredLevel(d, Dbm0Level(d, scale)));
+}
+
+// PowerToDbm0 of count power sums, in place; the displayed spectrum converts up to 16384 bins a block
+// with it.
+void PowersToDbm0(float *values, int32_t count, const TDbm0Scale &scale);
 
 // A generator level (dB, with reference ref dB, into R Ohm) as an amplitude code for the given
 // connection type; halve for an output that feeds a matched divider.

@@ -126,9 +126,15 @@ int32_t PublishSpectrum(int32_t n) {
             if (weighted)
                 weightedTotal += b.PowerSpectrum[g] * WeightingFactor(f == 1 ? b.FrequencyAxis[i] : g * binKHz);
         }
-        b.PowerSpectrum[i] = PowerToDbm0(total, dbm0);
-        b.WeightedLevels[i] = weighted ? PowerToDbm0(weightedTotal, dbm0) : NoValue;
+        b.PowerSpectrum[i] = total;
+        b.WeightedLevels[i] = weighted ? weightedTotal : NoValue;
         b.FrequencyAxis[i] = binKHz * f * i;
+    }
+    // The sums first and the levels in a loop of their own, which vectorises.
+    if (count > 1) {
+        PowersToDbm0(b.PowerSpectrum + 1, count - 1, dbm0);
+        if (weighted)
+            PowersToDbm0(b.WeightedLevels + 1, count - 1, dbm0);
     }
     const int32_t fullBins = std::min(s.AdcSize, MaxBlockSize) / 2;
     b.PowerSpectrum[0] = b.WeightedLevels[0] = b.FrequencyAxis[0] = NoValue;

@@ -129,6 +129,24 @@ int Run(int argc, char **argv) {
         Print("level_after", PowerToDbm0(SumOfThree(t)));
         return 0;
     }
+    // Power sums (float32, up to 16383 of them) as the displayed spectrum of a 32768-sample block at
+    // full resolution, and each one through the single-value conversion.
+    if (command == "dbm0" && argc == 5) { // meter reference, connection type, float32 powers
+        SetUpMeter(MaxBlockSize, 2560);
+        Settings.MeterRef = static_cast<float>(Number(argv[2]));
+        Settings.ConnectionType = static_cast<int16_t>(Number(argv[3]));
+        Settings.GenImpedance = 150;
+        const auto power = ReadFile<float>(argv[4]);
+        const auto count = std::min<std::size_t>(power.size(), MaxBlockSize / 2 - 1);
+        std::fill_n(EngineBuffers.PowerSpectrum, MaxBlockSize / 2, 0.0f);
+        std::copy_n(power.begin(), count, EngineBuffers.PowerSpectrum + 1);
+        PublishSpectrum(MaxBlockSize);
+        for (std::size_t i = 0; i < count; ++i) {
+            Print("displayed", EngineBuffers.PowerSpectrum[i + 1]);
+            Print("single", PowerToDbm0(power[i]));
+        }
+        return 0;
+    }
     if (command == "prbs" && argc == 2) {
         for (int32_t i = 0; i < EngineBuffers.PrbsPositiveCount; ++i)
             Print("positive", EngineBuffers.PrbsPositiveIndexes[i]);

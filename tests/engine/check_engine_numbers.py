@@ -172,6 +172,39 @@ def check_tone_levels():
               f"{got['level_after'][0]:.5f} dBm0, on-grid {reference:.5f} (before: {plain - reference:+.3f} dB)")
 
 
+def check_level_conversion():
+    """Power sums to dBm0 over every range a sum can take, in the displayed spectrum and one at a time:
+    within one float step of the level computed in float64, LevelFloor exactly where the power is zero,
+    negative, tiny, not finite, or the level does not lie above the floor."""
+    floor = -160.0
+    special = np.array([0.0, -0.0, -1.0, -3e38, np.inf, -np.inf, np.nan, 1e-45, 1e-38, 4e-11, 3.4028235e38],
+                       dtype=np.float32)
+    for reference, connection, impedance, correction in ((0.0, 0, 600.0, 0.0), (7.5, 0, 600.0, 0.0),
+                                                         (-3.25, 3, 150.0, -0.113)):
+        per_power = 1000.0 / (impedance * SPECTRUM_POWER_SCALE)
+        # The powers whose level lies on the floor, and a little either side of it.
+        at_floor = 10 ** ((floor + reference - correction) / 10) / per_power
+        near_floor = (at_floor * (1 + np.linspace(-1e-6, 1e-6, 41))).astype(np.float32)
+        spread = (10 ** np.random.default_rng(1).uniform(-46, 38.5, 16000)).astype(np.float32)
+        powers = np.concatenate([special, near_floor, spread, -spread[:100]])[:16383]
+        got = probe("dbm0", reference, connection, write("powers.f32", powers))
+        d = powers.astype(np.float64) * per_power
+        with np.errstate(divide="ignore", invalid="ignore"):
+            level = 10 * np.log10(d) - reference + correction
+        measurable = np.isfinite(d) & (d > 1e-16) & (level > floor)
+        expected = np.where(measurable, level, floor).astype(np.float32)
+        step = np.spacing(np.abs(expected))
+        name = f"level conversion, reference {reference}, connection type {connection}"
+        for path in ("displayed", "single"):
+            values = np.array(got[path], dtype=np.float32)
+            off = np.abs(values.astype(np.float64) - expected) > step
+            wrong_floor = (values == np.float32(floor)) != (expected == np.float32(floor))
+            exact = np.count_nonzero(values == expected)
+            check(f"{name}, {path}", not off.any() and not wrong_floor.any(),
+                  f"{np.count_nonzero(off)} of {len(values)} beyond one float step, {np.count_nonzero(wrong_floor)} "
+                  f"floors misplaced; {len(values) - exact} differ from the rounded float64 level in the last bit")
+
+
 def check_prbs_reference():
     got = probe("prbs")
     positive = np.array(got["positive"], dtype=int)
@@ -473,6 +506,7 @@ def main():
     check_hann_spectrum(rng)
     check_recognition_spectrum()
     check_tone_levels()
+    check_level_conversion()
     check_prbs_reference()
     check_calibration()
     check_leakage_collapse(rng)
