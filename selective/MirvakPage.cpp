@@ -8,6 +8,7 @@
 #include "selective/MirvakPlan.h"
 #include "selective/MirvakRun.h"
 #include "settings/SettingsWindowView.h"
+#include "settings/window/MeterPage.h"
 #include "settings/window/PresetLists.h"
 #include "settings/window/SetDevWidgets.h"
 #include "settings/window/SpinEditSnap.h"
@@ -220,6 +221,26 @@ void TMirvakPage::BuildGenMeter() {
     met->addWidget(Edit_Mirvak_B, 0, 1);
     met->addWidget(new QLabel(QStringLiteral("Частота селекции, кГц"), GB_Met_Mirvak), 1, 0);
     met->addWidget(Edit_Mirvak_F, 1, 1);
+    // The meter page's settings that a selective run measures with, as read-only copies it keeps up.
+    Edit_Mirvak_Lmax = NewNamedReadOnly(GB_Met_Mirvak, "Edit_Mirvak_Lmax");
+    Edit_Mirvak_AFC = NewNamedReadOnly(GB_Met_Mirvak, "Edit_Mirvak_AFC");
+    Edit_Mirvak_Weight = NewNamedReadOnly(GB_Met_Mirvak, "Edit_Mirvak_Weight");
+    Edit_Mirvak_Tavr = NewNamedReadOnly(GB_Met_Mirvak, "Edit_Mirvak_Tavr");
+    const std::pair<const char *, QLineEdit *> copies[] = {{"Lmax, дБм0", Edit_Mirvak_Lmax},
+                                                           {"АЧХ относительно", Edit_Mirvak_AFC},
+                                                           {"Взвешивание", Edit_Mirvak_Weight},
+                                                           {"Tусредн., мм:сс", Edit_Mirvak_Tavr}};
+    int row = 2;
+    for (const auto &[caption, edit] : copies) {
+        met->addWidget(new QLabel(QString::fromUtf8(caption), GB_Met_Mirvak), row, 0);
+        met->addWidget(edit, row++, 1);
+    }
+    if (TMeterPage *meter = window_.MeterPage) {
+        meter->Mirrors.Lmax.emplace_back(Edit_Mirvak_Lmax);
+        meter->Mirrors.Afc.emplace_back(Edit_Mirvak_AFC);
+        meter->Mirrors.Weighting.emplace_back(Edit_Mirvak_Weight);
+        meter->Mirrors.Averaging.emplace_back(Edit_Mirvak_Tavr);
+    }
 }
 
 void TMirvakPage::BuildShift() {

@@ -104,6 +104,8 @@ public:
     QCheckBox *CB_SIN_Mirvak = nullptr;
     TZeltCSpinEdit *Edit_SIN_Mirvak_L = nullptr, *Edit_Mirvak_B = nullptr;
     QLineEdit *Edit_Mirvak_F = nullptr;
+    QLineEdit *Edit_Mirvak_Lmax = nullptr, *Edit_Mirvak_AFC = nullptr, *Edit_Mirvak_Weight = nullptr;
+    QLineEdit *Edit_Mirvak_Tavr = nullptr;
     QLabel *Label_ShiftM = nullptr, *Label_ShiftG = nullptr;
     QCheckBox *CB_ShiftSpectrM = nullptr, *CB_ShiftSpectrG = nullptr;
     TZeltCSpinEdit *Edit_ShiftSpectr_FcM = nullptr, *Edit_ShiftSpectr_FcG = nullptr;

@@ -134,6 +134,11 @@ void TForm_SetDev::BuildMasterPages() {
     MasterLevPage = new TMasterLevPage(host, TabSheet_MasterLev);
     (new QVBoxLayout(TabSheet_MasterFreq))->addWidget(MasterFreqPage);
     (new QVBoxLayout(TabSheet_MasterLev))->addWidget(MasterLevPage);
+    for (TMasterPage *page : {static_cast<TMasterPage *>(MasterFreqPage), static_cast<TMasterPage *>(MasterLevPage)}) {
+        MeterPage->Mirrors.Lmax.emplace_back(page->Edit_Lmax);
+        MeterPage->Mirrors.Lmin.emplace_back(page->Edit_Lmin);
+        MeterPage->Mirrors.Afc.emplace_back(page->Edit_AFC);
+    }
 }
 
 void TForm_SetDev::PageControl1Change() {

@@ -25,7 +25,7 @@ const TMasterPageNames FreqNames = {
     {"Edit_RangeFreq_F1", "Edit_RangeFreq_N", "Edit_RangeFreq_dF", "Edit_RangeFreq_FN"},
     "RB_MasterF", "masterF", "Edit_SIN_masterF_L", "Edit_SIN_masterF_F", "L, дБм0", "F, кГц", "FreqOnTime",
     "CSpinButton2",
-    "Порядок формирования частот", "Автомат изменения \r\nчастоты по времени ", "Следующая частота",
+    "Порядок формирования частот", "Автомат изменения \r\nчастоты по времени ", "Следующая частота", "MasterF",
 };
 // clang-format on
 

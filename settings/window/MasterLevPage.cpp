@@ -25,7 +25,7 @@ const TMasterPageNames LevNames = {
     {"Edit_RangeLev_L1", "Edit_RangeLev_N", "Edit_RangeLev_dL", "Edit_RangeLev_LN"},
     "RB_MasterL", "masterL", "Edit_SIN_masterL_F", "Edit_SIN_masterL_L", "F, кГц", "L, дБм0", "LevOnTime",
     "CSpinButton3",
-    "Порядок формирования уровней", "Автомат изменения \r\nуровня по времени ", "Следующий уровень",
+    "Порядок формирования уровней", "Автомат изменения \r\nуровня по времени ", "Следующий уровень", "MasterL",
 };
 // clang-format on
 

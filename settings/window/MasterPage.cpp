@@ -141,6 +141,15 @@ void TMasterPage::Build(const TMasterPageNames &n) {
     metGrid->addWidget(new QLabel(QStringLiteral("F0 - F1, кГц"), met), 1, 1);
     metGrid->addWidget(Edit_F0, 1, 2);
     metGrid->addWidget(Edit_F1, 1, 3);
+    Edit_Lmax = ReadOnlyEdit(met, Name("Edit_", n.Meter) + QStringLiteral("_Lmax"));
+    Edit_Lmin = ReadOnlyEdit(met, Name("Edit_", n.Meter) + QStringLiteral("_Lmin"));
+    Edit_AFC = ReadOnlyEdit(met, Name("Edit_", n.Meter) + QStringLiteral("_AFC"));
+    metGrid->addWidget(new QLabel(QStringLiteral("Lmax, дБм0"), met), 2, 1);
+    metGrid->addWidget(Edit_Lmax, 2, 2);
+    metGrid->addWidget(new QLabel(QStringLiteral("Lmin, дБм0"), met), 3, 1);
+    metGrid->addWidget(Edit_Lmin, 3, 2);
+    metGrid->addWidget(new QLabel(QStringLiteral("АЧХ относительно"), met), 4, 1);
+    metGrid->addWidget(Edit_AFC, 4, 2, 1, 2);
     layout->addWidget(met);
 
     auto *timing = Named(new QGroupBox(this), Name("Panel_Timing_", n.Tag));

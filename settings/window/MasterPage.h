@@ -50,6 +50,7 @@ struct TMasterPageNames {
     const char *OrderCaption;
     const char *OnTimeCaption;
     const char *NextCaption;
+    const char *Meter;     // "MasterF": the meter settings' copies Edit_MasterF_Lmax, _Lmin and _AFC
 };
 
 // A master page of the settings window: the plan as a preset list or a range, the generator's SIN, the
@@ -99,6 +100,8 @@ public:
     QRadioButton *RB_BandThin = nullptr, *RB_BandThick = nullptr;
     QLineEdit *Edit_Fc = nullptr;
     TZeltCSpinEdit *Edit_F0 = nullptr, *Edit_F1 = nullptr;
+    // Read-only copies of the meter page's maximum level, Lmin and AFC reference, which it keeps up.
+    QLineEdit *Edit_Lmax = nullptr, *Edit_Lmin = nullptr, *Edit_AFC = nullptr;
     QCheckBox *CB_OnTime = nullptr;
     QLineEdit *Edit_OnTime = nullptr;
     QToolButton *SpinUp = nullptr, *SpinDown = nullptr;

@@ -50,6 +50,12 @@ constexpr int LminQuantizer = 5;
 constexpr int SnrQuantizer = 6;
 constexpr int MergeIntervalQuantizer = 8;
 
+void ShowMirrors(const std::vector<QPointer<QLineEdit>> &mirrors, const QString &text) {
+    for (QLineEdit *edit : mirrors)
+        if (edit)
+            edit->setText(text);
+}
+
 const ValueQuantizer &Quantizer(int index) {
     return ValueQuantizers[index];
 }
@@ -260,7 +266,12 @@ void TMeterPage::Connect() {
     const auto check = [this] { CheckSetMeter(); };
     for (TZeltCSpinEdit *e : {Edit_M9_A0, Edit_M9_GrDel0, Edit_M9_Lmin, Edit_M9_SNR})
         connect(e, &TZeltCSpinEdit::Change, this, check);
-    connect(Edit_FileName, &QLineEdit::textChanged, this, check);
+    connect(Edit_FileName, &QLineEdit::textChanged, this, [this](const QString &text) {
+        ShowMirrors(Mirrors.Weighting, text);
+        CheckSetMeter();
+    });
+    connect(Edit_M9_Tavr, &QLineEdit::textChanged, this,
+            [this](const QString &text) { ShowMirrors(Mirrors.Averaging, text); });
     connect(Edit_M9_VCable, &QLineEdit::textChanged, this, check);
     connect(CB_M9_Lmax_Auto, &QCheckBox::clicked, this, check);
 
@@ -290,7 +301,10 @@ void TMeterPage::Connect() {
     connect(CSpinButton1Down, &QToolButton::clicked, this, [this] { StepAveraging(-1); });
     connect(Edit_M9_Tunit, &TZeltCSpinEdit::Change, this, check);
     OnEnterAndExit(Edit_M9_Tunit, [this] { SnapSpinEdit8(*Edit_M9_Tunit, MergeIntervalQuantizer); });
-    OnEnterAndExit(Edit_M9_Lmin, [this] { SnapSpinEdit8(*Edit_M9_Lmin, LminQuantizer); });
+    OnEnterAndExit(Edit_M9_Lmin, [this] {
+        SnapSpinEdit8(*Edit_M9_Lmin, LminQuantizer);
+        ShowLminMirrors();
+    });
     OnEnterAndExit(Edit_M9_SNR, [this] { SnapSpinEdit8(*Edit_M9_SNR, SnrQuantizer); });
     connect(Edit_M9_SpectrStep, &TZeltCSpinEdit::Change, this, &TMeterPage::SpectrumStepChanged);
     OnEnterAndExit(Edit_M9_SpectrStep, [this] { SpectrumStepEntered(); });
@@ -311,7 +325,10 @@ void TMeterPage::Connect() {
         impedance_->FlagClicked();
         CheckSetMeter();
     });
-    connect(CB_Lmax_dBm, &QComboBox::activated, this, check);
+    connect(CB_Lmax_dBm, &QComboBox::activated, this, [this] {
+        CheckSetMeter();
+        ShowMirrors(Mirrors.Lmax, CB_Lmax_dBm->currentText());
+    });
 }
 
 bool TMeterPage::eventFilter(QObject *watched, QEvent *event) {
@@ -363,6 +380,7 @@ void TMeterPage::Refresh() {
     // 6: the recognition thresholds.
     SetQuantizerRange(*Edit_M9_Lmin, LminQuantizer);
     Edit_M9_Lmin->SetValue(RoundTo3Decimals(s.Lmin));
+    ShowLminMirrors();
     SetQuantizerRange(*Edit_M9_SNR, SnrQuantizer);
     Edit_M9_SNR->SetValue(RoundTo3Decimals(s.MinSnr));
 
@@ -431,6 +449,7 @@ void TMeterPage::ApplyMaxLevelChoices(int index) {
         }
     }
     CB_Lmax_dBm->setCurrentIndex(index >= 4 ? 2 : index);
+    ShowMirrors(Mirrors.Lmax, CB_Lmax_dBm->currentText());
 }
 
 void TMeterPage::MeterRefPresetChanged(bool measure) {
@@ -469,6 +488,7 @@ void TMeterPage::ReferenceEdit(TZeltCSpinEdit &edit, QLabel &label, bool enabled
 
 void TMeterPage::ShowAfcKind(int item, double value) {
     CB_M9_AFC->setCurrentIndex(item);
+    ShowMirrors(Mirrors.Afc, CB_M9_AFC->currentText());
     ReferenceEdit(*Edit_M9_A0, *Label20, item == 2, item == 1 ? -1 : item == 0 ? 0 : value);
     CheckSetMeter();
 }
@@ -586,6 +606,10 @@ void TMeterPage::ImpedanceLeft() {
 
 void TMeterPage::ShowFileName(const QString &path) {
     Edit_FileName->setText(path.isEmpty() ? QString() : QFileInfo(path).fileName());
+}
+
+void TMeterPage::ShowLminMirrors() {
+    ShowMirrors(Mirrors.Lmin, DoubleToText(Edit_M9_Lmin->GetValue()));
 }
 
 void TMeterPage::CheckSetMeter() {

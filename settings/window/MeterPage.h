@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -92,6 +93,13 @@ public:
     QLineEdit *Edit_RND_pulse = nullptr;
     QLineEdit *Edit_Phasing_minF = nullptr;
 
+    // Read-only copies of meter settings that the masters' and the selective page's meter groups show
+    // beside their own controls. Each page that shows one adds its edit; the page keeps them equal to
+    // its own controls (a copy whose page has gone is skipped).
+    struct TMirrors {
+        std::vector<QPointer<QLineEdit>> Lmin, Afc, Lmax, Weighting, Averaging;
+    } Mirrors;
+
 protected:
     // Entering an edge or the centre and width of the band shows which pair the page follows.
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -115,6 +123,7 @@ private:
     void ImpedanceChanged();
     void ImpedanceLeft();
     void ShowFileName(const QString &path);
+    void ShowLminMirrors();
     void ApplyMaxLevelChoices(int index);
 
     TMeterPageHost host_;

@@ -18,6 +18,8 @@
 #include "selective/MirvakWork.h"
 #include "selective/SstSettingsSnapshot.h"
 #include "settings/SettingsWindowButtons.h"
+#include "settings/window/MasterFreqPage.h"
+#include "settings/window/MasterLevPage.h"
 #include "settings/window/MeterPage.h"
 #include "settings/window/PresetLists.h"
 #include "state/DeviceSettings.h"
@@ -30,6 +32,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +40,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -653,3 +657,62 @@ TEST_F(MirvakPageTest, TheGeneratorLevelLimitsReachTheSelectiveLevel) {
 }
 
 } // namespace
+
+// The masters' and the selective page's meter groups show read-only copies of the meter page's maximum
+// level, Lmin, AFC reference, weighting file and averaging interval: filled with the window, and
+// following the meter page as the user changes it there.
+TEST_F(MirvakPageTest, TheMeterSettingsCopiesFollowTheMeterPage) {
+    settings.Lmin = -55.5f;
+    settings.AfcRef = 0;
+    settings.AveragingInterval = 75;
+    settings.MaxLevelIndex = 1;
+    settings.WeightingIndex = -1;
+    Show();
+    TMeterPage &meter = *window->MeterPage;
+    const std::vector<TMasterPage *> masters = {window->MasterFreqPage, window->MasterLevPage};
+    const auto expectCopies = [&](const QString &lmax, const QString &lmin, const QString &afc) {
+        for (const TMasterPage *m : masters) {
+            EXPECT_EQ(m->Edit_Lmax->text(), lmax);
+            EXPECT_EQ(m->Edit_Lmin->text(), lmin);
+            EXPECT_EQ(m->Edit_AFC->text(), afc);
+            EXPECT_TRUE(m->Edit_Lmax->isReadOnly() && m->Edit_Lmin->isReadOnly() && m->Edit_AFC->isReadOnly());
+        }
+        EXPECT_EQ(page->Edit_Mirvak_Lmax->text(), lmax);
+        EXPECT_EQ(page->Edit_Mirvak_AFC->text(), afc);
+    };
+    ASSERT_GE(meter.CB_Lmax_dBm->count(), 3);
+    const QString level1 = meter.CB_Lmax_dBm->itemText(1);
+    EXPECT_FALSE(level1.isEmpty());
+    expectCopies(level1, QStringLiteral("-55.5"), QStringLiteral("Минимального затухания"));
+    EXPECT_EQ(page->Edit_Mirvak_Tavr->text(), QStringLiteral("01:15"));
+    EXPECT_EQ(page->Edit_Mirvak_Weight->text(), QString());
+    EXPECT_EQ(window->MasterFreqPage->findChild<QLineEdit *>(QStringLiteral("Edit_MasterF_Lmin")),
+              window->MasterFreqPage->Edit_Lmin);
+    EXPECT_EQ(window->MasterLevPage->findChild<QLineEdit *>(QStringLiteral("Edit_MasterL_AFC")),
+              window->MasterLevPage->Edit_AFC);
+
+    // The user's choices on the meter page, before any apply.
+    meter.CB_M9_AFC->setCurrentIndex(1);
+    emit meter.CB_M9_AFC->activated(1);
+    meter.CB_Lmax_dBm->setCurrentIndex(2);
+    emit meter.CB_Lmax_dBm->activated(2);
+    QFocusEvent in(QEvent::FocusIn);
+    QApplication::sendEvent(meter.Edit_M9_Lmin, &in);
+    meter.Edit_M9_Lmin->SetValue(-40);
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(meter.Edit_M9_Lmin, &out);
+    expectCopies(meter.CB_Lmax_dBm->itemText(2), QStringLiteral("-40"), QStringLiteral("Опорного уровня"));
+    EXPECT_NE(meter.CB_Lmax_dBm->itemText(2), level1);
+
+    meter.CSpinButton1Up->click();
+    EXPECT_EQ(page->Edit_Mirvak_Tavr->text(), QStringLiteral("01:16"));
+    meter.Edit_FileName->setText(QStringLiteral("line.9wf"));
+    EXPECT_EQ(page->Edit_Mirvak_Weight->text(), QStringLiteral("line.9wf"));
+    meter.ClearFileClick();
+    EXPECT_EQ(page->Edit_Mirvak_Weight->text(), QString());
+
+    // Nothing was applied: the window filled again shows the settings' own values once more.
+    Show();
+    expectCopies(level1, QStringLiteral("-55.5"), QStringLiteral("Минимального затухания"));
+    EXPECT_EQ(page->Edit_Mirvak_Tavr->text(), QStringLiteral("01:15"));
+}
