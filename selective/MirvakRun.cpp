@@ -5,10 +5,10 @@
 #include "selective/MirvakWork.h"
 
 #include "engine/catalogue/ParameterTable.h"
+#include "engine/evaluation/ResultGraphReset.h"
 #include "link/Library.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "settings/GeneratorCommands.h"
-#include "settings/ResultGraphReset.h"
 #include "settings/SettingsHost.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"

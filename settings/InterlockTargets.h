@@ -12,9 +12,6 @@ struct TInterlockTargets {
     std::function<void()> ResetGraphXRanges;
     // The graph window of the weighted levels (kind 2) drops its curve (the weighting was removed).
     std::function<void()> ClearWeightedGraph;
-    // The open graph window of a kind takes its default X range anew and binds both its masks again (its
-    // result curve restarts).
-    std::function<void(int32_t graphKind)> ResetGraphWindow;
 };
 
 TInterlockTargets &InterlockTargets();

@@ -1,9 +1,9 @@
 #include "settings/SyncRun.h"
 
 #include "engine/SyncMeasurement.h"
+#include "engine/evaluation/ResultGraphReset.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "settings/GeneratorCommands.h"
-#include "settings/ResultGraphReset.h"
 #include "settings/SettingsWindowButtons.h"
 #include "settings/SettingsWindowView.h"
 #include "state/DeviceSettings.h"

@@ -57,9 +57,7 @@ void InstallParamWindows() {
         return MainForm->ShowMeasParWindow();
     };
     ParamWindowHost.RebindGraphMasks = [](int kind, int side) {
-        auto *window = kind >= 0 && kind < GraphWindowCount
-                           ? qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data())
-                           : nullptr;
+        TForm_Graphic *window = OpenGraphWindow(kind);
         if (window)
             window->RebindMasks(side);
         return window != nullptr;

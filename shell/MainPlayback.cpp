@@ -39,7 +39,7 @@ void TMainForm::InstallRecordingServices() {
     // The clear-all command of the two master graphs, as their tool button gives it.
     playback.ClearMasterGraphs = [this] {
         for (int kind : {18, 19})
-            if (auto *graph = qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data()))
+            if (TForm_Graphic *graph = OpenGraphWindow(kind))
                 ScaleChart(12, *graph->Chart1, 1, graph);
     };
     playback.MarkRecordedGenerators = RefreshGenButtons;

@@ -48,22 +48,16 @@ bool KindFitsSubMode(int kind, int subMode) {
     }
 }
 
-TForm_Graphic *GraphWindow(int index) {
-    if (index < 0 || index >= GraphWindowCount)
-        return nullptr;
-    return qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(index)].data());
-}
-
 template <typename Visit> void ForEachShownSstGraph(Visit visit) {
     for (int index = 0; index < GraphWindowCount; ++index)
         if (IsShownSstGraph(index))
-            visit(*GraphWindow(index));
+            visit(*OpenGraphWindow(index));
 }
 
 } // namespace
 
 bool IsShownSstGraph(int index) {
-    const TForm_Graphic *graph = GraphWindow(index);
+    const TForm_Graphic *graph = OpenGraphWindow(index);
     if (!graph)
         return false;
     const int kind = graph->Kind();

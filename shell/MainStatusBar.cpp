@@ -189,16 +189,8 @@ void TMainForm::RegisterInterlockTargets() {
     InterlockTargets().ResetGraphXRanges = [] {
         ForEachGraphWindow([](TForm_Graphic &graph) { graph.SetDefaultXRange(false); });
     };
-    InterlockTargets().ResetGraphWindow = [](int32_t kind) {
-        if (auto *graph = kind >= 0 && kind < GraphWindowCount
-                              ? qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data())
-                              : nullptr) {
-            graph->SetDefaultXRange(true);
-            graph->RebindMasks(2);
-        }
-    };
     InterlockTargets().ClearWeightedGraph = [] {
-        if (auto *graph = qobject_cast<TForm_Graphic *>(GraphWindows[2].data()))
+        if (TForm_Graphic *graph = OpenGraphWindow(2))
             graph->RedrawGraph();
     };
 }

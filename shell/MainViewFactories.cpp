@@ -22,12 +22,6 @@ QString *MainFolder(QString TMainForm::*folder) {
     return MainForm ? &(MainForm->*folder) : nullptr;
 }
 
-TForm_Graphic *OpenGraphWindow(int32_t kind) {
-    if (kind < 0 || kind >= GraphWindowCount)
-        return nullptr;
-    return qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data());
-}
-
 // The value windows are children of the main window with an item in its Window menu, as wide as its
 // client at most, and show the new values after every judged frame.
 void InstallValueWindows() {
@@ -76,7 +70,7 @@ void InstallViewFactories() {
         if (TForm_Graphic *window = OpenGraphWindow(kind))
             window->RedrawGraph();
     };
-    DispatchTargets().ResetMasterGraph = [](int32_t kind) {
+    DispatchTargets().ResetGraphWindow = [](int32_t kind) {
         if (TForm_Graphic *window = OpenGraphWindow(kind)) {
             window->SetDefaultXRange(true);
             window->RebindMasks(2);

@@ -1,9 +1,17 @@
 #include "shell/WindowRegistries.h"
 
+#include "views/Fgraph.h"
+
 #include <span>
 
 std::array<QPointer<QWidget>, GraphWindowCount> GraphWindows;
 std::array<QPointer<QWidget>, TimeDiagramWindowCount> TimeDiagramWindows;
+
+TForm_Graphic *OpenGraphWindow(int kind) {
+    if (kind < 0 || kind >= GraphWindowCount)
+        return nullptr;
+    return qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data());
+}
 
 QPointer<QWidget> Form_SetDev;
 QPointer<QWidget> Form_MaskEdit;

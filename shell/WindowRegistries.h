@@ -9,6 +9,8 @@
 
 #include <array>
 
+class TForm_Graphic;
+
 // The windows that exist in several instances, one registry slot each (the registries of the value windows,
 // the parameter windows and the result tables, ScaleLabelWindows, MeasParWindows and BaseParWindows, are
 // their own units'); a slot is empty exactly while
@@ -17,6 +19,8 @@ inline constexpr int GraphWindowCount = 39;       // graph kind 0..38
 inline constexpr int TimeDiagramWindowCount = 13; // unit code 0..12
 
 extern std::array<QPointer<QWidget>, GraphWindowCount> GraphWindows;
+// The graph window of a kind while it is open; null for a closed one and for a kind out of range.
+TForm_Graphic *OpenGraphWindow(int kind);
 extern std::array<QPointer<QWidget>, TimeDiagramWindowCount> TimeDiagramWindows;
 
 // Single windows behind one pointer each (the about box and the documentation index keep theirs in

@@ -9,9 +9,9 @@
 struct TDispatchTargets {
     // The graph window of a graph kind redraws from the engine's arrays when it is open.
     std::function<void(int32_t graphKind)> RedrawGraph;
-    // The graph window of a master's characteristic (kind 18 or 19), when open, takes its default X
-    // range and binds both its masks anew: the characteristic has just started afresh.
-    std::function<void(int32_t graphKind)> ResetMasterGraph;
+    // The graph window of a graph kind, when open, takes its default X range and binds both its masks
+    // anew: its result curve has just started afresh.
+    std::function<void(int32_t graphKind)> ResetGraphWindow;
     // The graph windows rescale their Y axes automatically (while the peer analyser drives the link).
     std::function<void()> AutoScaleGraphs;
     // The first result table shows the rows' new values and verdicts.

@@ -2,7 +2,7 @@
 
 #include "engine/MasterParam.h"
 #include "engine/evaluation/DispatchTargets.h"
-#include "engine/evaluation/PointVerdicts.h"
+#include "engine/evaluation/ResultGraphReset.h"
 
 namespace {
 
@@ -10,8 +10,7 @@ void CreateMasterParam(TMaster_Param *&holder, int32_t slot, int32_t graphKind) 
     if (!holder)
         holder = new TMaster_Param();
     holder->Clear();
-    AllocPointVerdicts(slot);
-    Dispatch(DispatchTargets().ResetMasterGraph, graphKind);
+    ResetResultGraph(graphKind, slot);
     Dispatch(DispatchTargets().RedrawGraph, graphKind);
 }
 

@@ -111,7 +111,7 @@ protected:
     }
 
     static TForm_Graphic &Graph(int kind) {
-        auto *graph = qobject_cast<TForm_Graphic *>(GraphWindows[std::size_t(kind)].data());
+        TForm_Graphic *graph = OpenGraphWindow(kind);
         EXPECT_NE(graph, nullptr) << kind;
         return *graph;
     }
