@@ -150,7 +150,14 @@ private:
     QList<QRadioButton *> SubModeButtons() const;
     void CheckSubMode(QRadioButton *button);
     bool AnyImpedanceChecked() const;
-    void GeneratorOnShiftsOff();
+    // A sub-mode button's click: the button checked, and what the sub-mode asks besides (the generator on
+    // with the spectrum shifts off, a single pass instead of a continuous run, the page stored at once).
+    struct TSubModeChoice {
+        bool GeneratorOn = false;
+        bool OnePass = false;
+        bool Store = false;
+    };
+    void ChooseSubMode(QRadioButton *button, TSubModeChoice choice);
     void ShowShopPlanState(bool enabled);
     void ApplySubModeRule();
     void ShowFcPair(double fc1, double fcN);

@@ -37,76 +37,60 @@ void SnapFreqEdit(TZeltCSpinEdit *edit) {
 
 } // namespace
 
-void TMirvakPage::GeneratorOnShiftsOff() {
-    CB_SIN_Mirvak->setChecked(true);
-    CB_ShiftSpectrM->setChecked(false);
-    CB_ShiftSpectrG->setChecked(false);
+void TMirvakPage::ChooseSubMode(QRadioButton *button, TSubModeChoice choice) {
+    CheckSubMode(button);
+    if (choice.GeneratorOn) {
+        CB_SIN_Mirvak->setChecked(true);
+        CB_ShiftSpectrM->setChecked(false);
+        CB_ShiftSpectrG->setChecked(false);
+    }
+    if (choice.OnePass)
+        CB_CycleMirvak->setChecked(false);
+    RefreshMirvakState();
+    if (choice.Store)
+        SetMirvak();
 }
 
+// The impedance sub-modes measure with the page's own generator and no spectrum shift; a calibration
+// takes one pass.
 void TMirvakPage::RB_FCClick() {
-    CheckSubMode(RB_FC);
-    RefreshMirvakState();
-    SetMirvak();
+    ChooseSubMode(RB_FC, {.Store = true});
 }
 
 void TMirvakPage::RB_FC_LClick() {
-    CheckSubMode(RB_FC_L);
-    CB_CycleMirvak->setChecked(false);
-    RefreshMirvakState();
+    ChooseSubMode(RB_FC_L, {.OnePass = true});
 }
 
 void TMirvakPage::RB_ScanClick() {
-    CheckSubMode(RB_Scan);
-    RefreshMirvakState();
-    SetMirvak();
+    ChooseSubMode(RB_Scan, {.Store = true});
 }
 
 void TMirvakPage::RB_MonitorClick() {
-    CheckSubMode(RB_Monitor);
-    RefreshMirvakState();
-    SetMirvak();
+    ChooseSubMode(RB_Monitor, {.Store = true});
 }
 
 void TMirvakPage::RB_ZClick() {
-    CheckSubMode(RB_Z);
-    GeneratorOnShiftsOff();
-    RefreshMirvakState();
-    SetMirvak();
+    ChooseSubMode(RB_Z, {.GeneratorOn = true, .Store = true});
 }
 
 void TMirvakPage::RB_Z_HHClick() {
-    CheckSubMode(RB_Z_HH);
-    GeneratorOnShiftsOff();
-    CB_CycleMirvak->setChecked(false);
-    RefreshMirvakState();
-    SetMirvak();
+    ChooseSubMode(RB_Z_HH, {.GeneratorOn = true, .OnePass = true, .Store = true});
 }
 
 void TMirvakPage::RB_Z_KZClick() {
-    CheckSubMode(RB_Z_KZ);
-    GeneratorOnShiftsOff();
-    CB_CycleMirvak->setChecked(false);
-    RefreshMirvakState();
-    SetMirvak();
+    ChooseSubMode(RB_Z_KZ, {.GeneratorOn = true, .OnePass = true, .Store = true});
 }
 
 void TMirvakPage::RB_Z_OhmClick() {
-    CheckSubMode(RB_Z_Ohm);
-    GeneratorOnShiftsOff();
-    CB_CycleMirvak->setChecked(false);
-    RefreshMirvakState();
+    ChooseSubMode(RB_Z_Ohm, {.GeneratorOn = true, .OnePass = true});
 }
 
 void TMirvakPage::RB_Z_HH_MClick() {
-    CheckSubMode(RB_Z_HH_M);
-    GeneratorOnShiftsOff();
-    RefreshMirvakState();
+    ChooseSubMode(RB_Z_HH_M, {.GeneratorOn = true});
 }
 
 void TMirvakPage::RB_Z_KZ_MClick() {
-    CheckSubMode(RB_Z_KZ_M);
-    GeneratorOnShiftsOff();
-    RefreshMirvakState();
+    ChooseSubMode(RB_Z_KZ_M, {.GeneratorOn = true});
 }
 
 void TMirvakPage::CB_ShiftSpectrMClick() {

@@ -60,6 +60,22 @@ bool Address(const std::string &path, sockaddr_un &address) {
     return true;
 }
 
+// A stream socket for the path, handed to `open` (bind and listen, or connect); its descriptor, or -1
+// when the path does not fit or any step fails.
+template <typename Open> int UnixSocket(const std::string &path, Open open) {
+    sockaddr_un address;
+    if (!Address(path, address))
+        return -1;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    if (!open(fd, address)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 bool SimLineSend(int fd, const SimLinePacket &packet) {
@@ -92,30 +108,14 @@ bool SimLineReceive(int fd, SimLinePacket &packet) {
 }
 
 int SimLineListen(const std::string &path) {
-    sockaddr_un address;
-    if (!Address(path, address))
-        return -1;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    ::unlink(path.c_str());
-    if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 || ::listen(fd, 2) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return UnixSocket(path, [&path](int fd, const sockaddr_un &address) {
+        ::unlink(path.c_str());
+        return ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 && ::listen(fd, 2) == 0;
+    });
 }
 
 int SimLineConnect(const std::string &path) {
-    sockaddr_un address;
-    if (!Address(path, address))
-        return -1;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return UnixSocket(path, [](int fd, const sockaddr_un &address) {
+        return ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    });
 }

@@ -15,17 +15,18 @@ struct ShopMenuItem {
     const char *Name;
     const char *Text;
     TShopMenu::Command Command;
+    void (TPresetList::*Run)(); // the list's own handler of the command
 };
 
 // clang-format off
 const ShopMenuItem ShopMenuItems[] = {
-    {"N_Ins", "Вставить перед выделенным    Ins", TShopMenu::Ins},
-    {"N_Add", "Добавить в конец                      Ctrl+A", TShopMenu::Add},
-    {"N_Edit", "Редактировать выделенный     Enter", TShopMenu::Edit},
-    {"N_Del", "Удалить выделенный                Del", TShopMenu::Del},
-    {nullptr, nullptr, TShopMenu::Ins},
-    {"N_Check", "Отметить все                      +", TShopMenu::Check},
-    {"N_UnCheck", "Снять все отметки              - ", TShopMenu::UnCheck},
+    {"N_Ins", "Вставить перед выделенным    Ins", TShopMenu::Ins, &TPresetList::N_InsClick},
+    {"N_Add", "Добавить в конец                      Ctrl+A", TShopMenu::Add, &TPresetList::N_AddClick},
+    {"N_Edit", "Редактировать выделенный     Enter", TShopMenu::Edit, &TPresetList::N_EditClick},
+    {"N_Del", "Удалить выделенный                Del", TShopMenu::Del, &TPresetList::N_DelClick},
+    {nullptr, nullptr, TShopMenu::Ins, nullptr},
+    {"N_Check", "Отметить все                      +", TShopMenu::Check, &TPresetList::N_CheckClick},
+    {"N_UnCheck", "Снять все отметки              - ", TShopMenu::UnCheck, &TPresetList::N_UnCheckClick},
 };
 // clang-format on
 
@@ -67,8 +68,10 @@ TShopMenu::TShopMenu(QWidget *window) : QObject(window), window_(window) {
         }
         QAction *action = PopupMenu_Shop->addAction(QString::fromUtf8(item.Text));
         action->setObjectName(QLatin1String(item.Name));
-        const Command command = item.Command;
-        connect(action, &QAction::triggered, this, [this, command] { Run(command); });
+        connect(action, &QAction::triggered, this, [this, &item] {
+            if (TPresetList *list = TargetList(item.Command))
+                (list->*item.Run)();
+        });
     }
 }
 
@@ -102,32 +105,6 @@ TPresetList *TShopMenu::TargetList(Command command) const {
         if (popupComponent_ && popupComponent_ == list->List)
             return list;
     return nullptr;
-}
-
-void TShopMenu::Run(Command command) {
-    TPresetList *list = TargetList(command);
-    if (!list)
-        return;
-    switch (command) {
-    case Ins:
-        list->N_InsClick();
-        break;
-    case Add:
-        list->N_AddClick();
-        break;
-    case Edit:
-        list->N_EditClick();
-        break;
-    case Del:
-        list->N_DelClick();
-        break;
-    case Check:
-        list->N_CheckClick();
-        break;
-    case UnCheck:
-        list->N_UnCheckClick();
-        break;
-    }
 }
 
 void TShopMenu::SetItemsEnabled(bool enabled) {

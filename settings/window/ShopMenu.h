@@ -34,7 +34,6 @@ public:
 
     // The list a command goes to, or null.
     TPresetList *TargetList(Command command) const;
-    void Run(Command command);
     void SetItemsEnabled(bool enabled);
 
     QMenu *PopupMenu_Shop = nullptr;

@@ -117,6 +117,17 @@ protected:
         }
         return true;
     }
+    // Whether both peers have written a line that begins with the word.
+    bool BothSaid(const QString &word) const {
+        return !passive->Line(word).isEmpty() && !active->Line(word).isEmpty();
+    }
+    // Both peers reach the end of their scripts and exit with 0.
+    void FinishBoth() {
+        ASSERT_TRUE(Until([&] { return BothSaid(QStringLiteral("end")); })) << qPrintable(Transcripts());
+        ASSERT_TRUE(passive->Finish() && active->Finish()) << qPrintable(Transcripts());
+        EXPECT_EQ(passive->ExitCode(), 0) << qPrintable(Transcripts());
+        EXPECT_EQ(active->ExitCode(), 0) << qPrintable(Transcripts());
+    }
     QString Transcripts() const {
         QString all = QStringLiteral("The line carried %1 messages from its end a and %2 from its end b.\n")
                           .arg(line->CarriedFrom(true).size())
@@ -192,12 +203,7 @@ TEST_F(RemotePairTest, TwoProgramsPairMeasureTalkAndBreakOverTheLine) {
     ASSERT_TRUE(Until([&] { return !passive->Line(QStringLiteral("broken-by-peer")).isEmpty(); }))
         << qPrintable(Transcripts());
     active->Tell("reconnect");
-    ASSERT_TRUE(Until([&] {
-        return !passive->Line(QStringLiteral("end")).isEmpty() && !active->Line(QStringLiteral("end")).isEmpty();
-    })) << qPrintable(Transcripts());
-    ASSERT_TRUE(passive->Finish() && active->Finish()) << qPrintable(Transcripts());
-    EXPECT_EQ(passive->ExitCode(), 0) << qPrintable(Transcripts());
-    EXPECT_EQ(active->ExitCode(), 0) << qPrintable(Transcripts());
+    ASSERT_NO_FATAL_FAILURE(FinishBoth());
     SCOPED_TRACE(qPrintable(Transcripts()));
 
     // Pairing: the passive side holds exactly the values the active side holds after snapping them.
@@ -255,19 +261,12 @@ TEST_F(RemotePairTest, ALostPairingMessageFailsAndTheNextOnePairs) {
     ASSERT_TRUE(Until([&] { return line->JoinedEnds() == 1; })) << qPrintable(Transcripts());
     passive = std::make_unique<Peer>(QStringLiteral("passive"), socket,
                                      QStringList{"start", "wait paired", "say paired", "wait unlinked", "stop"});
-    ASSERT_TRUE(Until([&] {
-        return !passive->Line(QStringLiteral("started")).isEmpty() && !active->Line(QStringLiteral("started")).isEmpty();
-    })) << qPrintable(Transcripts());
+    ASSERT_TRUE(Until([&] { return BothSaid(QStringLiteral("started")); })) << qPrintable(Transcripts());
     active->Tell("go");
     // The passive side sees the pairing before the active side lets it go.
     ASSERT_TRUE(Until([&] { return !passive->Line(QStringLiteral("paired")).isEmpty(); })) << qPrintable(Transcripts());
     active->Tell("release");
-    ASSERT_TRUE(Until([&] {
-        return !passive->Line(QStringLiteral("end")).isEmpty() && !active->Line(QStringLiteral("end")).isEmpty();
-    })) << qPrintable(Transcripts());
-    ASSERT_TRUE(passive->Finish() && active->Finish()) << qPrintable(Transcripts());
-    EXPECT_EQ(passive->ExitCode(), 0) << qPrintable(Transcripts());
-    EXPECT_EQ(active->ExitCode(), 0) << qPrintable(Transcripts());
+    ASSERT_NO_FATAL_FAILURE(FinishBoth());
     SCOPED_TRACE(qPrintable(Transcripts()));
 
     const auto failed = Fields(active->Line(QStringLiteral("states ")));

@@ -8,16 +8,10 @@
 #include "platform/ProgramDir.h"
 #include "shell/Main.h"
 #include "state/MainGlobals.h"
+#include "support/SanitizerOptions.h"
 
 #include <QApplication>
 #include <QFile>
-
-extern "C" const char *__asan_default_options() {
-    return "detect_leaks=0:abort_on_error=1";
-}
-extern "C" const char *__ubsan_default_options() {
-    return "print_stacktrace=1:halt_on_error=1";
-}
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

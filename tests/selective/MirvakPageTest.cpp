@@ -27,6 +27,7 @@
 #include "state/MirvakGrid.h"
 #include "state/SettingsLoadState.h"
 #include "storage/GeneratorRestart.h"
+#include "support/PausedView.h"
 #include "support/Screenshot.h"
 
 #include <QApplication>
@@ -48,15 +49,6 @@
 #include <vector>
 
 namespace {
-
-class HeldSelectiveCommands : public TConnectionView {
-public:
-    void SetCounterPanel(const QString &, const QString &) override {}
-    void SetGeneratorSummary(const QString &, int) override {}
-    void SetMeterSummary(const QString &) override {}
-    void SetOverloadText(const QString &) override {}
-    bool PauseDown() const override { return true; }
-};
 
 const QColor PageLime(0, 255, 0);
 const QColor PageYellow(255, 255, 0);
@@ -158,7 +150,7 @@ protected:
 
     TDeviceSettings settings;
     TDeviceSettings *saved = nullptr;
-    HeldSelectiveCommands held;
+    PausedView held;
     std::vector<MessageRequest> boxes;
     std::unique_ptr<TForm_SetDev> window;
     TMirvakPage *page = nullptr;

@@ -21,6 +21,7 @@
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/SettingsLoadState.h"
+#include "support/PausedView.h"
 #include "support/Screenshot.h"
 
 #include <QApplication>
@@ -43,16 +44,6 @@
 #include <vector>
 
 namespace {
-
-// Keeps every command pending: the pages' tests look at the settings, not at the instrument.
-class HeldCommands : public TConnectionView {
-public:
-    void SetCounterPanel(const QString &, const QString &) override {}
-    void SetGeneratorSummary(const QString &, int) override {}
-    void SetMeterSummary(const QString &) override {}
-    void SetOverloadText(const QString &) override {}
-    bool PauseDown() const override { return true; }
-};
 
 // The settings window on a 256 kHz range (sample rate 640 kHz, generator grid 0.625 kHz), connection
 // type 3, shown and active so that the in-place editors take the focus.
@@ -124,7 +115,7 @@ protected:
 
     TDeviceSettings settings;
     TDeviceSettings *saved = nullptr;
-    HeldCommands held;
+    PausedView held;
     std::vector<MessageRequest> boxes;
     static std::vector<uint8_t> SentCodes() { return TakeWaitingRemoteCodes(); }
     VirtualClock clock{1000, 1};

@@ -20,6 +20,7 @@
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 #include "state/SettingsLoadState.h"
+#include "support/PausedView.h"
 #include "support/Screenshot.h"
 
 #include <QApplication>
@@ -37,16 +38,6 @@
 
 #include <memory>
 #include <vector>
-
-// Holds every command pending, so that the raised Mode bits can be read.
-class PausedView : public TConnectionView {
-public:
-    void SetCounterPanel(const QString &, const QString &) override {}
-    void SetGeneratorSummary(const QString &, int) override {}
-    void SetMeterSummary(const QString &) override {}
-    void SetOverloadText(const QString &) override {}
-    bool PauseDown() const override { return true; }
-};
 
 inline QColor TextOf(const QWidget *w) {
     return w->palette().color(QPalette::Active, QPalette::ButtonText);
