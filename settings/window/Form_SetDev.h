@@ -230,6 +230,7 @@ private:
     void ConnectRemoteGroup();
     void ControlEditReturn(const std::function<void()> &leave);
     void ControlToneChange(bool f1Changed);
+    void SnapControlTone(TZeltCSpinEdit &edit);
     void StoreOrMarkControlEdits();
     void RefreshAnalysisMode();
     void ConnectGeneratorPage();

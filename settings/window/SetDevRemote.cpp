@@ -166,16 +166,18 @@ void TForm_SetDev::Edit_CONNECT_F2Change() {
     ControlToneChange(false);
 }
 
-void TForm_SetDev::Edit_CONNECT_F1Enter() {
+void TForm_SetDev::SnapControlTone(TZeltCSpinEdit &edit) {
     const float step = DeviceSettings->ControlStep;
-    Edit_CONNECT_F1->SetIncrement(GridIncrement(Edit_CONNECT_F1->Increment(), step));
-    Edit_CONNECT_F1->SetValue(RoundFrequency(GridValue(Edit_CONNECT_F1->GetValue(), step)));
+    edit.SetIncrement(GridIncrement(edit.Increment(), step));
+    edit.SetValue(RoundFrequency(GridValue(edit.GetValue(), step)));
+}
+
+void TForm_SetDev::Edit_CONNECT_F1Enter() {
+    SnapControlTone(*Edit_CONNECT_F1);
 }
 
 void TForm_SetDev::Edit_CONNECT_F2Enter() {
-    const float step = DeviceSettings->ControlStep;
-    Edit_CONNECT_F2->SetIncrement(GridIncrement(Edit_CONNECT_F2->Increment(), step));
-    Edit_CONNECT_F2->SetValue(RoundFrequency(GridValue(Edit_CONNECT_F2->GetValue(), step)));
+    SnapControlTone(*Edit_CONNECT_F2);
 }
 
 void TForm_SetDev::ControlEditReturn(const std::function<void()> &leave) {
