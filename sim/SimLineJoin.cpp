@@ -36,20 +36,6 @@ SimLineJoin::~SimLineJoin() {
 void SimLineJoin::Read() {
     SimLinePacket packet;
     while (SimLineReceive(fd_, packet)) {
-        instrument_->WithApplication([&packet](SimDspApplication &app) {
-            switch (packet.kind) {
-            case SimLinePacket::Deliver:
-                app.DeliverMessage(packet.id, packet.body);
-                break;
-            case SimLinePacket::End:
-                app.ReportMessageEnd(packet.counter, packet.id, packet.success);
-                break;
-            case SimLinePacket::InputError:
-                app.ReportMessageInputError();
-                break;
-            default:
-                break;
-            }
-        });
+        instrument_->WithApplication([&packet](SimDspApplication &app) { ApplyLinePacket(app, packet); });
     }
 }

@@ -1,5 +1,7 @@
 #include "sim/SimLineSocket.h"
 
+#include "sim/SimDspApplication.h"
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -77,6 +79,22 @@ template <typename Open> int UnixSocket(const std::string &path, Open open) {
 }
 
 } // namespace
+
+void ApplyLinePacket(SimDspApplication &app, const SimLinePacket &packet) {
+    switch (packet.kind) {
+    case SimLinePacket::Deliver:
+        app.DeliverMessage(packet.id, packet.body);
+        break;
+    case SimLinePacket::End:
+        app.ReportMessageEnd(packet.counter, packet.id, packet.success);
+        break;
+    case SimLinePacket::InputError:
+        app.ReportMessageInputError();
+        break;
+    default:
+        break;
+    }
+}
 
 bool SimLineSend(int fd, const SimLinePacket &packet) {
     std::vector<std::uint8_t> bytes;

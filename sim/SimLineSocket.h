@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class SimDspApplication;
+
 // What travels between the line and an instrument in another process, over a Unix-domain stream socket:
 // the instrument hands the line a message; the line delivers one, reports a transmission's end or an input
 // error. Each packet is a 32-bit little-endian length, then the kind, the identifier, the counter, the
@@ -16,6 +18,10 @@ struct SimLinePacket {
     std::int16_t success = 0;
     std::vector<std::uint8_t> body;
 };
+
+// What a packet from the line does to the instrument that receives it: a message delivered, the end of a
+// transmission or an input error reported as the real instrument reports them.
+void ApplyLinePacket(SimDspApplication &app, const SimLinePacket &packet);
 
 // Sends one packet whole; false when the other end has gone.
 bool SimLineSend(int fd, const SimLinePacket &packet);

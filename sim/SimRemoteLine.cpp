@@ -113,10 +113,10 @@ void SimRemoteLine::Carry(bool fromA, const SimMessage &message) {
     }
     const auto now = std::chrono::steady_clock::now();
     auto end = [&](std::chrono::milliseconds after, std::int16_t success) {
-        events_.push_back({now + after, fromA, SimLinePacket::End, message.id, message.counter, success, {}});
+        events_.push_back({now + after, fromA, {SimLinePacket::End, message.id, message.counter, success, {}}});
     };
     auto deliver = [&](std::chrono::milliseconds after, std::vector<std::uint8_t> body) {
-        events_.push_back({now + after, !fromA, SimLinePacket::Deliver, message.id, 0, 0, std::move(body)});
+        events_.push_back({now + after, !fromA, {SimLinePacket::Deliver, message.id, 0, 0, std::move(body)}});
     };
     switch (fault) {
     case SimLineFault::None:
@@ -135,7 +135,7 @@ void SimRemoteLine::Carry(bool fromA, const SimMessage &message) {
         break;
     }
     case SimLineFault::Truncate:
-        events_.push_back({now + delay_, !fromA, SimLinePacket::InputError, 0, 0, 0, {}});
+        events_.push_back({now + delay_, !fromA, {SimLinePacket::InputError, 0, 0, 0, {}}});
         end(2 * delay_, 0);
         break;
     case SimLineFault::FinFirst:
@@ -153,17 +153,10 @@ void SimRemoteLine::Carry(bool fromA, const SimMessage &message) {
 // Runs on the line's thread without the line's lock: an instrument calls Carry under its own.
 void SimRemoteLine::Apply(const Event &event) {
     End &to = event.toA ? a_ : b_;
-    if (event.kind == SimLinePacket::Deliver && !event.toA)
+    if (event.packet.kind == SimLinePacket::Deliver && !event.toA)
         ++delivered_;
     if (to.instrument) {
-        to.instrument->WithApplication([&event](SimDspApplication &app) {
-            if (event.kind == SimLinePacket::Deliver)
-                app.DeliverMessage(event.id, event.body);
-            else if (event.kind == SimLinePacket::End)
-                app.ReportMessageEnd(event.counter, event.id, event.success);
-            else
-                app.ReportMessageInputError();
-        });
+        to.instrument->WithApplication([&event](SimDspApplication &app) { ApplyLinePacket(app, event.packet); });
         return;
     }
     int fd = -1;
@@ -173,7 +166,7 @@ void SimRemoteLine::Apply(const Event &event) {
     }
     // An end that has not joined, or has gone, hears nothing.
     if (fd >= 0)
-        SimLineSend(fd, {event.kind, event.id, event.counter, event.success, event.body});
+        SimLineSend(fd, event.packet);
 }
 
 void SimRemoteLine::Run() {

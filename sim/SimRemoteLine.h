@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/SimLineSocket.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -64,10 +66,7 @@ private:
     struct Event {
         std::chrono::steady_clock::time_point due;
         bool toA = false;
-        std::uint8_t kind = 0; // a SimLinePacket kind: deliver, end or input error
-        int id = 0, counter = 0;
-        std::int16_t success = 0;
-        std::vector<std::uint8_t> body;
+        SimLinePacket packet; // deliver, end or input error
     };
     void Carry(bool fromA, const SimMessage &message);
     void Apply(const Event &event);
