@@ -12,7 +12,6 @@
 #include "selective/SstSettingsSnapshot.h"
 #include "settings/window/PresetLists.h"
 #include "settings/window/SetDevWidgets.h"
-#include "settings/window/ShopMenu.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
 
@@ -73,15 +72,8 @@ void EnableAll(std::initializer_list<QWidget *> widgets, bool enabled) {
 } // namespace
 
 void TMirvakPage::ShowShopPlanState(bool enabled) {
-    TRxCheckListBox *list = ShopList->List;
-    for (int row = 0; row < list->count(); ++row)
-        list->SetItemEnabled(row, enabled);
-    EnableAll({Label_ShopSel, list, ShopList->Btn_Ins, ShopList->Btn_Add, ShopList->Btn_Edit, ShopList->Btn_Del},
-              enabled);
-    // The pop-up menu serves the other lists too; it follows this plan only while this page is shown.
-    if (PageActive())
-        if (TShopMenu *menu = TShopMenu::Of(list))
-            menu->SetItemsEnabled(enabled);
+    ShopList->SetControlsEnabled(enabled, PageActive());
+    Label_ShopSel->setEnabled(enabled);
 }
 
 void TMirvakPage::ApplySubModeRule() {

@@ -125,7 +125,6 @@ void TForm_SetDev::BuildMasterPages() {
     host.Edit_SIN_L = Edit_SIN_L;
     host.Edit_SIN_F = Edit_SIN_F;
     host.Refreshing = [this] { return Refreshing != 0; };
-    host.ShopMenu = ShopMenu;
     host.IsActivePage = [this](const QWidget *page) {
         const QWidget *active = PageControl1->currentWidget();
         return active && active->isAncestorOf(page);

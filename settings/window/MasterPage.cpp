@@ -15,7 +15,6 @@
 #include "settings/window/Form_SetDev.h"
 #include "settings/window/PresetLists.h"
 #include "settings/window/SetDevWidgets.h"
-#include "settings/window/ShopMenu.h"
 #include "settings/window/SpinEditSnap.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
@@ -315,10 +314,7 @@ void TMasterPage::Store() {
 void TMasterPage::RefreshState() {
     const MasterBlock &m = Block();
     const TDeviceSettings &s = *DeviceSettings;
-    ShopList->SetControlsEnabled(RB_Shop->isChecked());
-    // The menu is shared by every page: only the page on show decides its items.
-    if (host_.ShopMenu && IsActivePage())
-        host_.ShopMenu->SetItemsEnabled(RB_Shop->isChecked());
+    ShopList->SetControlsEnabled(RB_Shop->isChecked(), IsActivePage());
     for (QWidget *w : std::initializer_list<QWidget *>{Edit_RangeFirst, Edit_RangeN, Edit_RangeStep, Edit_RangeLast})
         w->setEnabled(RB_Range->isChecked());
     CB_SIN->setEnabled(s.ConnectionType != 2 && s.ConnectionType != 7);

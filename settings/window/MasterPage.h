@@ -16,7 +16,6 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 class TPresetList;
-class TShopMenu;
 class TZeltCSpinEdit;
 struct MasterBlock;
 struct TMasterRun;
@@ -28,9 +27,7 @@ struct TMasterPageHost {
     TZeltCSpinEdit *Edit_SIN_F = nullptr;
     // True while RefreshAllPages fills the window: the page stores nothing then.
     std::function<bool()> Refreshing;
-    // The window's shared pop-up menu of the preset lists, whose items the active master page enables,
-    // and whether a page is the page control's active one.
-    TShopMenu *ShopMenu = nullptr;
+    // Whether a page is the page control's active one: that page decides the shared menu's items.
     std::function<bool(const QWidget *page)> IsActivePage;
 };
 

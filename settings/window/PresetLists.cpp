@@ -142,11 +142,15 @@ void TPresetList::N_UnCheckClick() {
         rules_.Store();
 }
 
-void TPresetList::SetControlsEnabled(bool enabled) {
+void TPresetList::SetControlsEnabled(bool enabled, bool pageShown) {
     for (QWidget *w : std::initializer_list<QWidget *>{List, Btn_Ins, Btn_Add, Btn_Edit, Btn_Del})
         w->setEnabled(enabled);
     for (int row = 0; row < List->count(); ++row)
         List->SetItemEnabled(row, enabled);
+    // The menu is shared by every page: only the page on show decides its items.
+    if (pageShown)
+        if (TShopMenu *menu = TShopMenu::Of(List))
+            menu->SetItemsEnabled(enabled);
 }
 
 double TPresetList::RowValue(int row) {

@@ -46,8 +46,9 @@ public:
     // The value of a row: an empty text, or one that is not a number, becomes the lower limit, and the
     // row shows that value.
     double RowValue(int row);
-    // Enables the list side of a page: the list, each of its rows and its buttons.
-    void SetControlsEnabled(bool enabled);
+    // Enables the list side of a page: the list, each of its rows and its buttons, and while its page is
+    // the one on show the shared menu's items.
+    void SetControlsEnabled(bool enabled, bool pageShown);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
