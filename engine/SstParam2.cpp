@@ -218,7 +218,7 @@ void TSST_Param2::FinishGroup(int32_t sstNotScan) {
     // Slots that do not match the sub-mode (a plan built for another one) cannot be put in its order.
     if (int32_t(ReSlots.size()) != order->Size)
         return;
-    const bool inverseShift = (m.Options & 1) && m.FcM > 0 && !(m.Options & 2);
+    const bool inverseShift = (m.Options & MirvakMeterShift) && m.FcM > 0 && !(m.Options & MirvakMeterShiftDirect);
     const int8_t *from = inverseShift ? order->InverseOrder : order->Order;
     double re[std::size(order->Order)];
     double im[std::size(order->Order)];

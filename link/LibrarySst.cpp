@@ -74,7 +74,7 @@ bool R9_setSST() {
     s.first = unit;
     s.second = n;
     const int sub = m.SubMode;
-    const std::int16_t runKind = m.Options & 0x04 ? 2 : 1;
+    const std::int16_t runKind = m.Options & MirvakContinuous ? 2 : 1;
     if (sub == 0 || sub == 1 || sub == 2 || sub == 3 || sub == 7 || sub == 8)
         s.p3 = runKind;
     else if (sub == -1 || (sub >= 4 && sub <= 6))

@@ -19,6 +19,7 @@
 #include "storage/GeneratorRestart.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QEvent>
@@ -407,17 +408,17 @@ void TMirvakPage::ShowMirvak() {
     Edit_ShiftSpectr_FcG->SetValue(ShownFreq(m.FcG));
 
     const int32_t o = m.Options;
-    CB_ShiftSpectrM->setChecked(o & 0x01);
-    RB1_ShiftSpectrM->setChecked(o & 0x02);
-    RB2_ShiftSpectrM->setChecked(!(o & 0x02));
-    CB_CycleMirvak->setChecked(o & 0x04);
-    CB_MaskUp_Mirvak->setChecked(o & 0x08);
-    CB_MaskDn_Mirvak->setChecked(o & 0x10);
-    RB_TwoStep_Mirvak->setChecked(o & 0x20);
-    RB_OneStep_Mirvak->setChecked(!(o & 0x20));
-    CB_ShiftSpectrG->setChecked(o & 0x40);
-    RB1_ShiftSpectrG->setChecked(o & 0x80);
-    RB2_ShiftSpectrG->setChecked(!(o & 0x80));
+    CB_ShiftSpectrM->setChecked(o & MirvakMeterShift);
+    RB1_ShiftSpectrM->setChecked(o & MirvakMeterShiftDirect);
+    RB2_ShiftSpectrM->setChecked(!(o & MirvakMeterShiftDirect));
+    CB_CycleMirvak->setChecked(o & MirvakContinuous);
+    CB_MaskUp_Mirvak->setChecked(o & MirvakUpperTraceMask);
+    CB_MaskDn_Mirvak->setChecked(o & MirvakLowerTraceMask);
+    RB_TwoStep_Mirvak->setChecked(o & MirvakTwoTraces);
+    RB_OneStep_Mirvak->setChecked(!(o & MirvakTwoTraces));
+    CB_ShiftSpectrG->setChecked(o & MirvakGenShift);
+    RB1_ShiftSpectrG->setChecked(o & MirvakGenShiftDirect);
+    RB2_ShiftSpectrG->setChecked(!(o & MirvakGenShiftDirect));
 
     SetSpinRange(Edit_Mirvak_Lcable, 1, 100000, 0.1);
     Edit_Mirvak_Lcable->SetValue(RoundTo3Decimals(m.CableLength));
@@ -463,10 +464,15 @@ void TMirvakPage::SetMirvak() {
         m.FirstFreq = float(first);
     m.B = float(Edit_Mirvak_B->GetValue());
 
-    m.Options = (RB1_ShiftSpectrM->isChecked() ? 0x02 : 0) | (CB_ShiftSpectrM->isChecked() ? 0x01 : 0) |
-                (CB_CycleMirvak->isChecked() ? 0x04 : 0) | (CB_MaskUp_Mirvak->isChecked() ? 0x08 : 0) |
-                (CB_MaskDn_Mirvak->isChecked() ? 0x10 : 0) | (RB_TwoStep_Mirvak->isChecked() ? 0x20 : 0) |
-                (CB_ShiftSpectrG->isChecked() ? 0x40 : 0) | (RB1_ShiftSpectrG->isChecked() ? 0x80 : 0);
+    const std::pair<const QAbstractButton *, MirvakOption> options[] = {
+        {CB_ShiftSpectrM, MirvakMeterShift},   {RB1_ShiftSpectrM, MirvakMeterShiftDirect},
+        {CB_CycleMirvak, MirvakContinuous},    {CB_MaskUp_Mirvak, MirvakUpperTraceMask},
+        {CB_MaskDn_Mirvak, MirvakLowerTraceMask}, {RB_TwoStep_Mirvak, MirvakTwoTraces},
+        {CB_ShiftSpectrG, MirvakGenShift},     {RB1_ShiftSpectrG, MirvakGenShiftDirect}};
+    m.Options = 0;
+    for (const auto &[button, bit] : options)
+        if (button->isChecked())
+            m.Options |= bit;
 
     m.FcM = float(SnapMirvakFreq(Edit_ShiftSpectr_FcM->GetValue()));
     m.FcG = float(SnapMirvakFreq(Edit_ShiftSpectr_FcG->GetValue()));

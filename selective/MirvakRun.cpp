@@ -64,7 +64,7 @@ void StartMirvak() {
 
 void OnMirvakPassEnd() {
     const MirvakBlock &m = DeviceSettings->Mirvak;
-    if (m.SubMode == 0 && (m.Options & 0x04))
+    if (m.SubMode == 0 && (m.Options & MirvakContinuous))
         StartMirvak();
     else
         RequestMirvakStop();

@@ -10,13 +10,6 @@
 
 namespace {
 
-enum MirvakOptionBit : int32_t {
-    ContinuousRun = 0x04,
-    UpperTraceMask = 0x08,
-    LowerTraceMask = 0x10,
-    TwoTraces = 0x20,
-};
-
 // The selective graph kinds each sub-mode draws.
 constexpr std::array<int, 2> LevelKinds = {21, 22};
 constexpr std::array<int, 7> ImpedanceKinds = {21, 22, 23, 27, 28, 29, 30};
@@ -77,16 +70,16 @@ void MoveCursorsToSstFrequency() {
 void StoreSstTraces() {
     const MirvakBlock &m = DeviceSettings->Mirvak;
     const int32_t options = m.Options;
-    if (!(options & ContinuousRun) || ((options & UpperTraceMask) && (options & LowerTraceMask)))
+    if (!(options & MirvakContinuous) || ((options & MirvakUpperTraceMask) && (options & MirvakLowerTraceMask)))
         return;
-    if (options & TwoTraces) {
+    if (options & MirvakTwoTraces) {
         ForEachShownSstGraph([](TForm_Graphic &graph) {
             graph.ShiftTraceMask(1);
             graph.SaveTraceAsMask(0);
         });
         return;
     }
-    const bool lower = options & UpperTraceMask;
+    const bool lower = options & MirvakUpperTraceMask;
     if (lower && (m.SubMode == 1 || m.SubMode == 2))
         return;
     ForEachShownSstGraph([lower](TForm_Graphic &graph) { graph.SaveTraceAsMask(lower ? 1 : 0); });

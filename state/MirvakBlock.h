@@ -32,7 +32,7 @@ struct [[gnu::packed]] MirvakBlock {
     float FcM;                       // reference of the meter's spectrum shift
     float Fc1;                       // scan start
     float FcN;                       // scan end
-    int32_t Options;                 // option bits 0..7
+    int32_t Options;                 // MirvakOption bits
     int32_t RunState;                // GenState of the run
     uint8_t RunActive;               // 1 while the instrument is to run the measurement
     uint8_t DeviceSubMode;           // measurement code for the instrument: 3, 1 or 5
@@ -40,6 +40,18 @@ struct [[gnu::packed]] MirvakBlock {
     float LoadOhm;                   // known calibration load, Ohm
     float FcG;                       // reference of the generator's spectrum shift
     float CableLength;               // m
+};
+
+// The bits of MirvakBlock::Options.
+enum MirvakOption : int32_t {
+    MirvakMeterShift = 0x01,       // the meter's spectrum is shifted by FcM
+    MirvakMeterShiftDirect = 0x02, // ... as Fc+F (else Fc-F)
+    MirvakContinuous = 0x04,       // the run repeats its pass until Stop
+    MirvakUpperTraceMask = 0x08,   // "Маска верх.": the masks a continuous run keeps of its curves
+    MirvakLowerTraceMask = 0x10,   // "Маска ниж."
+    MirvakTwoTraces = 0x20,        // "2 след": two traces, the older one moved below
+    MirvakGenShift = 0x40,         // the generator's spectrum is shifted by FcG
+    MirvakGenShiftDirect = 0x80,   // ... as Fc+F (else Fc-F)
 };
 
 static_assert(sizeof(MirvakBlock) == 1770);
