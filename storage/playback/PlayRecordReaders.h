@@ -58,7 +58,6 @@ bool ReadSncRecord(QIODevice &file, int64_t offset, float &duration, float &even
 // The point count N of the ".ast" record at `offset`, which decides whether playback starts the selective
 // work again before the record's arrays are read at the bin count that start gives.
 bool ReadAstPointCount(QIODevice &file, int64_t offset, int32_t &count);
-inline constexpr int32_t AstPointCountOffset = 20;
 
 // A ".ast" record of a recording of `version`, its bin arrays at `binCount` from V6.10 on.
 bool ReadAstRecord(QIODevice &file, int64_t offset, const QByteArray &version, int32_t binCount, TAstRecord &record);

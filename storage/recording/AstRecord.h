@@ -22,6 +22,8 @@ struct TAstRecord {
 };
 
 inline constexpr int32_t AstPointArrayCount = 12;
+// Where a record's point count N stands: after its first two calibration flags and the three work values.
+inline constexpr int32_t AstPointCountOffset = 2 * sizeof(int32_t) + sizeof(TAstRecord::WorkValues);
 
 // The record as this program writes it; the bin arrays are written at the size they have.
 QByteArray EncodeAstRecord(const TAstRecord &record);
