@@ -16,9 +16,9 @@ QString MainIniFileName() {
 
 // The mask editor, the program settings dialog and the colour dialogs join the program once the
 // application exists: the main window opens them through its factories (menu items and the windows
-// re-opened at start), and they read its R9.ini, its mask folder and the scenario state. The automatic-protocol interval is the
-// averaging interval until the protocol snapshot computes its own, and no window arrangement follows the
-// automatic window change until the configuration layer provides one.
+// re-opened at start), and they read its R9.ini, its mask folder and the scenario state. The
+// automatic-protocol interval is the averaging interval until the protocol snapshot computes its own; the
+// window arrangement that follows the automatic window change comes with the configuration services.
 void InstallDialogFactories() {
     WindowFactories.MaskEdit = [](int mode) { return new TForm_MaskEdit(nullptr, mode); };
     WindowFactories.Settings = [](int) { return new TForm_Settings; };
