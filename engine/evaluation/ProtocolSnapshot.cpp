@@ -250,3 +250,18 @@ void AutoProtocolTick() {
     if (s.HasData && addEntry)
         addEntry(s);
 }
+
+bool TakeRemoteResultRows(const uint8_t *buffer, int64_t size) {
+    if (size <= SnapshotKindOffset)
+        return false;
+    const int32_t kind = buffer[SnapshotKindOffset];
+    if (kind < 1 || kind > 5)
+        return false;
+    const ParameterTable table = ParameterTableOf(kind);
+    const int64_t whole = std::max<int64_t>(size - SnapshotHeaderSize, 0) / SnapshotRowSize;
+    const int32_t rows = int32_t(std::min<int64_t>(whole, table.RowCount));
+    for (int32_t i = 0; i < rows; ++i)
+        std::memcpy(&table.RemoteResults[i], buffer + SnapshotHeaderSize + i * SnapshotRowSize, sizeof(ParamResult));
+    RemoteSignalKind = kind;
+    return true;
+}

@@ -39,6 +39,13 @@ struct TProtocolSnapshot {
 
 inline constexpr int32_t SnapshotHeaderSize = 29;
 inline constexpr int32_t SnapshotRowSize = 12;
+inline constexpr int32_t SnapshotKindOffset = 8;
+
+// The peer's result buffer as the remote link or a recording brings it: the rows of a generator kind
+// (1..5) go into the remote copy of that kind's table, which becomes RemoteSignalKind, and true comes
+// back. A buffer of another kind (6 selective, 7 SYNC) or one too short to name its kind copies nothing
+// and leaves RemoteSignalKind alone.
+bool TakeRemoteResultRows(const uint8_t *buffer, int64_t size);
 
 // The local snapshot, and the peer's result buffer as it arrived (that one never has curves or pictures).
 extern TProtocolSnapshot LocalProtocolSnapshot;

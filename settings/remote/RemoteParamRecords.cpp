@@ -280,16 +280,7 @@ bool ReadResults(TRemoteReader &r, TRemoteParse &p) {
         const QByteArray block = r.Bytes(r.Left());
         RemoteProtocolSnapshot.Results.assign(block.begin(), block.end());
         KeepRemoteResultsBlock(block);
-        const int32_t kind = block.size() > 8 ? uint8_t(block[8]) : 0;
-        if (kind >= 1 && kind <= RemoteTableKinds) {
-            const ParameterTable table = ParameterTableOf(kind);
-            const int32_t whole = (int32_t(block.size()) - SnapshotHeaderSize) / SnapshotRowSize;
-            const int32_t rows = std::clamp(whole, 0, table.RowCount);
-            for (int32_t i = 0; i < rows; ++i)
-                std::memcpy(&table.RemoteResults[i], block.constData() + SnapshotHeaderSize + i * SnapshotRowSize,
-                            sizeof(ParamResult));
-            RemoteSignalKind = kind;
-        }
+        TakeRemoteResultRows(reinterpret_cast<const uint8_t *>(block.constData()), block.size());
         CallPeer(RemoteLinkPeers().ShowRemoteResultTable);
         if (!ScenarioRunning)
             CallPeer(RemoteLinkPeers().AddProtocolEntry, 1);

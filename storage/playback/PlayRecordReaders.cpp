@@ -80,12 +80,7 @@ bool ReadRemRecord(QIODevice &file, int64_t offset, QByteArray &block) {
     const int32_t n = ValueAt<int32_t>(length, 0);
     if (n < 0 || !ReadRecordBytes(file, offset + 4, n, block))
         return false;
-    if (n == 0)
-        return true;
-    if (n < RemoteBlockHeaderSize)
-        return false;
-    const auto kind = uint8_t(block[RemoteBlockKindOffset]);
-    return kind >= 1 && kind <= 5;
+    return n == 0 || n >= RemoteBlockHeaderSize;
 }
 
 bool ReadSncRecord(QIODevice &file, int64_t offset, float &duration, float &events) {

@@ -46,11 +46,11 @@ struct TRndRecord {
 };
 bool ReadRndRecord(QIODevice &file, int64_t offset, TRndRecord &record);
 
-// A ".rem" record: the peer's results block, whose length must fit the file, whose 29-byte header must
-// be there and whose signal kind (byte 8) must be 1 to 5; an empty block is a valid "no results".
+// A ".rem" record: the peer's results block, whose length must fit the file and whose 29-byte header must
+// be there; an empty block is a valid "no results". Any signal kind is the peer's: one without a
+// generator table (6 selective, 7 SYNC) is kept and copies no rows.
 bool ReadRemRecord(QIODevice &file, int64_t offset, QByteArray &block);
 inline constexpr int32_t RemoteBlockHeaderSize = 29;
-inline constexpr int32_t RemoteBlockKindOffset = 8;
 
 // A ".snc" record: the two SYNC result values.
 bool ReadSncRecord(QIODevice &file, int64_t offset, float &duration, float &events);

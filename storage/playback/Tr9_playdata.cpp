@@ -10,6 +10,7 @@
 #include "engine/SstParam2.h"
 #include "engine/TimeSeries.h"
 #include "engine/catalogue/ParameterTable.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
 #include "engine/evaluation/ResultDispatcher.h"
 #include "link/InstrumentIdent.h"
 #include "link/MeterFrameStore.h"
@@ -153,7 +154,7 @@ bool TR9_PlayData::ReadPlayRecord() {
     };
     for (const auto &[stream, read] : Readers) {
         const int32_t offset = record.Offsets[stream];
-        if (!FileOf(stream) || offset == lastOffset_[stream])
+        if (!FileOf(stream) || offset == lastOffset_[stream] || NothingRecordedYet(stream, offset))
             continue;
         if (!(this->*read)(offset)) {
             if (damaged_)
@@ -163,6 +164,16 @@ bool TR9_PlayData::ReadPlayRecord() {
     }
     previousPosition_ = stepPosition_;
     return true;
+}
+
+bool TR9_PlayData::NothingRecordedYet(int32_t stream, int64_t offset) const {
+    // A stream that may be missing may also be empty while its first record is still to come: a step
+    // before the first SYNC result points at offset 0 of an empty ".snc". Any other offset at or past the
+    // end of a stream is damage.
+    const bool optional = std::any_of(std::begin(PlayFiles), std::end(PlayFiles), [stream](const TPlayFile &file) {
+        return file.Stream == stream && !file.Required;
+    });
+    return optional && offset == 0 && FileOf(stream)->size() == 0;
 }
 
 bool TR9_PlayData::TakeSet(int64_t offset) {
@@ -268,14 +279,7 @@ bool TR9_PlayData::TakeRem(int64_t offset) {
     const TPlaybackServices &services = PlaybackServices();
     CallService(services.InvalidateRemoteResults);
     if (!block.isEmpty()) {
-        const int32_t kind = uint8_t(block[RemoteBlockKindOffset]);
-        const ParameterTable table = ParameterTableOf(kind);
-        const int32_t rows =
-            std::min<int32_t>(table.RowCount, int32_t((block.size() - RemoteBlockHeaderSize) / sizeof(ParamResult)));
-        if (table.RemoteResults && rows > 0)
-            std::memcpy(table.RemoteResults, block.constData() + RemoteBlockHeaderSize,
-                        std::size_t(rows) * sizeof(ParamResult));
-        RemoteSignalKind = kind;
+        TakeRemoteResultRows(reinterpret_cast<const uint8_t *>(block.constData()), block.size());
         CallService(services.ShowRemoteResults);
     }
     lastOffset_[StreamRem] = int32_t(offset);

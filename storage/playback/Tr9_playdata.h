@@ -60,6 +60,7 @@ private:
     bool TakeSst(int64_t offset);
     bool TakeSnc(int64_t offset);
     void ReportDamage(int32_t stream, int64_t offset);
+    bool NothingRecordedYet(int32_t stream, int64_t offset) const;
     QFile *FileOf(int32_t stream) const { return files_[std::size_t(stream) + 1].get(); }
 
     // Index first, then the data streams in index-record order.

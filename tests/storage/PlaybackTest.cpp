@@ -158,8 +158,8 @@ TEST_F(PlaybackTest, OnlyFourFilesAreNeeded) {
     EXPECT_TRUE(messages[0].contains(QStringLiteral("Не могу открыть файл")));
 }
 
-// The peer's results block comes back into the remote copy of its kind's table; one whose kind is not a
-// table's is refused as damage.
+// The peer's results block comes back into the remote copy of its kind's table; a block of the selective
+// or SYNC kind plays on, keeps the peer's last kind and copies no rows.
 TEST_F(PlaybackTest, ThePeersResultsComeBackIntoTheirTable) {
     QByteArray block(29, '\0');
     block[8] = 1;
@@ -178,12 +178,37 @@ TEST_F(PlaybackTest, ThePeersResultsComeBackIntoTheirTable) {
     EXPECT_EQ(shown, 1);
     play.reset();
 
-    block[8] = 9;
-    CloseRecordFiles();
-    Record(1);
-    play = Play();
-    EXPECT_FALSE(play->Step());
-    EXPECT_EQ(messages.size(), 1u);
+    for (const char kind : {6, 7}) {
+        block[8] = kind;
+        CloseRecordFiles();
+        Record(2);
+        RemoteParamResultsSin[0] = {};
+        RemoteParamResultsMirvak[0] = {};
+        shown = 0;
+        play = Play();
+        ASSERT_TRUE(play->Step()) << "kind " << int(kind);
+        ASSERT_TRUE(play->Step()) << "kind " << int(kind);
+        EXPECT_EQ(play->Position(), 72) << "playback went on past the block of kind " << int(kind);
+        EXPECT_EQ(RemoteSignalKind, 1);
+        EXPECT_EQ(RemoteParamResultsSin[0].Value, 0.0f) << "no rows copied";
+        EXPECT_EQ(RemoteParamResultsMirvak[0].Value, 0.0f) << "no rows copied";
+        EXPECT_EQ(shown, 1);
+        EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+        play.reset();
+    }
+}
+
+// With the SYNC run on, the steps before its first result point at the start of a still empty ".snc":
+// nothing is read there, and that is no damage.
+TEST_F(PlaybackTest, StepsBeforeTheFirstSyncResultPlay) {
+    DeviceSettings->SyncGenState = 2;
+    Record(3);
+    std::unique_ptr<TR9_PlayData> play = Play();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(play->Step()) << "record " << i;
+    EXPECT_EQ(play->Position(), 3 * 36);
+    EXPECT_EQ(Samples(), blocks[2]);
+    EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
 }
 
 // In a three-item sub-mode the selective items are handed over only as a complete group that its newest
