@@ -1,7 +1,6 @@
 #include "shell/Main.h"
 
 #include "engine/SignalKindChange.h"
-#include "link/connection/ConnectionServices.h"
 #include "protocols/ProtocolFiles.h"
 #include "settings/GeneratorStates.h"
 #include "settings/SettingsRecompute.h"
@@ -10,6 +9,7 @@
 #include "shell/DataCommandServices.h"
 #include "shell/MainSst.h"
 #include "shell/WindowRegistries.h"
+#include "storage/SettingsResets.h"
 #include "storage/playback/Play_form.h"
 #include "storage/playback/PlaybackServices.h"
 #include "storage/recording/RecordingServices.h"
@@ -51,8 +51,7 @@ void TMainForm::InstallRecordingServices() {
     };
     playback.PlaybackClosed = [this] {
         CloseProtocol(false);
-        if (const auto &recompute = ConnectionServices().RecomputeAfterSettings)
-            recompute(0);
+        ResetAllResults();
         BlockAllGenerators();
         RefreshGenButtons();
         UpdatePlaybackControls();

@@ -194,8 +194,11 @@ void TPlayForm::Button_StopClick() {
 void TPlayForm::Button_StepMouseDown() {
     if (!playData_ || Playing())
         return;
+    // The press itself shows the next frame, so that a short click always steps once; while the button
+    // is held the timer repeats the step.
     stepHeld_ = true;
-    Resume(StepHeldIntervalMs);
+    stepTimer_.setInterval(StepHeldIntervalMs);
+    TakeStep();
 }
 
 void TPlayForm::Button_StepMouseUp() {

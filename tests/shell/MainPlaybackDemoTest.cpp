@@ -4,9 +4,11 @@
 
 #include "chart/ChartSeries.h"
 #include "chart/ChartlibChart.h"
+#include "engine/EngineBuffers.h"
 #include "engine/MasterParam.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParameterTable.h"
+#include "engine/masks/MaskArray.h"
 #include "platform/NoValue.h"
 #include "settings/SettingsRecompute.h"
 #include "settings/masters/MasterLev.h"
@@ -283,6 +285,40 @@ TEST_F(PlaybackDemoTest, ThePeersResultsOfARecordingShowInPlayback) {
     EXPECT_EQ(sin.RemoteResults[2].Value, 40.0f);
     EXPECT_EQ(RemoteSignalKind, 1);
     bar->Button_Stop->click();
+}
+
+// Closing playback forgets what the recording brought: its masks and its weighting do not judge the
+// next live measurement.
+TEST_F(PlaybackDemoTest, ClosingPlaybackDropsTheRecordingsMasksAndWeighting) {
+    TMainForm &form = StartSinDemo();
+    form.Button_Start->click();
+    ASSERT_NE(Emulator, nullptr);
+    CountBlocks();
+    form.Button_SaveData->click();
+    RunBlocks(3);
+    const QString saved = dir.path(QStringLiteral("Data/masks.idx"));
+    saveAnswers = {saved};
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+
+    openAnswer = saved;
+    form.Button_PlayData->click();
+    auto *bar = qobject_cast<TPlayForm *>(PlayForm.data());
+    ASSERT_NE(bar, nullptr);
+    bar->Button_Start->click();
+    bar->Button_Stop->click();
+    ASSERT_TRUE(bar->PlayData()->Step());
+    // What a recorded settings record sets up.
+    auto mask = std::make_unique<TMASK>();
+    mask->Points = {{1.0, 3.0}, {2.0, 3.0}};
+    mask->Active = 1;
+    MaskArray[1][MaskUpperSide] = std::move(mask);
+    const float x[] = {1, 2}, y[] = {0, 3};
+    ASSERT_TRUE(SetWeightingCurve(2, x, y));
+
+    form.Button_PlayData->click();
+    EXPECT_FALSE(PlaybackOn);
+    EXPECT_EQ(MaskArray[1][MaskUpperSide], nullptr);
+    EXPECT_EQ(WeightingCurve.Count, 0);
 }
 
 } // namespace

@@ -64,6 +64,21 @@ TEST_F(PlayFormTest, StepHeldDownStepsEveryHundredMilliseconds) {
     EXPECT_EQ(bar->PlayData()->Position(), after);
 }
 
+// A click shorter than the repeat interval still shows exactly one frame.
+TEST_F(PlayFormTest, AShortClickOnStepShowsOneFrame) {
+    bar->Button_StartClick();
+    bar->Button_StopClick();
+    ASSERT_NE(bar->PlayData(), nullptr);
+    for (int click = 1; click <= 3; ++click) {
+        const int64_t before = bar->PlayData()->Position();
+        bar->Button_Step->click();
+        Pump(150);
+        EXPECT_EQ(bar->PlayData()->Position() - before, 36) << "click " << click;
+    }
+    EXPECT_TRUE(bar->Button_Stop->isChecked());
+    EXPECT_FALSE(bar->Button_Start->isChecked());
+}
+
 // The stop-after choice pauses the bar: Start up, Pause down, no more steps.
 TEST_F(PlayFormTest, TheStopAfterChoicePausesTheBar) {
     bar->Button1Click();
