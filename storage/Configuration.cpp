@@ -279,10 +279,11 @@ bool SaveConfiguration(const QString &fileName, bool askState) {
     PumpMessages();
     bool written = false;
     try {
+        // The new configuration is written whole from nothing, so no key of the old file (a window closed
+        // since, a weighting no longer set) comes back at the next load; the old file is replaced only
+        // once the new one is on disk.
         TMemIniFile ini(fileName);
-        // Only an INI configuration's keys are kept: the lines of a legacy binary file are no keys.
-        if (!ini.SectionExists(IniMarkerSection))
-            ini.Clear();
+        ini.Clear();
         ini.WriteString(QStringLiteral("Общие"), QStringLiteral("Версия"), ProgramVersionText);
         TDeviceSettings copy = *DeviceSettings;
         ComputeGeneratorStateChoice(copy);

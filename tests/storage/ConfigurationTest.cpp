@@ -320,12 +320,15 @@ TEST_F(ConfigurationTest, ASaveStoresOneSwitchedOnStatePerSide) {
     EXPECT_EQ(ini.ReadString("Общие", "Версия", {}), "V6.11");
 }
 
-TEST_F(ConfigurationTest, ASaveKeepsTheOtherKeysOfAConfigurationAndReplacesAnythingElse) {
-    const QString file =
-        WriteFile(ConfigName(), ToCp1251(QStringLiteral("[Общие R9]\r\nТип подключения=1\r\n[Окно]\r\nVisible=1\r\n")));
+// A save writes the whole configuration anew: nothing of the old file is left, neither the section of a
+// window closed since nor a key the save no longer writes, nor the bytes of a legacy file.
+TEST_F(ConfigurationTest, ASaveReplacesTheOldFileWhole) {
+    const QString file = WriteFile(
+        ConfigName(), ToCp1251(QStringLiteral("[Общие R9]\r\nТип подключения=1\r\nСтарый ключ=7\r\n[Окно]\r\nVisible=1\r\n")));
     ASSERT_TRUE(SaveConfiguration(file, false));
     TMemIniFile ini(file);
-    EXPECT_EQ(ini.ReadString("Окно", "Visible", {}), "1");
+    EXPECT_FALSE(ini.SectionExists("Окно"));
+    EXPECT_FALSE(ini.ValueExists("Общие R9", "Старый ключ"));
     EXPECT_EQ(ini.ReadInteger("Общие R9", "Тип подключения", -1), live.ConnectionType);
 
     const QString legacy = WriteFile(ConfigName(QStringLiteral("old.cfg")), LegacyFile("V6.11") + "\n[x]\ny=1\n");
