@@ -218,7 +218,7 @@ void ReleaseCurvePointTimeSeries() {
             ReleaseTimeSeries(slot);
 }
 
-void AppendTimeSeriesPoint(TimeSeries &series) {
+void AppendTimeSeriesPoint(TimeSeries &series, bool gap) {
     std::deque<TimePoint> &points = series.Points;
     const bool sampling = series.Sampling();
     if (points.size() >= 3 && !sampling && points[points.size() - 1].Value == NoValue &&
@@ -226,15 +226,20 @@ void AppendTimeSeriesPoint(TimeSeries &series) {
         MoveLastPoint(series);
         return;
     }
-    const double value = sampling ? double(SampledValue(series)) : double(NoValue);
-    // Frames come faster than the stamps' 0.1 s step: a frame that follows the last point within that
-    // step replaces its value instead of taking a stamp ahead of the clock.
+    const double value = sampling && !gap ? double(SampledValue(series)) : double(NoValue);
+    double time = NowStamp;
     if (!points.empty() && NowStamp < points.back().Time + OneTenthSecond) {
-        points.back().Value = value;
-        return;
+        // Frames come faster than the stamps' 0.1 s step: a value that follows a value within that step
+        // replaces it instead of taking a stamp ahead of the clock. A gap is a break in the line and is
+        // never replaced nor dropped: it takes the next stamp, and so does the value after it.
+        if (value != NoValue && points.back().Value != NoValue) {
+            points.back().Value = value;
+            return;
+        }
+        time = points.back().Time + OneTenthSecond;
     }
     try {
-        points.push_back({NowStamp, value});
+        points.push_back({time, value});
     } catch (const std::bad_alloc &) {
         ShowOutOfMemory();
     }
@@ -295,9 +300,7 @@ void GapAllTimeSeries() {
     for (const std::unique_ptr<TimeSeries> &series : TimeSeriesSlots) {
         if (!series)
             continue;
-        AppendTimeSeriesPoint(*series);
-        if (!series->Points.empty())
-            series->Points.back().Value = NoValue;
+        AppendTimeSeriesPoint(*series, true);
         series->HasNewPoints = 1;
     }
 }

@@ -99,8 +99,9 @@ float SampledValue(const TimeSeries &series);
 // One frame's point of one series from frame source 1 signal block, 2 meter frame, 3 selective result,
 // 4 SYNC measurement.
 void AppendTimeSeries(TimeSeries &series, int32_t source);
-// Gap compression, then one more point (no filter, no run compression, no trimming).
-void AppendTimeSeriesPoint(TimeSeries &series);
+// Gap compression, then one more point (no filter, no run compression, no trimming): the sampled value,
+// or a gap when `gap` is set or the series is not sampling.
+void AppendTimeSeriesPoint(TimeSeries &series, bool gap = false);
 // After every judged frame: empties the series of a requested unit, appends to every active series,
 // and ends the clear request.
 void AppendFrameToTimeSeries(int32_t source);

@@ -85,6 +85,30 @@ TEST_F(SignalKindChangeTest, ASettlingBlockGapsEverySeriesAndLeavesTheWindows) {
     EXPECT_EQ(Log, "graphs1 table arrange meter0 ");
 }
 
+// At the demo's frame rate (frames 40 ms apart) a settling block between two measured frames leaves all
+// three: the measured value, the break, and the next value after it, each with its own rising stamp.
+TEST_F(SignalKindChangeTest, AGapBetweenFastFramesKeepsTheValueAndTheBreak) {
+    ParamDescriptor &signal = DiagramRow(2);
+    BindRowTimeSeries(&signal, false);
+    Change(1);
+    signal.Result.Value = -12;
+    AppendFrameToTimeSeries(1);
+    NowStamp += 0.04 * Second;
+    Change(0);
+    NowStamp += 0.04 * Second;
+    Change(1);
+    signal.Result.Value = -13;
+    AppendFrameToTimeSeries(1);
+    const TimeSeries &series = *TimeSeriesSlots[29];
+    ASSERT_EQ(series.Count(), 3);
+    EXPECT_EQ(series.Points[0].Value, -12.0);
+    EXPECT_EQ(series.Points[1].Value, double(NoValue));
+    EXPECT_EQ(series.Points[2].Value, -13.0);
+    for (int i = 1; i < series.Count(); ++i)
+        EXPECT_GE(series.Points[std::size_t(i)].Time - series.Points[std::size_t(i - 1)].Time,
+                  0.1 * Second * (1 - 1e-9));
+}
+
 // SIN to PRBS with event counting on: counting off, the smallest block, the mode command once; back to
 // SIN nothing is switched back. With the phasogram on, PRBS changes neither.
 TEST_F(SignalKindChangeTest, PrbsForcesTheSmallestBlockWithoutEventCounting) {
