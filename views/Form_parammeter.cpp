@@ -390,6 +390,7 @@ void TForm_MeasPar::CurrentCellChanged(int row, int column, int previousRow, int
 }
 
 void TForm_MeasPar::DropNormEditor() {
+    normAgreed_ = normDeclined_ = false;
     const int row = editorRow_;
     const int column = editorColumn_;
     editorRow_ = editorColumn_ = -1;
@@ -449,11 +450,30 @@ bool TForm_MeasPar::SpEdtEnter() {
     return false;
 }
 
+// Asks once per entry into the norm editor; a change that comes without an entry (the mouse wheel) asks
+// itself, and one that follows a declined question (the arrow click that entered the editor) is refused
+// without asking again.
+bool TForm_MeasPar::AgreeToNormChange() {
+    if (normAgreed_ || normDeclined_ || asking_)
+        return normAgreed_;
+    asking_ = true;
+    normAgreed_ = SpEdtEnter();
+    normDeclined_ = !normAgreed_;
+    asking_ = false;
+    return normAgreed_;
+}
+
 void TForm_MeasPar::SpEdtChange() {
     TZeltCSpinEdit *edit = SpinEdit();
     if (!edit || writing_)
         return;
     ParamDescriptor &param = RowOf(editorRow_);
+    if (!AgreeToNormChange()) {
+        writing_ = true;
+        edit->SetValue(editorColumn_ == ColLowerNorm ? param.Settings.LowerNorm : param.Settings.UpperNorm);
+        writing_ = false;
+        return;
+    }
     const double norm = SnapNorm(param, edit->GetValue());
     if (param.WireBytes != 4 && edit->Increment() < NormCodeStep(param))
         edit->SetIncrement(NormCodeStep(param));
@@ -505,13 +525,15 @@ bool TForm_MeasPar::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     if (auto *edit = qobject_cast<TZeltCSpinEdit *>(watched); edit && edit == SpinEdit()) {
-        if (event->type() == QEvent::FocusIn && !asking_ &&
-            static_cast<QFocusEvent *>(event)->reason() != Qt::ActiveWindowFocusReason) {
-            asking_ = true;
-            SpEdtEnter();
-            asking_ = false;
+        const auto reason = [event] { return static_cast<QFocusEvent *>(event)->reason(); };
+        if (event->type() == QEvent::FocusIn && !asking_ && reason() != Qt::ActiveWindowFocusReason) {
+            normAgreed_ = normDeclined_ = false;
+            AgreeToNormChange();
         } else if (event->type() == QEvent::FocusOut) {
             SpEdtExit();
+            // Leaving the editor ends the agreement: the next entry asks again.
+            if (reason() != Qt::ActiveWindowFocusReason)
+                normAgreed_ = false;
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {

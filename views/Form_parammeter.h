@@ -57,6 +57,7 @@ public:
     // The spin edit of the current numeric norm cell: the questions on entering, the norm on every change
     // and, when it is left, the snapped norm shown.
     bool SpEdtEnter();
+    bool AgreeToNormChange();
     void SpEdtChange();
     void SpEdtExit();
     // Chooses the mask files of a curve row's norm (column 6 lower, 8 upper) in the mask dialog.
@@ -99,6 +100,11 @@ private:
     bool selecting_ = false;
     bool asking_ = false;
     bool writing_ = false;
+    // Whether the user agreed to edit the current norm editor (asked on entering it, or at its first
+    // change when it changed without being entered), and whether the last question was declined: a
+    // declined edit keeps the norm until the editor is entered again.
+    bool normAgreed_ = false;
+    bool normDeclined_ = false;
 };
 
 QWidget *CreateMeasParWindow(int index);

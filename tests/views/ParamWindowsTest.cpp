@@ -28,6 +28,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+#include <QWheelEvent>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
@@ -189,6 +192,45 @@ TEST_F(ParamWindowsTest, EnteringTheNormEditorAsksFirstWhileThePeerIsLinked) {
     QApplication::processEvents();
     EXPECT_EQ(messages, QStringList(QStringLiteral("Прервать соединение c удаленным комплексом?")));
     EXPECT_FALSE(edit->hasFocus());
+    EXPECT_EQ(s.PeerConnectState, 1);
+    s = saved;
+}
+
+// A declined question leaves the norm as it was, whichever way the editor was to change it: the mouse
+// wheel asks too, and the arrow click that entered the editor asks once and changes nothing.
+TEST_F(ParamWindowsTest, ADeclinedBreakLeavesTheNormUnchanged) {
+    TForm_MeasPar &window = *OpenParams();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(window.SGSelectCell(ColUpperNorm, LevelRow));
+    TZeltCSpinEdit *edit = window.SpinEdit();
+    ASSERT_NE(edit, nullptr);
+    TDeviceSettings &s = *DeviceSettings;
+    const TDeviceSettings saved = s;
+    s.PeerConnectState = 1;
+    SetMessageBoxHandler([this](const MessageRequest &request) {
+        messages << request.text;
+        return int(IdNo);
+    });
+    const float norm = Sin(LevelRow).Settings.UpperNorm;
+    const QString cell = window.SG->item(LevelRow, ColUpperNorm)->text();
+    const QPointF middle(edit->width() / 2.0, edit->height() / 2.0);
+    QWheelEvent wheel(middle, edit->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(edit, &wheel);
+    EXPECT_EQ(messages.size(), 1) << "the wheel asks";
+    EXPECT_EQ(Sin(LevelRow).Settings.UpperNorm, norm);
+    EXPECT_DOUBLE_EQ(edit->GetValue(), RoundTo3Decimals(norm));
+
+    messages.clear();
+    QStyleOptionSpinBox option;
+    option.initFrom(edit);
+    option.subControls = QStyle::SC_SpinBoxUp;
+    const QRect up = edit->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, edit);
+    QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, up.center());
+    QApplication::processEvents();
+    EXPECT_EQ(messages.size(), 1) << "the click asks once";
+    EXPECT_EQ(Sin(LevelRow).Settings.UpperNorm, norm);
+    EXPECT_EQ(window.SG->item(LevelRow, ColUpperNorm)->text(), cell);
     EXPECT_EQ(s.PeerConnectState, 1);
     s = saved;
 }
