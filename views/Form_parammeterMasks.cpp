@@ -57,15 +57,21 @@ void TForm_MeasPar::EditMaskNorm(int column, int row) {
     }
 
     QTableWidgetItem *cell = SG->item(row, column);
+    int16_t &name = upper ? param.Settings.UpperMaskName : param.Settings.LowerMaskName;
     if (entry->Paths.isEmpty()) {
+        // No mask is no norm: the row neither names one nor applies one, so no view shows a norm that
+        // nothing judges.
         entry.reset();
-        cell->setText(QString());
+        if (name >= 0)
+            StoreMaskName(name, QString());
+        (upper ? param.Settings.ApplyUpper : param.Settings.ApplyLower) = 0;
+        ShowRow(row);
     } else {
         DescribeMask(*entry, param);
         QString names;
         for (const QString &name : entry->Names)
             names += name + QLatin1Char(';');
-        StoreMaskName(upper ? param.Settings.UpperMaskName : param.Settings.LowerMaskName, names);
+        StoreMaskName(name, names);
         cell->setText(entry->Names.value(0) + (entry->Names.size() > 1 ? QStringLiteral("...") : QString()));
     }
     AllocPointVerdicts(param.MaskSlot);

@@ -326,10 +326,18 @@ TEST_F(ParamWindowsTest, MaskNormsComeFromTheMaskDialogAndAnEmptyChoiceDeletesTh
         mask->Names.clear();
         mask->Paths.clear();
     };
+    const int16_t entry = selective.Settings.UpperMaskName;
     window.BtnClick(ColUpperNorm, SelectiveRow);
     EXPECT_EQ(SlotMask(SelectiveSlot, MaskUpperSide), nullptr);
     EXPECT_EQ(window.SG->item(SelectiveRow, ColUpperNorm)->text(), QString());
     EXPECT_EQ(PointVerdicts[SelectiveSlot], nullptr);
+    // ... and no norm is left to show: the name entry is emptied (never removed) and the side no longer
+    // applies, so a refill shows an empty cell and the result table no norm.
+    EXPECT_EQ(MaskNameAt(entry), QString());
+    EXPECT_EQ(selective.Settings.ApplyUpper, 0);
+    EXPECT_FALSE(window.BoxChecked(ColApplyUpper, SelectiveRow));
+    window.ShowParams();
+    EXPECT_EQ(window.SG->item(SelectiveRow, ColUpperNorm)->text(), QString());
 
     // While a configuration is being loaded the dialog does not open.
     bool opened = false;
