@@ -16,14 +16,18 @@ TMaskEditContents ParseMaskEditFile(const QByteArray &bytes) {
     QStringList lines = FromCp1251(bytes).split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the end of the last line, not a line of its own
+    // A line that is no comment is a row: a number it does not yield repeats the previous row's (0 before
+    // the first), so no line of the file is lost from the table.
+    double x = 0, y = 0;
     for (QString &line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
-        double x = 0, y = 0;
-        if (line.contains(QStringLiteral("==")))
+        if (line.contains(QStringLiteral("=="))) {
             contents.Comment.append(line);
-        else if (ReadPointLine(line, x, y))
-            contents.Points.push_back({x, y});
+            continue;
+        }
+        ReadPointLine(line, x, y);
+        contents.Points.push_back({x, y});
     }
     return contents;
 }

@@ -13,9 +13,9 @@
 // The mask editor's side of the mask files: what it shows of a file, how it checks a table before a save
 // and what it writes.
 
-// A file as the editor shows it: every line that holds "==" in the comment, every line that starts with
-// two numbers as a point (double precision, so that large distances come back unchanged), and nothing of
-// the other lines.
+// A file as the editor shows it: every line that holds "==" in the comment, every other line as a point
+// (double precision, so that large distances come back unchanged) whose numbers that the line does not
+// yield repeat those of the point before.
 struct TMaskEditContents {
     QStringList Comment;
     std::vector<TMaskPoint> Points;

@@ -49,15 +49,15 @@ TMaskFileContents ParseMaskPoints(const QByteArray &bytes) {
     return contents;
 }
 
-bool ReadPointLine(const QString &line, double &x, double &y) {
+void ReadPointLine(const QString &line, double &x, double &y) {
     const std::string text = line.toStdString();
     size_t pos = 0;
-    double readX = 0, readY = 0;
-    if (ReadNumber(text, pos, readX) != NumberRead::Read || ReadNumber(text, pos, readY) != NumberRead::Read)
-        return false;
-    x = readX;
-    y = readY;
-    return true;
+    double read = 0;
+    if (ReadNumber(text, pos, read) != NumberRead::Read)
+        return;
+    x = read;
+    if (ReadNumber(text, pos, read) == NumberRead::Read)
+        y = read;
 }
 
 TMaskFileContents ReadMaskPoints(const QString &path) {

@@ -21,8 +21,9 @@ struct TMaskFileContents {
 TMaskFileContents ParseMaskPoints(const QByteArray &bytes);
 
 // The two numbers at the start of one line, as the mask editor keeps them: double precision, '.' as the
-// decimal point. False, and x and y untouched, when the line does not start with two finite numbers.
-bool ReadPointLine(const QString &line, double &x, double &y);
+// decimal point. The scan stops at the first number the line does not yield (missing, not finite or out
+// of range); that one and any after it keep the value passed in.
+void ReadPointLine(const QString &line, double &x, double &y);
 
 // ParseMaskPoints of a file; a file that cannot be read is an error.
 TMaskFileContents ReadMaskPoints(const QString &path);

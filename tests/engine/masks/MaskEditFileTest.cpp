@@ -36,19 +36,29 @@ TEST(MaskKindTable, EveryTitleNamesItsPattern) {
     EXPECT_EQ(Kind(16).XMax, 250000000.0f);
 }
 
-// Comments, points, and lines that are neither: a blank or damaged line adds no point.
-TEST(MaskEditFile, OpenShowsCommentsAndPointsAndSkipsTheRest) {
-    const QByteArray bytes = ToCp1251(QStringLiteral("==Маска АЧХ\r\n10   -3.5\r\n\r\nabc\r\n7\r\n"
+// Comments and points: every line that is no comment is a row, and a number that a blank or damaged line
+// does not yield repeats the one of the row before (0 before the first).
+TEST(MaskEditFile, OpenShowsCommentsAndEveryOtherLineAsARow) {
+    const QByteArray bytes = ToCp1251(QStringLiteral("abc\r\n==Маска АЧХ\r\n10   -3.5\r\n\r\nabc\r\n7\r\n"
                                                      "x==y\r\n20\t-4,5\r\n250000000.5   1\r\na=1 2\r\n30 1"));
     const TMaskEditContents contents = ParseMaskEditFile(bytes);
     EXPECT_EQ(contents.Comment, (QStringList{QStringLiteral("==Маска АЧХ"), QStringLiteral("x==y")}));
-    ASSERT_EQ(contents.Points.size(), 4u);
-    EXPECT_EQ(contents.Points[0].x, 10);
-    EXPECT_EQ(contents.Points[0].y, -3.5);
-    EXPECT_EQ(contents.Points[1].x, 20); // "-4,5" reads as -4, as the scanner stops at the comma
-    EXPECT_EQ(contents.Points[1].y, -4);
-    EXPECT_EQ(contents.Points[2].x, 250000000.5);
-    EXPECT_EQ(contents.Points[3].x, 30);
+    const std::vector<std::pair<double, double>> expected = {
+        {0, 0},   // "abc" before any data line
+        {10, -3.5},
+        {10, -3.5}, // the blank line
+        {10, -3.5}, // "abc"
+        {7, -3.5},  // only x
+        {20, -4},   // "-4,5" reads as -4, as the scanner stops at the comma
+        {250000000.5, 1},
+        {250000000.5, 1}, // "a=1 2": the scan stops at its first character
+        {30, 1},
+    };
+    ASSERT_EQ(contents.Points.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(contents.Points[i].x, expected[i].first) << "row " << i;
+        EXPECT_EQ(contents.Points[i].y, expected[i].second) << "row " << i;
+    }
     EXPECT_EQ(MaskCellText(10), "10.00000");
     EXPECT_EQ(MaskCellText(-3.5), "-3.50000");
 }

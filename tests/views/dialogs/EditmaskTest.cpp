@@ -152,16 +152,18 @@ TEST_F(MaskEditor, ANonMonotonicTablePutsTheUserAtTheCell) {
     EXPECT_FALSE(QFile::exists(savePath));
 }
 
-// Open shows comments and points; lines that do not parse add no row.
+// Open shows comments and points; a line that does not parse is a row that repeats the one before.
 TEST_F(MaskEditor, OpenShowsTheFile) {
     dir.write(QStringLiteral("open.9af"), ToCp1251(QString::fromUtf8("==Маска\r\n10   -3.5\r\n\r\nтекст\r\n20 -4\r\n")));
     openPath = dir.path(QStringLiteral("open.9af"));
     editor->Open1Click();
     EXPECT_EQ(editor->Memo->toPlainText(), QString::fromUtf8("==Маска"));
-    ASSERT_EQ(editor->StringGrid1->rowCount(), 2);
-    EXPECT_EQ(Cell(0, 0), "10.00000");
-    EXPECT_EQ(Cell(0, 1), "-3.50000");
-    EXPECT_EQ(Cell(1, 0), "20.00000");
+    ASSERT_EQ(editor->StringGrid1->rowCount(), 4);
+    for (int row : {0, 1, 2}) {
+        EXPECT_EQ(Cell(row, 0), "10.00000") << row;
+        EXPECT_EQ(Cell(row, 1), "-3.50000") << row;
+    }
+    EXPECT_EQ(Cell(3, 0), "20.00000");
     EXPECT_EQ(editor->GridModified, 0);
     EXPECT_EQ(editor->CurrentPath, openPath);
     EXPECT_EQ(editor->windowTitle(), QString::fromUtf8("Редактор масок:") + QDir::toNativeSeparators(openPath));
