@@ -92,9 +92,17 @@ bool ActiveChild(const TCursorSet &set) {
     return !CursorBar.IsActiveChild || CursorBar.IsActiveChild(set.Window);
 }
 
-QString TimeText(double days) {
-    const auto msecs = qint64(std::llround(std::abs(days) * 86400000.0)) % 86400000;
-    return QTime::fromMSecsSinceStartOfDay(int(msecs)).toString(QStringLiteral("hh:mm:ss.zzz"));
+// A time difference: its sign, and hours that go on counting past a day (a playback's time diagram spans
+// one).
+QString TimeDifferenceText(double days) {
+    const qint64 msecs = std::llround(std::abs(days) * 86400000.0);
+    const qint64 seconds = msecs / 1000;
+    return QStringLiteral("%1%2:%3:%4.%5")
+        .arg(days < 0 && msecs > 0 ? QStringLiteral("-") : QString())
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+        .arg(msecs % 1000, 3, 10, QLatin1Char('0'));
 }
 
 QPoint MousePosition(const TChart &chart) {
@@ -292,7 +300,7 @@ QString CursorReadout(const TCursorOnGraph &cursor) {
 QString CursorDifference(const TCursorOnGraph &first, const TCursorOnGraph &second) {
     const double dx = second.Ps_x - first.Ps_x;
     const QString x =
-        first.DateTimeX ? QStringLiteral("DX = ") + TimeText(dx) : QStringLiteral("DX = ") + FormatValue(dx);
+        first.DateTimeX ? QStringLiteral("DX = ") + TimeDifferenceText(dx) : QStringLiteral("DX = ") + FormatValue(dx);
     return x + QStringLiteral("\nDY = ") + FormatValue(second.Ps_y - first.Ps_y);
 }
 

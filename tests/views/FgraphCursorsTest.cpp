@@ -213,6 +213,11 @@ TEST(CursorReadouts, DateTimesShowAsTimesOfDay) {
     second.Ps_y = 2;
     EXPECT_EQ(CursorReadout(first), QStringLiteral("X = 12:34:56.789\nY = ") + FormatValue(1.5));
     EXPECT_EQ(CursorDifference(first, second), QStringLiteral("DX = 00:01:30.500\nDY = ") + FormatValue(0.5));
+    // The difference keeps its sign and does not wrap at a day.
+    EXPECT_EQ(CursorDifference(second, first), QStringLiteral("DX = -00:01:30.500\nDY = ") + FormatValue(-0.5));
+    second.Ps_x = first.Ps_x + 1 + 2.0 / 24 + 0.25 / 86400;
+    EXPECT_TRUE(CursorDifference(first, second).startsWith(QStringLiteral("DX = 26:00:00.250\n")))
+        << CursorDifference(first, second).toStdString();
     first.DateTimeX = second.DateTimeX = false;
     first.Ps_x = 10;
     second.Ps_x = 12.5;
