@@ -19,9 +19,7 @@ TSignalKindChangeViews &SignalKindChangeViews() {
 
 namespace {
 
-constexpr int32_t KindChangeSin = 1;
 constexpr int32_t KindChangePrbs = 4;
-constexpr int32_t KindChangeSelective = 6;
 constexpr int32_t KindChangeModeBit = 0x1;
 
 // The reflectometer needs the finest time resolution: the smallest block, and no event counting, which
@@ -38,14 +36,6 @@ void ForcePrbsBlockSize() {
 }
 
 } // namespace
-
-bool RebindsMasksOnKindChange(int32_t graphKind, int32_t newKind) {
-    if (graphKind == 18 || graphKind == 19)
-        return newKind == KindChangeSin;
-    if (graphKind >= 21 && graphKind <= 36)
-        return newKind == KindChangeSelective;
-    return true;
-}
 
 void RebindTimeSeriesOnKindChange() {
     if (LastSignalKind == SignalKind)

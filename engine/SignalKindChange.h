@@ -35,7 +35,3 @@ struct TSignalKindChangeViews {
     std::function<void()> ArrangeGraphWindows;
 };
 TSignalKindChangeViews &SignalKindChangeViews();
-
-// Whether a graph window of graphKind re-binds its masks when the kind changes to newKind: the SIN master
-// characteristics only under SIN, the selective-mode curves only in the selective mode, all others always.
-bool RebindsMasksOnKindChange(int32_t graphKind, int32_t newKind);

@@ -4,6 +4,7 @@
 #include "engine/SignalKindChange.h"
 #include "engine/TimeSeries.h"
 #include "engine/evaluation/DispatchTargets.h"
+#include "engine/masks/MaskSlot.h"
 #include "settings/SettingsWindowButtons.h"
 #include "shell/Main.h"
 #include "shell/WindowRegistries.h"
@@ -49,7 +50,7 @@ void RebindGraphWindows(int32_t newKind) {
     for (QPointer<QWidget> &slot : GraphWindows)
         if (auto *graph = qobject_cast<TForm_Graphic *>(slot.data())) {
             graph->LoadYRange();
-            if (RebindsMasksOnKindChange(graph->Kind(), newKind))
+            if (MasksFollowKindChange(graph->Kind(), newKind))
                 graph->RebindMasks(2);
             graph->RedrawGraph();
         }

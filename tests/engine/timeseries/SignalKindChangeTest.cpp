@@ -154,16 +154,4 @@ TEST_F(SignalKindChangeTest, TheSignalLevelContinuesInOneSeriesAcrossKinds) {
     EXPECT_EQ(series.ValuePtr, &Row(1, 2).Result.Value);
 }
 
-TEST_F(SignalKindChangeTest, MasksOfMasterAndSelectiveCurvesStayUnderOtherKinds) {
-    struct Case {
-        int32_t graphKind, newKind;
-        bool rebinds;
-    };
-    const Case cases[] = {{18, 1, true},  {18, 3, false}, {19, 3, false}, {19, 2, false}, {21, 6, true},
-                          {21, 1, false}, {36, 3, false}, {1, 3, true},   {20, 4, true},  {37, 5, true}};
-    for (const Case &c : cases)
-        EXPECT_EQ(RebindsMasksOnKindChange(c.graphKind, c.newKind), c.rebinds)
-            << "graph kind " << c.graphKind << " new kind " << c.newKind;
-}
-
 } // namespace
