@@ -598,6 +598,10 @@ void TMainForm::TileSubWindows(Qt::Orientation orientation) {
 }
 
 void TMainForm::NArrangeClick() {
+    // A maximised child would cover the others and the icons: it goes back to its normal place first.
+    for (QMdiSubWindow *sub : MdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (sub->isMaximized())
+            sub->showNormal();
     int left = 0;
     for (QMdiSubWindow *sub : MdiArea->subWindowList(QMdiArea::CreationOrder))
         if (sub->isMinimized()) {

@@ -216,6 +216,34 @@ TEST_F(MainWindowTest, AfterARestartNoToolBarCoversAnother) {
     EXPECT_TRUE(form.ToolBar_Error->isVisible());
 }
 
+// "Упорядочить" with a maximised child first gives it back its normal place, so it no longer covers the
+// others; the minimised icons line up along the bottom.
+TEST_F(MainWindowTest, ArrangingRestoresAMaximisedChildFirst) {
+    TMainForm &form = Start();
+    form.resize(1200, 800);
+    form.show();
+    for (int kind : {0, 1, 2}) {
+        form.CurrentIndex = kind;
+        form.ShowGraphWindow();
+    }
+    QCoreApplication::processEvents();
+    QList<QMdiSubWindow *> subs = form.MdiArea->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 3);
+    subs[0]->showMinimized();
+    const QRect normal = subs[1]->geometry();
+    subs[1]->showMaximized();
+    QCoreApplication::processEvents();
+    SaveScreenshot(form, QStringLiteral("arrange_before"));
+    form.NArrangeClick();
+    QCoreApplication::processEvents();
+    SaveScreenshot(form, QStringLiteral("arrange_after"));
+    for (QMdiSubWindow *sub : subs)
+        EXPECT_FALSE(sub->isMaximized()) << sub->windowTitle().toStdString();
+    EXPECT_EQ(subs[1]->geometry(), normal);
+    EXPECT_TRUE(subs[0]->isMinimized());
+    EXPECT_EQ(subs[0]->geometry().bottom(), form.MdiArea->viewport()->rect().bottom());
+}
+
 // Tiling follows its direction and keeps to the client area; the main window keeps its size.
 TEST_F(MainWindowTest, TilingVerticallyAndHorizontallyDiffer) {
     TMainForm &form = Start();
