@@ -81,7 +81,7 @@ void ParamTableBuilder::Add(const ParamRowData &data) {
     const bool publishesResult = data.ResultSlot >= 0 && data.ResultSlot < ParamResultSlotCount;
     SetParamResult(row.Result, Table.RemoteResults[index],
                    publishesResult ? ParamResultSlots[data.ResultSlot] : ScratchResult, NoValue, NoValue,
-                   ParamPassed);
+                   ParamNotJudged);
 }
 
 void ParamTableBuilder::Add(std::span<const ParamRowData> rows) {

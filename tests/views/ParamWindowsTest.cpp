@@ -364,6 +364,24 @@ TEST_F(ParamWindowsTest, ColumnWidthsLiveInTheWindowsOwnSectionOfR9Ini) {
     EXPECT_EQ(again.SG->columnWidth(3), 77);
 }
 
+// Before anything is measured the NOISE result table judges nothing: the compliance mark and the
+// selective-level rows, which show verdicts, stay empty instead of "Норма".
+TEST_F(ParamWindowsTest, NothingMeasuredShowsNoVerdict) {
+    SignalKind = 5;
+    TForm_BasePar &table = *OpenResults();
+    ASSERT_TRUE(table.windowTitle().startsWith(QStringLiteral("ШУМ"))) << table.windowTitle().toStdString();
+    const ParameterTable noise = ParameterTableOf(5);
+    int verdictRows = 0;
+    for (int grid = 1; grid <= ShownRows(table); ++grid) {
+        const ParamDescriptor &row = noise.Rows[table.RowOfGridRow[std::size_t(grid - 1)]];
+        const QString caption = table.SG->item(grid, 0)->text();
+        EXPECT_EQ(table.SG->item(grid, 1)->text(), QString()) << caption.toStdString();
+        if (row.MaskSlot >= 0 || &row == &noise.Rows[ComplianceRow])
+            ++verdictRows;
+    }
+    EXPECT_GE(verdictRows, 3) << "Отметка соответ., Сел.уровни, Сел.взв.уровни";
+}
+
 TEST_F(ParamWindowsTest, TheResultTableShowsTheAnalysedRowsAndColoursWhatFails) {
     ParameterTable sin = ParameterTableOf(1);
     for (int32_t i = 0; i < sin.RowCount; ++i)

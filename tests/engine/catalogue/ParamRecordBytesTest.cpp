@@ -33,7 +33,7 @@ TEST_F(Catalogue, ResultOfARowIsTheTwelveByteWireImage) {
     std::memset(&RemoteParamResultsPrbs[2], 0xAA, sizeof(ParamResult));
     BuildParamCatalogue();
 
-    const std::array<uint8_t, 12> expected = {0x7F, 0x96, 0x18, 0xCB, 0x7F, 0x96, 0x18, 0xCB, 0x01, 0x00, 0x00, 0x00};
+    const std::array<uint8_t, 12> expected = {0x7F, 0x96, 0x18, 0xCB, 0x7F, 0x96, 0x18, 0xCB, 0x03, 0x00, 0x00, 0x00};
     EXPECT_EQ(BytesOf(Row(4, 2).Result), expected);
     EXPECT_EQ(BytesOf(RemoteParamResultsPrbs[2]), expected);
 }

@@ -89,7 +89,8 @@ TEST_F(Catalogue, EveryRowAndItsRemoteCopyStartWithoutAValue) {
         for (const ParamResult &r : {row.Result, remote}) {
             EXPECT_EQ(r.Value, NoValue) << Where(place);
             EXPECT_EQ(r.Margin, NoValue) << Where(place);
-            EXPECT_EQ(r.Verdict, ParamPassed) << Where(place);
+            // Nothing measured is nothing judged: no row may show "Норма" before its first judgement.
+            EXPECT_EQ(r.Verdict, ParamNotJudged) << Where(place);
         }
         EXPECT_EQ(row.Settings.TimeDiagram, 0) << Where(place);
         EXPECT_EQ(row.Settings.TextWindow, place.Kind == 1 && place.Row == 5 ? 1 : 0) << Where(place);
