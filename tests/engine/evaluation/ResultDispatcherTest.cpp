@@ -24,6 +24,30 @@ protected:
     }
 };
 
+// The NOISE table's margins are those its rows ask for: "Шум,дБм0" is judged against its upper norm from
+// the start but computes its margin only once the margin is switched on; the quality follows. (-22.5 is
+// -60 - -37.5 as numpy computes it from the float norm and value.)
+TEST_F(Dispatch, TheNoiseLevelHasAMarginAndAQualityOnlyWhenItsMarginIsOn) {
+    SignalKind = 5;
+    ParamDescriptor &noise = ParamTableNoise[2];
+    ASSERT_TRUE(noise.MarginAllowed && noise.Settings.ApplyUpper);
+    EXPECT_FALSE(noise.Settings.ComputeMargin) << "off by default";
+    noise.Result.Value = -37.5f;
+    ResultDispatcher(1);
+    EXPECT_EQ(noise.Result.Verdict, ParamFailed);
+    EXPECT_EQ(noise.Result.Margin, NoValue);
+    EXPECT_EQ(ParamTableNoise[QualityRow].Result.Value, NoValue);
+    EXPECT_EQ(ParamTableNoise[QualityRow].Result.Verdict, ParamNotJudged);
+    EXPECT_EQ(ParamTableNoise[ComplianceRow].Result.Verdict, ParamFailed);
+
+    noise.Settings.ComputeMargin = 1;
+    ResultDispatcher(1);
+    EXPECT_FLOAT_EQ(noise.Result.Margin, -22.5f);
+    EXPECT_FLOAT_EQ(ParamTableNoise[QualityRow].Result.Value, -22.5f);
+    EXPECT_EQ(ParamTableNoise[QualityRow].Result.Verdict, ParamFailed);
+    EXPECT_EQ(ParamTableNoise[ComplianceRow].Result.Verdict, ParamFailed);
+}
+
 TEST_F(Dispatch, WithoutAMeterNothingIsJudgedButTheScenarioSteps) {
     for (int16_t type : {0, 1, 6}) {
         SCOPED_TRACE(type);
