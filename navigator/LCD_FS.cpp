@@ -307,10 +307,10 @@ void TLCD_FS::OnFindEntry(const QByteArray &rawName, std::int32_t attr, std::int
         }
         item.SubItems << "<DIR>" << QString();
     } else {
-        const qsizetype dot = name.lastIndexOf('.');
+        QString ext;
+        ListingColumns(name, item.Caption, ext);
         item.ImageIndex = 2;
-        item.Caption = dot < 0 ? name : name.left(dot);
-        item.SubItems << (dot < 0 ? QString() : name.mid(dot + 1)) << QString::number(size);
+        item.SubItems << ext << QString::number(size);
     }
     item.SubItems << FromDosDateTime(dateTime).toString("dd.MM.yy hh:mm") << target;
     FView->Items.push_back(item);

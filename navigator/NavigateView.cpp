@@ -351,9 +351,9 @@ void TNavigateView::MakeFile(const QString &path) {
         return;
     FileSystem()->CreateEmptyFile(path);
     UpdateDir(FileSystem()->CurrentPath());
-    const QString name = LastComponent(path);
-    const qsizetype dot = name.lastIndexOf('.');
-    SetPrevDirPosition(dot < 0 ? name : name.left(dot));
+    QString caption, ext;
+    ListingColumns(LastComponent(path), caption, ext);
+    SetPrevDirPosition(caption);
 }
 
 void TNavigateView::DeleteObj(QWidget *form) {

@@ -70,9 +70,8 @@ bool TWin_FS::ListInto(const QString &path) {
             }
             item.SubItems << "<DIR>" << QString() << ListingTime(info.lastModified()) << target;
         } else {
-            QString base, ext;
-            SplitName(name, base, ext);
-            item.Caption = ext.isEmpty() && base.isEmpty() ? name : base;
+            QString ext;
+            ListingColumns(name, item.Caption, ext);
             item.ImageIndex = 2;
             item.SubItems << ext << QString::number(info.size()) << ListingTime(info.lastModified()) << QString();
         }

@@ -72,7 +72,11 @@ TEST(LcdFs, ListCreateRenameDeleteTrashRestore) {
     Pair pair;
     ASSERT_TRUE(pair.connected);
     pair.server.Write("a.txt", "abc");
+    pair.server.Write("a.", "dot");
     QDir().mkpath(pair.server.Disk("dir"));
+    EXPECT_EQ(pair.Listing("R9:"), (QStringList{"a.", "a.txt", "dir/"})) << "a name ending in . keeps it";
+    pair.lcd->Delete("R9:\\a.", 0);
+    EXPECT_FALSE(QFileInfo::exists(pair.server.Disk("a.")));
     EXPECT_EQ(pair.Listing("R9:"), (QStringList{"a.txt", "dir/"}));
     EXPECT_TRUE(pair.lcd->ListValid());
     EXPECT_EQ(pair.lcd->CurrentPath(), "R9:");
@@ -91,10 +95,10 @@ TEST(LcdFs, ListCreateRenameDeleteTrashRestore) {
 
     EXPECT_TRUE(pair.lcd->Delete("R9:\\dir", 1));
     EXPECT_FALSE(QFileInfo::exists(pair.server.Disk("dir")));
-    EXPECT_EQ(pair.lcd->TrashCount(), 3);
+    EXPECT_EQ(pair.lcd->TrashCount(), 4);
     SearchResults trash;
     pair.lcd->Search("R9:", "*.*", trash, true);
-    EXPECT_EQ(trash, QStringList{"<DIR> R9:\\dir"});
+    EXPECT_EQ(trash, (QStringList{"R9:\\a.", "<DIR> R9:\\dir"}));
     pair.lcd->Restore("R9:\\dir", true);
     pair.lcd->Restore("R9:\\dir\\b.txt", false);
     EXPECT_EQ(pair.server.Read("dir/b.txt"), "abc");

@@ -29,6 +29,8 @@ TEST(WinFs, ListsEntriesWithTheirColumns) {
     rig.Write("d/a.b.c", "12345");
     rig.Write("d/README", "");
     rig.Write("d/.profile", "x");
+    // A name ending in "." is its own entry, never the file without the dot.
+    rig.Write("d/a.", "dot");
     QDir().mkpath(rig.Path("d/sub"));
     QFile old(rig.Path("d/README"));
     ASSERT_TRUE(old.open(QIODevice::ReadWrite));
@@ -40,7 +42,7 @@ TEST(WinFs, ListsEntriesWithTheirColumns) {
     EXPECT_EQ(v.leftFs.CurrentPath(), "X:\\d");
     QStringList captions = Captions(v.left);
     captions.sort();
-    EXPECT_EQ(captions, (QStringList{"../", ".profile", "README", "a.b.c", "sub/"}));
+    EXPECT_EQ(captions, (QStringList{"../", ".profile", "README", "a.", "a.b.c", "sub/"}));
     for (const NavigatorItem &item : v.left.Items) {
         if (item.Caption == "..") {
             EXPECT_EQ(item.ImageIndex, 4);
