@@ -77,6 +77,11 @@ TEST(NavigateView, SortingKeepsDirectoriesFirstInListingOrder) {
     v.view.ChangeSort(3);
     EXPECT_FALSE(v.view.Less(x, y));
     EXPECT_FALSE(v.view.Less(y, x));
+    // Two-digit years: 99 is 1999, 24 is 2024, 85 is 1985.
+    NavigatorItem y1999{"a", 2, {"", "1", "31.12.99 23:59", ""}}, y1985{"b", 2, {"", "1", "01.01.85 00:00", ""}};
+    EXPECT_TRUE(v.view.Less(y1999, x));
+    EXPECT_FALSE(v.view.Less(x, y1999));
+    EXPECT_TRUE(v.view.Less(y1985, y1999));
 }
 
 TEST(NavigateView, CheckedTotalsMasksAndKeys) {
