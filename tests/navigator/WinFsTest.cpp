@@ -122,6 +122,25 @@ TEST(WinFs, CopyTreesAndStoreQuestions) {
     EXPECT_TRUE(QFileInfo(rig.Path("copy2")).isDir());
     EXPECT_TRUE(QDir(rig.Path("copy2")).isEmpty());
 
+    // A store whose copy fails (here: the exchange file went) keeps the file it was to replace.
+    CancelAll = false;
+    rig.messages.clear();
+    rig.answers = {IdYes};
+    QFile::remove(ExchangeFile());
+    v.rightFs.StoreFile("X:\\dst\\a.txt");
+    EXPECT_FALSE(v.rightFs.LastStoreWritten());
+    EXPECT_EQ(rig.Read("dst/a.txt"), "old");
+    EXPECT_EQ(QDir(rig.Path("dst")).entryList(QDir::Files), QStringList{"a.txt"}) << "no copy left beside it";
+    EXPECT_EQ(rig.messages.last(), "Не могу записать файл X:\\dst\\a.txt");
+    // Answered Yes, the store replaces the file.
+    rig.Write("src/ro.txt", "new");
+    ::chmod(rig.Path("src/ro.txt").toLocal8Bit().constData(), 0444);
+    rig.answers = {IdYes};
+    EXPECT_TRUE(v.leftFs.CopyTo("X:\\src\\ro.txt", "X:\\dst\\a.txt", &v.right, 0));
+    EXPECT_TRUE(v.rightFs.LastStoreWritten());
+    EXPECT_EQ(rig.Read("dst/a.txt"), "new");
+    EXPECT_EQ(QDir(rig.Path("dst")).entryList(QDir::Files), QStringList{"a.txt"});
+
     NavigatorListing nowhere;
     EXPECT_FALSE(v.leftFs.CopyTo("X:\\src\\a.txt", "X:\\z.txt", &nowhere, 0));
     EXPECT_TRUE(ExchangeFile().startsWith(QDir::tempPath())) << "never beside the program";
