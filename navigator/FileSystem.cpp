@@ -113,9 +113,10 @@ bool TFileSystem::TransferTree(const QString &src, const QString &dst, Navigator
     FFetched = false;
     FetchFile(src);
     report("Чтение из " + src, 100);
+    // A file that cannot be read was named by FetchFile; the walk goes on with the next one.
     if (!FFetched) {
         FTransferIncomplete = true;
-        return false;
+        return true;
     }
     bool store = true;
     if (convert) {

@@ -146,6 +146,21 @@ TEST(WinFs, CopyTreesAndStoreQuestions) {
     EXPECT_TRUE(ExchangeFile().startsWith(QDir::tempPath())) << "never beside the program";
 }
 
+TEST(WinFs, AnUnreadableFileDoesNotEndATreeCopy) {
+    LocalRig rig;
+    rig.Write("src/a.txt", "A");
+    rig.Write("src/z.txt", "Z");
+    ASSERT_TRUE(QFile::link(rig.Path("src/missing"), rig.Path("src/bad")));
+    Views v;
+    v.leftFs.BeginTransfer();
+    EXPECT_TRUE(v.leftFs.CopyTo("X:\\src", "X:\\copy", &v.right, 1));
+    EXPECT_EQ(rig.Read("copy/a.txt"), "A");
+    EXPECT_EQ(rig.Read("copy/z.txt"), "Z") << "the files after the unreadable one are copied";
+    EXPECT_FALSE(QFileInfo::exists(rig.Path("copy/bad")));
+    EXPECT_EQ(rig.messages, QStringList{"Не могу прочитать файл X:\\src\\bad"});
+    EXPECT_FALSE(v.leftFs.TransferComplete()) << "a move must not delete the tree";
+}
+
 TEST(WinFs, SearchRenameTrashAndSpace) {
     LocalRig rig;
     rig.Write("s/NOTES.TXT", "");
