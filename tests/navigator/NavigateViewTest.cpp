@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -275,7 +276,17 @@ TEST(NavigatorCombo, DrivesPortsAndTheInstrument) {
     EXPECT_EQ(Names(view), QStringList{"local.txt"});
     EXPECT_EQ(view.Selected(), 0);
 
+    // Another choice while the instrument's identification is awaited is refused: it would delete the
+    // file system whose wait is running.
+    bool duringWait = false;
+    QTimer::singleShot(0, &combo, [&] {
+        duringWait = combo.LcdFs() && view.FileSystem() != combo.LcdFs();
+        combo.setCurrentIndex(0);
+        emit combo.activated(0);
+    });
     combo.SetDrive("Порт:7");
+    EXPECT_TRUE(duringWait) << "the choice came while the identification was awaited";
+    EXPECT_EQ(combo.currentText(), "Порт:7");
     EXPECT_EQ(combo.Drive(), "Порт:7");
     ASSERT_NE(combo.LcdFs(), nullptr);
     EXPECT_EQ(view.FileSystem(), combo.LcdFs());
