@@ -58,24 +58,32 @@ void TComboBoxConnect::AddItem(const QString &text, int bitmap) {
 }
 
 void TComboBoxConnect::SetDrive(const QString &value) {
-    FDrive = value;
-    setCurrentIndex(-1);
-    if (!value.isEmpty()) {
-        for (int i = 0; i < count(); ++i) {
-            if (itemText(i).startsWith(value)) {
-                setCurrentIndex(i);
-                break;
-            }
-        }
-        if (value.contains(':'))
-            SetDriveConnect(value);
+    if (FConnecting) {
+        SelectDriveItem();
+        return;
     }
+    FDrive = value;
+    SelectDriveItem();
+    if (!value.isEmpty() && value.contains(':'))
+        SetDriveConnect(value);
     ConnectView();
+}
+
+void TComboBoxConnect::SelectDriveItem() {
+    setCurrentIndex(-1);
+    if (FDrive.isEmpty())
+        return;
+    for (int i = 0; i < count(); ++i) {
+        if (itemText(i).startsWith(FDrive)) {
+            setCurrentIndex(i);
+            return;
+        }
+    }
 }
 
 void TComboBoxConnect::ConnectView() {
     TNavigateView *view = FNavigateView;
-    if (!view)
+    if (!view || FConnecting)
         return;
     // Every connection closes the instrument's file system, whichever item is chosen.
     if (FLcdFS) {
@@ -100,7 +108,9 @@ void TComboBoxConnect::ConnectView() {
         auto lcd = std::make_unique<TLCD_FS>(view, FDrive.mid(PortPrefix.size()).toInt(), ok);
         if (ok) {
             FLcdFS = std::move(lcd);
+            FConnecting = true;
             FLcdFS->WaitIdentified();
+            FConnecting = false;
         }
         view->SetFileSystem(FLcdFS.get());
         view->UpdateDir("R9:");

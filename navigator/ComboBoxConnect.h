@@ -53,6 +53,13 @@ protected:
     std::unique_ptr<NetworkBrowser> FBrowser;
     TNavigateView *FNavigateView = nullptr;
     QString FDrive;
+
+private:
+    // The first item whose text begins with FDrive becomes the current one (none for an empty FDrive).
+    void SelectDriveItem();
+    // Set while the instrument's identification is awaited: the wait lets the user choose again, and a
+    // second connection meanwhile would delete the file system whose wait is running.
+    bool FConnecting = false;
 };
 
 class TDriveComboBoxConnect : public TComboBoxConnect {

@@ -113,9 +113,10 @@ bool TFileSystem::TransferTree(const QString &src, const QString &dst, Navigator
     FFetched = false;
     FetchFile(src);
     report("Чтение из " + src, 100);
+    // A file that cannot be read was named by FetchFile; the walk goes on with the next one.
     if (!FFetched) {
         FTransferIncomplete = true;
-        return false;
+        return true;
     }
     bool store = true;
     if (convert) {
@@ -123,9 +124,12 @@ bool TFileSystem::TransferTree(const QString &src, const QString &dst, Navigator
         store = proc && proc(tag, src, dst, list, destination);
         report("Конвертация в " + dst, 100);
     }
-    if (!convert || ReportsConvertedStoreStart())
+    // A conversion reports a store only when there is one; a copy reports its start in any case.
+    if (!convert)
         report("Запись в " + dst, 0);
     if (store && !CancelAll) {
+        if (convert && ReportsConvertedStoreStart())
+            report("Запись в " + dst, 0);
         destination->StoreFile(dst);
         report("Запись в " + dst, 100);
         if (!destination->FStoreWritten)

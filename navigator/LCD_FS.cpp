@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -84,9 +86,10 @@ std::int32_t LocalAttributes(const QString &local) {
     return QFileInfo(local).isWritable() ? 0x20 : 0x21;
 }
 
-void RemoveLocal(const QString &local) {
+// 0 when the file went, else the system's error code.
+int RemoveLocal(const QString &local) {
     QFile::setPermissions(local, QFile::permissions(local) | QFile::WriteOwner);
-    QFile::remove(local);
+    return ::unlink(QFile::encodeName(local).constData()) == 0 ? 0 : errno;
 }
 
 QString FilePart(const QString &path) {
@@ -307,10 +310,10 @@ void TLCD_FS::OnFindEntry(const QByteArray &rawName, std::int32_t attr, std::int
         }
         item.SubItems << "<DIR>" << QString();
     } else {
-        const qsizetype dot = name.lastIndexOf('.');
+        QString ext;
+        ListingColumns(name, item.Caption, ext);
         item.ImageIndex = 2;
-        item.Caption = dot < 0 ? name : name.left(dot);
-        item.SubItems << (dot < 0 ? QString() : name.mid(dot + 1)) << QString::number(size);
+        item.SubItems << ext << QString::number(size);
     }
     item.SubItems << FromDosDateTime(dateTime).toString("dd.MM.yy hh:mm") << target;
     FView->Items.push_back(item);
@@ -446,7 +449,7 @@ std::int32_t TLCD_FS::TrashCount() {
 }
 
 void TLCD_FS::EmptyTrash() {
-    if (!srv_ || TrashCount() <= 0 || !Connected())
+    if (TrashCount() <= 0 || !Connected())
         return;
     const int answer = ShowMessage({"После очистки корзины восстановление \nудаленных ранее файлов и каталогов будет "
                                     "невозможно.\nПроизвести очистку корзины сейчас?",
@@ -493,11 +496,21 @@ void TLCD_FS::LoadText(const QString &path, QStringList &target) {
 }
 
 void TLCD_FS::SendLocal(const QString &local, const QString &path, bool withPending) {
-    const int fd = ::open(QFile::encodeName(local).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        NavNote("Не открыт " + local);
+    const int fd = OpenLocal(local);
+    if (fd < 0)
         return;
-    }
+    SendOpened(fd, local, path, withPending);
+    ::close(fd);
+}
+
+int TLCD_FS::OpenLocal(const QString &local) {
+    const int fd = ::open(QFile::encodeName(local).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        NavNote("Не открыт " + local);
+    return fd;
+}
+
+void TLCD_FS::SendOpened(int fd, const QString &local, const QString &path, bool withPending) {
     const QFileInfo info(local);
     if (srv_->WrFile(path, fd, LocalAttributes(local), ToDosDateTime(info.lastModified()))) {
         operationPath_ = path;
@@ -508,7 +521,6 @@ void TLCD_FS::SendLocal(const QString &local, const QString &path, bool withPend
     } else {
         NavNote("Не выдан WrFile");
     }
-    ::close(fd);
 }
 
 // Lines are written as they stand: the instrument keeps its own CR LF.
@@ -569,7 +581,11 @@ void TLCD_FS::StoreFile(const QString &path) {
     FStoreWritten = false;
     if (!Connected())
         return;
+    // The exchange file is opened before anything is asked: without it there is nothing to store.
     const QString exchange = ExchangeFile();
+    const int fd = OpenLocal(exchange);
+    if (fd < 0)
+        return;
     int answer = IdYes;
     if (srv_->CheckFile(path)) {
         Wait(PCheckFile);
@@ -579,10 +595,12 @@ void TLCD_FS::StoreFile(const QString &path) {
         NavNote("Не могу выполнить CheckFile для " + path);
     }
     if (answer == IdYes && srv_) {
-        SendLocal(exchange, path, true);
+        SendOpened(fd, exchange, path, true);
         FStoreWritten = srv_ && srv_->WinError() == 0 && srv_->ArmError() == 0;
     }
-    RemoveLocal(exchange);
+    ::close(fd);
+    if (const int error = RemoveLocal(exchange))
+        NavNote("Не могу удалить файл " + exchange + " Err=" + QString::number(error));
     if (answer == IdCancel)
         CancelAll = true;
 }
@@ -603,7 +621,7 @@ bool TLCD_FS::ConvertTo(const QString &src, const QString &dst, NavigatorListing
 bool TLCD_FS::Search(const QString &dir, const QString &mask, SearchResults &results, bool inTrash) {
     QString nameMask, extMask;
     SplitMask(mask, nameMask, extMask);
-    if (!srv_)
+    if (!Connected())
         return true;
     // An empty trash has no share to show: the percentage stays 0.
     const auto trashProgress = [&] {

@@ -76,6 +76,9 @@ private:
     bool Gather(const QString &dir, std::int32_t attrMask);
     // Sends a local file as `path`; the caller's texts for the failures.
     void SendLocal(const QString &local, const QString &path, bool withPending);
+    // A local file opened for reading; -1 after "Не открыт" when it cannot be.
+    int OpenLocal(const QString &local);
+    void SendOpened(int fd, const QString &local, const QString &path, bool withPending);
     void Progress(std::uint32_t n, std::uint32_t i);
 
     int port_;

@@ -65,6 +65,12 @@ void SplitName(const QString &name, QString &base, QString &ext) {
     ext = dot < 0 ? QString() : name.mid(dot + 1);
 }
 
+void ListingColumns(const QString &name, QString &caption, QString &ext) {
+    QString base;
+    SplitName(name, base, ext);
+    caption = ext.isEmpty() ? name : base;
+}
+
 bool NameMatches(const QString &nameMask, const QString &extMask, const QString &name) {
     QString base, ext;
     SplitName(name, base, ext);

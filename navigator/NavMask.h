@@ -15,6 +15,10 @@ bool MatchMask(const QString &pattern, const QString &text);
 // A name's base (up to its last ".") and extension (after it); both empty for a name without ".", so
 // only a mask part "*" matches them.
 void SplitName(const QString &name, QString &base, QString &ext);
+// A file's caption and extension columns in a listing: the extension is what follows the last "."; the
+// caption is the name without it, or the whole name when the extension is empty (so "a." stays "a." and
+// is never taken for the file "a").
+void ListingColumns(const QString &name, QString &caption, QString &ext);
 // Both mask parts match the name's parts.
 bool NameMatches(const QString &nameMask, const QString &extMask, const QString &name);
 

@@ -23,11 +23,10 @@ const char *const ColumnTitles[ColumnCount] = {"Имя", "Тип", "Размер
 constexpr int ColumnWidths[ColumnCount] = {160, 50, 80, 100, 120};
 
 QDate DayOf(const QString &text) {
-    const QDateTime when = QDateTime::fromString(text, "dd.MM.yy hh:mm");
-    // Two-digit years are of this century and the last: 85 to 99 are the 1900s.
-    QDate day = when.date();
-    if (day.isValid() && day.year() < 1985 + 100 && day.year() >= 1985 + 15 && day.year() % 100 >= 85)
-        day = day.addYears(-100);
+    // Two-digit years read as 1900-1999; a listing shows nothing before 1985, so 00 to 84 are 2000-2084.
+    QDate day = QDateTime::fromString(text, "dd.MM.yy hh:mm").date();
+    if (day.isValid() && day.year() < 1985)
+        day = day.addYears(100);
     return day;
 }
 
@@ -351,9 +350,9 @@ void TNavigateView::MakeFile(const QString &path) {
         return;
     FileSystem()->CreateEmptyFile(path);
     UpdateDir(FileSystem()->CurrentPath());
-    const QString name = LastComponent(path);
-    const qsizetype dot = name.lastIndexOf('.');
-    SetPrevDirPosition(dot < 0 ? name : name.left(dot));
+    QString caption, ext;
+    ListingColumns(LastComponent(path), caption, ext);
+    SetPrevDirPosition(caption);
 }
 
 void TNavigateView::DeleteObj(QWidget *form) {

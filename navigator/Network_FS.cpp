@@ -1,5 +1,6 @@
 #include "navigator/Network_FS.h"
 
+#include "navigator/NavMask.h"
 #include "navigator/NavMessages.h"
 #include "platform/Clock.h"
 
@@ -36,10 +37,9 @@ bool TNetwork_FS::ListShare(const QString &path) {
         if (entry.IsDir) {
             item = {entry.Name, 3, {"<DIR>", QString(), ListingTime(entry.Modified), path + "\\" + entry.Name}};
         } else {
-            const qsizetype dot = entry.Name.lastIndexOf('.');
-            item = {dot < 0 ? entry.Name : entry.Name.left(dot), 2,
-                    {dot < 0 ? QString() : entry.Name.mid(dot + 1), QString::number(entry.Size),
-                     ListingTime(entry.Modified), QString()}};
+            QString caption, ext;
+            ListingColumns(entry.Name, caption, ext);
+            item = {caption, 2, {ext, QString::number(entry.Size), ListingTime(entry.Modified), QString()}};
         }
         FView->Items.push_back(item);
     }

@@ -12,8 +12,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -70,9 +72,8 @@ bool TWin_FS::ListInto(const QString &path) {
             }
             item.SubItems << "<DIR>" << QString() << ListingTime(info.lastModified()) << target;
         } else {
-            QString base, ext;
-            SplitName(name, base, ext);
-            item.Caption = ext.isEmpty() && base.isEmpty() ? name : base;
+            QString ext;
+            ListingColumns(name, item.Caption, ext);
             item.ImageIndex = 2;
             item.SubItems << ext << QString::number(info.size()) << ListingTime(info.lastModified()) << QString();
         }
@@ -176,8 +177,6 @@ void TWin_FS::StoreFile(const QString &path) {
         answer = AskOverwrite(path);
     FStoreWritten = false;
     if (answer == IdYes) {
-        if (EntryExists(path))
-            RemoveEntry(path, false);
         FStoreWritten = CopyFromLocal(ExchangeFile(), path);
         if (!FStoreWritten)
             NavNote("Не могу записать файл " + path);
@@ -229,9 +228,28 @@ bool TWin_FS::CopyToLocal(const QString &path, const QString &local) {
     return !source.isEmpty() && QFile::copy(source, local);
 }
 
+// The copy is written beside the destination and renamed over it: a copy that fails leaves the file
+// that was there, never neither of the two.
 bool TWin_FS::CopyFromLocal(const QString &local, const QString &path) {
     const QString target = LocalPathOf(path);
-    return !target.isEmpty() && QFile::copy(local, target);
+    if (target.isEmpty())
+        return false;
+    QFile source(local);
+    QTemporaryFile copy(target + ".XXXXXX");
+    if (!source.open(QIODevice::ReadOnly) || !copy.open())
+        return false;
+    while (!source.atEnd()) {
+        const QByteArray block = source.read(1 << 20);
+        if (source.error() != QFileDevice::NoError || copy.write(block) != block.size())
+            return false;
+    }
+    if (!copy.flush() || !copy.setPermissions(source.permissions()))
+        return false;
+    copy.close();
+    if (::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
+        return false;
+    copy.setAutoRemove(false);
+    return true;
 }
 
 bool TWin_FS::ReadBytes(const QString &path, QByteArray &bytes) {

@@ -44,15 +44,53 @@ bool TCustomIniFile::ValueExists(const QString &section, const QString &ident) {
     return ReadSection(section).contains(ident.trimmed(), Qt::CaseInsensitive);
 }
 
+namespace {
+
+// The last file parsed and its bytes. The placement stores read and write R9.ini key by key, so saving or
+// restoring one window reads the whole file once for every key; the file is still read each time, but it
+// is parsed again only when its bytes changed. Without this, each open window made every later save and
+// restore of all windows slower.
+struct ParsedFile {
+    QString name;
+    QByteArray bytes;
+    IniDocument document;
+};
+
+ParsedFile &LastParsed() {
+    thread_local ParsedFile parsed;
+    return parsed;
+}
+
+} // namespace
+
 TCustomIniFile::LoadResult TCustomIniFile::Load(IniDocument &document) const {
+    QByteArray bytes;
+    return Load(document, bytes);
+}
+
+TCustomIniFile::LoadResult TCustomIniFile::Load(IniDocument &document, QByteArray &bytes) const {
     document.Clear();
+    bytes.clear();
     QFile file(fileName_);
     if (!file.exists())
         return LoadResult::Missing;
     if (!file.open(QIODevice::ReadOnly))
         return LoadResult::Unreadable;
-    document = IniDocument(file.readAll());
-    return file.error() == QFileDevice::NoError ? LoadResult::Loaded : LoadResult::Unreadable;
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return LoadResult::Unreadable;
+    const ParsedFile &last = LastParsed();
+    if (last.name == fileName_ && last.bytes == bytes) {
+        document = last.document;
+    } else {
+        document = IniDocument(bytes);
+        Remember(bytes, document);
+    }
+    return LoadResult::Loaded;
+}
+
+void TCustomIniFile::Remember(const QByteArray &bytes, const IniDocument &document) const {
+    LastParsed() = {fileName_, bytes, document};
 }
 
 void TCustomIniFile::Store(const IniDocument &document) const {
@@ -70,14 +108,17 @@ IniDocument TIniFile::Read() const {
 
 template <typename Change> void TIniFile::Modify(Change change) {
     IniDocument document;
-    const LoadResult loaded = Load(document);
+    QByteArray before; // a document's bytes are the bytes it was read from
+    const LoadResult loaded = Load(document, before);
     // Writing over a file that exists but could not be read would lose everything in it.
     if (loaded == LoadResult::Unreadable)
         throw EIniFileException(FileName());
-    const QByteArray before = document.ToBytes();
     change(document);
-    if (loaded == LoadResult::Missing ? !document.IsEmpty() : document.ToBytes() != before)
+    const QByteArray after = document.ToBytes();
+    if (loaded == LoadResult::Missing ? !document.IsEmpty() : after != before) {
         Store(document);
+        Remember(after, document);
+    }
 }
 
 QString TIniFile::ReadString(const QString &section, const QString &ident, const QString &def) {

@@ -48,8 +48,12 @@ public:
 
 protected:
     enum class LoadResult { Loaded, Missing, Unreadable };
-    // Reads the file into `document`; a missing or unreadable file leaves it empty.
+    // Reads the file into `document`; a missing or unreadable file leaves it empty. `bytes` receives what
+    // was read.
     LoadResult Load(IniDocument &document) const;
+    LoadResult Load(IniDocument &document, QByteArray &bytes) const;
+    // The document of these bytes of the file, kept for the next reader while the file stays unchanged.
+    void Remember(const QByteArray &bytes, const IniDocument &document) const;
     // Writes the whole document by temporary file and rename; throws EIniFileException on failure.
     void Store(const IniDocument &document) const;
 

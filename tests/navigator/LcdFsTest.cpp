@@ -60,6 +60,13 @@ TEST(LcdFs, VersionCheckAndFailedOpen) {
         pair.rig.messages.clear();
         EXPECT_FALSE(pair.lcd->CreateDir("R9:\\x"));
         EXPECT_EQ(pair.rig.messages, QStringList{"Устройство Порт:7 недоступно!"});
+        // Every operation after a failed open says the device is unreachable, the trash and search too.
+        pair.rig.messages.clear();
+        pair.lcd->EmptyTrash();
+        SearchResults found;
+        pair.lcd->Search("R9:", "*.*", found, false);
+        EXPECT_EQ(pair.rig.messages, QStringList(2, "Устройство Порт:7 недоступно!"));
+        EXPECT_TRUE(found.isEmpty());
     }
     SimFileServer::Options mute;
     mute.greetingReply.clear();
@@ -72,7 +79,11 @@ TEST(LcdFs, ListCreateRenameDeleteTrashRestore) {
     Pair pair;
     ASSERT_TRUE(pair.connected);
     pair.server.Write("a.txt", "abc");
+    pair.server.Write("a.", "dot");
     QDir().mkpath(pair.server.Disk("dir"));
+    EXPECT_EQ(pair.Listing("R9:"), (QStringList{"a.", "a.txt", "dir/"})) << "a name ending in . keeps it";
+    pair.lcd->Delete("R9:\\a.", 0);
+    EXPECT_FALSE(QFileInfo::exists(pair.server.Disk("a.")));
     EXPECT_EQ(pair.Listing("R9:"), (QStringList{"a.txt", "dir/"}));
     EXPECT_TRUE(pair.lcd->ListValid());
     EXPECT_EQ(pair.lcd->CurrentPath(), "R9:");
@@ -91,10 +102,10 @@ TEST(LcdFs, ListCreateRenameDeleteTrashRestore) {
 
     EXPECT_TRUE(pair.lcd->Delete("R9:\\dir", 1));
     EXPECT_FALSE(QFileInfo::exists(pair.server.Disk("dir")));
-    EXPECT_EQ(pair.lcd->TrashCount(), 3);
+    EXPECT_EQ(pair.lcd->TrashCount(), 4);
     SearchResults trash;
     pair.lcd->Search("R9:", "*.*", trash, true);
-    EXPECT_EQ(trash, QStringList{"<DIR> R9:\\dir"});
+    EXPECT_EQ(trash, (QStringList{"R9:\\a.", "<DIR> R9:\\dir"}));
     pair.lcd->Restore("R9:\\dir", true);
     pair.lcd->Restore("R9:\\dir\\b.txt", false);
     EXPECT_EQ(pair.server.Read("dir/b.txt"), "abc");
@@ -140,6 +151,46 @@ TEST(LcdFs, CopyToAndFromTheInstrumentAndTexts) {
     pair.lcd->Search("R9:", "*.BIN", found, false);
     found.sort();
     EXPECT_EQ(found, (QStringList{"R9:\\pc\\in\\two.bin", "R9:\\z.bin"}));
+}
+
+TEST(LcdFs, StoreNeedsTheExchangeFileBeforeItAsks) {
+    Pair pair;
+    ASSERT_TRUE(pair.connected);
+    pair.server.Write("kept.txt", "old");
+    QFile::remove(ExchangeFile());
+    pair.lcd->StoreFile("R9:\\kept.txt");
+    EXPECT_EQ(pair.rig.messages, QStringList{"Не открыт " + ExchangeFile()}) << "no overwrite question first";
+    EXPECT_EQ(pair.server.Read("kept.txt"), "old");
+
+    // An exchange file that cannot be deleted (here a folder in its place) is named with the error code.
+    pair.rig.messages.clear();
+    ASSERT_TRUE(QDir().mkpath(ExchangeFile()));
+    pair.lcd->StoreFile("R9:\\new.txt");
+    EXPECT_TRUE(pair.rig.messages.contains("Не могу удалить файл " + ExchangeFile() + " Err=" + QString::number(EISDIR)))
+        << pair.rig.messages.join('|').toStdString();
+    QDir(ExchangeFile()).removeRecursively();
+}
+
+bool Decline(std::int32_t, const QString &, const QString &, QStringList *, TFileSystem *) { return false; }
+bool Accept(std::int32_t, const QString &, const QString &, QStringList *, TFileSystem *) { return true; }
+
+TEST(LcdFs, AConversionReportsAStoreOnlyWhenItStores) {
+    Pair pair;
+    ASSERT_TRUE(pair.connected);
+    pair.server.Write("c.cfg", "cfg");
+    QStringList progress;
+    pair.instrument.OnProgress = [&](NavigatorListing *, const QString &name, int pos) {
+        if (!name.isEmpty())
+            progress << name + " " + QString::number(pos);
+    };
+    EXPECT_TRUE(pair.lcd->ConvertTo("R9:\\c.cfg", "X:\\c.cfg", &pair.local, 0, 0, Decline, nullptr));
+    EXPECT_EQ(progress, (QStringList{"Чтение из R9:\\c.cfg 0", "Чтение из R9:\\c.cfg 100",
+                                     "Конвертация в X:\\c.cfg 0", "Конвертация в X:\\c.cfg 100"}));
+    EXPECT_FALSE(QFileInfo::exists(pair.rig.Path("c.cfg")));
+    progress.clear();
+    EXPECT_TRUE(pair.lcd->ConvertTo("R9:\\c.cfg", "X:\\c.cfg", &pair.local, 0, 0, Accept, nullptr));
+    EXPECT_EQ(progress.mid(4), (QStringList{"Запись в X:\\c.cfg 0", "Запись в X:\\c.cfg 100"}));
+    EXPECT_EQ(pair.rig.Read("c.cfg"), "cfg");
 }
 
 TEST(LcdFs, ServerErrorCancelsTheChain) {

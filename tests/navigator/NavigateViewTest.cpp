@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -77,6 +78,11 @@ TEST(NavigateView, SortingKeepsDirectoriesFirstInListingOrder) {
     v.view.ChangeSort(3);
     EXPECT_FALSE(v.view.Less(x, y));
     EXPECT_FALSE(v.view.Less(y, x));
+    // Two-digit years: 99 is 1999, 24 is 2024, 85 is 1985.
+    NavigatorItem y1999{"a", 2, {"", "1", "31.12.99 23:59", ""}}, y1985{"b", 2, {"", "1", "01.01.85 00:00", ""}};
+    EXPECT_TRUE(v.view.Less(y1999, x));
+    EXPECT_FALSE(v.view.Less(x, y1999));
+    EXPECT_TRUE(v.view.Less(y1985, y1999));
 }
 
 TEST(NavigateView, CheckedTotalsMasksAndKeys) {
@@ -270,7 +276,17 @@ TEST(NavigatorCombo, DrivesPortsAndTheInstrument) {
     EXPECT_EQ(Names(view), QStringList{"local.txt"});
     EXPECT_EQ(view.Selected(), 0);
 
+    // Another choice while the instrument's identification is awaited is refused: it would delete the
+    // file system whose wait is running.
+    bool duringWait = false;
+    QTimer::singleShot(0, &combo, [&] {
+        duringWait = combo.LcdFs() && view.FileSystem() != combo.LcdFs();
+        combo.setCurrentIndex(0);
+        emit combo.activated(0);
+    });
     combo.SetDrive("Порт:7");
+    EXPECT_TRUE(duringWait) << "the choice came while the identification was awaited";
+    EXPECT_EQ(combo.currentText(), "Порт:7");
     EXPECT_EQ(combo.Drive(), "Порт:7");
     ASSERT_NE(combo.LcdFs(), nullptr);
     EXPECT_EQ(view.FileSystem(), combo.LcdFs());

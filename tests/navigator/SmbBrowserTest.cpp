@@ -178,7 +178,7 @@ TEST(SmbBrowserErrors, OperationsInAnUnreachableShareFailWithTheirMessages) {
         {[&] { return remoteFs.Delete(share + "\\a.txt", 0); }, false, "Не могу удалить файл " + share + "\\a.txt Err="},
         {[&] { return remoteFs.Rename(share + "\\a.txt", share + "\\b.txt"); }, false,
          "Не могу переименовать " + share + "\\a.txt в " + share + "\\b.txt"},
-        {[&] { return remoteFs.CopyTo(share + "\\a.txt", "X:\\a.txt", &local, 0); }, false,
+        {[&] { return remoteFs.CopyTo(share + "\\a.txt", "X:\\a.txt", &local, 0); }, true,
          "Не могу прочитать файл " + share + "\\a.txt"},
         {[&] { return localFs.CopyTo("X:\\local.txt", share + "\\a.txt", &remote, 0); }, true,
          "Не могу записать файл " + share + "\\a.txt"},

@@ -29,6 +29,8 @@ TEST(WinFs, ListsEntriesWithTheirColumns) {
     rig.Write("d/a.b.c", "12345");
     rig.Write("d/README", "");
     rig.Write("d/.profile", "x");
+    // A name ending in "." is its own entry, never the file without the dot.
+    rig.Write("d/a.", "dot");
     QDir().mkpath(rig.Path("d/sub"));
     QFile old(rig.Path("d/README"));
     ASSERT_TRUE(old.open(QIODevice::ReadWrite));
@@ -40,7 +42,7 @@ TEST(WinFs, ListsEntriesWithTheirColumns) {
     EXPECT_EQ(v.leftFs.CurrentPath(), "X:\\d");
     QStringList captions = Captions(v.left);
     captions.sort();
-    EXPECT_EQ(captions, (QStringList{"../", ".profile", "README", "a.b.c", "sub/"}));
+    EXPECT_EQ(captions, (QStringList{"../", ".profile", "README", "a.", "a.b.c", "sub/"}));
     for (const NavigatorItem &item : v.left.Items) {
         if (item.Caption == "..") {
             EXPECT_EQ(item.ImageIndex, 4);
@@ -120,9 +122,43 @@ TEST(WinFs, CopyTreesAndStoreQuestions) {
     EXPECT_TRUE(QFileInfo(rig.Path("copy2")).isDir());
     EXPECT_TRUE(QDir(rig.Path("copy2")).isEmpty());
 
+    // A store whose copy fails (here: the exchange file went) keeps the file it was to replace.
+    CancelAll = false;
+    rig.messages.clear();
+    rig.answers = {IdYes};
+    QFile::remove(ExchangeFile());
+    v.rightFs.StoreFile("X:\\dst\\a.txt");
+    EXPECT_FALSE(v.rightFs.LastStoreWritten());
+    EXPECT_EQ(rig.Read("dst/a.txt"), "old");
+    EXPECT_EQ(QDir(rig.Path("dst")).entryList(QDir::Files), QStringList{"a.txt"}) << "no copy left beside it";
+    EXPECT_EQ(rig.messages.last(), "Не могу записать файл X:\\dst\\a.txt");
+    // Answered Yes, the store replaces the file.
+    rig.Write("src/ro.txt", "new");
+    ::chmod(rig.Path("src/ro.txt").toLocal8Bit().constData(), 0444);
+    rig.answers = {IdYes};
+    EXPECT_TRUE(v.leftFs.CopyTo("X:\\src\\ro.txt", "X:\\dst\\a.txt", &v.right, 0));
+    EXPECT_TRUE(v.rightFs.LastStoreWritten());
+    EXPECT_EQ(rig.Read("dst/a.txt"), "new");
+    EXPECT_EQ(QDir(rig.Path("dst")).entryList(QDir::Files), QStringList{"a.txt"});
+
     NavigatorListing nowhere;
     EXPECT_FALSE(v.leftFs.CopyTo("X:\\src\\a.txt", "X:\\z.txt", &nowhere, 0));
     EXPECT_TRUE(ExchangeFile().startsWith(QDir::tempPath())) << "never beside the program";
+}
+
+TEST(WinFs, AnUnreadableFileDoesNotEndATreeCopy) {
+    LocalRig rig;
+    rig.Write("src/a.txt", "A");
+    rig.Write("src/z.txt", "Z");
+    ASSERT_TRUE(QFile::link(rig.Path("src/missing"), rig.Path("src/bad")));
+    Views v;
+    v.leftFs.BeginTransfer();
+    EXPECT_TRUE(v.leftFs.CopyTo("X:\\src", "X:\\copy", &v.right, 1));
+    EXPECT_EQ(rig.Read("copy/a.txt"), "A");
+    EXPECT_EQ(rig.Read("copy/z.txt"), "Z") << "the files after the unreadable one are copied";
+    EXPECT_FALSE(QFileInfo::exists(rig.Path("copy/bad")));
+    EXPECT_EQ(rig.messages, QStringList{"Не могу прочитать файл X:\\src\\bad"});
+    EXPECT_FALSE(v.leftFs.TransferComplete()) << "a move must not delete the tree";
 }
 
 TEST(WinFs, SearchRenameTrashAndSpace) {

@@ -358,6 +358,25 @@ TEST(TIniFile, EveryCallSeesTheFileAsItIsNow) {
     EXPECT_EQ(ReadBytes(folder.path), QByteArray("[A]\r\nk=2\r\nj=3\r\n")) << "another writer's change is kept";
 }
 
+// The placement stores read and write R9.ini key by key, for every key of every open window: the file is
+// parsed again only when its bytes changed, or each window made every later save of all windows slower.
+// (The key names read from one parse share their text.)
+TEST(TIniFile, AnUnchangedFileIsNotParsedAgainForEveryKey) {
+    IniFolder folder;
+    WriteBytes(folder.path, "[W]\r\nLeft=1\r\nTop=2\r\n");
+    TIniFile ini(folder.path);
+    const QStringList first = ini.ReadSection(QStringLiteral("W"));
+    const QStringList again = ini.ReadSection(QStringLiteral("W"));
+    ASSERT_EQ(again, (QStringList{QStringLiteral("Left"), QStringLiteral("Top")}));
+    EXPECT_TRUE(first[0].isSharedWith(again[0])) << "the unchanged file was parsed again";
+    ini.WriteString(QStringLiteral("W"), QStringLiteral("Top"), QStringLiteral("3"));
+    EXPECT_TRUE(ini.ReadSection(QStringLiteral("W"))[0].isSharedWith(first[0])) << "nor after its own write";
+
+    WriteBytes(folder.path, "[W]\r\nLeft=9\r\nTop=3\r\n");
+    EXPECT_FALSE(ini.ReadSection(QStringLiteral("W"))[0].isSharedWith(first[0])) << "another writer's change is read";
+    EXPECT_EQ(ini.ReadString(QStringLiteral("W"), QStringLiteral("Left"), {}), QStringLiteral("9"));
+}
+
 TEST(TMemIniFile, ClearEmptiesTheFileOnUpdate) {
     IniFolder folder;
     WriteBytes(folder.path, Fixture());

@@ -8,6 +8,7 @@
 #include "settings/SettingsFixture.h"
 #include "state/FileNameList.h"
 #include "state/MainGlobals.h"
+#include "support/LayoutFaults.h"
 #include "support/Screenshot.h"
 
 #include <QCheckBox>
@@ -312,6 +313,13 @@ TEST_F(MeterPage, Screenshot) {
     page->Button_OpenFile->click();
     window.resize(1000, 560);
     window.show();
+    QCoreApplication::processEvents();
+    // The page shows the chosen weighting file beside its buttons, and no control lies on another.
+    for (QWidget *shown : std::initializer_list<QWidget *>{page->MeterGroup(), page->Edit_FileName,
+                                                            page->Button_OpenFile, page->Button_ClearFile})
+        EXPECT_TRUE(shown->isVisible()) << shown->objectName().toStdString();
+    EXPECT_EQ(page->Edit_FileName->text(), QStringLiteral("psof.9wf"));
+    EXPECT_EQ(LayoutFaults(window).join(" | ").toStdString(), "");
     SaveScreenshot(window, QStringLiteral("meter_page"));
     page->setParent(nullptr);
 }

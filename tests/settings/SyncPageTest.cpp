@@ -4,6 +4,7 @@
 #include "settings/GeneratorStates.h"
 #include "settings/SyncRun.h"
 #include "settings/window/SyncPage.h"
+#include "support/LayoutFaults.h"
 
 #include <QFocusEvent>
 
@@ -164,12 +165,23 @@ TEST_F(SyncPageTest, FinishedRunTurnsStartMaroon) {
     EXPECT_EQ(settings.SyncGenState, 3);
 }
 
-// The page as the user sees it, kept when R9_SCREENSHOTS names a folder.
+// The page as the user sees it while a run goes: every control shown and none on another, the set-up
+// locked and Stop ready. The picture is kept when R9_SCREENSHOTS names a folder.
 TEST_F(SyncPageTest, Picture) {
     window->resize(900, 520);
     window->show();
     window->PageControl1->setCurrentWidget(window->TabSheet_Sync);
     page->Btn_SYNC_StartClick();
+    QCoreApplication::processEvents();
+    for (QWidget *shown : std::initializer_list<QWidget *>{
+             page->Panel14, page->RB_Sync_11, page->RB_Sync_12, page->RB_Sync_13, page->RB_Sync_14,
+             page->Edit_Sync_Delay_1, page->Edit_Sync_Delay_2, page->Edit_Sync_Delay_3, page->Edit_Sync_Delay_4,
+             page->Edit_OSC1, page->Edit_SYNC_dtmPulse, page->RB_End, page->RB_SYNC_Monitor,
+             page->Edit_Sync_CountPulse, page->Btn_SYNC_Start, page->Btn_SYNC_Stop})
+        EXPECT_TRUE(shown->isVisible()) << shown->objectName().toStdString();
+    EXPECT_EQ(LayoutFaults(*page).join(" | ").toStdString(), "");
+    EXPECT_FALSE(page->Panel14->isEnabled()) << "the set-up is locked while the run goes";
+    EXPECT_TRUE(page->Btn_SYNC_Stop->isEnabled());
     SaveScreenshot(*window, QStringLiteral("settings_sync"));
 }
 

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QListWidget>
 #include <QMdiArea>
@@ -34,7 +35,7 @@
 // answer and every open window must agree with the registries, the menus and the settings.
 //
 // R9_RANDOM_SEED and R9_RANDOM_ACTIONS run one seed for any number of actions, R9_RANDOM_LOG prints the
-// actions taken (scripts/random-actions).
+// actions taken, R9_RANDOM_PROGRESS the progress every hundred actions (scripts/random-actions).
 
 namespace {
 
@@ -72,6 +73,8 @@ protected:
     bool Run(uint32_t seed, int count) {
         random.seed(seed);
         log.clear();
+        QElapsedTimer clock;
+        clock.start();
         OpenWindow();
         for (int i = 0; i < count; ++i) {
             const Action &action = actions()[Pick(int(actions().size()))];
@@ -87,6 +90,10 @@ protected:
                 return false;
             }
             ++done;
+            // Progress of a long run: the time taken and the windows open, every hundred actions.
+            if (qEnvironmentVariableIsSet("R9_RANDOM_PROGRESS") && done % 100 == 0)
+                std::cout << "seed " << seed << ": " << done << " actions, " << clock.elapsed() / 1000 << " s, "
+                          << form().MdiChildren().size() << " windows open" << std::endl;
         }
         window->StopMeasurement(QString(), false);
         if (qEnvironmentVariableIsSet("R9_RANDOM_LOG"))

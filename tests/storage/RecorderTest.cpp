@@ -3,6 +3,7 @@
 #include "engine/ResultSlots.h"
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/evaluation/DispatchTargets.h"
+#include "engine/evaluation/ResultDispatcher.h"
 #include "link/connection/ConnectionServices.h"
 #include "platform/NoValue.h"
 #include "storage/SettingsSnapshot.h"
@@ -333,11 +334,32 @@ TEST(AstRecord, TheLayoutFollowsTheRecordingsVersion) {
 
 namespace {
 
-// The evaluation's dispatch reaches the recorder's change mask once the recorder is registered.
+// Once the recorder is registered, a settling block that the evaluation dispatches during a recording
+// raises the sample stream's bit beside those already raised, and the next step of the registered tick
+// writes that block to ".adc" with an index record pointing at it; without a recording nothing is raised.
 TEST_F(RecorderTest, TheDispatchsChangeBitsReachTheMask) {
     RegisterRecorder();
-    Dispatch(DispatchTargets().RecordChange, int32_t(0x02));
-    EXPECT_EQ(RecordChangeMask, 0x02);
+    const int32_t kind = SignalKind;
+    SignalKind = 0;
+    RecordChangeMask = 0;
+    RecordingOn = false;
+    ResultDispatcher(1);
+    EXPECT_EQ(RecordChangeMask, 0);
+
+    RecordingOn = true;
+    BlockStep(1.0, 1);
+    NowStamp = 2.0;
+    FillBlock(2);
+    RecordChangeMask = 0x01;
+    ResultDispatcher(1);
+    EXPECT_EQ(RecordChangeMask, 0x01 | 0x02);
+    ConnectionServices().RecordTick();
+    const std::vector<IndexRecord> index = IndexRecords();
+    ASSERT_EQ(index.size(), 2u);
+    EXPECT_EQ(index[1].Time, 2.0);
+    EXPECT_EQ(index[1].Offsets[StreamAdc], 4096);
+    EXPECT_EQ(File(".adc").size(), 2 * 4096);
+    SignalKind = kind;
     DispatchTargets().RecordChange = {};
     ConnectionServices().RecordTick = {};
 }
