@@ -65,8 +65,9 @@ template <typename T> void BitReverse(T *data, int32_t nn) {
 namespace {
 
 // The butterfly loops are vectorised; on x86-64 they get a second, AVX2 build chosen at load time
-// by what the processor supports. Without FMA both builds compute the same bits.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// by what the processor supports. Without FMA both builds compute the same bits. Clang does not clone
+// function templates: its build (the fuzzing build) has the default one only.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define R9_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
 #define R9_WIDE_VECTORS
@@ -171,8 +172,6 @@ template <int Sign> R9_WIDE_VECTORS void FirstStages(float *x, int32_t nn) {
 #pragma GCC diagnostic ignored "-Wpsabi"
 using TComplexPair = float __attribute__((vector_size(16)));
 using TComplexQuad = float __attribute__((vector_size(32)));
-using TQuadMask = int32_t __attribute__((vector_size(32)));
-using TPairMask = int32_t __attribute__((vector_size(16)));
 
 template <typename V> R9_VECTOR_HELPER V Load(const float *p) {
     V v;
@@ -186,16 +185,16 @@ template <typename V> R9_VECTOR_HELPER void Store(float *p, const V &v) {
 
 // x·w lane by lane, w = (cos, sin) taken as cos + Sign·i·sin.
 template <int Sign> R9_VECTOR_HELPER TComplexPair Twiddled(TComplexPair x, TComplexPair w) {
-    const TComplexPair c = __builtin_shuffle(w, TPairMask{0, 0, 2, 2});
-    const TComplexPair s = __builtin_shuffle(w, TPairMask{1, 1, 3, 3}) * TComplexPair{-Sign, Sign, -Sign, Sign};
-    return x * c + __builtin_shuffle(x, TPairMask{1, 0, 3, 2}) * s;
+    const TComplexPair c = __builtin_shufflevector(w, w, 0, 0, 2, 2);
+    const TComplexPair s = __builtin_shufflevector(w, w, 1, 1, 3, 3) * TComplexPair{-Sign, Sign, -Sign, Sign};
+    return x * c + __builtin_shufflevector(x, x, 1, 0, 3, 2) * s;
 }
 
 template <int Sign> R9_VECTOR_HELPER TComplexQuad Twiddled(const TComplexQuad &x, const TComplexQuad &w) {
-    const TComplexQuad c = __builtin_shuffle(w, TQuadMask{0, 0, 2, 2, 4, 4, 6, 6});
-    const TComplexQuad s = __builtin_shuffle(w, TQuadMask{1, 1, 3, 3, 5, 5, 7, 7}) *
+    const TComplexQuad c = __builtin_shufflevector(w, w, 0, 0, 2, 2, 4, 4, 6, 6);
+    const TComplexQuad s = __builtin_shufflevector(w, w, 1, 1, 3, 3, 5, 5, 7, 7) *
                            TComplexQuad{-Sign, Sign, -Sign, Sign, -Sign, Sign, -Sign, Sign};
-    return x * c + __builtin_shuffle(x, TQuadMask{1, 0, 3, 2, 5, 4, 7, 6}) * s;
+    return x * c + __builtin_shufflevector(x, x, 1, 0, 3, 2, 5, 4, 7, 6) * s;
 }
 
 // Two radix-2 stages of spans h and 2h at once over groups of 4h points, h >= 4.

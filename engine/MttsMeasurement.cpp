@@ -33,7 +33,7 @@ constexpr float LengthReferenceFrequency = 300; // kHz
 constexpr float LongestFittedAttenuation = 50;  // dB
 
 int32_t SpectrumBins() {
-    return std::min(DeviceSettings->AdcSize, MaxBlockSize) / 2;
+    return std::min(int32_t(DeviceSettings->AdcSize), MaxBlockSize) / 2;
 }
 
 void SetNoResults(std::initializer_list<ResultSlot> rows) {
@@ -221,7 +221,7 @@ bool CombValid() {
 }
 
 float CombLineThreshold() {
-    return std::max(DeviceSettings->MinSnr, 10.0f) - 10 * std::log10(0.25f * EngineBuffers.CombSpacing);
+    return std::max(float(DeviceSettings->MinSnr), 10.0f) - 10 * std::log10(0.25f * EngineBuffers.CombSpacing);
 }
 
 void MeasureMtts() {

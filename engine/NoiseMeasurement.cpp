@@ -96,7 +96,7 @@ bool ReferenceStrongEnough(float fref) {
     const TEngineBuffers &b = EngineBuffers;
     const TDeviceSettings &s = *DeviceSettings;
     const int32_t g = NearestInt(fref / s.SpectrumStep);
-    if (g < 1 || g + 1 >= std::min(s.AdcSize, MaxBlockSize) / 2)
+    if (g < 1 || g + 1 >= std::min(int32_t(s.AdcSize), MaxBlockSize) / 2)
         return false;
     const float level = PowerToDbm0(b.PowerSpectrum[g - 1] + b.PowerSpectrum[g] + b.PowerSpectrum[g + 1]) + s.MeterRef;
     const int32_t range = std::clamp<int32_t>(s.MaxLevelIndex, 0, ReferenceThreshold.size() - 1);
@@ -125,7 +125,7 @@ void ClearNoiseCurves() {
 void MeasureNoiseLevels() {
     const TEngineBuffers &b = EngineBuffers;
     const TDeviceSettings &s = *DeviceSettings;
-    const int32_t bins = std::min(s.AdcSize, MaxBlockSize) / 2;
+    const int32_t bins = std::min(int32_t(s.AdcSize), MaxBlockSize) / 2;
     double band = 0;
     for (int32_t k = std::max(b.BandLowBin, 0); k <= std::min(b.BandHighBin, bins - 1); ++k)
         if (b.FrequencyAxis[k] > s.BandF0 && b.FrequencyAxis[k] < s.BandF1)
@@ -184,7 +184,7 @@ void MeasureNoise() {
     TEngineBuffers &b = EngineBuffers;
     const TDeviceSettings &s = *DeviceSettings;
     TPhasogramState &p = PhasogramState;
-    const int32_t n = std::min(s.AdcSize, MaxBlockSize);
+    const int32_t n = std::min(int32_t(s.AdcSize), MaxBlockSize);
     const float fs = s.SampleRate;
     const float fref = s.PhasogramRef;
     const int32_t count = ChoosePhasogramSegment(fs, n, s.BandF0, s.BandF1, fref);

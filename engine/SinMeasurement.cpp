@@ -26,7 +26,7 @@ constexpr float Sin2GridDivisor = 256;
 constexpr float SameGridOffset = 0.01f; // bins
 
 int32_t SpectrumBins() {
-    return std::min(DeviceSettings->AdcSize, MaxBlockSize) / 2;
+    return std::min(int32_t(DeviceSettings->AdcSize), MaxBlockSize) / 2;
 }
 
 // A power ratio in dB as a coefficient in percent.

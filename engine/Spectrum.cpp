@@ -136,7 +136,7 @@ int32_t PublishSpectrum(int32_t n) {
         if (weighted)
             PowersToDbm0(b.WeightedLevels + 1, count - 1, dbm0);
     }
-    const int32_t fullBins = std::min(s.AdcSize, MaxBlockSize) / 2;
+    const int32_t fullBins = std::min(int32_t(s.AdcSize), MaxBlockSize) / 2;
     b.PowerSpectrum[0] = b.WeightedLevels[0] = b.FrequencyAxis[0] = NoValue;
     for (int32_t i = std::max(count, 1); i < fullBins; ++i)
         b.PowerSpectrum[i] = b.WeightedLevels[i] = b.FrequencyAxis[i] = NoValue;

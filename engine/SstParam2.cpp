@@ -139,7 +139,7 @@ void TSST_Param2::BuildPlanBins(int32_t subMode) {
         return;
     std::vector<int32_t> entries;
     if (m.Flags & 1) {
-        const int32_t n = std::min(m.RangeN, int32_t(MirvakSetCapacity));
+        const int32_t n = std::min(int32_t(m.RangeN), int32_t(MirvakSetCapacity));
         for (int32_t i = 0; i < n; ++i)
             entries.push_back(BinNumber(double(m.RangeStart) + i * double(m.RangeStep), q));
     } else {

@@ -87,7 +87,7 @@ bool MarkedFragment(int32_t N, float t0, float h, int32_t &first, int32_t &n) {
 void ResetSyncResults() {
     TEngineBuffers &b = EngineBuffers;
     const TDeviceSettings &s = *DeviceSettings;
-    const int32_t N = std::min(s.AdcSize, MaxBlockSize);
+    const int32_t N = std::min(int32_t(s.AdcSize), MaxBlockSize);
     SetResult(SlotSyncEvents, 0);
     for (ResultSlot slot : {SlotSyncDuration, SlotSyncTimer, SlotSyncFrequency, SlotSyncLevel, SlotSyncNoise,
                             SlotSyncSnr})
@@ -108,7 +108,7 @@ void ResetSyncResults() {
 void ProcessSyncBlock(int32_t fresh) {
     TEngineBuffers &b = EngineBuffers;
     const TDeviceSettings &s = *DeviceSettings;
-    const int32_t N = std::min(s.AdcSize, MaxBlockSize);
+    const int32_t N = std::min(int32_t(s.AdcSize), MaxBlockSize);
     const float fs = s.SampleRate;
     if (N < ShortestFragment || !(fs > 0))
         return;

@@ -96,7 +96,7 @@ float FindTonePeaks(int32_t n) {
 
 float FractionalBinOffset(int32_t k) {
     const float *A = EngineBuffers.AveragedPower;
-    const int32_t bins = std::min(DeviceSettings->AdcSize, MaxBlockSize) / 2;
+    const int32_t bins = std::min(int32_t(DeviceSettings->AdcSize), MaxBlockSize) / 2;
     if (k < 1 || k > bins - 2 || !(A[k] > 0))
         return 0;
     const TOffsetTable &t = OffsetTable();

@@ -32,7 +32,7 @@ float Degrees(float rad) {
 } // namespace
 
 float MirvakCableKm() {
-    return std::max(DeviceSettings->Mirvak.CableLength, MinCableMetres) * 0.001f;
+    return std::max(float(DeviceSettings->Mirvak.CableLength), MinCableMetres) * 0.001f;
 }
 
 void LineStep(int32_t j) {

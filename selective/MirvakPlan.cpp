@@ -21,7 +21,7 @@ constexpr double PlanBandMargin = 16.0; // scan ends are widened by this many ba
 
 // A stored range count from a damaged file could address past the plan words.
 int RangeCount(const MirvakBlock &m) {
-    return std::clamp<int>(m.RangeN, 1, MirvakSetCapacity);
+    return std::clamp(int(m.RangeN), 1, MirvakSetCapacity);
 }
 
 bool Reverse(const MirvakBlock &m) {

@@ -39,8 +39,8 @@ TExtents PlanExtents(const MirvakBlock &block) {
         const SetEntry &entry = block.Set[i];
         if (!entry.Checked)
             continue;
-        extents.Lowest = extents.Lowest == NoValue ? entry.Value : std::min(extents.Lowest, entry.Value);
-        extents.Highest = extents.Highest == NoValue ? entry.Value : std::max(extents.Highest, entry.Value);
+        extents.Lowest = extents.Lowest == NoValue ? entry.Value : std::min(extents.Lowest, float(entry.Value));
+        extents.Highest = extents.Highest == NoValue ? entry.Value : std::max(extents.Highest, float(entry.Value));
     }
     return extents;
 }

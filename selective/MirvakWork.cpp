@@ -34,7 +34,7 @@ void Calibration(std::vector<float> &a, int32_t valid, std::size_t n, float neut
 int32_t MirvakPlanPoints() {
     const MirvakBlock &m = DeviceSettings->Mirvak;
     if (m.Flags & 1)
-        return std::clamp(m.RangeN, 1, int32_t(MirvakSetCapacity));
+        return std::clamp(int32_t(m.RangeN), 1, int32_t(MirvakSetCapacity));
     int32_t points = 0;
     const int32_t n = SetRowCount(m);
     for (int32_t i = 0; i < n; ++i) {

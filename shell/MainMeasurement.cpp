@@ -513,7 +513,7 @@ void TMainForm::ShowStatusTexts() {
         } else if (!impedanceTimed_) {
             impedanceTimed_ = true;
             impedanceTick_ = GetTickCount();
-        } else if (TicksSince(impedanceTick_) > 10 * StepTimeTable[std::clamp(s.AdcSizeIndex, 0, 4)] * 1000) {
+        } else if (TicksSince(impedanceTick_) > 10 * StepTimeTable[std::clamp(int32_t(s.AdcSizeIndex), 0, 4)] * 1000) {
             ImpedanceCalState = -2;
         }
         return;

@@ -111,7 +111,7 @@ void RecomputeControlToneFields(TDeviceSettings &settings) {
 }
 
 void RecomputeBlockSizeFields(TDeviceSettings &settings) {
-    const int index = std::clamp<int32_t>(settings.AdcSizeIndex, 0, int32_t(SpectrumSizes.size()) - 1);
+    const int index = std::clamp(int32_t(settings.AdcSizeIndex), 0, int32_t(SpectrumSizes.size()) - 1);
     settings.AdcSizeIndex = index;
     settings.AdcSize = SpectrumSizes[index];
     settings.SpectrumStep = settings.SampleRate / float(settings.AdcSize);

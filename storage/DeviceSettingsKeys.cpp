@@ -146,7 +146,7 @@ public:
                                    QString::fromLatin1(UnversionedConfigText));
         for (const Key &key : DeviceSettingsKeyTable())
             ReadKey(key);
-        copy_.ConnectionType = std::clamp<int16_t>(copy_.ConnectionType, 0, 12);
+        copy_.ConnectionType = std::clamp<int16_t>(int16_t(copy_.ConnectionType), 0, 12);
         return version_;
     }
 

@@ -112,7 +112,7 @@ void ApplyToConfiguration(const TSettingsSnapshot &s) {
     BreakRemoteLinkFor(s.Settings);
     CopyRecordKeepingIndexes(s.Settings);
     DeviceSettings->Mode = 0;
-    DeviceSettings->ConnectState = std::max(DeviceSettings->ConnectState, 0);
+    DeviceSettings->ConnectState = std::max(int32_t(DeviceSettings->ConnectState), 0);
     DeviceSettings->PeerConnectState = 0;
     CallService(services.RefreshSettingsStatus);
     if (blockChange)
@@ -158,7 +158,7 @@ TSnapshotServices &SnapshotServices() {
 }
 
 void BringSettingsIntoRange(TDeviceSettings &settings) {
-    settings.ConnectionType = std::clamp<int16_t>(settings.ConnectionType, 0, 12);
+    settings.ConnectionType = std::clamp<int16_t>(int16_t(settings.ConnectionType), 0, 12);
     settings.MaxLevelIndex = std::clamp<int8_t>(settings.MaxLevelIndex, 0, 3);
     if (!std::isfinite(settings.MaxFrequency) || settings.MaxFrequency <= 0) {
         settings.MaxFrequency = DefaultDeviceSettings().MaxFrequency;

@@ -33,7 +33,7 @@ void TForm_Graphic::ResizeTable() {
         // Sized for the phasogram the settings call for, not for the last block's curve, so that a window
         // opened before the first NOISE block shows every later point.
         const TDeviceSettings &s = *DeviceSettings;
-        n = PlanPhasogram(s.SampleRate, std::min(s.AdcSize, MaxBlockSize), s.BandF0, s.BandF1, s.PhasogramRef).Points;
+        n = PlanPhasogram(s.SampleRate, std::min(int32_t(s.AdcSize), MaxBlockSize), s.BandF0, s.BandF1, s.PhasogramRef).Points;
     } else {
         const int32_t step = DeviceSettings->SpectrumStepIndex;
         show = step >= SpectrumTableMinStep;
@@ -113,7 +113,7 @@ bool SnapInterval(const TChartSeries &series, double &from, double &to) {
 
 // The frequency of the display point that holds spectrum bin b.
 float DisplayFrequency(int32_t bin) {
-    const int32_t step = std::max<int32_t>(DeviceSettings->SpectrumStepIndex, 1);
+    const int32_t step = std::max(int32_t(DeviceSettings->SpectrumStepIndex), 1);
     const int32_t index = int32_t(std::trunc(double(bin) / step + 0.5));
     const int32_t last = std::max<int32_t>(EngineBuffers.DisplayPointCount - 1, 0);
     return EngineBuffers.FrequencyAxis[std::clamp(index, 0, last)];

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 ValueQuantizer ValueQuantizers[ValueQuantizerCount];
 

@@ -17,7 +17,7 @@ bool IsReverse(const MasterBlock &block) {
 } // namespace
 
 int32_t PlanPositionCount(const MasterBlock &block) {
-    return IsRange(block) ? std::max<int32_t>(block.RangeN, 0) : SetRowCount(block);
+    return IsRange(block) ? std::max(int32_t(block.RangeN), 0) : SetRowCount(block);
 }
 
 int32_t PlanRow(const MasterBlock &block, int32_t position) {

@@ -37,5 +37,5 @@ bool InSettledPart(double elapsedMs, int32_t intervalSeconds, float stepTime) {
 }
 
 float CurrentStepTime() {
-    return StepTimeTable[std::clamp<int32_t>(DeviceSettings->AdcSizeIndex, 0, 4)];
+    return StepTimeTable[std::clamp(int32_t(DeviceSettings->AdcSizeIndex), 0, 4)];
 }

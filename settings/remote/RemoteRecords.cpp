@@ -438,8 +438,8 @@ bool ReadChangeM9(TRemoteReader &r, TRemoteParse &p) {
 
     // The engine's buffers are indexed by these: a peer's index outside this analyser's range is brought
     // into it.
-    m.AdcSizeIndex = std::clamp(m.AdcSizeIndex, 0, MaxAdcSizeIndex());
-    m.SpectrumStepIndex = std::clamp(m.SpectrumStepIndex, 1, SpectrumSizes[std::size_t(m.AdcSizeIndex)] / 8);
+    m.AdcSizeIndex = std::clamp(int32_t(m.AdcSizeIndex), 0, MaxAdcSizeIndex());
+    m.SpectrumStepIndex = std::clamp(int32_t(m.SpectrumStepIndex), 1, SpectrumSizes[std::size_t(m.AdcSizeIndex)] / 8);
     m.MeterImpedance = LimitImpedance(float(meterImpedance), ReceivedImpedanceCap, m.MeterHighImpedance != 0, false);
     S() = m;
 

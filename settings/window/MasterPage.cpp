@@ -243,7 +243,7 @@ bool TMasterPage::IsActivePage() const {
 }
 
 int32_t TMasterPage::MinInterval() const {
-    const int size = std::clamp<int32_t>(DeviceSettings->AdcSizeIndex, 0, 4);
+    const int size = std::clamp(int32_t(DeviceSettings->AdcSizeIndex), 0, 4);
     return IsLevel() ? MasterMinIntervalL[size] : MasterMinIntervalF[size];
 }
 

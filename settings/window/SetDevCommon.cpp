@@ -147,7 +147,7 @@ void TForm_SetDev::RefreshAnalysisMode() {
     CBox_Spectr->clear();
     for (int32_t size : SpectrumSizes)
         CBox_Spectr->addItem(QString::number(RoundFrequency(s.SampleRate / size)));
-    CBox_Spectr->setCurrentIndex(std::clamp(s.AdcSizeIndex, 0, int32_t(SpectrumSizes.size()) - 1));
+    CBox_Spectr->setCurrentIndex(std::clamp(int32_t(s.AdcSizeIndex), 0, int32_t(SpectrumSizes.size()) - 1));
     RB_Rand->setChecked(s.EventCounting != 0);
     RB_Spectr->setChecked(s.EventCounting == 0);
     CheckSetCommon();

@@ -29,6 +29,7 @@
 
 #include <QBuffer>
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -57,6 +58,16 @@ bool SelectiveRunActive() {
 
 // The first read of a settings record; a larger snapshot is read again with twice as much.
 constexpr int64_t SettingsRecordChunk = 1 << 20;
+
+// A time that is no number or an offset before the start of its file: the index record is damaged.
+bool IndexRecordFits(const IndexRecord &record) {
+    if (!std::isfinite(record.Time))
+        return false;
+    for (int32_t i = 0; i < RecordStreamCount; ++i)
+        if (record.Offsets[i] < 0)
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -142,6 +153,10 @@ bool TR9_PlayData::ReadPlayRecord() {
     if (!ReadIndexRecord(*files_[0], position_, record))
         return false;
     stepPosition_ = position_;
+    if (!IndexRecordFits(record)) {
+        ReportDamage(-1, stepPosition_); // -1: the index file itself
+        return false;
+    }
     position_ += sizeof(IndexRecord);
     NowStamp = record.Time;
     using Reader = bool (TR9_PlayData::*)(int64_t);

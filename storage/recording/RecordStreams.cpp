@@ -131,7 +131,7 @@ bool OpenRecordFiles() {
 }
 
 bool WriteAdcRecord() {
-    const int32_t n = std::clamp(DeviceSettings->AdcSize, 0, MaxBlockSize);
+    const int32_t n = std::clamp(int32_t(DeviceSettings->AdcSize), 0, MaxBlockSize);
     if (EngineBuffers.AdcSampleBuffer)
         StreamOf(StreamAdc).Pending.append(reinterpret_cast<const char *>(EngineBuffers.AdcSampleBuffer),
                                            qsizetype(n) * 2);

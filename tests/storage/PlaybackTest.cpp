@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <limits>
 #include <vector>
 
 namespace {
@@ -139,6 +140,49 @@ TEST_F(PlaybackTest, ADamagedIndexEndsPlaybackClearly) {
     EXPECT_TRUE(messages[0].contains(QStringLiteral(".adc")));
     EXPECT_TRUE(play->Step()) << "the next step starts again from the first record";
     EXPECT_DOUBLE_EQ(NowStamp, Start);
+}
+
+// An index record whose time is no number or whose offset lies before the start of its file is damage
+// too: playback stops with the message that names the index and the record, and starts again from the
+// first record.
+TEST_F(PlaybackTest, AnIndexRecordWithANegativeOffsetOrNoTimeIsDamage) {
+    const struct {
+        const char *what;
+        double time;
+        int32_t stream;
+        int32_t offset;
+    } cases[] = {
+        {"a time that is no number", std::numeric_limits<double>::quiet_NaN(), StreamAdc, 0},
+        {"an infinite time", std::numeric_limits<double>::infinity(), StreamAdc, 0},
+        {"a negative block offset", Start + 5 * Second, StreamAdc, -4096},
+        {"a negative offset of an optional stream", Start + 5 * Second, StreamSnc, -1},
+    };
+    Record(2);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        IndexRecord bad{};
+        CloseRecordFiles();
+        QFile index(Base() + QStringLiteral(".idx"));
+        ASSERT_TRUE(index.open(QIODevice::ReadWrite));
+        ASSERT_EQ(index.read(reinterpret_cast<char *>(&bad), sizeof bad), qint64(sizeof bad));
+        bad.Time = c.time;
+        bad.Offsets[c.stream] = c.offset;
+        ASSERT_TRUE(index.seek(36));
+        index.write(reinterpret_cast<const char *>(&bad), sizeof bad);
+        index.close();
+        messages.clear();
+        std::unique_ptr<TR9_PlayData> play = Play();
+        ASSERT_TRUE(play);
+        ASSERT_TRUE(play->Step());
+        EXPECT_FALSE(play->Step());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("Файл результатов повреждён: ") + Base() +
+                                         QStringLiteral(".idx, смещение 36")))
+            << messages[0].toStdString();
+        EXPECT_TRUE(play->Step()) << "the next step starts again from the first record";
+        EXPECT_DOUBLE_EQ(NowStamp, Start);
+        EXPECT_EQ(Samples(), blocks[0]);
+    }
 }
 
 // Of the eight files, ".rem", ".sst", ".ast" and ".snc" may be missing; the other four may not.
