@@ -13,6 +13,7 @@
 #include "settings/SettingsInterlocks.h"
 #include "settings/window/SetDevGeneratorTable.h"
 #include "settings/window/ImpedanceEntry.h"
+#include "settings/window/MasterFreqPage.h"
 #include "settings/window/SetDevWidgets.h"
 #include "settings/window/SpinEditSnap.h"
 #include "state/DeviceSettings.h"
@@ -562,6 +563,8 @@ void TForm_SetDev::Button_SetGenClick() {
     s.RefPresets = int16_t((s.RefPresets & 0x00FF) | (CB_G9_ref->currentIndex() & 0xFF) << 8);
     UpdateMttsLoopMode();
     ShowApplyState(Button_SetGen, false);
+    if (MirvakPage)
+        MirvakPage->ShowMirvakCalibration();
     if (s.ConnectState <= 0) {
         s.Mode |= 0x101;
         SendCommand();
@@ -605,7 +608,7 @@ void TForm_SetDev::ApplyGeneratorLevelLimits() {
     StoreNoiseFields();
     ApplyLevelLimit(*Edit_CONNECT_L, limit(LevelEdit::Connect));
     SnapSpinEdit8(*Edit_CONNECT_L, 0);
+    MasterFreqPage->ApplySinLevelLimit(limit(LevelEdit::MasterFreqSin));
     if (MirvakPage)
         MirvakPage->ApplySinLevelLimit(limit(LevelEdit::MirvakSin));
-    // The frequency master's SIN level takes its limits once its page does.
 }

@@ -258,6 +258,61 @@ TEST_F(SetDevWindowTest, GeneratorGroupPresetAndApply) {
     EXPECT_LE(settings.Sin.Level, limits[std::size_t(LevelEdit::Sin)].Max);
 }
 
+// A higher generator reference narrows every level's range, the frequency master's SIN level among
+// them: its next run cannot send a level above what the generator gives into the load.
+TEST_F(SetDevWindowTest, TheGeneratorApplyLimitsTheFrequencyMastersLevel) {
+    settings.GenRef = 0;
+    window->RefreshAllPages();
+    TZeltCSpinEdit &level = *window->MasterFreqPage->Edit_SinValue;
+    level.SetValue(level.MaxValue());
+    window->MasterFreqPage->Edit_SIN_masterF_LEnter();
+    const float before = settings.MasterF.SinValue;
+    window->CB_G9_ref->setCurrentIndex(0);
+    window->Edit_G9_Ref->SetValue(10);
+    window->Button_SetGenClick();
+    const auto limits = GeneratorLevelLimits(GreatestGeneratorLevel(settings), 10, settings.MaxFrequency, 3);
+    const double max = limits[std::size_t(LevelEdit::MasterFreqSin)].Max;
+    ASSERT_LT(max, before);
+    EXPECT_EQ(level.MaxValue(), max);
+    EXPECT_LE(settings.MasterF.SinValue, max);
+    EXPECT_EQ(settings.MasterF.SinValue, float(level.GetValue()));
+}
+
+namespace {
+
+// A selective page that only counts how often it is asked to show its calibration.
+class CalibrationCountingPage : public TSetDevMirvakPage {
+public:
+    explicit CalibrationCountingPage(int &shown) : shown_(shown) {}
+    void ShowMirvak() override {}
+    void RefreshMirvakState() override {}
+    void ShowMirvakStartButton() override {}
+    void ShowMirvakSelectionFreq() override {}
+    void ShowMirvakCalibration() override { ++shown_; }
+    void ApplySinLevelLimit(const LevelLimit &) override {}
+
+private:
+    int &shown_;
+};
+
+} // namespace
+
+// The generator's load and reference change what the selective calibration is valid for: the apply shows
+// the calibration state again.
+TEST_F(SetDevWindowTest, TheGeneratorApplyShowsTheSelectiveCalibration) {
+    int shown = 0;
+    window.reset();
+    MirvakPageFactory() = [&shown](TForm_SetDev &, QWidget *) -> TSetDevMirvakPage * {
+        return new CalibrationCountingPage(shown);
+    };
+    window = std::make_unique<TForm_SetDev>();
+    MirvakPageFactory() = {};
+    window->RefreshAllPages();
+    const int before = shown;
+    window->Button_SetGenClick();
+    EXPECT_EQ(shown, before + 1);
+}
+
 // While a generator runs, its label turns yellow as long as the page differs from what runs.
 TEST_F(SetDevWindowTest, LabelsOfARunningGeneratorShowAChangedPage) {
     settings.Sin.State = 2;
