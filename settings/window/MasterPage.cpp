@@ -263,13 +263,17 @@ void TMasterPage::Load() {
     CB_SIN_R->setChecked(m.RemoteSinOn);
     (m.BandType == 1 ? RB_BandThick : RB_BandThin)->setChecked(true);
     LoadOwnFields();
-    CB_OnTime->setChecked(s.ConnectState > 0 || m.AutoByTime);
+    ShowTimingChoice();
     if (m.Interval < MinInterval())
         m.Interval = MinInterval();
     SetOnTime(m.Interval);
     if (m.State > 0 && m.BandType == 0)
         Edit_Fc->setText(FormatFrequency(s.BandF0 + s.SpectrumStep / 2));
     RefreshState();
+}
+
+void TMasterPage::ShowTimingChoice() {
+    CB_OnTime->setChecked(DeviceSettings->ConnectState > 0 || Block().AutoByTime);
 }
 
 void TMasterPage::LoadList() {

@@ -5,6 +5,8 @@
 #include "settings/window/SetDevControlStates.h"
 #include "settings/window/SetDevGeneratorTable.h"
 #include "settings/window/ImpedanceEntry.h"
+#include "settings/window/MasterFreqPage.h"
+#include "settings/window/MasterLevPage.h"
 #include "settings/window/SetDevWidgets.h"
 #include "settings/window/SyncPage.h"
 #include "state/DeviceSettings.h"
@@ -116,6 +118,8 @@ void TForm_SetDev::UpdateControlStates() {
     QWidget *meterEdit = findChild<QWidget *>(QStringLiteral("Edit_M9_Z"));
     DisableImpedanceControls(*CB_G9_Z_Low, meterBox ? *meterBox : noMeterBox, *Edit_G9_Z,
                              meterEdit ? *meterEdit : noMeterEdit);
+    MasterFreqPage->ShowTimingChoice();
+    MasterLevPage->ShowTimingChoice();
     RefreshMasterFreqState();
     RefreshMasterLevState();
     RefreshMirvakState();

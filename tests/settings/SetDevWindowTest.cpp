@@ -1,6 +1,12 @@
 #include "SetDevFixture.h"
 
 #include "engine/evaluation/ProtocolSnapshot.h"
+#include "platform/NumberFormat.h"
+#include "settings/window/MasterFreqPage.h"
+#include "settings/window/MasterLevPage.h"
+
+#include <QCheckBox>
+#include <cmath>
 
 namespace {
 
@@ -385,4 +391,51 @@ TEST_F(SetDevWindowTest, ConnectSendsThePairingList) {
     EXPECT_FLOAT_EQ(settings.ControlLevel, -12.25f) << "snapped to the 0.25 dB grid of its code";
     EXPECT_EQ(settings.ExchangeMode, 2);
     EXPECT_EQ(SentCodes(), (std::vector<uint8_t>{27, 255}));
+}
+
+// The spectrum sizes offered: all five from 80 kHz up, four below (the largest size is forbidden there);
+// each item shows the spectrum step in kHz through six decimals.
+TEST_F(SetDevWindowTest, TheSpectrumSizeListFollowsTheMaximumFrequency) {
+    const struct {
+        float maxFrequency;
+        int items;
+    } cases[] = {{256, 5}, {80, 5}, {64, 4}};
+    for (const auto &c : cases) {
+        settings.MaxFrequency = c.maxFrequency;
+        RecomputeSampleRateFields(settings);
+        settings.AdcSizeIndex = 0;
+        window->RefreshAllPages();
+        ASSERT_EQ(window->CBox_Spectr->count(), c.items) << c.maxFrequency;
+        for (int i = 0; i < c.items; ++i) {
+            const double step = settings.SampleRate / (2048 << i);
+            EXPECT_DOUBLE_EQ(TextToDouble(window->CBox_Spectr->itemText(i), 0), std::round(step * 1e6) / 1e6)
+                << c.maxFrequency << ' ' << i;
+        }
+    }
+}
+
+// The masters' timing boxes follow the link whenever the window's controls are brought up to date: while
+// this side's link is up they step by time, so the next store keeps that; afterwards the block's own
+// choice shows again.
+TEST_F(SetDevWindowTest, TheMastersStepByTimeWhileTheLinkIsUp) {
+    settings.MasterF.AutoByTime = 0;
+    settings.MasterL.AutoByTime = 0;
+    window->RefreshAllPages();
+    for (TMasterPage *page : {static_cast<TMasterPage *>(window->MasterFreqPage),
+                              static_cast<TMasterPage *>(window->MasterLevPage)})
+        ASSERT_FALSE(page->CB_OnTime->isChecked());
+    settings.ConnectState = 2;
+    window->UpdateControlStates();
+    for (TMasterPage *page : {static_cast<TMasterPage *>(window->MasterFreqPage),
+                              static_cast<TMasterPage *>(window->MasterLevPage)}) {
+        EXPECT_TRUE(page->CB_OnTime->isChecked());
+        page->Store();
+    }
+    EXPECT_EQ(settings.MasterF.AutoByTime, 1);
+    EXPECT_EQ(settings.MasterL.AutoByTime, 1);
+    settings.ConnectState = 0;
+    settings.MasterF.AutoByTime = 0;
+    window->UpdateControlStates();
+    EXPECT_FALSE(window->MasterFreqPage->CB_OnTime->isChecked());
+    EXPECT_TRUE(window->MasterLevPage->CB_OnTime->isChecked());
 }
