@@ -104,7 +104,10 @@ void TForm_SetDev::UpdateControlStates() {
     if (auto *meterRef = findChild<QComboBox *>(QStringLiteral("CB_M9_ref")))
         in.MeterRefItem = meterRef->currentIndex();
     ForEachControlState(in, [this](const char *name, bool enabled) {
-        if (QWidget *w = findChild<QWidget *>(QLatin1String(name)))
+        QWidget *w = findChild<QWidget *>(QLatin1String(name));
+        // Every name of the table is a control of this window: a missing one is a fault of the window.
+        Q_ASSERT_X(w, "UpdateControlStates", name);
+        if (w)
             w->setEnabled(enabled);
     });
     const QSignalBlocker rand(RB_Rand);

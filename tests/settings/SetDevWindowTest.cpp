@@ -2,10 +2,14 @@
 
 #include "engine/evaluation/ProtocolSnapshot.h"
 #include "platform/NumberFormat.h"
+#include "settings/window/MeterPage.h"
+#include "settings/window/SetDevControlStates.h"
+#include "state/ProgramSettings.h"
 #include "settings/window/MasterFreqPage.h"
 #include "settings/window/MasterLevPage.h"
 
 #include <QCheckBox>
+#include <QToolButton>
 #include <cmath>
 
 namespace {
@@ -438,4 +442,24 @@ TEST_F(SetDevWindowTest, TheMastersStepByTimeWhileTheLinkIsUp) {
     window->UpdateControlStates();
     EXPECT_FALSE(window->MasterFreqPage->CB_OnTime->isChecked());
     EXPECT_TRUE(window->MasterLevPage->CB_OnTime->isChecked());
+}
+
+// Every name of the enabling table is a control of the window, live and in playback; with the recorded
+// settings in force during playback the whole Meter page is locked, the averaging arrows included.
+TEST_F(SetDevWindowTest, EveryNameOfTheEnablingTableIsAControl) {
+    for (const bool playback : {false, true}) {
+        TControlStateInputs in = CurrentControlStateInputs();
+        in.PlaybackOn = playback;
+        ForEachControlState(in, [this, playback](const char *name, bool) {
+            EXPECT_NE(window->findChild<QWidget *>(QLatin1String(name)), nullptr) << name << ' ' << playback;
+        });
+    }
+    PlaybackOn = true;
+    ProgramSettings.UseRecordedSettings = 1;
+    window->RefreshAllPages();
+    window->UpdateControlStates();
+    EXPECT_FALSE(window->MeterPage->CSpinButton1Up->isEnabled());
+    EXPECT_FALSE(window->MeterPage->CSpinButton1Down->isEnabled());
+    EXPECT_FALSE(window->MeterPage->Edit_M9_Tavr->isEnabled());
+    ProgramSettings.UseRecordedSettings = 0;
 }
