@@ -107,7 +107,8 @@ void StartMaster(const TMasterKind &kind) {
     } else {
         StepHalves(kind, true, true);
     }
-    RefreshMeterPage();
+    ShowMeterAveraging();
+    ShowMeterBand();
     WithView(kind, [](TMasterPageView &v) { v.RefreshState(); });
 }
 
@@ -183,7 +184,7 @@ void FinishMaster(const TMasterKind &kind) {
     LocalProtocolSnapshot.MasterDone = 1;
     BlockOf(kind).State = 0;
     s.AveragingInterval = kind.Run->SavedAveraging;
-    RefreshMeterPage();
+    ShowMeterAveraging();
     WithView(kind, [](TMasterPageView &v) { v.RefreshState(); });
     s.Mode |= ModeRelays;
     SendCommand();

@@ -63,6 +63,8 @@ public:
     void UpdateControlStates() override;
     void RefreshAllPages() override;
     void RefreshMeterPage() override;
+    void ShowMeterBand() override;
+    void ShowMeterAveraging() override;
     void ShowGeneratorStates() override;
     void ShowSyncState() override;
     void ShowMirvakStartButton() override;

@@ -361,6 +361,29 @@ bool TMeterPage::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void TMeterPage::ShowBand() {
+    const TDeviceSettings &s = *DeviceSettings;
+    const double step = RoundFrequency(s.SpectrumStep);
+    const double M = RoundFrequency(s.MaxFrequency);
+    const double lowest = LimitLowFrequency(float(step));
+    SetRange(*Edit_M9_F0, lowest, RoundFrequency(s.BandF1) - step, step);
+    Edit_M9_F0->SetValue(RoundFrequency(s.BandF0));
+    SetRange(*Edit_M9_F1, RoundFrequency(s.BandF0) + step, M, step);
+    Edit_M9_F1->SetValue(RoundFrequency(s.BandF1));
+    SetRange(*Edit_M9_Fc, lowest, M, step);
+    bandFcEntry_ = RoundFrequency((Edit_M9_F1->GetValue() + Edit_M9_F0->GetValue()) * 0.5);
+    Edit_M9_Fc->SetValue(bandFcEntry_);
+    SetRange(*Edit_M9_B, step, M - step, step);
+    bandBEntry_ = RoundFrequency(Edit_M9_F1->GetValue() - Edit_M9_F0->GetValue());
+    Edit_M9_B->SetValue(bandBEntry_);
+    CheckSetMeter();
+}
+
+void TMeterPage::ShowAveraging() {
+    Edit_M9_Tavr->setText(ClockText(DeviceSettings->AveragingInterval));
+    CheckSetMeter();
+}
+
 void TMeterPage::Refresh() {
     refreshing_ = true;
     TDeviceSettings &s = *DeviceSettings;
@@ -385,17 +408,7 @@ void TMeterPage::Refresh() {
     CB_M9_Lmax_Auto->setChecked(s.AutoMaxLevel != 0);
 
     // 5: the band.
-    const double lowest = LimitLowFrequency(float(step));
-    SetRange(*Edit_M9_F0, lowest, RoundFrequency(s.BandF1) - step, step);
-    Edit_M9_F0->SetValue(RoundFrequency(s.BandF0));
-    SetRange(*Edit_M9_F1, RoundFrequency(s.BandF0) + step, M, step);
-    Edit_M9_F1->SetValue(RoundFrequency(s.BandF1));
-    SetRange(*Edit_M9_Fc, lowest, M, step);
-    bandFcEntry_ = RoundFrequency((Edit_M9_F1->GetValue() + Edit_M9_F0->GetValue()) * 0.5);
-    Edit_M9_Fc->SetValue(bandFcEntry_);
-    SetRange(*Edit_M9_B, step, M - step, step);
-    bandBEntry_ = RoundFrequency(Edit_M9_F1->GetValue() - Edit_M9_F0->GetValue());
-    Edit_M9_B->SetValue(bandBEntry_);
+    ShowBand();
 
     // 6: the recognition thresholds.
     SetQuantizerRange(*Edit_M9_Lmin, LminQuantizer);
@@ -428,7 +441,7 @@ void TMeterPage::Refresh() {
     Edit_M9_SpectrStep->SetValue(RoundFrequency(s.PresentationStep));
     Edit_M9_VCable->setText(VelocityText(s.CableVelocity));
     velocityEntry_ = s.CableVelocity;
-    Edit_M9_Tavr->setText(ClockText(s.AveragingInterval));
+    ShowAveraging();
     SetQuantizerRange(*Edit_M9_Tunit, MergeIntervalQuantizer);
     Edit_M9_Tunit->SetValue(RoundTo3Decimals(s.EventMergeInterval));
 
