@@ -130,6 +130,8 @@ public:
     void Button_RNDClick(QObject *sender);
     void Button_NOISEClick(QObject *sender);
     void Button_BlockClick();
+    // "уд.Блокировка": the peer's generator is blocked, whatever this analyser's own block state.
+    void Button_Block_RClick();
     void Button_SetGenClick();
     void CheckSetGen();
     void CB_G9_refChange();

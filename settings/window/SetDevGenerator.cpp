@@ -145,6 +145,7 @@ void TForm_SetDev::ConnectGeneratorPage() {
         connect(level, &TZeltCSpinEdit::Change, this, [this, kind] { LevelChange(kind); });
     }
     connect(Button_Block, &QPushButton::clicked, this, [this] { Button_BlockClick(); });
+    connect(Button_Block_R, &QPushButton::clicked, this, [this] { Button_Block_RClick(); });
 
     struct FrequencyEdit {
         TZeltCSpinEdit *edit;
@@ -439,6 +440,12 @@ void TForm_SetDev::StoreFields(int kind) {
     default:
         break;
     }
+}
+
+void TForm_SetDev::Button_Block_RClick() {
+    ReopenIfSstRunning();
+    SetRemoteGenState(GenKindBlock, 1);
+    SendRemoteMessage(GeneratorPageKind(GenKindBlock)->PeerCode);
 }
 
 void TForm_SetDev::GeneratorButtonClick(int kind, bool remote) {

@@ -150,6 +150,36 @@ TEST_F(RemoteLinkTest, ConfirmBreakConnectionOnThePassiveSide) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// This side's message waits for SendCommand (no instrument takes it here): a message that arrives from
+// the peer and a failed incoming message leave it waiting, so the next command still takes it out, and
+// a message built meanwhile queues behind it and follows once it has gone.
+TEST_F(RemoteLinkTest, AWaitingMessageSurvivesIncomingMessagesAndInputErrors) {
+    OutgoingTextMessage = QStringLiteral("привет");
+    const std::vector<uint8_t> incoming = Sent({SendTxt_R});
+    const std::vector<uint8_t> block = Sent({Mute_R});
+    ASSERT_FALSE(incoming.empty());
+    ASSERT_EQ(settings.Mode & 0x200, 0);
+    ASSERT_TRUE(SendRemoteMessage({Sin_R}));
+    const std::vector<uint8_t> first = OnLine();
+    ASSERT_NE(settings.Mode & 0x200, 0);
+    RemoteMessageArrived(incoming.data(), int32_t(incoming.size()));
+    EXPECT_NE(settings.Mode & 0x200, 0) << "the incoming message kept this side's message waiting";
+    RemoteMessageFailed();
+    EXPECT_NE(settings.Mode & 0x200, 0) << "the input error kept it waiting";
+    EXPECT_EQ(OnLine(), first);
+    ASSERT_TRUE(SendRemoteMessage({Mute_R}));
+    EXPECT_EQ(OnLine(), first) << "the later message queues behind it";
+    EndRemoteTransmission(true, Sin_R);
+    EXPECT_EQ(OnLine(), block) << "the next message went out";
+    EXPECT_NE(settings.Mode & 0x200, 0);
+
+    // Without a message of this side the incoming message clears the bit, as before.
+    DropRemoteMessages();
+    settings.Mode |= 0x200;
+    RemoteMessageArrived(incoming.data(), int32_t(incoming.size()));
+    EXPECT_EQ(settings.Mode & 0x200, 0);
+}
+
 // The wait for the peer's release sleeps on the event queue: with nothing arriving it passes its 45 s in
 // a wait or two, not in a pump per clock step.
 TEST_F(RemoteLinkTest, TheBreakWaitDoesNotSpin) {

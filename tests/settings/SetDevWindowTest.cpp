@@ -187,6 +187,21 @@ TEST_F(SetDevWindowTest, RemoteSinButton) {
 }
 
 // The generator buttons store the page and start their kind; in demonstration mode the emulator follows.
+// "уд.Блокировка" blocks the peer's generator with its one record, while this analyser's own block is on
+// as well as while it is off.
+TEST_F(SetDevWindowTest, RemoteBlockButtonSendsItsRecord) {
+    settings.ConnectState = 2;
+    window->UpdateRemoteButtons();
+    for (const int localBlock : {2, 0}) {
+        settings.Block.State = localBlock;
+        settings.RemoteGenState[4] = 0;
+        window->Button_Block_R->click();
+        EXPECT_EQ(settings.RemoteGenState[4], 1) << localBlock;
+        EXPECT_EQ(SentCodes(), (std::vector<uint8_t>{14})) << localBlock;
+        EXPECT_EQ(settings.Block.State, localBlock) << "this analyser's generator is left alone";
+    }
+}
+
 TEST_F(SetDevWindowTest, GeneratorButtonsStartTheirKind) {
     SetConnectionView(nullptr);
     EmuGenMode = 0;
