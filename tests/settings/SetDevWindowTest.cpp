@@ -225,6 +225,27 @@ TEST_F(SetDevWindowTest, GeneratorButtonsStartTheirKind) {
 }
 
 // Enter in a level edit while nothing runs does nothing; in the SIN frequency edit it only snaps.
+// A level typed beyond the generator's greatest level and entered with Return on a running SIN: the value
+// the field snaps to is the one stored, and so the one sent and shown in the status bar.
+TEST_F(SetDevWindowTest, ATypedLevelBeyondTheLimitIsStoredAsTheFieldShowsIt) {
+    window->RefreshAllPages();
+    settings.Sin.State = 2;
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    window->PageControl1->setCurrentWidget(window->TabSheet_Gen);
+    TZeltCSpinEdit &level = *window->Edit_SIN_L;
+    const double limit = level.MaxValue();
+    ASSERT_LT(limit, 60);
+    level.setFocus();
+    level.findChild<QLineEdit *>()->selectAll();
+    QTest::keyClicks(level.findChild<QLineEdit *>(), QStringLiteral("60"));
+    QTest::keyClick(level.findChild<QLineEdit *>(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(level.GetValue(), limit);
+    EXPECT_FLOAT_EQ(settings.Sin.Level, float(limit));
+    EXPECT_EQ(settings.Sin.State, 1) << "the SIN was started again with the page's values";
+}
+
 TEST_F(SetDevWindowTest, EnterOnIdleGeneratorOnlySnaps) {
     window->Edit_SIN_L->SetValue(-10.0012);
     window->GeneratorEditKeyDown(1, window->Edit_SIN_L);
