@@ -63,6 +63,10 @@ QString CommaToDecimalSeparator(const QString &text);
 // text unchanged when there is no separator. Shortens ";"-lists of file names to "first...".
 QString CutAtSeparator(const QString &text, const QString &separator, const QString &suffix);
 
+// The file name of a path without its folder, at either separator ('/' or '\'): names stored by the
+// program keep the separator they were written with.
+QString FileNameWithoutFolder(const QString &path);
+
 // The file name of a path ('/' or '\' separated) without its last extension; a name whose only dot
 // is its first character comes back whole.
 QString FileNameWithoutExt(const QString &path);

@@ -37,9 +37,13 @@ QString CutAtSeparator(const QString &text, const QString &separator, const QStr
     return endsText ? text.left(at) : text.left(at) + suffix;
 }
 
-QString FileNameWithoutExt(const QString &path) {
+QString FileNameWithoutFolder(const QString &path) {
     const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    const QString name = path.mid(slash + 1);
+    return path.mid(slash + 1);
+}
+
+QString FileNameWithoutExt(const QString &path) {
+    const QString name = FileNameWithoutFolder(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot > 0 ? name.left(dot) : name;
 }

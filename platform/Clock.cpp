@@ -2,10 +2,18 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <limits>
 #include <mutex>
 #include <thread>
+
+bool InMainThread() {
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
 
 namespace {
 
@@ -17,6 +25,7 @@ public:
     }
     void Sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     void AfterPump() override {}
+    void WaitForEvents(uint32_t ms) override;
 };
 
 SteadyTicks steadyTicks;
@@ -52,8 +61,7 @@ void Sleep(uint32_t ms) {
 namespace {
 
 void ProcessMainThreadEvents(QEventLoop::ProcessEventsFlags flags) {
-    QCoreApplication *app = QCoreApplication::instance();
-    if (app && QThread::currentThread() == app->thread())
+    if (InMainThread())
         QCoreApplication::processEvents(flags);
     currentSource.load()->AfterPump();
 }
@@ -66,6 +74,28 @@ void PumpMessages() {
 
 void PumpMessagesExceptInput() {
     ProcessMainThreadEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void WaitForMessagesExceptInput(uint32_t ms) {
+    currentSource.load()->WaitForEvents(ms);
+}
+
+void SteadyTicks::WaitForEvents(uint32_t ms) {
+    if (!InMainThread()) {
+        Sleep(ms);
+        return;
+    }
+    // The timer only wakes the event dispatcher at the deadline when nothing else comes first.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(int(std::min<uint32_t>(ms, uint32_t(std::numeric_limits<int>::max()))));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void VirtualClock::WaitForEvents(uint32_t ms) {
+    if (InMainThread())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    Advance(ms);
 }
 
 VirtualClock::VirtualClock(uint32_t start, uint32_t pumpStep)

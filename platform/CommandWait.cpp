@@ -4,16 +4,10 @@
 #include "platform/HiddenWindow.h"
 
 #include <QCoreApplication>
-#include <QThread>
 
 namespace {
 
 int heldDepth = 0; // main thread only
-
-bool InMainThread() {
-    const QCoreApplication *app = QCoreApplication::instance();
-    return app && QThread::currentThread() == app->thread();
-}
 
 } // namespace
 

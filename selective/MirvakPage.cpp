@@ -39,6 +39,9 @@
 namespace {
 
 constexpr int MirvakRangeMaxN = 340;
+// The selection band's bounds, kHz.
+constexpr double MirvakLeastBand = 0.001;
+constexpr double MirvakWidestBand = 0.5;
 
 // A frequency on the grid as an edit shows it.
 double ShownFreq(double v) {
@@ -376,7 +379,8 @@ void TMirvakPage::ShowMirvak() {
     MirvakLowestFreq = 0.04;
     if (m.B < MirvakQuantum)
         m.B = float(MirvakQuantum);
-    SetSpinRange(Edit_Mirvak_B, MirvakQuantum, MirvakTopFreq, MirvakQuantum);
+    // The selection band is at most 0.5 kHz and never narrower than the grid allows.
+    SetSpinRange(Edit_Mirvak_B, std::max(MirvakQuantum, MirvakLeastBand), MirvakWidestBand, MirvakQuantum);
     Edit_Mirvak_B->SetValue(ShownFreq(m.B));
 
     const int rows = std::min(SetRowCount(m), TPresetList::RowLimit);

@@ -15,6 +15,8 @@ struct TSettingsHost {
     std::function<QString()> IniFileName;
     // The main window's last mask folder, where the weighting-file dialog opens and which it updates.
     std::function<QString &()> DirMaskFile;
+    // The peer's result table (the second result window), when open, shows the peer's results again.
+    std::function<void()> RefreshRemoteResultTable;
 };
 
 TSettingsHost &SettingsHost();

@@ -180,9 +180,10 @@ bool ConfirmBreakConnection() {
         return false;
     // The end of the transmission and the break's program code 6 run inside the wait.
     BreakRemoteConnection();
+    // It sleeps until the link reports something rather than spinning on the event queue.
     const uint32_t start = GetTickCount();
-    while (s.PeerConnectState != 0 && TicksSince(start) < RemoteDisconnectWaitMs)
-        PumpMessagesExceptInput();
+    for (uint32_t waited = 0; s.PeerConnectState != 0 && waited < RemoteDisconnectWaitMs; waited = TicksSince(start))
+        WaitForMessagesExceptInput(RemoteDisconnectWaitMs - waited);
     s.ConnectState = 0;
     s.PeerConnectState = 0;
     return true;

@@ -6,6 +6,7 @@
 #include "engine/catalogue/ParameterTable.h"
 #include "engine/evaluation/ProtocolSnapshot.h"
 #include "platform/NoValue.h"
+#include "settings/SettingsHost.h"
 #include "settings/SettingsWindowButtons.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
@@ -29,10 +30,11 @@ void InvalidateParamResults() {
     }
 }
 
-// The peer's result table joins here with the result windows.
 void RefreshRemoteResults() {
     if (RecordingOn)
         RecordChangeMask |= 0x08;
+    if (SettingsHost().RefreshRemoteResultTable)
+        SettingsHost().RefreshRemoteResultTable();
 }
 
 void RaiseAveragingForRemote() {

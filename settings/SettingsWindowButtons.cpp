@@ -37,6 +37,14 @@ void RefreshMeterPage() {
     WithWindow([](TSettingsWindowView &w) { w.RefreshMeterPage(); });
 }
 
+void ShowMeterBand() {
+    WithWindow([](TSettingsWindowView &w) { w.ShowMeterBand(); });
+}
+
+void ShowMeterAveraging() {
+    WithWindow([](TSettingsWindowView &w) { w.ShowMeterAveraging(); });
+}
+
 void ShowGeneratorStates() {
     WithWindow([](TSettingsWindowView &w) { w.ShowGeneratorStates(); });
 }

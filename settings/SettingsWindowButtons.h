@@ -12,6 +12,9 @@ void RefreshGenButtons();
 void UpdateControlStates();
 void RefreshAllPages();
 void RefreshMeterPage();
+// The Meter page's band edits, or its averaging interval, as a master run moves them.
+void ShowMeterBand();
+void ShowMeterAveraging();
 // One blink step; the main window's timer calls it every 500 ms.
 void ShowGeneratorStates();
 // The start buttons of the frequency master, the level master, the selective run and the SYNC run show

@@ -17,6 +17,9 @@ public:
     // Every page from DeviceSettings.
     virtual void RefreshAllPages() = 0;
     virtual void RefreshMeterPage() = 0;
+    // Only the Meter page's band edits, or only its averaging interval.
+    virtual void ShowMeterBand() = 0;
+    virtual void ShowMeterAveraging() = 0;
     // One blink step of the generator buttons.
     virtual void ShowGeneratorStates() = 0;
     // The SYNC page's Start and Stop buttons show the SYNC run's state.

@@ -300,9 +300,17 @@ void TMainForm::FormCloseQuery(bool &canClose) {
 }
 
 void TMainForm::SaveDefaultConfig() {
+    // The next start loads this file: a master runs only in the session that started it, so the file
+    // holds both masters stopped, and the running session keeps its own states.
+    TDeviceSettings &s = *DeviceSettings;
+    const int32_t masterF = s.MasterF.State, masterL = s.MasterL.State;
+    s.MasterF.State = 0;
+    s.MasterL.State = 0;
     // The configuration writer replaces the old file only once the new one is complete, so the old
     // default survives a failed save.
     SaveConfiguration(ConfigDir + DefaultConfigName(InstanceNumber), 0);
+    s.MasterF.State = masterF;
+    s.MasterL.State = masterL;
 }
 
 void TMainForm::Button_ExitClick() {

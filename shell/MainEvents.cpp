@@ -21,7 +21,6 @@
 #include "settings/GeneratorCommands.h"
 #include "settings/SettingsInterlocks.h"
 #include "settings/remote/RemoteExchange.h"
-#include "settings/remote/RemoteMessageCodec.h"
 #include "shell/MainSst.h"
 #include "shell/StatusBar2.h"
 #include "state/DeviceSettings.h"
@@ -234,8 +233,7 @@ void TMainForm::DspDisconnect(int16_t err, int16_t v) {
 
 void TMainForm::DspMesInp(int16_t, const int16_t *data, uint32_t Ndata) {
     TransferProgress = -1;
-    DeviceSettings->Mode &= ~0x200;
-    ParseRemoteMessage(reinterpret_cast<const uint8_t *>(data), int32_t(2 * std::min<uint32_t>(Ndata, INT32_MAX / 2)));
+    RemoteMessageArrived(reinterpret_cast<const uint8_t *>(data), int32_t(2 * std::min<uint32_t>(Ndata, INT32_MAX / 2)));
 }
 
 void TMainForm::DspMesInpErr() {

@@ -8,6 +8,7 @@
 #include "shell/MainTimeDiagrams.h"
 #include "shell/WindowRegistries.h"
 #include "views/Fgraph.h"
+#include "views/Form_parambase.h"
 #include "views/GraphHost.h"
 #include "views/GraphSnapshotPicture.h"
 #include "views/Scalelabel.h"
@@ -58,6 +59,10 @@ void InstallSettingsWindow() {
     SettingsHost().DirMaskFile = []() -> QString & {
         static QString withoutMainWindow;
         return MainForm ? MainForm->DirMaskFile : withoutMainWindow;
+    };
+    SettingsHost().RefreshRemoteResultTable = [] {
+        if (auto *table = qobject_cast<TForm_BasePar *>(BaseParWindows[1].data()))
+            table->RefreshValues();
     };
 }
 

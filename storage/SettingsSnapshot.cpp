@@ -72,11 +72,6 @@ bool PutText(QByteArray &out, const QString &text) {
     return true;
 }
 
-QString BareFileName(const QString &path) {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(cut + 1);
-}
-
 QString FileNameEntry(int16_t index) {
     return index >= 0 && index < FileNameList.size() ? FileNameList.at(index) : QString();
 }
@@ -90,7 +85,7 @@ bool PutWeightingBlock(QByteArray &out, const TDeviceSettings &settings) {
         return true;
     Put(out, WeightingCurve.Frequencies, count * qsizetype(sizeof(float)));
     Put(out, WeightingCurve.Attenuations, count * qsizetype(sizeof(float)));
-    return PutText(out, BareFileName(FileNameEntry(settings.WeightingIndex)));
+    return PutText(out, FileNameWithoutFolder(FileNameEntry(settings.WeightingIndex)));
 }
 
 bool PutParamBlock(QByteArray &out) {

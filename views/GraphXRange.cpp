@@ -123,6 +123,12 @@ void GetMirvakBand(const TDeviceSettings &settings, double &lowest, double &high
         return;
     }
     FrequencyPlanSpan(mirvak, mirvak.Flags & 1, settings.SampleRate, lowest, highest);
+    // A preset list gives room for ten selection bands on either side, so that even a list of equal
+    // frequencies spans an axis.
+    if (!(mirvak.Flags & 1) && SetRowCount(mirvak) >= 3) {
+        lowest -= 10.0 * mirvak.B;
+        highest += 10.0 * mirvak.B;
+    }
 }
 
 TDefaultXRange DefaultXRange(int kind, const TDeviceSettings &settings) {

@@ -32,7 +32,7 @@ void SetFreqGenerator(float planValue) {
 } // namespace
 
 const TMasterKind MasterFreqKind = {MasterFreqIndex,  false, &TDeviceSettings::MasterF, &MasterFreqRun,
-                                    &FreqMasterParam, CreateMasterFreqParam, SetFreqGenerator};
+                                    &FreqMasterParam, CreateMasterFreqParam, SetFreqGenerator, 18};
 
 void StartMasterFreq() {
     StartMaster(MasterFreqKind);

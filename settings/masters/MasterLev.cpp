@@ -51,7 +51,7 @@ double SinceMeterStep(const TMaster_Param &holder) {
 } // namespace
 
 const TMasterKind MasterLevKind = {MasterLevIndex,    true, &TDeviceSettings::MasterL, &MasterLevRun,
-                                   &LevelMasterParam, CreateMasterLevParam, SetLevGenerator};
+                                   &LevelMasterParam, CreateMasterLevParam, SetLevGenerator, 19};
 
 void StartMasterLev() {
     StartMaster(MasterLevKind);

@@ -2,6 +2,8 @@
 
 #include "engine/EngineBuffers.h"
 #include "engine/MasterParam.h"
+#include "engine/catalogue/ParamCatalogue.h"
+#include "engine/catalogue/ParamDescriptor.h"
 #include "engine/evaluation/ProtocolSnapshot.h"
 #include "link/connection/Tr9sendgetcommand.h"
 #include "platform/Clock.h"
@@ -13,6 +15,7 @@
 #include "settings/masters/MasterTimers.h"
 #include "settings/masters/MasterTiming.h"
 #include "state/DeviceSettings.h"
+#include "storage/SettingsResets.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
 
@@ -76,6 +79,13 @@ MasterBlock &BlockOf(const TMasterKind &kind) {
 void StartMaster(const TMasterKind &kind) {
     TDeviceSettings &s = *DeviceSettings;
     MasterBlock &m = BlockOf(kind);
+    // The run builds the curve of its SIN row ("АЧХ,дБ", "АХ,дБ"), which graph windows show only while
+    // the row is analysed: a run switches its row's analysis on, so that its points reach the window
+    // whichever order the user opened things in.
+    if (ParamSettings *row = GraphParamSettings[kind.GraphKind][SinKind]; row && !row->Analyse) {
+        row->Analyse = 1;
+        RefreshParamTables();
+    }
     m.State = 1;
     kind.Run->SavedAveraging = s.AveragingInterval;
     s.AveragingInterval = 0;
@@ -107,7 +117,8 @@ void StartMaster(const TMasterKind &kind) {
     } else {
         StepHalves(kind, true, true);
     }
-    RefreshMeterPage();
+    ShowMeterAveraging();
+    ShowMeterBand();
     WithView(kind, [](TMasterPageView &v) { v.RefreshState(); });
 }
 
@@ -183,7 +194,7 @@ void FinishMaster(const TMasterKind &kind) {
     LocalProtocolSnapshot.MasterDone = 1;
     BlockOf(kind).State = 0;
     s.AveragingInterval = kind.Run->SavedAveraging;
-    RefreshMeterPage();
+    ShowMeterAveraging();
     WithView(kind, [](TMasterPageView &v) { v.RefreshState(); });
     s.Mode |= ModeRelays;
     SendCommand();

@@ -39,6 +39,8 @@ struct TMasterKind {
     void (*CreateParam)();
     // The generator's setting for a plan value: fits the frequency and switches the SIN on.
     void (*SetGenerator)(float planValue);
+    // The graph kind that draws the characteristic (18, 19); its SIN parameter row is the curve's row.
+    int GraphKind;
 };
 
 MasterBlock &BlockOf(const TMasterKind &kind);

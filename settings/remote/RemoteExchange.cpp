@@ -57,6 +57,12 @@ bool OnLine() {
     return RemoteMessage.Size > 0;
 }
 
+// The pending-message bit of a message that is in the outgoing buffer and not yet handed to the
+// instrument: SendCommand clears the bit when it hands the message over, so no other handler may.
+int32_t WaitingMessageBit() {
+    return OnLine() ? DeviceSettings->Mode & PendingRemoteMessage : 0;
+}
+
 } // namespace
 
 bool SendRemoteMessage(const std::vector<uint8_t> &codes, const TUnsupportedModes &unsupported) {
@@ -136,12 +142,17 @@ void RemoteMessageFailed() {
         s.ConnectState = -1;
         s.PeerConnectState = 0;
     }
-    s.Mode = 0x001;
+    s.Mode = 0x001 | WaitingMessageBit();
     s.RemoteGenState[GenKindBlock - 1] = 2;
     SelectRemoteGenerator(GenKindBlock);
     MarkRemoteGenButton(GenKindBlock);
     SendCommand();
     CallPeer(RemoteLinkPeers().ShowStatusText, LoadStr(453));
+}
+
+void RemoteMessageArrived(const uint8_t *data, int32_t length) {
+    DeviceSettings->Mode &= ~PendingRemoteMessage | WaitingMessageBit();
+    ParseRemoteMessage(data, length);
 }
 
 void RunOwnProgram() {

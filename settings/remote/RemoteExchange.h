@@ -23,8 +23,12 @@ void SendQueuedRemoteMessage();
 // runs and the next waiting message goes out.
 void EndRemoteTransmission(bool success, int receipt);
 // A message from the peer could not be received (DspMesInpErr): a pairing on its way fails and the
-// peer's generator block is taken as running.
+// peer's generator block is taken as running. A message of this side that still waits for SendCommand
+// keeps waiting and goes out with the command that follows.
 void RemoteMessageFailed();
+// A message from the peer arrived (DspMesInp): the pending-message bit is cleared, except while this
+// side's own message still waits for SendCommand, and the message is parsed.
+void RemoteMessageArrived(const uint8_t *data, int32_t length);
 // Runs the program of the message on the line (also when it is empty), then issues what it raised.
 void RunOwnProgram();
 // The message on the line was aborted: it and the waiting ones are dropped, their programs not run.

@@ -1,5 +1,6 @@
 #include "settings/remote/RemoteRecords.h"
 
+#include "chartlib/Chartlib.h"
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/ValueQuantizer.h"
 #include "platform/Clock.h"
@@ -14,8 +15,6 @@
 #include "state/FileNameList.h"
 #include "state/ProgramSettings.h"
 #include "state/TextMessages.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -400,7 +399,7 @@ void WriteChangeM9(TRemoteWriter &w) {
     }
     const int index = s.WeightingIndex;
     const QString name =
-        index >= 0 && index < FileNameList.size() ? QFileInfo(FileNameList[index]).fileName() : QString();
+        index >= 0 && index < FileNameList.size() ? FileNameWithoutFolder(FileNameList[index]) : QString();
     w.T8(ToCp1251(name));
 }
 

@@ -83,6 +83,10 @@ TForm_SetDev::TForm_SetDev(QWidget *owner) : QWidget(owner) {
 }
 
 TForm_SetDev::~TForm_SetDev() {
+    // The focused control is left while the window is whole, so that its page stores it now and not while
+    // the window is being torn down.
+    if (QWidget *focused = focusWidget())
+        focused->clearFocus();
     // The page goes while the window is whole: leaving its focused control still stores the page.
     delete MirvakPage;
     MirvakPage = nullptr;
@@ -183,6 +187,16 @@ void TForm_SetDev::RefreshAllPages() {
 void TForm_SetDev::RefreshMeterPage() {
     if (MeterPage)
         MeterPage->Refresh();
+}
+
+void TForm_SetDev::ShowMeterBand() {
+    if (MeterPage)
+        MeterPage->ShowBand();
+}
+
+void TForm_SetDev::ShowMeterAveraging() {
+    if (MeterPage)
+        MeterPage->ShowAveraging();
 }
 
 void TForm_SetDev::LoadMasterFreqPage() {

@@ -63,6 +63,8 @@ public:
     void UpdateControlStates() override;
     void RefreshAllPages() override;
     void RefreshMeterPage() override;
+    void ShowMeterBand() override;
+    void ShowMeterAveraging() override;
     void ShowGeneratorStates() override;
     void ShowSyncState() override;
     void ShowMirvakStartButton() override;
@@ -128,6 +130,8 @@ public:
     void Button_RNDClick(QObject *sender);
     void Button_NOISEClick(QObject *sender);
     void Button_BlockClick();
+    // "уд.Блокировка": the peer's generator is blocked, whatever this analyser's own block state.
+    void Button_Block_RClick();
     void Button_SetGenClick();
     void CheckSetGen();
     void CB_G9_refChange();

@@ -5,6 +5,7 @@
 #include "controls/Zeltcspinedit.h"
 #include "settings/masters/MasterFreq.h"
 #include "settings/masters/MasterLev.h"
+#include "settings/window/ImpedanceEntry.h"
 #include "settings/window/PresetLists.h"
 #include "settings/window/SetDevWidgets.h"
 #include "settings/window/SpinEditSnap.h"
@@ -108,6 +109,12 @@ void TMasterFreqPage::StoreOwnFields() {
 void TMasterFreqPage::Edit_SIN_masterF_LEnter() {
     SnapSpinEdit(*Edit_SinValue, FreqPageSinLevelQuantizer);
     Store();
+}
+
+void TMasterFreqPage::ApplySinLevelLimit(const LevelLimit &limit) {
+    ApplyLevelLimit(*Edit_SinValue, limit);
+    SnapSpinEdit(*Edit_SinValue, FreqPageSinLevelQuantizer);
+    DeviceSettings->MasterF.SinValue = float(Edit_SinValue->GetValue());
 }
 
 void TMasterFreqPage::GetMasterFreqPageBand(double &lo, double &hi) {

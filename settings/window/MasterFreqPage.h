@@ -2,6 +2,8 @@
 
 #include "settings/window/MasterPage.h"
 
+struct LevelLimit;
+
 // The page "Мастер частоты": the frequency master's plan of frequencies, the local and the peer's SIN at
 // one level, the narrow band or the wide band derived from the plan, and the run.
 class TMasterFreqPage : public TMasterPage {
@@ -15,6 +17,9 @@ public:
     void UpdateMasterFreqWideBand();
     // Leaving the SIN level snaps it to the level's code grid and stores the page.
     void Edit_SIN_masterF_LEnter();
+    // The SIN level's range from the generator's greatest level: the level is clamped into it, snapped
+    // and stored, so that the next run cannot send a level the generator no longer gives.
+    void ApplySinLevelLimit(const LevelLimit &limit);
 
 protected:
     double RangeMax() const override;

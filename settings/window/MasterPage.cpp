@@ -213,7 +213,14 @@ void TMasterPage::Build(const TMasterPageNames &n) {
     OnReturnKey(Edit_RangeFirst, [this] { RangeFirstEnter(); });
     OnReturnKey(Edit_RangeN, [this] { RangeNEnter(); });
     OnReturnKey(Edit_RangeStep, [this] { RangeStepEnter(); });
-    // Every plan, band, SIN and timing control stores the page when it is left.
+    // A mark ticked in the list is part of the plan at once, and the list is stored when it is left, except
+    // for its own in-place editor, which stores the page when the edit ends.
+    ShopList->List->OnClickCheck = [this](TRxCheckListBox *) { Store(); };
+    OnEnterAndExit(ShopList->List, [this] {
+        if (!ShopList->List->hasFocus() && !ShopList->Editor->isVisible())
+            Store();
+    });
+    // Every other plan, band, SIN and timing control stores the page when it is left.
     for (QWidget *w : std::initializer_list<QWidget *>{RB_Shop, RB_Range, RB_BandThin, RB_BandThick, CB_OnTime,
                                                        Edit_OnTime, CB_SIN, CB_SIN_R})
         OnEnterAndExit(w, [this, w] {
@@ -263,13 +270,17 @@ void TMasterPage::Load() {
     CB_SIN_R->setChecked(m.RemoteSinOn);
     (m.BandType == 1 ? RB_BandThick : RB_BandThin)->setChecked(true);
     LoadOwnFields();
-    CB_OnTime->setChecked(s.ConnectState > 0 || m.AutoByTime);
+    ShowTimingChoice();
     if (m.Interval < MinInterval())
         m.Interval = MinInterval();
     SetOnTime(m.Interval);
     if (m.State > 0 && m.BandType == 0)
         Edit_Fc->setText(FormatFrequency(s.BandF0 + s.SpectrumStep / 2));
     RefreshState();
+}
+
+void TMasterPage::ShowTimingChoice() {
+    CB_OnTime->setChecked(DeviceSettings->ConnectState > 0 || Block().AutoByTime);
 }
 
 void TMasterPage::LoadList() {
@@ -356,7 +367,7 @@ void TMasterPage::ShowMeterStep() {
     if (m.BandType != 0)
         return;
     Edit_Fc->setText(FormatFrequency(s.BandF0 + s.SpectrumStep / 2));
-    RefreshMeterPage();
+    ShowMeterBand();
     if (!RB_Range->isChecked() && !m.SinOn)
         SelectPlanRow(Run().MeterIndex);
 }
@@ -417,12 +428,15 @@ void TMasterPage::OnTimeChange() {
     SetOnTime(std::max(ParseMinSec(text), MinInterval()));
 }
 
+// The arrows never hold the focus, so each click stores the interval it sets.
 void TMasterPage::SpinDownClick() {
     SetOnTime(std::max(ParseMinSec(Edit_OnTime->text()) - 1, MinInterval()));
+    Store();
 }
 
 void TMasterPage::SpinUpClick() {
     SetOnTime(std::min(ParseMinSec(Edit_OnTime->text()) + 1, MaxIntervalSeconds));
+    Store();
 }
 
 double TMasterPage::RangeLast() const {

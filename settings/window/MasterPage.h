@@ -64,6 +64,9 @@ public:
     // Page -> DeviceSettings (SetMasterFreq, SetMasterLev); nothing while the window is being filled.
     void Store();
 
+    // Stepping by time is forced while this side's remote link is up, else the block's choice shows.
+    void ShowTimingChoice();
+
     // TMasterPageView
     void RefreshState() override;
     void ShowState() override;

@@ -103,8 +103,11 @@ double PhasingValue(double value) {
     return TextToDouble(SixDecimals(value), 0);
 }
 
-QLabel *AddRow(QGridLayout &grid, int row, const QString &text, QWidget *field) {
+// A label and its field in one row; the label takes the design's name where the enabling table uses it.
+QLabel *AddRow(QGridLayout &grid, int row, const QString &text, QWidget *field, const char *labelName = nullptr) {
     auto *label = new QLabel(text);
+    if (labelName)
+        label->setObjectName(QLatin1String(labelName));
     grid.addWidget(label, row, 0);
     grid.addWidget(field, row, 1);
     return label;
@@ -128,39 +131,44 @@ void TMeterPage::BuildPage() {
     auto *layout = new QGridLayout(this);
 
     auto *band = new QGroupBox(QStringLiteral("Полоса анализа, кГц"), this);
+    band->setObjectName(QStringLiteral("GroupBox2"));
     auto *bandGrid = new QGridLayout(band);
     Edit_M9_F0 = SpinEdit(band, "Edit_M9_F0");
     Edit_M9_F1 = SpinEdit(band, "Edit_M9_F1");
     Edit_M9_Fc = SpinEdit(band, "Edit_M9_Fc");
     Edit_M9_B = SpinEdit(band, "Edit_M9_B");
-    AddRow(*bandGrid, 0, QStringLiteral("F0"), Edit_M9_F0);
-    AddRow(*bandGrid, 1, QStringLiteral("F1"), Edit_M9_F1);
-    AddRow(*bandGrid, 2, QStringLiteral("Fc"), Edit_M9_Fc);
-    AddRow(*bandGrid, 3, QStringLiteral("B"), Edit_M9_B);
+    AddRow(*bandGrid, 0, QStringLiteral("F0"), Edit_M9_F0, "Label29");
+    AddRow(*bandGrid, 1, QStringLiteral("F1"), Edit_M9_F1, "Label30");
+    AddRow(*bandGrid, 2, QStringLiteral("Fc"), Edit_M9_Fc, "Label12");
+    AddRow(*bandGrid, 3, QStringLiteral("B"), Edit_M9_B, "Label17");
     for (TZeltCSpinEdit *e : {Edit_M9_F0, Edit_M9_F1, Edit_M9_Fc, Edit_M9_B})
         e->setToolTip(QStringLiteral("Полоса анализа задается границами F0, F1 или центром Fc и шириной B"));
     layout->addWidget(band, 0, 0, 2, 1);
 
-    auto *refs = new QGroupBox(QStringLiteral("Отсчет"), this);
-    auto *refGrid = new QGridLayout(refs);
-    refGrid->addWidget(new QLabel(QStringLiteral("АЧХ относительно")), 0, 0, 1, 2);
-    CB_M9_AFC = new QComboBox(refs);
+    auto *afc = new QGroupBox(QStringLiteral("АЧХ относительно"), this);
+    afc->setObjectName(QStringLiteral("GroupBox1"));
+    auto *afcGrid = new QGridLayout(afc);
+    CB_M9_AFC = new QComboBox(afc);
     CB_M9_AFC->setObjectName(QStringLiteral("CB_M9_AFC"));
     CB_M9_AFC->addItems({QStringLiteral("Минимального затухания"), QStringLiteral("Опорного уровня"),
                          QStringLiteral("Затухания на опорной частоте")});
-    refGrid->addWidget(CB_M9_AFC, 1, 0, 1, 2);
-    Edit_M9_A0 = SpinEdit(refs, "Edit_M9_A0");
-    Label20 = AddRow(*refGrid, 2, QStringLiteral("Fоп, кГц"), Edit_M9_A0);
-    refGrid->addWidget(new QLabel(QStringLiteral("ГВП относительно")), 3, 0, 1, 2);
-    CB_M9_GrDel = new QComboBox(refs);
+    afcGrid->addWidget(CB_M9_AFC, 0, 0, 1, 2);
+    Edit_M9_A0 = SpinEdit(afc, "Edit_M9_A0");
+    Label20 = AddRow(*afcGrid, 1, QStringLiteral("Fоп, кГц"), Edit_M9_A0);
+    layout->addWidget(afc, 0, 1);
+    auto *gvp = new QGroupBox(QStringLiteral("ГВП относительно"), this);
+    gvp->setObjectName(QStringLiteral("GroupBox3"));
+    auto *gvpGrid = new QGridLayout(gvp);
+    CB_M9_GrDel = new QComboBox(gvp);
     CB_M9_GrDel->setObjectName(QStringLiteral("CB_M9_GrDel"));
     CB_M9_GrDel->addItems({QStringLiteral("Миним. времени прохождения"), QStringLiteral("Времени на опорной частоте")});
-    refGrid->addWidget(CB_M9_GrDel, 4, 0, 1, 2);
-    Edit_M9_GrDel0 = SpinEdit(refs, "Edit_M9_GrDel0");
-    Label21 = AddRow(*refGrid, 5, QStringLiteral("Fоп, кГц"), Edit_M9_GrDel0);
-    layout->addWidget(refs, 0, 1, 2, 1);
+    gvpGrid->addWidget(CB_M9_GrDel, 0, 0, 1, 2);
+    Edit_M9_GrDel0 = SpinEdit(gvp, "Edit_M9_GrDel0");
+    Label21 = AddRow(*gvpGrid, 1, QStringLiteral("Fоп, кГц"), Edit_M9_GrDel0);
+    layout->addWidget(gvp, 1, 1);
 
     auto *weighting = new QGroupBox(QStringLiteral("Взвешивающая характеристика"), this);
+    weighting->setObjectName(QStringLiteral("GroupBox4"));
     auto *weightingGrid = new QGridLayout(weighting);
     Edit_FileName = new QLineEdit(weighting);
     Edit_FileName->setObjectName(QStringLiteral("Edit_FileName"));
@@ -187,39 +195,51 @@ void TMeterPage::BuildPage() {
     auto *recognitionGrid = new QGridLayout(recognition);
     Edit_M9_Lmin = SpinEdit(recognition, "Edit_M9_Lmin");
     Edit_M9_SNR = SpinEdit(recognition, "Edit_M9_SNR");
-    AddRow(*recognitionGrid, 0, QStringLiteral("Lmin, дБм0"), Edit_M9_Lmin);
-    AddRow(*recognitionGrid, 1, QStringLiteral("Сигн/шум мин., дБ"), Edit_M9_SNR);
+    AddRow(*recognitionGrid, 0, QStringLiteral("Lmin, дБм0"), Edit_M9_Lmin, "Label31");
+    AddRow(*recognitionGrid, 1, QStringLiteral("Сигн/шум мин., дБ"), Edit_M9_SNR, "Label32");
     layout->addWidget(recognition, 3, 0);
 
     auto *averaging = new QGroupBox(QStringLiteral("Усреднение"), this);
     auto *averagingGrid = new QGridLayout(averaging);
     Edit_M9_SpectrStep = SpinEdit(averaging, "Edit_M9_SpectrStep");
-    AddRow(*averagingGrid, 0, QStringLiteral("Шаг спектра, кГц"), Edit_M9_SpectrStep);
+    AddRow(*averagingGrid, 0, QStringLiteral("Шаг спектра, кГц"), Edit_M9_SpectrStep, "Label28");
     Edit_M9_Tavr = new QLineEdit(averaging);
     Edit_M9_Tavr->setObjectName(QStringLiteral("Edit_M9_Tavr"));
     Edit_M9_Tavr->setInputMask(QStringLiteral("00:00;_"));
-    CSpinButton1Up = new QToolButton(averaging);
+    // The pair of arrows is one control, CSpinButton1, which the enabling table locks with the edit.
+    auto *arrows = new QWidget(averaging);
+    arrows->setObjectName(QStringLiteral("CSpinButton1"));
+    auto *arrowRow = new QHBoxLayout(arrows);
+    arrowRow->setContentsMargins(0, 0, 0, 0);
+    CSpinButton1Up = new QToolButton(arrows);
     CSpinButton1Up->setArrowType(Qt::UpArrow);
-    CSpinButton1Down = new QToolButton(averaging);
+    CSpinButton1Down = new QToolButton(arrows);
     CSpinButton1Down->setArrowType(Qt::DownArrow);
+    arrowRow->addWidget(CSpinButton1Down);
+    arrowRow->addWidget(CSpinButton1Up);
     auto *clock = new QWidget(averaging);
     auto *clockRow = new QHBoxLayout(clock);
     clockRow->setContentsMargins(0, 0, 0, 0);
     clockRow->addWidget(Edit_M9_Tavr);
-    clockRow->addWidget(CSpinButton1Down);
-    clockRow->addWidget(CSpinButton1Up);
-    AddRow(*averagingGrid, 1, QStringLiteral("Время, мм:сс"), clock);
+    clockRow->addWidget(arrows);
+    AddRow(*averagingGrid, 1, QStringLiteral("Время, мм:сс"), clock, "Label33");
     Edit_M9_Tunit = SpinEdit(averaging, "Edit_M9_Tunit");
-    AddRow(*averagingGrid, 2, QStringLiteral("Объединение, с"), Edit_M9_Tunit);
+    AddRow(*averagingGrid, 2, QStringLiteral("Объединение, с"), Edit_M9_Tunit, "Label35");
     Edit_M9_Tunit->setToolTip(QStringLiteral("Интервал объединения случайных событий"));
     layout->addWidget(averaging, 3, 1);
 
     auto *bottom = new QWidget(this);
     auto *bottomRow = new QHBoxLayout(bottom);
-    bottomRow->addWidget(new QLabel(QStringLiteral("Скорость в кабеле, м/мкс")));
-    Edit_M9_VCable = new QLineEdit(bottom);
+    auto *velocity = new QGroupBox(bottom);
+    velocity->setObjectName(QStringLiteral("GroupBox5"));
+    auto *velocityRow = new QHBoxLayout(velocity);
+    auto *velocityLabel = new QLabel(QStringLiteral("Скорость в кабеле, м/мкс"), velocity);
+    velocityLabel->setObjectName(QStringLiteral("Label36"));
+    velocityRow->addWidget(velocityLabel);
+    Edit_M9_VCable = new QLineEdit(velocity);
     Edit_M9_VCable->setObjectName(QStringLiteral("Edit_M9_VCable"));
-    bottomRow->addWidget(Edit_M9_VCable);
+    velocityRow->addWidget(Edit_M9_VCable);
+    bottomRow->addWidget(velocity);
     bottomRow->addStretch();
     Button_Restart = new QPushButton(QStringLiteral("Рестарт"), bottom);
     Button_Restart->setObjectName(QStringLiteral("Button_Restart"));
@@ -240,17 +260,17 @@ void TMeterPage::BuildMeterGroup() {
                          QStringLiteral("=0.775 В (дБм0=дБ)"), QStringLiteral("=1.0 В      (дБм0=дБВ)"),
                          QStringLiteral("=+4 дБмо"), QStringLiteral("= Измеренному")});
     Edit_M9_Ref = SpinEdit(meterGroup_, "Edit_M9_Ref");
-    AddRow(*grid, 0, QStringLiteral("Уровень отсчета, дБм"), Edit_M9_Ref);
+    AddRow(*grid, 0, QStringLiteral("Уровень отсчета, дБм"), Edit_M9_Ref, "Label26");
     grid->addWidget(CB_M9_ref, 1, 0, 1, 2);
     Edit_M9_Z = SpinEdit(meterGroup_, "Edit_M9_Z");
-    AddRow(*grid, 2, QStringLiteral("Сопротивление, Ом"), Edit_M9_Z);
+    AddRow(*grid, 2, QStringLiteral("Сопротивление, Ом"), Edit_M9_Z, "Label24");
     CB_M9_Z_Hi = new QCheckBox(QStringLiteral("высокоомно"), meterGroup_);
     CB_M9_Z_Hi->setObjectName(QStringLiteral("CB_M9_Z_Hi"));
     CB_M9_Z_Hi->setToolTip(QStringLiteral("Входное сопротивление измерителя не менее 10 кОм"));
     grid->addWidget(CB_M9_Z_Hi, 3, 1);
     CB_Lmax_dBm = new QComboBox(meterGroup_);
     CB_Lmax_dBm->setObjectName(QStringLiteral("CB_Lmax_dBm"));
-    AddRow(*grid, 4, QStringLiteral("Макс. уровень, дБм0"), CB_Lmax_dBm);
+    AddRow(*grid, 4, QStringLiteral("Макс. уровень, дБм0"), CB_Lmax_dBm, "Label27");
     CB_M9_Lmax_Auto = new QCheckBox(QStringLiteral("авто"), meterGroup_);
     CB_M9_Lmax_Auto->setObjectName(QStringLiteral("CB_M9_Lmax_Auto"));
     grid->addWidget(CB_M9_Lmax_Auto, 5, 1);
@@ -341,6 +361,29 @@ bool TMeterPage::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void TMeterPage::ShowBand() {
+    const TDeviceSettings &s = *DeviceSettings;
+    const double step = RoundFrequency(s.SpectrumStep);
+    const double M = RoundFrequency(s.MaxFrequency);
+    const double lowest = LimitLowFrequency(float(step));
+    SetRange(*Edit_M9_F0, lowest, RoundFrequency(s.BandF1) - step, step);
+    Edit_M9_F0->SetValue(RoundFrequency(s.BandF0));
+    SetRange(*Edit_M9_F1, RoundFrequency(s.BandF0) + step, M, step);
+    Edit_M9_F1->SetValue(RoundFrequency(s.BandF1));
+    SetRange(*Edit_M9_Fc, lowest, M, step);
+    bandFcEntry_ = RoundFrequency((Edit_M9_F1->GetValue() + Edit_M9_F0->GetValue()) * 0.5);
+    Edit_M9_Fc->SetValue(bandFcEntry_);
+    SetRange(*Edit_M9_B, step, M - step, step);
+    bandBEntry_ = RoundFrequency(Edit_M9_F1->GetValue() - Edit_M9_F0->GetValue());
+    Edit_M9_B->SetValue(bandBEntry_);
+    CheckSetMeter();
+}
+
+void TMeterPage::ShowAveraging() {
+    Edit_M9_Tavr->setText(ClockText(DeviceSettings->AveragingInterval));
+    CheckSetMeter();
+}
+
 void TMeterPage::Refresh() {
     refreshing_ = true;
     TDeviceSettings &s = *DeviceSettings;
@@ -365,17 +408,7 @@ void TMeterPage::Refresh() {
     CB_M9_Lmax_Auto->setChecked(s.AutoMaxLevel != 0);
 
     // 5: the band.
-    const double lowest = LimitLowFrequency(float(step));
-    SetRange(*Edit_M9_F0, lowest, RoundFrequency(s.BandF1) - step, step);
-    Edit_M9_F0->SetValue(RoundFrequency(s.BandF0));
-    SetRange(*Edit_M9_F1, RoundFrequency(s.BandF0) + step, M, step);
-    Edit_M9_F1->SetValue(RoundFrequency(s.BandF1));
-    SetRange(*Edit_M9_Fc, lowest, M, step);
-    bandFcEntry_ = RoundFrequency((Edit_M9_F1->GetValue() + Edit_M9_F0->GetValue()) * 0.5);
-    Edit_M9_Fc->SetValue(bandFcEntry_);
-    SetRange(*Edit_M9_B, step, M - step, step);
-    bandBEntry_ = RoundFrequency(Edit_M9_F1->GetValue() - Edit_M9_F0->GetValue());
-    Edit_M9_B->SetValue(bandBEntry_);
+    ShowBand();
 
     // 6: the recognition thresholds.
     SetQuantizerRange(*Edit_M9_Lmin, LminQuantizer);
@@ -408,7 +441,7 @@ void TMeterPage::Refresh() {
     Edit_M9_SpectrStep->SetValue(RoundFrequency(s.PresentationStep));
     Edit_M9_VCable->setText(VelocityText(s.CableVelocity));
     velocityEntry_ = s.CableVelocity;
-    Edit_M9_Tavr->setText(ClockText(s.AveragingInterval));
+    ShowAveraging();
     SetQuantizerRange(*Edit_M9_Tunit, MergeIntervalQuantizer);
     Edit_M9_Tunit->SetValue(RoundTo3Decimals(s.EventMergeInterval));
 

@@ -49,6 +49,10 @@ public:
 
     // DeviceSettings -> controls (RefreshMeterPage).
     void Refresh();
+    // Only the four band edits, or only the averaging interval, from DeviceSettings: a master run moves
+    // these and leaves every other edit of the page as the user left it.
+    void ShowBand();
+    void ShowAveraging();
     // Recolours the two apply buttons: yellow while the controls differ from DeviceSettings, else lime.
     void CheckSetMeter();
     // Controls -> DeviceSettings (ApplyMeterPage); nothing unless the settings are idle.

@@ -145,9 +145,11 @@ void TForm_SetDev::RefreshAnalysisMode() {
     const QSignalBlocker blockSizes(CBox_Spectr);
     const QSignalBlocker blockRand(RB_Rand);
     CBox_Spectr->clear();
-    for (int32_t size : SpectrumSizes)
-        CBox_Spectr->addItem(QString::number(RoundFrequency(s.SampleRate / size)));
-    CBox_Spectr->setCurrentIndex(std::clamp(int32_t(s.AdcSizeIndex), 0, int32_t(SpectrumSizes.size()) - 1));
+    // Below 80 kHz the largest size is not offered: the interlocks forbid it there.
+    const int32_t sizes = s.MaxFrequency >= 80 ? int32_t(SpectrumSizes.size()) : int32_t(SpectrumSizes.size()) - 1;
+    for (int32_t i = 0; i < sizes; ++i)
+        CBox_Spectr->addItem(FormatPicture(s.SampleRate / SpectrumSizes[std::size_t(i)], u"0.######"));
+    CBox_Spectr->setCurrentIndex(std::clamp(int32_t(s.AdcSizeIndex), 0, sizes - 1));
     RB_Rand->setChecked(s.EventCounting != 0);
     RB_Spectr->setChecked(s.EventCounting == 0);
     CheckSetCommon();

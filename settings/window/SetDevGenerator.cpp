@@ -13,6 +13,7 @@
 #include "settings/SettingsInterlocks.h"
 #include "settings/window/SetDevGeneratorTable.h"
 #include "settings/window/ImpedanceEntry.h"
+#include "settings/window/MasterFreqPage.h"
 #include "settings/window/SetDevWidgets.h"
 #include "settings/window/SpinEditSnap.h"
 #include "state/DeviceSettings.h"
@@ -144,6 +145,7 @@ void TForm_SetDev::ConnectGeneratorPage() {
         connect(level, &TZeltCSpinEdit::Change, this, [this, kind] { LevelChange(kind); });
     }
     connect(Button_Block, &QPushButton::clicked, this, [this] { Button_BlockClick(); });
+    connect(Button_Block_R, &QPushButton::clicked, this, [this] { Button_Block_RClick(); });
 
     struct FrequencyEdit {
         TZeltCSpinEdit *edit;
@@ -440,6 +442,12 @@ void TForm_SetDev::StoreFields(int kind) {
     }
 }
 
+void TForm_SetDev::Button_Block_RClick() {
+    ReopenIfSstRunning();
+    SetRemoteGenState(GenKindBlock, 1);
+    SendRemoteMessage(GeneratorPageKind(GenKindBlock)->PeerCode);
+}
+
 void TForm_SetDev::GeneratorButtonClick(int kind, bool remote) {
     const TGeneratorPageKind *k = GeneratorPageKind(kind);
     ReopenIfSstRunning();
@@ -562,6 +570,8 @@ void TForm_SetDev::Button_SetGenClick() {
     s.RefPresets = int16_t((s.RefPresets & 0x00FF) | (CB_G9_ref->currentIndex() & 0xFF) << 8);
     UpdateMttsLoopMode();
     ShowApplyState(Button_SetGen, false);
+    if (MirvakPage)
+        MirvakPage->ShowMirvakCalibration();
     if (s.ConnectState <= 0) {
         s.Mode |= 0x101;
         SendCommand();
@@ -605,7 +615,7 @@ void TForm_SetDev::ApplyGeneratorLevelLimits() {
     StoreNoiseFields();
     ApplyLevelLimit(*Edit_CONNECT_L, limit(LevelEdit::Connect));
     SnapSpinEdit8(*Edit_CONNECT_L, 0);
+    MasterFreqPage->ApplySinLevelLimit(limit(LevelEdit::MasterFreqSin));
     if (MirvakPage)
         MirvakPage->ApplySinLevelLimit(limit(LevelEdit::MirvakSin));
-    // The frequency master's SIN level takes its limits once its page does.
 }

@@ -5,6 +5,8 @@
 #include "settings/window/SetDevControlStates.h"
 #include "settings/window/SetDevGeneratorTable.h"
 #include "settings/window/ImpedanceEntry.h"
+#include "settings/window/MasterFreqPage.h"
+#include "settings/window/MasterLevPage.h"
 #include "settings/window/SetDevWidgets.h"
 #include "settings/window/SyncPage.h"
 #include "state/DeviceSettings.h"
@@ -102,7 +104,10 @@ void TForm_SetDev::UpdateControlStates() {
     if (auto *meterRef = findChild<QComboBox *>(QStringLiteral("CB_M9_ref")))
         in.MeterRefItem = meterRef->currentIndex();
     ForEachControlState(in, [this](const char *name, bool enabled) {
-        if (QWidget *w = findChild<QWidget *>(QLatin1String(name)))
+        QWidget *w = findChild<QWidget *>(QLatin1String(name));
+        // Every name of the table is a control of this window: a missing one is a fault of the window.
+        Q_ASSERT_X(w, "UpdateControlStates", name);
+        if (w)
             w->setEnabled(enabled);
     });
     const QSignalBlocker rand(RB_Rand);
@@ -116,6 +121,8 @@ void TForm_SetDev::UpdateControlStates() {
     QWidget *meterEdit = findChild<QWidget *>(QStringLiteral("Edit_M9_Z"));
     DisableImpedanceControls(*CB_G9_Z_Low, meterBox ? *meterBox : noMeterBox, *Edit_G9_Z,
                              meterEdit ? *meterEdit : noMeterEdit);
+    MasterFreqPage->ShowTimingChoice();
+    MasterLevPage->ShowTimingChoice();
     RefreshMasterFreqState();
     RefreshMasterLevState();
     RefreshMirvakState();

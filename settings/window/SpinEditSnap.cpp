@@ -51,18 +51,21 @@ void WriteIfChanged(TZeltCSpinEdit &edit, double read, double snapped) {
 
 } // namespace
 
+// A typed text may lie beyond the edit's range until the edit itself clamps it (on Enter or on leaving):
+// the value is brought into the range before it is snapped, so that what the caller stores is what the
+// edit goes on to show.
 void SnapSpinEdit(TZeltCSpinEdit &edit, int32_t q) {
     const double read = edit.GetValue();
-    double value = read;
+    double value = edit.CheckValue(read);
     SnapValue(ValueQuantizers[q], value);
-    WriteIfChanged(edit, read, value);
+    WriteIfChanged(edit, read, edit.CheckValue(value));
 }
 
 void SnapSpinEdit8(TZeltCSpinEdit &edit, int32_t q) {
     const double read = edit.GetValue();
-    double value = read;
+    double value = edit.CheckValue(read);
     SnapValue8(ValueQuantizers[q], value);
-    WriteIfChanged(edit, read, value);
+    WriteIfChanged(edit, read, edit.CheckValue(value));
 }
 
 void OnEnterAndExit(QWidget *widget, std::function<void()> handler) {

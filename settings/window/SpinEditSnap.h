@@ -10,8 +10,8 @@ class TZeltCSpinEdit;
 // ValueQuantizer (index q) when they are entered and when they are left, so that both analysers of a
 // pair hold the same number.
 
-// Reads the edit's value, snaps it with a 16-bit (SnapSpinEdit) or an 8-bit code (SnapSpinEdit8) and
-// writes the snapped value back when it differs.
+// Reads the edit's value, brings it into the edit's range, snaps it with a 16-bit (SnapSpinEdit) or an
+// 8-bit code (SnapSpinEdit8) and writes the snapped value back when it differs from the text.
 void SnapSpinEdit(TZeltCSpinEdit &edit, int32_t q);
 void SnapSpinEdit8(TZeltCSpinEdit &edit, int32_t q);
 

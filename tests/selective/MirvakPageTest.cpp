@@ -190,6 +190,27 @@ TEST_F(MirvakPageTest, TheBlockGoesToThePageAndBack) {
     EXPECT_EQ(m.RangeN, 5);
 }
 
+// The selection band stays within 0.001..0.5 kHz and never below the quantum of the sample rate: a stored
+// band beyond it is brought to the bound, and so is a typed one.
+TEST_F(MirvakPageTest, TheSelectionBandStaysWithinItsBounds) {
+    const struct {
+        float maxFrequency;
+        double least;
+    } cases[] = {{1024, 0.001}, {4096, 0.004}};
+    for (const auto &c : cases) {
+        settings.MaxFrequency = c.maxFrequency;
+        RecomputeSampleRateFields(settings);
+        settings.Mirvak.B = 600;
+        Show();
+        EXPECT_DOUBLE_EQ(page->Edit_Mirvak_B->MinValue(), c.least) << c.maxFrequency;
+        EXPECT_DOUBLE_EQ(page->Edit_Mirvak_B->MaxValue(), 0.5) << c.maxFrequency;
+        EXPECT_DOUBLE_EQ(page->Edit_Mirvak_B->GetValue(), 0.5) << c.maxFrequency;
+        page->Edit_Mirvak_B->SetValue(1000);
+        page->SetMirvak();
+        EXPECT_FLOAT_EQ(settings.Mirvak.B, 0.5f) << c.maxFrequency;
+    }
+}
+
 // Filling the page writes nothing back; an empty row becomes the lowest plan frequency when stored.
 TEST_F(MirvakPageTest, RefreshingStoresNothingAndAnEmptyRowBecomesTheLowestFrequency) {
     window->Refreshing = 1;

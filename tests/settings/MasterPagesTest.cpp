@@ -16,6 +16,7 @@
 #include "settings/masters/MasterLev.h"
 #include "settings/window/MasterFreqPage.h"
 #include "settings/window/MasterLevPage.h"
+#include "settings/window/MeterPage.h"
 #include "settings/window/PresetLists.h"
 #include "settings/window/ShopMenu.h"
 #include "state/DeviceSettings.h"
@@ -481,3 +482,69 @@ TEST_F(MasterPagesTest, TheLevelMastersSinFrequencyIsFittedWhenLeft) {
 }
 
 } // namespace
+
+// A mark ticked in a preset list and an interval set by the arrows reach the settings at once, on both
+// master pages; leaving the list stores it as well.
+TEST_F(MasterPagesTest, MarksAndArrowClicksAreStoredAtOnce) {
+    for (MasterBlock *m : {&settings.MasterF, &settings.MasterL}) {
+        m->Source = 0;
+        m->Set[0] = {10, 0};
+        m->Set[1] = {20, 1};
+        m->SetCount = 2;
+        m->Interval = 30;
+        m->AutoByTime = 1;
+    }
+    window->RefreshAllPages();
+    for (TMasterPage *page : {static_cast<TMasterPage *>(freq), static_cast<TMasterPage *>(lev)}) {
+        MasterBlock &m = page == freq ? settings.MasterF : settings.MasterL;
+        page->ShopList->List->ToggleClickCheck(0);
+        EXPECT_EQ(m.Set[0].Checked, 1);
+        page->SpinUpClick();
+        EXPECT_EQ(m.Interval, 31);
+        page->SpinDownClick();
+        page->SpinDownClick();
+        EXPECT_EQ(m.Interval, 29);
+        // A mark set without the click (as a key on another control would) is stored when the list is left.
+        ShowPage(page == freq ? window->TabSheet_MasterFreq : window->TabSheet_MasterLev);
+        page->ShopList->List->setFocus();
+        QApplication::processEvents();
+        page->ShopList->List->SetChecked(1, false);
+        page->RB_Range->setFocus();
+        QApplication::processEvents();
+        EXPECT_EQ(m.Set[1].Checked, 0);
+    }
+}
+
+// A master run moves only the Meter page's averaging interval and band: an edit the user has made there
+// and not yet applied survives the start, every step and the finish.
+TEST_F(MasterPagesTest, ARunKeepsTheMeterPagesUnappliedEdits) {
+    MasterBlock &m = settings.MasterF;
+    m.Source = 0;
+    m.Set[0] = {10, 1};
+    m.Set[1] = {20, 1};
+    m.SetCount = 2;
+    m.AutoByTime = 0;
+    m.SinOn = 1;
+    m.BandType = 0;
+    settings.AveragingInterval = 10;
+    settings.Lmin = -60;
+    window->RefreshAllPages();
+    TMeterPage &meter = *window->MeterPage;
+    meter.Edit_M9_Lmin->SetValue(-50);
+    meter.Edit_M9_VCable->setText(QStringLiteral("150"));
+    ShowPage(window->TabSheet_MasterFreq);
+    freq->Button_Start->click();
+    ASSERT_EQ(m.State, 1);
+    EXPECT_EQ(meter.Edit_M9_Tavr->text(), QStringLiteral("00:00"));
+    EXPECT_DOUBLE_EQ(meter.Edit_M9_F0->GetValue(), RoundFrequency(settings.BandF0));
+    freq->Button_Next->click();
+    EXPECT_NEAR(meter.Edit_M9_Fc->GetValue(), 20, 0.001) << "the band is centred on the second plan frequency";
+    EXPECT_DOUBLE_EQ(meter.Edit_M9_F1->GetValue(), RoundFrequency(settings.BandF1));
+    EXPECT_EQ(meter.Edit_M9_Lmin->GetValue(), -50);
+    freq->Button_Stop->click();
+    ASSERT_EQ(m.State, 0);
+    EXPECT_EQ(meter.Edit_M9_Tavr->text(), QStringLiteral("00:10"));
+    EXPECT_EQ(meter.Edit_M9_Lmin->GetValue(), -50);
+    EXPECT_EQ(meter.Edit_M9_VCable->text(), QStringLiteral("150"));
+    EXPECT_EQ(settings.Lmin, -60);
+}

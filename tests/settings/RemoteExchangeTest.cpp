@@ -7,6 +7,11 @@
 #include "state/ProgramSettings.h"
 #include "state/TextMessages.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <ctime>
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -143,6 +148,81 @@ TEST_F(RemoteLinkTest, ConfirmBreakConnectionOnThePassiveSide) {
     boxes.clear();
     EXPECT_TRUE(ConfirmBreakConnection()) << "the active side is not asked";
     EXPECT_TRUE(boxes.empty());
+}
+
+// This side's message waits for SendCommand (no instrument takes it here): a message that arrives from
+// the peer and a failed incoming message leave it waiting, so the next command still takes it out, and
+// a message built meanwhile queues behind it and follows once it has gone.
+TEST_F(RemoteLinkTest, AWaitingMessageSurvivesIncomingMessagesAndInputErrors) {
+    OutgoingTextMessage = QStringLiteral("привет");
+    const std::vector<uint8_t> incoming = Sent({SendTxt_R});
+    const std::vector<uint8_t> block = Sent({Mute_R});
+    ASSERT_FALSE(incoming.empty());
+    ASSERT_EQ(settings.Mode & 0x200, 0);
+    ASSERT_TRUE(SendRemoteMessage({Sin_R}));
+    const std::vector<uint8_t> first = OnLine();
+    ASSERT_NE(settings.Mode & 0x200, 0);
+    RemoteMessageArrived(incoming.data(), int32_t(incoming.size()));
+    EXPECT_NE(settings.Mode & 0x200, 0) << "the incoming message kept this side's message waiting";
+    RemoteMessageFailed();
+    EXPECT_NE(settings.Mode & 0x200, 0) << "the input error kept it waiting";
+    EXPECT_EQ(OnLine(), first);
+    ASSERT_TRUE(SendRemoteMessage({Mute_R}));
+    EXPECT_EQ(OnLine(), first) << "the later message queues behind it";
+    EndRemoteTransmission(true, Sin_R);
+    EXPECT_EQ(OnLine(), block) << "the next message went out";
+    EXPECT_NE(settings.Mode & 0x200, 0);
+
+    // Without a message of this side the incoming message clears the bit, as before.
+    DropRemoteMessages();
+    settings.Mode |= 0x200;
+    RemoteMessageArrived(incoming.data(), int32_t(incoming.size()));
+    EXPECT_EQ(settings.Mode & 0x200, 0);
+}
+
+// The wait for the peer's release sleeps on the event queue: with nothing arriving it passes its 45 s in
+// a wait or two, not in a pump per clock step.
+TEST_F(RemoteLinkTest, TheBreakWaitDoesNotSpin) {
+    class CountingClock final : public VirtualClock {
+    public:
+        using VirtualClock::VirtualClock;
+        void AfterPump() override {
+            ++passes;
+            VirtualClock::AfterPump();
+        }
+        void WaitForEvents(uint32_t ms) override {
+            ++passes;
+            VirtualClock::WaitForEvents(ms);
+        }
+        int passes = 0;
+    } clock(0, 1);
+    settings.PeerConnectState = 1;
+    SetMessageBoxHandler([](const MessageRequest &) { return int(IdYes); });
+    EXPECT_TRUE(ConfirmBreakConnection());
+    EXPECT_GE(clock.Ticks(), 45000u);
+    EXPECT_LE(clock.passes, 3);
+}
+
+// On the real clock the wait ends with the event that releases the link and spends that time asleep:
+// the main thread's processor time stays far below the time waited.
+TEST_F(RemoteLinkTest, TheBreakWaitSleepsUntilTheReleaseArrives) {
+    settings.PeerConnectState = 1;
+    SetMessageBoxHandler([](const MessageRequest &) { return int(IdYes); });
+    QTimer::singleShot(300, [this] { settings.PeerConnectState = 0; });
+    const auto threadCpuMs = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+    };
+    QElapsedTimer wall;
+    wall.start();
+    const double cpuBefore = threadCpuMs();
+    EXPECT_TRUE(ConfirmBreakConnection());
+    const double cpu = threadCpuMs() - cpuBefore;
+    const qint64 waited = wall.elapsed();
+    EXPECT_GE(waited, 250);
+    EXPECT_LT(waited, 5000) << "the release ends the wait";
+    EXPECT_LT(cpu, waited * 0.5) << cpu << " ms busy of " << waited << " ms";
 }
 
 // "Установить соединение": this side becomes active and sends the pairing list; its program code 27

@@ -217,25 +217,33 @@ TEST_F(RemoteLinkTest, MeterSettingsAreCheckedBeforeUse) {
     }
 }
 
+// The name goes without its folder, whichever separator the stored entry uses.
 TEST_F(RemoteLinkTest, WeightingTravelsWithItsName) {
     const float x[] = {0.3f, 3.4f, 1000};
     const float y[] = {-10, 0, 12.5f};
-    ASSERT_TRUE(SetWeightingCurve(3, x, y));
-    FileNameList = {QStringLiteral("/data/masks/Кривая.9wf")};
-    settings.WeightingIndex = 0;
-    const Bytes m = Sent({23});
-    ASSERT_EQ(m.size(), 42u + 3u * 4u + 1u + 10u + 1u); // the name "Кривая.9wf" in 10 bytes, then padding
-    SetWeightingCurve(0, nullptr, nullptr);
-    peer.PeerConnectState = 1;
-    peer.WeightingIndex = -1;
-    ReceiveAtPeer(m);
-    ASSERT_EQ(WeightingCurve.Count, 3);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(WeightingCurve.Frequencies[i], x[i], x[i] * 2e-4);
-        EXPECT_NEAR(WeightingCurve.Attenuations[i], y[i], 0.005);
+    for (const QString &entry : {QStringLiteral("/data/masks/Кривая.9wf"), QStringLiteral("C:\\R9\\masks\\Кривая.9wf"),
+                                 QStringLiteral("masks\\old/Кривая.9wf")}) {
+        SCOPED_TRACE(entry.toStdString());
+        DeviceSettings = &settings;
+        ASSERT_TRUE(SetWeightingCurve(3, x, y));
+        FileNameList = {entry};
+        settings.WeightingIndex = 0;
+        const Bytes m = Sent({23});
+        ASSERT_EQ(m.size(), 42u + 3u * 4u + 1u + 10u + 1u); // the name "Кривая.9wf" in 10 bytes, then padding
+        SetWeightingCurve(0, nullptr, nullptr);
+        peer.PeerConnectState = 1;
+        peer.WeightingIndex = -1;
+        ReceiveAtPeer(m);
+        ASSERT_EQ(WeightingCurve.Count, 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(WeightingCurve.Frequencies[i], x[i], x[i] * 2e-4);
+            EXPECT_NEAR(WeightingCurve.Attenuations[i], y[i], 0.005);
+        }
+        ASSERT_EQ(peer.WeightingIndex, 1);
+        EXPECT_EQ(FileNameList[1], QStringLiteral("Кривая.9wf"));
+        DropRemoteMessages();
     }
-    ASSERT_EQ(peer.WeightingIndex, 1);
-    EXPECT_EQ(FileNameList[1], QStringLiteral("Кривая.9wf"));
+    DeviceSettings = &settings;
     FileNameList.clear();
 }
 

@@ -1,6 +1,16 @@
 #include "SetDevFixture.h"
 
 #include "engine/evaluation/ProtocolSnapshot.h"
+#include "platform/NumberFormat.h"
+#include "settings/window/MeterPage.h"
+#include "settings/window/SetDevControlStates.h"
+#include "state/ProgramSettings.h"
+#include "settings/window/MasterFreqPage.h"
+#include "settings/window/MasterLevPage.h"
+
+#include <QCheckBox>
+#include <QToolButton>
+#include <cmath>
 
 namespace {
 
@@ -177,6 +187,21 @@ TEST_F(SetDevWindowTest, RemoteSinButton) {
 }
 
 // The generator buttons store the page and start their kind; in demonstration mode the emulator follows.
+// "уд.Блокировка" blocks the peer's generator with its one record, while this analyser's own block is on
+// as well as while it is off.
+TEST_F(SetDevWindowTest, RemoteBlockButtonSendsItsRecord) {
+    settings.ConnectState = 2;
+    window->UpdateRemoteButtons();
+    for (const int localBlock : {2, 0}) {
+        settings.Block.State = localBlock;
+        settings.RemoteGenState[4] = 0;
+        window->Button_Block_R->click();
+        EXPECT_EQ(settings.RemoteGenState[4], 1) << localBlock;
+        EXPECT_EQ(SentCodes(), (std::vector<uint8_t>{14})) << localBlock;
+        EXPECT_EQ(settings.Block.State, localBlock) << "this analyser's generator is left alone";
+    }
+}
+
 TEST_F(SetDevWindowTest, GeneratorButtonsStartTheirKind) {
     SetConnectionView(nullptr);
     EmuGenMode = 0;
@@ -200,6 +225,27 @@ TEST_F(SetDevWindowTest, GeneratorButtonsStartTheirKind) {
 }
 
 // Enter in a level edit while nothing runs does nothing; in the SIN frequency edit it only snaps.
+// A level typed beyond the generator's greatest level and entered with Return on a running SIN: the value
+// the field snaps to is the one stored, and so the one sent and shown in the status bar.
+TEST_F(SetDevWindowTest, ATypedLevelBeyondTheLimitIsStoredAsTheFieldShowsIt) {
+    window->RefreshAllPages();
+    settings.Sin.State = 2;
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    window->PageControl1->setCurrentWidget(window->TabSheet_Gen);
+    TZeltCSpinEdit &level = *window->Edit_SIN_L;
+    const double limit = level.MaxValue();
+    ASSERT_LT(limit, 60);
+    level.setFocus();
+    level.findChild<QLineEdit *>()->selectAll();
+    QTest::keyClicks(level.findChild<QLineEdit *>(), QStringLiteral("60"));
+    QTest::keyClick(level.findChild<QLineEdit *>(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(level.GetValue(), limit);
+    EXPECT_FLOAT_EQ(settings.Sin.Level, float(limit));
+    EXPECT_EQ(settings.Sin.State, 1) << "the SIN was started again with the page's values";
+}
+
 TEST_F(SetDevWindowTest, EnterOnIdleGeneratorOnlySnaps) {
     window->Edit_SIN_L->SetValue(-10.0012);
     window->GeneratorEditKeyDown(1, window->Edit_SIN_L);
@@ -256,6 +302,61 @@ TEST_F(SetDevWindowTest, GeneratorGroupPresetAndApply) {
     EXPECT_EQ(window->Edit_SIN_L->MaxValue(), limits[std::size_t(LevelEdit::Sin)].Max);
     EXPECT_EQ(window->Edit_MTTS_L->MaxValue(), limits[std::size_t(LevelEdit::Mtts)].Max);
     EXPECT_LE(settings.Sin.Level, limits[std::size_t(LevelEdit::Sin)].Max);
+}
+
+// A higher generator reference narrows every level's range, the frequency master's SIN level among
+// them: its next run cannot send a level above what the generator gives into the load.
+TEST_F(SetDevWindowTest, TheGeneratorApplyLimitsTheFrequencyMastersLevel) {
+    settings.GenRef = 0;
+    window->RefreshAllPages();
+    TZeltCSpinEdit &level = *window->MasterFreqPage->Edit_SinValue;
+    level.SetValue(level.MaxValue());
+    window->MasterFreqPage->Edit_SIN_masterF_LEnter();
+    const float before = settings.MasterF.SinValue;
+    window->CB_G9_ref->setCurrentIndex(0);
+    window->Edit_G9_Ref->SetValue(10);
+    window->Button_SetGenClick();
+    const auto limits = GeneratorLevelLimits(GreatestGeneratorLevel(settings), 10, settings.MaxFrequency, 3);
+    const double max = limits[std::size_t(LevelEdit::MasterFreqSin)].Max;
+    ASSERT_LT(max, before);
+    EXPECT_EQ(level.MaxValue(), max);
+    EXPECT_LE(settings.MasterF.SinValue, max);
+    EXPECT_EQ(settings.MasterF.SinValue, float(level.GetValue()));
+}
+
+namespace {
+
+// A selective page that only counts how often it is asked to show its calibration.
+class CalibrationCountingPage : public TSetDevMirvakPage {
+public:
+    explicit CalibrationCountingPage(int &shown) : shown_(shown) {}
+    void ShowMirvak() override {}
+    void RefreshMirvakState() override {}
+    void ShowMirvakStartButton() override {}
+    void ShowMirvakSelectionFreq() override {}
+    void ShowMirvakCalibration() override { ++shown_; }
+    void ApplySinLevelLimit(const LevelLimit &) override {}
+
+private:
+    int &shown_;
+};
+
+} // namespace
+
+// The generator's load and reference change what the selective calibration is valid for: the apply shows
+// the calibration state again.
+TEST_F(SetDevWindowTest, TheGeneratorApplyShowsTheSelectiveCalibration) {
+    int shown = 0;
+    window.reset();
+    MirvakPageFactory() = [&shown](TForm_SetDev &, QWidget *) -> TSetDevMirvakPage * {
+        return new CalibrationCountingPage(shown);
+    };
+    window = std::make_unique<TForm_SetDev>();
+    MirvakPageFactory() = {};
+    window->RefreshAllPages();
+    const int before = shown;
+    window->Button_SetGenClick();
+    EXPECT_EQ(shown, before + 1);
 }
 
 // While a generator runs, its label turns yellow as long as the page differs from what runs.
@@ -330,4 +431,71 @@ TEST_F(SetDevWindowTest, ConnectSendsThePairingList) {
     EXPECT_FLOAT_EQ(settings.ControlLevel, -12.25f) << "snapped to the 0.25 dB grid of its code";
     EXPECT_EQ(settings.ExchangeMode, 2);
     EXPECT_EQ(SentCodes(), (std::vector<uint8_t>{27, 255}));
+}
+
+// The spectrum sizes offered: all five from 80 kHz up, four below (the largest size is forbidden there);
+// each item shows the spectrum step in kHz through six decimals.
+TEST_F(SetDevWindowTest, TheSpectrumSizeListFollowsTheMaximumFrequency) {
+    const struct {
+        float maxFrequency;
+        int items;
+    } cases[] = {{256, 5}, {80, 5}, {64, 4}};
+    for (const auto &c : cases) {
+        settings.MaxFrequency = c.maxFrequency;
+        RecomputeSampleRateFields(settings);
+        settings.AdcSizeIndex = 0;
+        window->RefreshAllPages();
+        ASSERT_EQ(window->CBox_Spectr->count(), c.items) << c.maxFrequency;
+        for (int i = 0; i < c.items; ++i) {
+            const double step = settings.SampleRate / (2048 << i);
+            EXPECT_DOUBLE_EQ(TextToDouble(window->CBox_Spectr->itemText(i), 0), std::round(step * 1e6) / 1e6)
+                << c.maxFrequency << ' ' << i;
+        }
+    }
+}
+
+// The masters' timing boxes follow the link whenever the window's controls are brought up to date: while
+// this side's link is up they step by time, so the next store keeps that; afterwards the block's own
+// choice shows again.
+TEST_F(SetDevWindowTest, TheMastersStepByTimeWhileTheLinkIsUp) {
+    settings.MasterF.AutoByTime = 0;
+    settings.MasterL.AutoByTime = 0;
+    window->RefreshAllPages();
+    for (TMasterPage *page : {static_cast<TMasterPage *>(window->MasterFreqPage),
+                              static_cast<TMasterPage *>(window->MasterLevPage)})
+        ASSERT_FALSE(page->CB_OnTime->isChecked());
+    settings.ConnectState = 2;
+    window->UpdateControlStates();
+    for (TMasterPage *page : {static_cast<TMasterPage *>(window->MasterFreqPage),
+                              static_cast<TMasterPage *>(window->MasterLevPage)}) {
+        EXPECT_TRUE(page->CB_OnTime->isChecked());
+        page->Store();
+    }
+    EXPECT_EQ(settings.MasterF.AutoByTime, 1);
+    EXPECT_EQ(settings.MasterL.AutoByTime, 1);
+    settings.ConnectState = 0;
+    settings.MasterF.AutoByTime = 0;
+    window->UpdateControlStates();
+    EXPECT_FALSE(window->MasterFreqPage->CB_OnTime->isChecked());
+    EXPECT_TRUE(window->MasterLevPage->CB_OnTime->isChecked());
+}
+
+// Every name of the enabling table is a control of the window, live and in playback; with the recorded
+// settings in force during playback the whole Meter page is locked, the averaging arrows included.
+TEST_F(SetDevWindowTest, EveryNameOfTheEnablingTableIsAControl) {
+    for (const bool playback : {false, true}) {
+        TControlStateInputs in = CurrentControlStateInputs();
+        in.PlaybackOn = playback;
+        ForEachControlState(in, [this, playback](const char *name, bool) {
+            EXPECT_NE(window->findChild<QWidget *>(QLatin1String(name)), nullptr) << name << ' ' << playback;
+        });
+    }
+    PlaybackOn = true;
+    ProgramSettings.UseRecordedSettings = 1;
+    window->RefreshAllPages();
+    window->UpdateControlStates();
+    EXPECT_FALSE(window->MeterPage->CSpinButton1Up->isEnabled());
+    EXPECT_FALSE(window->MeterPage->CSpinButton1Down->isEnabled());
+    EXPECT_FALSE(window->MeterPage->Edit_M9_Tavr->isEnabled());
+    ProgramSettings.UseRecordedSettings = 0;
 }

@@ -4,6 +4,7 @@
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "platform/NoValue.h"
+#include "settings/SettingsHost.h"
 #include "state/MainGlobals.h"
 #include "state/RecordChangeMask.h"
 
@@ -62,4 +63,16 @@ TEST_F(SettingsRecompute, PlaybackKeepsThePeersResults) {
     RecomputeAfterSettings(0);
     EXPECT_EQ(ParameterTableOf(1).RemoteResults[3].Value, 12.5f);
     EXPECT_EQ(RecordChangeMask, 0);
+}
+
+// An open result table of the peer shows the peer's results again whenever they change, here when a
+// change of settings has made them "not measured".
+TEST_F(SettingsRecompute, AnOpenPeerResultTableFollows) {
+    int refreshed = 0;
+    SettingsHost().RefreshRemoteResultTable = [&refreshed] { ++refreshed; };
+    RecomputeAfterSettings(1);
+    EXPECT_EQ(refreshed, 1);
+    RefreshRemoteResults();
+    EXPECT_EQ(refreshed, 2);
+    SettingsHost().RefreshRemoteResultTable = {};
 }

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QLineEdit>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
 
 namespace {
 
@@ -55,4 +57,24 @@ TEST_F(SpinEditSnapping, EnterAndExitBothSnap) {
     QApplication::sendEvent(level, &out);
     EXPECT_EQ(calls, 2);
     EXPECT_DOUBLE_EQ(level->GetValue(), 7.005);
+}
+
+// A typed value beyond the edit's range is brought into it before it is snapped, so the text and the
+// value a caller then reads are the edit's limit.
+TEST_F(SpinEditSnapping, ATypedValueBeyondTheRangeSnapsToTheLimit) {
+    const struct {
+        bool eightBits;
+        int32_t q;
+        double min, max;
+        const char *typed;
+        double expected;
+    } cases[] = {{false, 9, -70, 25, "60", 25},   {false, 9, -70, 25, "-99.5", -70},
+                 {true, 0, -30, 10, "60", 10},    {true, 0, -30, 10, "-99.5", -30}};
+    for (const auto &c : cases) {
+        level->SetMaxValue(c.max);
+        level->SetMinValue(c.min);
+        level->findChild<QLineEdit *>()->setText(QString::fromLatin1(c.typed));
+        (c.eightBits ? SnapSpinEdit8 : SnapSpinEdit)(*level, c.q);
+        EXPECT_DOUBLE_EQ(level->GetValue(), c.expected) << c.typed << ' ' << c.eightBits;
+    }
 }

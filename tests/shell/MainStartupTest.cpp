@@ -6,6 +6,7 @@
 #include "shell/StatusBar2.h"
 #include "shell/WinMain.h"
 #include "shell/WindowRegistries.h"
+#include "state/DeviceSettings.h"
 
 #include <QAction>
 #include <QDir>
@@ -134,6 +135,23 @@ TEST_F(MainWindowTest, AnExistingDefaultConfigurationIsTriedWithoutAnError) {
     dir.write(QStringLiteral("Config/default2.cfg"), ToCp1251(QStringLiteral("[Общие R9]\r\n")));
     TMainForm &form = Start();
     form.FormStorage1RestorePlacement();
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? std::string() : messages[0].text.toStdString());
+}
+
+// A master that ran when the measurement stopped is not restored as running by the next start: the
+// default configuration holds it stopped, while the session that saved it keeps its run.
+TEST_F(MainWindowTest, AMasterIsNeverRestoredAsRunningAfterARestart) {
+    TMainForm &form = Start();
+    DeviceSettings->ConnectionType = 3;
+    DeviceSettings->MasterF.State = 2;
+    DeviceSettings->MasterL.State = 0;
+    form.SaveDefaultConfig();
+    EXPECT_EQ(DeviceSettings->MasterF.State, 2) << "the running session keeps its master";
+    window.reset();
+    TMainForm &next = Start();
+    next.FormStorage1RestorePlacement();
+    EXPECT_EQ(DeviceSettings->MasterF.State, 0);
+    EXPECT_EQ(DeviceSettings->MasterL.State, 0);
     EXPECT_TRUE(messages.empty()) << (messages.empty() ? std::string() : messages[0].text.toStdString());
 }
 

@@ -10,11 +10,16 @@
 #include "engine/masks/MaskArray.h"
 #include "engine/masks/TMASK.h"
 #include "settings/Masters.h"
+#include "settings/window/Form_SetDev.h"
+#include "settings/window/MasterFreqPage.h"
 #include "state/MainGlobals.h"
 #include "views/Fgraph.h"
 #include "views/GraphXRange.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QMdiArea>
+#include <QPushButton>
 
 #include <cmath>
 #include <vector>
@@ -140,5 +145,89 @@ TEST_F(MasterDemoTest, AFrequencyMasterRunDrawsItsCharacteristicStepByStep) {
     EXPECT_EQ(FreqMasterParam, nullptr) << "the measurement's stop deletes the characteristic";
     MasterFreqStep(nullptr);
 }
+
+// A new user's session with the frequency master, in each order of the steps a user may take: the
+// master's Start on its page ("Мастер частоты", F7) before or after the measurement's Start, and the
+// graph "SIN: АЧХ, дБ" opened before or after the master starts; then "Следующая частота" a few times.
+// Whatever the order, every step's point reaches the graph window.
+struct UserOrder {
+    const char *name;
+    bool masterBeforeMeasurement;
+    bool graphBeforeMaster;
+};
+
+class MasterDemoUserTest : public MasterDemoTest, public ::testing::WithParamInterface<UserOrder> {};
+
+TEST_P(MasterDemoUserTest, TheFrequencyMastersPointsReachTheGraph) {
+    const UserOrder order = GetParam();
+    WindowFactories.SetDev = installed.SetDev;
+    TMainForm &form = Start({QStringLiteral("/demo")});
+    messages.clear();
+    form.resize(1600, 1000);
+    form.show();
+    QAction *item = form.findChild<QAction *>(QStringLiteral("N_masterF"));
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    auto *window = qobject_cast<TForm_SetDev *>(Form_SetDev.data());
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(window->PageControl1->currentWidget(), window->TabSheet_MasterFreq);
+    TMasterFreqPage &page = *window->MasterFreqPage;
+    // A new user has not switched on the analysis of the SIN row "АЧХ,дБ".
+    ASSERT_NE(GraphParamSettings[18][1], nullptr);
+    ASSERT_EQ(GraphParamSettings[18][1]->Analyse, 0);
+    const auto openGraph = [&form]() -> TForm_Graphic * {
+        form.CurrentIndex = 18;
+        return qobject_cast<TForm_Graphic *>(form.ShowGraphWindow());
+    };
+    const auto startMeasurement = [&] {
+        form.Button_Start->click();
+        ASSERT_TRUE(messages.empty());
+        ASSERT_NE(Emulator, nullptr);
+        CountBlocks();
+        RunBlocks(2);
+    };
+    TForm_Graphic *graph = nullptr;
+    if (order.graphBeforeMaster)
+        graph = openGraph();
+    if (!order.masterBeforeMeasurement)
+        startMeasurement();
+    page.Button_Start->click();
+    ASSERT_GT(DeviceSettings->MasterF.State, 0);
+    ASSERT_EQ(DeviceSettings->MasterF.AutoByTime, 0) << "the demo's master steps by the button";
+    if (order.masterBeforeMeasurement)
+        startMeasurement();
+    if (!graph)
+        graph = openGraph();
+    ASSERT_NE(graph, nullptr);
+    form.MdiArea->tileSubWindows();
+
+    for (int step = 1; step <= 3; ++step) {
+        SCOPED_TRACE(step);
+        page.Button_Next->click();
+        for (int i = 0; i < 40 && (!FreqMasterParam || FreqMasterParam->ArrayCount < step); ++i)
+            RunBlocks(1);
+        ASSERT_NE(FreqMasterParam, nullptr);
+        ASSERT_GE(FreqMasterParam->ArrayCount, step) << "the step's frames made a point";
+        RunBlocks(2);
+        EXPECT_TRUE(graph->HasValue()) << "the graph measures the characteristic";
+        EXPECT_GE(ShownX(*graph).size(), size_t(step)) << "the graph draws every point so far";
+    }
+    SaveScreenshot(form, QStringLiteral("frequency_master_user_") + QLatin1String(order.name));
+    // The demo reads its tone about 22 dB above what it sends, so relative to the reference level the
+    // points lie below the row's default scale; the picture also shows them with the scale moved there.
+    graph->Chart1->LeftAxis().SetMinMax(-40, 10);
+    QApplication::processEvents();
+    SaveScreenshot(*graph, QStringLiteral("frequency_master_user_scaled_") + QLatin1String(order.name));
+    EXPECT_EQ(GraphParamSettings[18][1]->Analyse, 1) << "the run's row is analysed";
+    page.Button_Stop->click();
+    EXPECT_TRUE(form.StopMeasurement(QString(), false));
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, MasterDemoUserTest,
+                         ::testing::Values(UserOrder{"master_first_graph_after", true, false},
+                                           UserOrder{"master_first_graph_before", true, true},
+                                           UserOrder{"measurement_first_graph_after", false, false},
+                                           UserOrder{"measurement_first_graph_before", false, true}),
+                         [](const ::testing::TestParamInfo<UserOrder> &info) { return info.param.name; });
 
 } // namespace

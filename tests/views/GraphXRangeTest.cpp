@@ -80,6 +80,28 @@ TEST_F(DefaultRange, FrequencyMasterIsCutToHalfTheSampleRateAndToZero) {
     EXPECT_TRUE(r.ResizeTable);
 }
 
+// A selective preset list spans its extremes and ten selection bands more on either side, so three equal
+// frequencies still give an axis of some width; a list of two spans half the sample rate.
+TEST_F(DefaultRange, SelectivePresetListsSpanTenBandsBeyondTheirExtremes) {
+    MirvakBlock &m = settings.Mirvak;
+    m.SubMode = 0;
+    m.Flags = 0;
+    m.B = 0.02f;
+    m.SetCount = 3;
+    for (int i = 0; i < 3; ++i)
+        m.Set[i] = {100, 1};
+    double lowest = 0, highest = 0;
+    GetMirvakBand(settings, lowest, highest);
+    EXPECT_NEAR(lowest, 100 - 10 * 0.02, 1e-5);
+    EXPECT_NEAR(highest, 100 + 10 * 0.02, 1e-5);
+    const TDefaultXRange r = DefaultXRange(21, settings);
+    EXPECT_GT(r.XMax - r.XMin, 0.4);
+    m.SetCount = 2;
+    GetMirvakBand(settings, lowest, highest);
+    EXPECT_DOUBLE_EQ(lowest, 0);
+    EXPECT_DOUBLE_EQ(highest, 1280);
+}
+
 TEST_F(DefaultRange, FixedKindsTakeTheirRanges) {
     const TDefaultXRange phasogram = DefaultXRange(37, settings);
     EXPECT_DOUBLE_EQ(phasogram.XMin, 0);
