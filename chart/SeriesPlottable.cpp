@@ -189,36 +189,18 @@ void SeriesPlottable::DrawPointers(QCPPainter *painter) const {
 }
 
 // Step i runs from point i - 1 to point i at the height of point i - 1 and takes the colour of point i.
-// Neighbouring steps of one colour are filled as one polygon.
-void SeriesPlottable::DrawStairs(QCPPainter *painter) const {
+// The steps are reduced to the plot's pixel columns and filled as rectangles: a polygon with a vertex pair
+// per step costs the raster engine's scan conversion far more than the pixels it fills.
+void SeriesPlottable::DrawStairs(QCPPainter *painter) {
     const PixelMap px(*mKeyAxis), py(*mValueAxis);
-    const double bottom = py(mValueAxis->range().lower);
-    painter->setPen(Qt::NoPen);
-    QPolygonF run;
-    QColor runColour;
-    const auto flush = [&] {
-        if (run.size() > 1) {
-            run << QPointF(run.back().x(), bottom);
-            painter->setBrush(runColour);
-            painter->drawPolygon(run);
-        }
-        run.clear();
-    };
-    for (int i = 1; i < series_.Count(); ++i) {
-        if (series_.IsNull(i - 1) || series_.IsNull(i)) {
-            flush();
-            continue;
-        }
-        const QColor colour = series_.ValueColor(i);
-        if (colour != runColour)
-            flush();
-        runColour = colour;
-        const QPointF from(px(series_.XValue(i - 1)), py(series_.YValue(i - 1))), to(px(series_.XValue(i)), 0);
-        if (run.isEmpty())
-            run << QPointF(from.x(), bottom);
-        run << from << QPointF(to.x(), from.y());
-    }
-    flush();
+    const QRect plot = mKeyAxis->axisRect()->rect();
+    columns_.Reset(plot.left(), plot.width());
+    for (int i = 1; i < series_.Count(); ++i)
+        if (!series_.IsNull(i - 1) && !series_.IsNull(i))
+            columns_.AddStep(px(series_.XValue(i - 1)), px(series_.XValue(i)), py(series_.YValue(i - 1)),
+                             series_.ValueColor(i).rgba());
+    columns_.ForEachRun(py(mValueAxis->range().lower),
+                        [&](const QRect &rect, QRgb colour) { painter->fillRect(rect, QColor::fromRgba(colour)); });
 }
 
 // Each mark a framed box with its text in the line's colour, a few pixels above its point.

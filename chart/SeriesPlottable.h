@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/StairsColumns.h"
+
 #include <qcustomplot.h>
 
 class TChartSeries;
@@ -22,7 +24,8 @@ private:
     void DrawLine(QCPPainter *painter) const;
     void DrawPointers(QCPPainter *painter) const;
     void DrawMarks(QCPPainter *painter) const;
-    void DrawStairs(QCPPainter *painter) const;
+    void DrawStairs(QCPPainter *painter);
 
     const TChartSeries &series_;
+    TStairsColumns columns_;
 };
