@@ -89,6 +89,10 @@ bool ChartPlot::OpaqueBuffer() const {
 }
 
 void ChartPlot::paintEvent(QPaintEvent *event) {
+    // A drawing asked for and not done yet, or series put off while the chart was covered or its window
+    // minimised: drawn now, so that the screen never shows an older picture than the data.
+    if ((chart_.repaintQueued_ || chart_.seriesOutdated_) && chart_.OnScreen())
+        chart_.DrawQueued();
     if (!OpaqueBuffer()) {
         QCustomPlot::paintEvent(event);
         return;

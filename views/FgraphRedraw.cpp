@@ -8,7 +8,18 @@
 
 #include <QTableView>
 
+// Called for every block: a window that is not on screen leaves its series as they are until it shows
+// again or a picture of it is taken, and the drawing waits for the end of the event loop's turn.
 void TForm_Graphic::RedrawGraph() {
+    if (!Chart1->OnScreen()) {
+        Chart1->SeriesOutdated();
+        return;
+    }
+    UpdateSeries();
+    Chart1->RepaintLater();
+}
+
+void TForm_Graphic::UpdateSeries() {
     hasValue_ = false;
     // Qt offers no look at pending user input, so the kind check runs on every redraw; its outcome is
     // the same, only the moment of the re-binding moves.
@@ -20,13 +31,11 @@ void TForm_Graphic::RedrawGraph() {
         FillSeriesDecimated(curve->X, curve->Y, curve->Count);
         UpdateMaskPanel();
         RefreshCursors(CursorSet);
-        Chart1->Repaint();
         return;
     }
     EmptyValueTable();
     series_->Clear();
     RefreshCursors(CursorSet);
-    Chart1->Repaint();
 }
 
 void TForm_Graphic::EmptyValueTable() {
