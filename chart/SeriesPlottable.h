@@ -22,10 +22,12 @@ protected:
 
 private:
     void DrawLine(QCPPainter *painter) const;
+    void DrawWideLine(QCPPainter *painter) const;
     void DrawPointers(QCPPainter *painter) const;
     void DrawMarks(QCPPainter *painter) const;
     void DrawStairs(QCPPainter *painter);
 
     const TChartSeries &series_;
     TStairsColumns columns_;
+    mutable QList<QLineF> steps_; // kept from drawing to drawing
 };

@@ -1,7 +1,8 @@
 // The stairs area drawn per pixel column against pictures of the same chart drawn bin by bin by the test:
 // the polygon drawing the chart had before (right wherever every bin is wider than a pixel) and the plain
 // drawing of every bin as a rectangle at least one pixel wide, higher bins over lower ones (what the user
-// must see at any zoom). The pictures may differ only at the edges of what they fill.
+// must see at any zoom); and a wide line drawn in column bars against the same line stroked by Qt. The
+// pictures may differ only at the edges of what they fill.
 #include "ChartFixture.h"
 
 #include "chart/ChartSeries.h"
@@ -25,7 +26,7 @@ struct TBin {
 // The reference drawings, on the plot's layer below the series.
 class ReferenceStairs final : public QCPAbstractPlottable {
 public:
-    enum class Mode { Polygon, Rectangles };
+    enum class Mode { Polygon, Rectangles, WideLine };
     ReferenceStairs(QCustomPlot &plot, const std::vector<TBin> &bins, Mode mode)
         : QCPAbstractPlottable(plot.xAxis, plot.yAxis), bins_(bins), mode_(mode) {
         setAntialiased(false);
@@ -41,7 +42,12 @@ protected:
     void drawLegendIcon(QCPPainter *, const QRectF &) const override {}
     void draw(QCPPainter *painter) override {
         painter->setPen(Qt::NoPen);
-        mode_ == Mode::Polygon ? Polygons(painter) : Rectangles(painter);
+        if (mode_ == Mode::Polygon)
+            Polygons(painter);
+        else if (mode_ == Mode::Rectangles)
+            Rectangles(painter);
+        else
+            Polyline(painter);
     }
 
 private:
@@ -94,6 +100,15 @@ private:
         }
     }
 
+    // The bins as one polyline in a three-pixel pen.
+    void Polyline(QCPPainter *painter) const {
+        QPolygonF line;
+        for (const TBin &bin : bins_)
+            line << QPointF(X(bin.X), Y(bin.Y));
+        painter->setPen(QPen(Qt::darkGray, 3));
+        painter->drawPolyline(line);
+    }
+
     const std::vector<TBin> &bins_;
     Mode mode_;
 };
@@ -127,12 +142,13 @@ protected:
     }
 
     QImage Picture() { return chart.Bitmap().convertToFormat(QImage::Format_RGB32); }
-    QImage ReferencePicture(ReferenceStairs::Mode mode) {
+    QImage ReferencePicture(ReferenceStairs::Mode mode, TChartSeries *shown = nullptr) {
+        shown = shown ? shown : area;
         auto *reference = new ReferenceStairs(Plot(), bins, mode);
-        area->SetActive(false);
+        shown->SetActive(false);
         QImage image = Picture();
         Plot().removePlottable(reference);
-        area->SetActive(true);
+        shown->SetActive(true);
         return image;
     }
 
@@ -140,12 +156,13 @@ protected:
     struct TDifference {
         int All = 0, AwayFromEdges = 0;
     };
-    TDifference Compare(const QImage &shown, const QImage &reference) {
+    // An edge: a pixel with another colour within reach pixels in the reference.
+    TDifference Compare(const QImage &shown, const QImage &reference, int reach = 1) {
         TDifference difference;
-        const QRect plot = chart.ChartRect().adjusted(1, 1, -1, -1);
+        const QRect plot = chart.ChartRect().adjusted(reach, reach, -reach, -reach);
         const auto atEdge = [&](int x, int y) {
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -reach; dy <= reach; ++dy)
+                for (int dx = -reach; dx <= reach; ++dx)
                     if (reference.pixel(x + dx, y + dy) != reference.pixel(x, y))
                         return true;
             return false;
@@ -212,5 +229,35 @@ TEST_F(StairsPicture, ASingleColouredBinShowsInItsColumnAtFullRange) {
         for (int column = int(x) - 1; column <= int(x) + 1; ++column)
             red = red || QColor(shown.pixel(column, bottom)) == QColor(Qt::red);
         EXPECT_TRUE(red) << i;
+    }
+}
+
+// An oscillogram-like line with two points per column swinging over the plot, and a sparse one, in a pen
+// three pixels wide.
+TEST_F(StairsPicture, AWideLineMatchesTheStrokedPolyline) {
+    area->SetActive(false);
+    TChartSeries *line = chart.AddSeries(TChartSeries::Style::Line);
+    line->SetColor(Qt::darkGray);
+    line->SetLineWidth(3);
+    struct Case {
+        const char *name;
+        int points;
+        double swing;
+    };
+    for (const Case &c : {Case{"dense", 1500, 30}, Case{"sparse", 40, 30}}) {
+        SCOPED_TRACE(c.name);
+        bins.clear();
+        line->Clear();
+        for (int i = 0; i < c.points; ++i) {
+            const double y = -50 + c.swing * std::sin(i * 2.3) * std::cos(i * 0.01);
+            bins.push_back({double(i), y, Qt::darkGray});
+            line->AddXY(i, y);
+        }
+        chart.BottomAxis().SetMinMax(0, c.points - 1);
+        chart.Repaint();
+        // The stroker's joins reach a pixel further at the sharp turns.
+        const TDifference d = Compare(Picture(), ReferencePicture(ReferenceStairs::Mode::WideLine, line), 2);
+        EXPECT_LT(d.All, PlotPixels() / 50);
+        EXPECT_LT(d.AwayFromEdges, PlotPixels() / 5000);
     }
 }
