@@ -2,7 +2,8 @@
 // measured in blocks of 2048 samples, one spectrum window maximised in the window area. After a few seconds
 // of settling it measures for a given time (default 30 s) and prints the program's CPU time (every thread)
 // as a share of one core, and the blocks the emulator delivered. Run it under xvfb-run to draw to a real
-// screen. Usage: r9_demo_cpu [seconds].
+// screen; with R9_SCREENSHOTS naming a folder it keeps a picture of the main window there. Usage:
+// r9_demo_cpu [seconds].
 #include "engine/EngineBuffers.h"
 #include "link/Emulator.h"
 #include "link/Library.h"
@@ -81,6 +82,9 @@ int main(int argc, char **argv) {
                 int(DeviceSettings->AdcSize), spectrum ? spectrum->width() : 0, spectrum ? spectrum->height() : 0);
     std::printf("blocks delivered: %ld in %.1f s\n", delivered - deliveredBefore, wall);
     std::printf("cpu share of one core: %.2f %%\n", 100 * cpu / wall);
+    // A picture of what was measured, for a look by eye.
+    if (const QString shots = qEnvironmentVariable("R9_SCREENSHOTS"); !shots.isEmpty())
+        form->grab().save(shots + QStringLiteral("/demo_maximised_spectrum.png"));
     form->StopMeasurement(QString(), false);
     form.reset();
     return 0;

@@ -44,20 +44,40 @@ int Row(double y) {
 
 } // namespace
 
+// Each run of filled columns of one colour is cut into rectangles as a skyline is: the part that all of
+// its columns share first, then what rises above it, so that most rows are filled across many columns at
+// once. The raster engine fills a row of a rectangle in one go, but a rectangle one column wide costs it a
+// call per row.
 void TStairsColumns::ForEachRun(double bottom, const std::function<void(const QRect &, QRgb)> &fill) const {
     const int count = int(top_.size());
+    const int base = Row(bottom);
+    // The height of a column in rows above the bottom; a column that ends below the bottom lies outside the
+    // plot.
+    const auto height = [&](int i) { return std::max(base - Row(top_[std::size_t(i)]), 0); };
+    std::vector<Rising> &rising = rising_;
     for (int i = 0; i < count;) {
         if (std::isnan(top_[std::size_t(i)])) {
             ++i;
             continue;
         }
-        const int a = Row(top_[std::size_t(i)]), b = Row(bottom);
-        int end = i + 1;
-        while (end < count && !std::isnan(top_[std::size_t(end)]) && Row(top_[std::size_t(end)]) == a &&
-               colour_[std::size_t(end)] == colour_[std::size_t(i)])
+        const QRgb colour = colour_[std::size_t(i)];
+        int end = i;
+        while (end < count && !std::isnan(top_[std::size_t(end)]) && colour_[std::size_t(end)] == colour)
             ++end;
-        if (a != b)
-            fill(QRect(first_ + i, std::min(a, b), end - i, std::abs(b - a)), colour_[std::size_t(i)]);
+        rising.clear();
+        for (int x = i; x <= end; ++x) {
+            const int h = x < end ? height(x) : 0;
+            int from = x;
+            while (!rising.empty() && rising.back().height > h) {
+                const Rising step = rising.back();
+                rising.pop_back();
+                const int lower = std::max(h, rising.empty() ? 0 : rising.back().height);
+                fill(QRect(first_ + step.from, base - step.height, x - step.from, step.height - lower), colour);
+                from = step.from;
+            }
+            if (h > 0 && (rising.empty() || rising.back().height < h))
+                rising.push_back({from, h});
+        }
         i = end;
     }
 }

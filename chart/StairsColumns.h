@@ -8,15 +8,16 @@
 // The steps of a stairs area reduced to the pixel columns of the plot. Each column keeps the step that
 // reaches furthest up (the smallest pixel y) among those that fall in it, with that step's colour, so a
 // step narrower than a pixel still shows in its colour at any zoom; a column that a wide step covers takes
-// it as the filled polygon would (the step covers the column's centre). Runs of neighbouring columns of one
-// height and colour come out as one rectangle. The buffers keep their capacity from drawing to drawing.
+// it as the filled polygon would (the step covers the column's centre). The buffers keep their capacity from
+// drawing to drawing.
 class TStairsColumns {
 public:
     // Columns first..first+count-1 of the plot, all empty.
     void Reset(int first, int count);
     // A step from pixel x left to right (either order) whose top is at pixel y top.
     void AddStep(double left, double right, double top, QRgb colour);
-    // Every run of filled columns as a rectangle from its top to bottom (the pixel y of the axis bottom).
+    // The filled columns as rectangles from their tops down to bottom (the pixel y of the axis bottom), in
+    // the colour of each column; together they cover each column once.
     void ForEachRun(double bottom, const std::function<void(const QRect &rect, QRgb colour)> &fill) const;
 
 private:
@@ -25,4 +26,8 @@ private:
     int first_ = 0;
     std::vector<double> top_; // NaN for an empty column
     std::vector<QRgb> colour_;
+    struct Rising {
+        int from, height;
+    };
+    mutable std::vector<Rising> rising_; // the skyline's open steps while a run is cut into rectangles
 };
