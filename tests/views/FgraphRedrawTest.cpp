@@ -4,6 +4,10 @@
 #include "GraphWindowFixture.h"
 
 #include "chart/Chart.h"
+#include "engine/catalogue/ParamDescriptor.h"
+#include "engine/evaluation/PointVerdicts.h"
+#include "engine/masks/MaskArray.h"
+#include "support/Screenshot.h"
 
 #include <QApplication>
 #include <QMdiArea>
@@ -116,6 +120,42 @@ TEST_F(GraphRedraw, AWindowCoveredByAMaximisedSiblingOrMinimisedDrawsOnceWhenItC
     QApplication::processEvents();
     EXPECT_EQ(drawings, 1);
     EXPECT_DOUBLE_EQ(Shown(*spectrum), -56);
+}
+
+// A spectrum maximised on a large screen with an upper mask, and zoomed into twenty bins: the tone's bins keep
+// their colour in both (R9_SCREENSHOTS keeps the pictures).
+TEST_F(GraphRedraw, AMaximisedSpectrumWithAMaskAndAZoomedOneShowTheTone) {
+    EngineBuffers.ToneBin1 = 120;
+    TForm_Graphic &w = Open(1);
+    w.resize(1600, 1000);
+    ParamDescriptor *row = w.FindKindParam();
+    ASSERT_NE(row, nullptr);
+    row->Settings.Analyse = 1;
+    dir.write("upper.9sf", "== a mask\r\n0 -86\r\n600 -86\r\n800 -20\r\n1300 -20\r\n");
+    w.SetMaskFromFile(0, dir.path("upper.9sf"));
+    ASSERT_NE(w.BoundMask(0), nullptr);
+    const auto toneShown = [&](const QImage &picture) {
+        int count = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                count += QColor(picture.pixel(x, y)) == QColor(0, 0, 255);
+        return count;
+    };
+    w.RedrawGraph();
+    QApplication::processEvents();
+    EXPECT_GT(toneShown(w.Chart1->Bitmap()), 0);
+    SaveScreenshot(w, QStringLiteral("graph_spectrum_mask_maximised"));
+
+    w.Chart1->BottomAxis().SetMinMax(137.5, 162.5); // twenty bins around the tone, as a zoom leaves it
+    w.Chart1Scroll();
+    w.RedrawGraph();
+    QApplication::processEvents();
+    EXPECT_GT(toneShown(w.Chart1->Bitmap()), 1000);
+    SaveScreenshot(w, QStringLiteral("graph_spectrum_zoomed"));
+
+    for (auto &side : MaskArray[1])
+        side.reset();
+    FreePointVerdicts(1);
 }
 
 } // namespace
