@@ -5,6 +5,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -80,11 +81,18 @@ void TChart::UpdateSeries() {
         updateSeries_();
 }
 
-void TChart::RepaintLater() {
+void TChart::RepaintLater(bool screenRate) {
     if (repaintQueued_)
         return;
     repaintQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
+    int wait = 0;
+    if (screenRate && lastDrawing_.isValid()) {
+        const qreal rate = screen() ? screen()->refreshRate() : 60;
+        const int interval = int(1000 / std::max<qreal>(rate, 1));
+        wait = int(std::max<qint64>(interval - lastDrawing_.elapsed(), 0));
+    }
+    waitingForScreen_ = wait > 0;
+    QTimer::singleShot(wait, this, [this] {
         if (repaintQueued_)
             DrawQueued();
     });
@@ -93,12 +101,14 @@ void TChart::RepaintLater() {
 // The plot is drawn into its buffer now and copied to the screen with the next paint.
 void TChart::DrawQueued() {
     repaintQueued_ = false;
+    waitingForScreen_ = false;
     if (!OnScreen()) {
         seriesOutdated_ = true;
         return;
     }
     UpdateSeries();
     plot_->replot(QCustomPlot::rpQueuedRefresh);
+    lastDrawing_.start();
 }
 
 bool TChart::OnScreen() const {

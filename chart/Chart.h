@@ -3,6 +3,7 @@
 #include "chart/ChartAxis.h"
 #include "chart/ChartSeries.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
@@ -65,10 +66,11 @@ public:
     void SetOnAfterDraw(AfterDrawHandler handler) { afterDraw_ = std::move(handler); }
 
     void Repaint(); // draws now
-    // Draws once at the end of this turn of the event loop, however often it is asked to in the turn (as
-    // playback hands over several blocks at once); a chart that is not on screen draws nothing then and is
-    // drawn when it shows again.
-    void RepaintLater();
+    // Draws once at the end of this turn of the event loop, however often it is asked to in the turn; with
+    // screenRate at most once per refresh of the screen (for data that comes faster than that, as in
+    // playback). A chart that is not on screen draws nothing then and is drawn when it shows again.
+    void RepaintLater(bool screenRate = false);
+    bool RepaintPending() const { return repaintQueued_; }
     // False while the chart is hidden, its window minimised, or the MDI window that holds it covered wholly
     // by a maximised sibling above it.
     bool OnScreen() const;
@@ -129,6 +131,8 @@ private:
     std::function<void()> updateSeries_;
     bool seriesOutdated_ = false;
     bool repaintQueued_ = false;
+    bool waitingForScreen_ = false; // the queued drawing waits for the screen's next refresh
+    QElapsedTimer lastDrawing_;
     bool allowZoom_ = true;
     bool allowPanning_ = true;
 

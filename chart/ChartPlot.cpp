@@ -138,8 +138,9 @@ bool ChartPlot::OpaqueBuffer() const {
 
 void ChartPlot::paintEvent(QPaintEvent *event) {
     // A drawing asked for and not done yet, or series put off while the chart was covered or its window
-    // minimised: drawn now, so that the screen never shows an older picture than the data.
-    if ((chart_.repaintQueued_ || chart_.seriesOutdated_) && chart_.OnScreen())
+    // minimised: drawn now, so that the screen never shows an older picture than the data; a drawing that
+    // waits for the screen's refresh stays waiting.
+    if ((chart_.repaintQueued_ || chart_.seriesOutdated_) && !chart_.waitingForScreen_ && chart_.OnScreen())
         chart_.DrawQueued();
     if (!OpaqueBuffer()) {
         QCustomPlot::paintEvent(event);

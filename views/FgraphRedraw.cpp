@@ -4,19 +4,23 @@
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/GraphKindTable.h"
 #include "engine/masks/MaskSlot.h"
+#include "state/MainGlobals.h"
 #include "views/GraphSources.h"
 
 #include <QTableView>
 
 // Called for every block: a window that is not on screen leaves its series as they are until it shows
-// again or a picture of it is taken, and the drawing waits for the end of the event loop's turn.
+// again or a picture of it is taken, and the drawing waits for the end of the event loop's turn. Playback
+// hands over blocks faster than the screen refreshes: the window then draws once per refresh and fills its
+// series for that drawing only.
 void TForm_Graphic::RedrawGraph() {
-    if (!Chart1->OnScreen()) {
+    const bool screenRate = PlaybackOn;
+    if (!Chart1->OnScreen() || (screenRate && Chart1->RepaintPending())) {
         Chart1->SeriesOutdated();
         return;
     }
     UpdateSeries();
-    Chart1->RepaintLater();
+    Chart1->RepaintLater(screenRate);
 }
 
 void TForm_Graphic::UpdateSeries() {

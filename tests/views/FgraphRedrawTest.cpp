@@ -7,9 +7,11 @@
 #include "engine/catalogue/ParamDescriptor.h"
 #include "engine/evaluation/PointVerdicts.h"
 #include "engine/masks/MaskArray.h"
+#include "state/MainGlobals.h"
 #include "support/Screenshot.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -52,6 +54,29 @@ TEST_F(GraphRedraw, BlocksOfOneTurnAreDrawnOnceWithTheLastData) {
     QApplication::processEvents();
     EXPECT_EQ(drawings, 1);
     EXPECT_DOUBLE_EQ(Shown(w), -26);
+}
+
+// Playback hands over blocks faster than the screen refreshes, each in a turn of its own: the window draws
+// at most once per refresh, and then with the data of the last block.
+TEST_F(GraphRedraw, InPlaybackTheWindowDrawsAtMostOncePerScreenRefresh) {
+    TForm_Graphic &w = Open(1);
+    QApplication::processEvents();
+    CountDrawings(w);
+    PlaybackOn = true;
+    QElapsedTimer clock;
+    clock.start();
+    for (int block = 0; block < 40; ++block) {
+        Tone(-60 + float(block));
+        w.RedrawGraph();
+        QApplication::processEvents();
+    }
+    const double refreshes = double(clock.elapsed()) * w.screen()->refreshRate() / 1000;
+    EXPECT_LE(drawings, int(refreshes) + 2);
+    EXPECT_LT(drawings, 40);
+    while (w.Chart1->RepaintPending())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    PlaybackOn = false;
+    EXPECT_DOUBLE_EQ(Shown(w), -21);
 }
 
 // Hidden, then shown again; and a picture taken while hidden shows the data of the last block.
