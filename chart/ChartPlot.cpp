@@ -137,11 +137,15 @@ bool ChartPlot::OpaqueBuffer() const {
 }
 
 void ChartPlot::paintEvent(QPaintEvent *event) {
-    // A drawing asked for and not done yet, or series put off while the chart was covered or its window
-    // minimised: drawn now, so that the screen never shows an older picture than the data; a drawing that
-    // waits for the screen's refresh stays waiting.
-    if ((chart_.repaintQueued_ || chart_.seriesOutdated_) && !chart_.waitingForScreen_ && chart_.OnScreen())
-        chart_.DrawQueued();
+    // A drawing asked for and not done yet is done now, so that the screen never shows an older picture
+    // than the series. Series put off while the chart was covered or its window minimised are filled after
+    // this paint, since filling them may draw. A drawing that waits for the screen's refresh stays waiting.
+    if (!chart_.waitingForScreen_ && chart_.OnScreen()) {
+        if (chart_.seriesOutdated_)
+            chart_.RepaintLater();
+        else if (chart_.repaintQueued_)
+            chart_.DrawQueued();
+    }
     if (!OpaqueBuffer()) {
         QCustomPlot::paintEvent(event);
         return;

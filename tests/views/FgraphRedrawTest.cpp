@@ -129,6 +129,7 @@ TEST_F(GraphRedraw, AWindowCoveredByAMaximisedSiblingOrMinimisedDrawsOnceWhenItC
     Blocks(*spectrum, -40);
     above->showNormal();
     area.setActiveSubWindow(below);
+    QApplication::processEvents(); // the uncovered window's paint asks for the drawing
     QApplication::processEvents();
     EXPECT_TRUE(spectrum->Chart1->OnScreen());
     EXPECT_EQ(drawings, 1);
