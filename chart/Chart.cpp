@@ -3,6 +3,10 @@
 #include "chart/ChartPlot.h"
 #include "chart/SeriesPlottable.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -65,7 +69,65 @@ void TChart::SetBackColor(const QColor &colour) {
 }
 
 void TChart::Repaint() {
+    UpdateSeries();
     plot_->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void TChart::UpdateSeries() {
+    if (!seriesOutdated_)
+        return;
+    seriesOutdated_ = false;
+    if (updateSeries_)
+        updateSeries_();
+}
+
+void TChart::RepaintLater(bool screenRate) {
+    if (repaintQueued_)
+        return;
+    repaintQueued_ = true;
+    int wait = 0;
+    if (screenRate && lastDrawing_.isValid()) {
+        const qreal rate = screen() ? screen()->refreshRate() : 60;
+        const int interval = int(1000 / std::max<qreal>(rate, 1));
+        wait = int(std::max<qint64>(interval - lastDrawing_.elapsed(), 0));
+    }
+    waitingForScreen_ = wait > 0;
+    QTimer::singleShot(wait, this, [this] {
+        if (repaintQueued_)
+            DrawQueued();
+    });
+}
+
+// The plot is drawn into its buffer now and copied to the screen with the next paint.
+void TChart::DrawQueued() {
+    repaintQueued_ = false;
+    waitingForScreen_ = false;
+    if (!OnScreen()) {
+        seriesOutdated_ = true;
+        return;
+    }
+    UpdateSeries();
+    plot_->replot(QCustomPlot::rpQueuedRefresh);
+    lastDrawing_.start();
+}
+
+bool TChart::OnScreen() const {
+    if (!isVisible() || window()->isMinimized())
+        return false;
+    for (const QWidget *w = parentWidget(); w; w = w->parentWidget()) {
+        const auto *sub = qobject_cast<const QMdiSubWindow *>(w);
+        if (!sub)
+            continue;
+        if (sub->isMinimized())
+            return false;
+        if (const QMdiArea *area = sub->mdiArea()) {
+            const QList<QMdiSubWindow *> stack = area->subWindowList(QMdiArea::StackingOrder);
+            for (qsizetype i = stack.indexOf(const_cast<QMdiSubWindow *>(sub)) + 1; i < stack.size(); ++i)
+                if (stack[i]->isVisible() && stack[i]->isMaximized())
+                    return false;
+        }
+    }
+    return true;
 }
 
 void TChart::ApplyAutomaticAxes() {

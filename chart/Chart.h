@@ -3,6 +3,7 @@
 #include "chart/ChartAxis.h"
 #include "chart/ChartSeries.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
@@ -65,6 +66,18 @@ public:
     void SetOnAfterDraw(AfterDrawHandler handler) { afterDraw_ = std::move(handler); }
 
     void Repaint(); // draws now
+    // Draws once at the end of this turn of the event loop, however often it is asked to in the turn; with
+    // screenRate at most once per refresh of the screen (for data that comes faster than that, as in
+    // playback). A chart that is not on screen draws nothing then and is drawn when it shows again.
+    void RepaintLater(bool screenRate = false);
+    bool RepaintPending() const { return repaintQueued_; }
+    // False while the chart is hidden, its window minimised, or the MDI window that holds it covered wholly
+    // by a maximised sibling above it.
+    bool OnScreen() const;
+    // The owner put off filling the series while the chart was not on screen: the handler fills them before
+    // the next drawing of any kind (screen, picture, print), so that every picture shows the current data.
+    void SetOnUpdateSeries(std::function<void()> handler) { updateSeries_ = std::move(handler); }
+    void SeriesOutdated() { seriesOutdated_ = true; }
 
     // Pictures at the chart's size. Extensions are compared without regard to case; SavePicture writes
     // ".bmp", ".jpg", ".emf" and ".wmf" and nothing else. Each returns false when nothing was written.
@@ -94,6 +107,8 @@ private:
     friend class ChartPlot;
     friend class AfterDrawLayer;
     void ApplyAutomaticAxes();
+    void UpdateSeries();
+    void DrawQueued();
     void DrawAfter(QPainter &painter, const QRect &chartRect);
     std::vector<TChartAxis *> Axes() const { return {left_.get(), right_.get(), bottom_.get()}; }
 
@@ -113,6 +128,11 @@ private:
     std::unique_ptr<TChartAxis> left_, right_, bottom_;
     std::vector<std::unique_ptr<TChartSeries>> series_;
     AfterDrawHandler afterDraw_;
+    std::function<void()> updateSeries_;
+    bool seriesOutdated_ = false;
+    bool repaintQueued_ = false;
+    bool waitingForScreen_ = false; // the queued drawing waits for the screen's next refresh
+    QElapsedTimer lastDrawing_;
     bool allowZoom_ = true;
     bool allowPanning_ = true;
 

@@ -5,7 +5,24 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// QCustomPlot keeps the pictures of at most 16 tick labels per axis, fewer than a tall chart shows: every
+// drawing then lays out and renders all its labels anew. Its cache sits in protected members, reached
+// through pointers to members taken in derived classes.
+struct AxisPainterOf : QCPAxis {
+    static QCPAxisPainterPrivate *QCPAxis::*Member() { return &AxisPainterOf::mAxisPainter; }
+};
+struct LabelCacheOf : QCPAxisPainterPrivate {
+    static QCache<QString, CachedLabel> QCPAxisPainterPrivate::*Member() { return &LabelCacheOf::mLabelCache; }
+};
+constexpr int LabelsKept = 256;
+
+} // namespace
+
 TChartAxis::TChartAxis(QCPAxis *axis) : axis_(axis) {
+    if (QCPAxisPainterPrivate *painter = axis_->*AxisPainterOf::Member())
+        (painter->*LabelCacheOf::Member()).setMaxCost(LabelsKept);
     axis_->setTicker(QSharedPointer<ChartTicker>::create(*this, *axis_));
     // ticks stand outside the plot, so that nothing covers the curves
     axis_->setTickLength(0, 4);

@@ -34,6 +34,7 @@ bool SaveImage(const QImage &image, const QString &path, const char *format, int
 } // namespace
 
 QImage TChart::Bitmap() {
+    UpdateSeries();
     if (plot_->width() <= 0 || plot_->height() <= 0)
         return {};
     QImage image(plot_->size(), QImage::Format_RGB32);
@@ -80,6 +81,7 @@ bool TChart::SaveToJpegFile(const QString &path) {
 bool TChart::SaveMetafile(const QString &path, QByteArray (*format)(const MetafileDrawing &)) {
     if (plot_->width() <= 0 || plot_->height() <= 0)
         return false;
+    UpdateSeries();
     MetafileRecorder recorder(plot_->size());
     {
         QCPPainter painter(&recorder);

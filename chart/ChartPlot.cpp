@@ -56,6 +56,35 @@ protected:
     }
 };
 
+// The one paint buffer of the screen as an image without alpha, cleared to the plot's background: copying it
+// to the widget is a plain copy of its rows, where the pixmap QCustomPlot makes (cleared transparent) is
+// blended pixel by pixel.
+class OpaqueImageBuffer final : public QCPAbstractPaintBuffer {
+public:
+    OpaqueImageBuffer(const QSize &size, double ratio, const QColor &background)
+        : QCPAbstractPaintBuffer(size, ratio), background_(background) {
+        reallocateBuffer();
+    }
+    QCPPainter *startPainting() override { return new QCPPainter(&image_); }
+    void draw(QCPPainter *painter) const override {
+        if (painter && painter->isActive())
+            painter->drawImage(0, 0, image_);
+    }
+    void clear(const QColor &) override { image_.fill(background_); }
+    void SetBackground(const QColor &colour) { background_ = colour; }
+
+protected:
+    void reallocateBuffer() override {
+        image_ = QImage(mSize * mDevicePixelRatio, QImage::Format_RGB32);
+        image_.setDevicePixelRatio(mDevicePixelRatio);
+        setInvalidated();
+    }
+
+private:
+    QImage image_;
+    QColor background_;
+};
+
 ChartPlot::ChartPlot(TChart &chart) : QCustomPlot(&chart), chart_(chart) {
     setInteractions({});
     setNotAntialiasedElements(QCP::aeAll);
@@ -71,7 +100,7 @@ ChartPlot::ChartPlot(TChart &chart) : QCustomPlot(&chart), chart_(chart) {
     // The axis rect's background is the plot's own colour: on screen the ground has painted it already.
     connect(this, &QCustomPlot::beforeReplot, this, [this] {
         ground_->brush = mBackgroundBrush;
-        ground_->onScreen = true;
+        ground_->onScreen = !UseOpaqueImageBuffer();
         ground_->axisBrush = axisRect()->backgroundBrush();
         if (ground_->axisBrush == mBackgroundBrush)
             axisRect()->setBackground(QBrush(Qt::NoBrush));
@@ -82,6 +111,25 @@ ChartPlot::ChartPlot(TChart &chart) : QCustomPlot(&chart), chart_(chart) {
     });
 }
 
+// With one buffer on an opaque background the buffer itself is cleared to the background, and the ground
+// has nothing to add; else QCustomPlot's own buffers and the ground.
+bool ChartPlot::UseOpaqueImageBuffer() {
+    const bool opaque = mPaintBuffers.size() <= 1 && mBackgroundBrush.style() == Qt::SolidPattern &&
+                        mBackgroundBrush.color().alpha() == 255 && mBackgroundPixmap.isNull();
+    if (!opaque) {
+        if (!mPaintBuffers.isEmpty() && dynamic_cast<OpaqueImageBuffer *>(mPaintBuffers.first().data()))
+            mPaintBuffers.clear();
+        return false;
+    }
+    if (mPaintBuffers.isEmpty() || !dynamic_cast<OpaqueImageBuffer *>(mPaintBuffers.first().data())) {
+        mPaintBuffers.clear();
+        mPaintBuffers.append(QSharedPointer<QCPAbstractPaintBuffer>(
+            new OpaqueImageBuffer(viewport().size(), bufferDevicePixelRatio(), mBackgroundBrush.color())));
+    }
+    static_cast<OpaqueImageBuffer *>(mPaintBuffers.first().data())->SetBackground(mBackgroundBrush.color());
+    return true;
+}
+
 bool ChartPlot::OpaqueBuffer() const {
     return mPaintBuffers.size() == 1 && mBackgroundBrush.style() == Qt::SolidPattern &&
            mBackgroundBrush.color().alpha() == 255 && mBackgroundPixmap.isNull() &&
@@ -89,6 +137,15 @@ bool ChartPlot::OpaqueBuffer() const {
 }
 
 void ChartPlot::paintEvent(QPaintEvent *event) {
+    // A drawing asked for and not done yet is done now, so that the screen never shows an older picture
+    // than the series. Series put off while the chart was covered or its window minimised are filled after
+    // this paint, since filling them may draw. A drawing that waits for the screen's refresh stays waiting.
+    if (!chart_.waitingForScreen_ && chart_.OnScreen()) {
+        if (chart_.seriesOutdated_)
+            chart_.RepaintLater();
+        else if (chart_.repaintQueued_)
+            chart_.DrawQueued();
+    }
     if (!OpaqueBuffer()) {
         QCustomPlot::paintEvent(event);
         return;

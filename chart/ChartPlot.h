@@ -30,4 +30,5 @@ private:
     class ZoomFrame *frame_;
     class ViewportGround *ground_;
     bool OpaqueBuffer() const;
+    bool UseOpaqueImageBuffer();
 };

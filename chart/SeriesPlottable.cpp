@@ -101,6 +101,10 @@ private:
 } // namespace
 
 void SeriesPlottable::DrawLine(QCPPainter *painter) const {
+    if (series_.LineWidth() > 1) {
+        DrawWideLine(painter);
+        return;
+    }
     painter->setPen(QPen(series_.Color(), series_.LineWidth()));
     painter->setBrush(Qt::NoBrush);
     const bool reduce = series_.XOrdered() && series_.Count() > 2 * mKeyAxis->axisRect()->width();
@@ -126,6 +130,66 @@ void SeriesPlottable::DrawLine(QCPPainter *painter) const {
             run << p;
     }
     flush();
+}
+
+// A line wider than a pixel through points that lie a column or less apart: each column is the vertical bar
+// of the pen's width from its lowest to its highest point, reaching the last point of the column before it;
+// only the steps over wider distances are stroked. The raster engine strokes a wide polyline that swings up
+// and down in every column (an oscillogram, a dense curve) as one huge path, which costs it far more than
+// the bars it covers.
+void SeriesPlottable::DrawWideLine(QCPPainter *painter) const {
+    const int width = series_.LineWidth();
+    const QColor colour = series_.Color();
+    const PixelMap px(*mKeyAxis), py(*mValueAxis);
+    struct Column {
+        int x = 0;
+        double low = 0, high = 0;
+        QPointF last;
+        bool open = false;
+    } column;
+    steps_.clear();
+    const auto closeColumn = [&] {
+        if (!column.open)
+            return;
+        const int top = int(std::floor(column.low)), bottom = int(std::floor(column.high));
+        painter->fillRect(QRect(column.x - width / 2, top - width / 2, width, bottom - top + width), colour);
+        column.open = false;
+    };
+    bool afterGap = true;
+    const std::vector<double> &xs = series_.x_, &ys = series_.y_;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) {
+            closeColumn();
+            afterGap = true;
+            continue;
+        }
+        const QPointF p(px(xs[i]), py(ys[i]));
+        const int x = int(std::floor(p.x()));
+        if (column.open && x == column.x) {
+            column.low = std::min(column.low, p.y());
+            column.high = std::max(column.high, p.y());
+            column.last = p;
+            continue;
+        }
+        const bool joined = !afterGap && column.open;
+        const bool neighbour = joined && std::abs(x - column.x) == 1;
+        const QPointF before = column.last;
+        if (joined && !neighbour)
+            steps_.push_back(QLineF(before, p));
+        closeColumn();
+        column = {x, p.y(), p.y(), p, true};
+        if (neighbour) {
+            column.low = std::min(column.low, before.y());
+            column.high = std::max(column.high, before.y());
+        }
+        afterGap = false;
+    }
+    closeColumn();
+    if (steps_.isEmpty())
+        return;
+    painter->setPen(QPen(colour, width));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawLines(steps_);
 }
 
 namespace {
@@ -189,36 +253,18 @@ void SeriesPlottable::DrawPointers(QCPPainter *painter) const {
 }
 
 // Step i runs from point i - 1 to point i at the height of point i - 1 and takes the colour of point i.
-// Neighbouring steps of one colour are filled as one polygon.
-void SeriesPlottable::DrawStairs(QCPPainter *painter) const {
+// The steps are reduced to the plot's pixel columns and filled as rectangles: a polygon with a vertex pair
+// per step costs the raster engine's scan conversion far more than the pixels it fills.
+void SeriesPlottable::DrawStairs(QCPPainter *painter) {
     const PixelMap px(*mKeyAxis), py(*mValueAxis);
-    const double bottom = py(mValueAxis->range().lower);
-    painter->setPen(Qt::NoPen);
-    QPolygonF run;
-    QColor runColour;
-    const auto flush = [&] {
-        if (run.size() > 1) {
-            run << QPointF(run.back().x(), bottom);
-            painter->setBrush(runColour);
-            painter->drawPolygon(run);
-        }
-        run.clear();
-    };
-    for (int i = 1; i < series_.Count(); ++i) {
-        if (series_.IsNull(i - 1) || series_.IsNull(i)) {
-            flush();
-            continue;
-        }
-        const QColor colour = series_.ValueColor(i);
-        if (colour != runColour)
-            flush();
-        runColour = colour;
-        const QPointF from(px(series_.XValue(i - 1)), py(series_.YValue(i - 1))), to(px(series_.XValue(i)), 0);
-        if (run.isEmpty())
-            run << QPointF(from.x(), bottom);
-        run << from << QPointF(to.x(), from.y());
-    }
-    flush();
+    const QRect plot = mKeyAxis->axisRect()->rect();
+    columns_.Reset(plot.left(), plot.width());
+    for (int i = 1; i < series_.Count(); ++i)
+        if (!series_.IsNull(i - 1) && !series_.IsNull(i))
+            columns_.AddStep(px(series_.XValue(i - 1)), px(series_.XValue(i)), py(series_.YValue(i - 1)),
+                             series_.ValueColor(i).rgba());
+    columns_.ForEachRun(py(mValueAxis->range().lower),
+                        [&](const QRect &rect, QRgb colour) { painter->fillRect(rect, QColor::fromRgba(colour)); });
 }
 
 // Each mark a framed box with its text in the line's colour, a few pixels above its point.

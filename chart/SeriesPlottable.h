@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/StairsColumns.h"
+
 #include <qcustomplot.h>
 
 class TChartSeries;
@@ -20,9 +22,12 @@ protected:
 
 private:
     void DrawLine(QCPPainter *painter) const;
+    void DrawWideLine(QCPPainter *painter) const;
     void DrawPointers(QCPPainter *painter) const;
     void DrawMarks(QCPPainter *painter) const;
-    void DrawStairs(QCPPainter *painter) const;
+    void DrawStairs(QCPPainter *painter);
 
     const TChartSeries &series_;
+    TStairsColumns columns_;
+    mutable QList<QLineF> steps_; // kept from drawing to drawing
 };

@@ -174,6 +174,7 @@ void TForm_Graphic::FormCreate() {
     AddSeriesColourItems();
 
     Chart1->SetOnAfterDraw([this](QPainter &painter, const QRect &rect) { Chart1AfterDraw(painter, rect); });
+    Chart1->SetOnUpdateSeries([this] { UpdateSeries(); });
     connect(Chart1, &TChart::OnZoom, this, &TForm_Graphic::Chart1Scroll);
     connect(Chart1, &TChart::OnScroll, this, &TForm_Graphic::Chart1Scroll);
     connect(Chart1, &TChart::OnUndoZoom, this, &TForm_Graphic::Chart1UndoZoom);

@@ -69,6 +69,7 @@ public:
 
     // Data.
     void RedrawGraph();
+    void UpdateSeries(); // the series, the value table, the mask panel and the cursors from the current curve
     void CheckKindChange();
     void ResizeTable();
     TBinGeometry GetBinGeometry() const;

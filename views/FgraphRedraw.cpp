@@ -4,11 +4,26 @@
 #include "engine/EngineBuffers.h"
 #include "engine/catalogue/GraphKindTable.h"
 #include "engine/masks/MaskSlot.h"
+#include "state/MainGlobals.h"
 #include "views/GraphSources.h"
 
 #include <QTableView>
 
+// Called for every block: a window that is not on screen leaves its series as they are until it shows
+// again or a picture of it is taken, and the drawing waits for the end of the event loop's turn. Playback
+// hands over blocks faster than the screen refreshes: the window then draws once per refresh and fills its
+// series for that drawing only.
 void TForm_Graphic::RedrawGraph() {
+    const bool screenRate = PlaybackOn;
+    if (!Chart1->OnScreen() || (screenRate && Chart1->RepaintPending())) {
+        Chart1->SeriesOutdated();
+        return;
+    }
+    UpdateSeries();
+    Chart1->RepaintLater(screenRate);
+}
+
+void TForm_Graphic::UpdateSeries() {
     hasValue_ = false;
     // Qt offers no look at pending user input, so the kind check runs on every redraw; its outcome is
     // the same, only the moment of the re-binding moves.
@@ -20,13 +35,11 @@ void TForm_Graphic::RedrawGraph() {
         FillSeriesDecimated(curve->X, curve->Y, curve->Count);
         UpdateMaskPanel();
         RefreshCursors(CursorSet);
-        Chart1->Repaint();
         return;
     }
     EmptyValueTable();
     series_->Clear();
     RefreshCursors(CursorSet);
-    Chart1->Repaint();
 }
 
 void TForm_Graphic::EmptyValueTable() {

@@ -2,6 +2,7 @@
 #include "support/SaveDialogAnswers.h"
 #include "support/Screenshot.h"
 
+#include "chart/Chart.h"
 #include "chart/ChartSeries.h"
 #include "chart/ChartlibChart.h"
 #include "engine/EngineBuffers.h"
@@ -34,7 +35,10 @@
 namespace {
 
 // The y values of a graph window's curve.
-std::vector<double> PlayedCurve(const TForm_Graphic &window) {
+// In playback a window draws once per screen refresh and fills its curve for that drawing; a picture of it
+// shows the curve of the current step.
+std::vector<double> PlayedCurve(TForm_Graphic &window) {
+    window.Chart1->Bitmap();
     std::vector<double> values;
     const TChartSeries &series = *window.Series();
     for (int i = 0; i < series.Count(); ++i)

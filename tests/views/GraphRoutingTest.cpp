@@ -188,6 +188,7 @@ TEST_F(GraphRouting, EveryWindowDrawsOnlyWhatItsSignalKindMeasured) {
         for (int kind : GraphKinds) {
             TForm_Graphic window(kind);
             window.resize(400, 300);
+            window.show(); // a hidden window puts its series off until it shows
             window.RedrawGraph();
             if (window.HasValue())
                 drawn += std::to_string(kind) + " ";
