@@ -33,9 +33,6 @@ uint8_t TSnapshotPicture::PixelAt(int32_t x, int32_t y) const {
 
 namespace {
 
-constexpr int32_t GeneratorImpedanceQuantizer = 2;
-constexpr int32_t MeterImpedanceQuantizer = 4;
-
 // Little-endian, whatever the host: the buffers travel to the peer and into protocol files.
 template <typename T> void Put(std::vector<uint8_t> &buffer, T value) {
     uint8_t bytes[sizeof(T)];

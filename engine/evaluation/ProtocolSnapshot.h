@@ -39,6 +39,9 @@ struct TProtocolSnapshot {
 
 inline constexpr int32_t SnapshotHeaderSize = 29;
 inline constexpr int32_t SnapshotRowSize = 12;
+// The ValueQuantizers that code the generator and meter impedances of the header.
+inline constexpr int32_t GeneratorImpedanceQuantizer = 2;
+inline constexpr int32_t MeterImpedanceQuantizer = 4;
 
 // The local snapshot, and the peer's result buffer as it arrived (that one never has curves or pictures).
 extern TProtocolSnapshot LocalProtocolSnapshot;
