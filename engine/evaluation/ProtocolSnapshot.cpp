@@ -209,12 +209,16 @@ void WriteSnapshotResults(const ParamDescriptor *table, int32_t rowCount, std::v
     }
 }
 
+bool HasProtocolCurve(const ParamDescriptor &row) {
+    return row.Settings.Analyse && row.Settings.Protocol && row.GraphKind >= 0 && row.GraphKind < GraphKindCount;
+}
+
 void WriteSnapshotCurves(const ParamDescriptor *table, int32_t rowCount, std::vector<uint8_t> &buffer,
                          std::array<std::unique_ptr<TSnapshotPicture>, GraphKindCount> &pictures) {
     const auto &takePicture = ProtocolSnapshotServices().GraphPicture;
     for (int32_t i = 0; table && i < rowCount; ++i) {
         const ParamDescriptor &row = table[i];
-        if (!row.Settings.Analyse || !row.Settings.Protocol || row.GraphKind < 0 || row.GraphKind >= GraphKindCount)
+        if (!HasProtocolCurve(row))
             continue;
         const TSnapshotCurve curve = SnapshotCurve(row);
         Put(buffer, int16_t(row.GraphKind));

@@ -82,6 +82,10 @@ bool SaveKindProtocol(int32_t kind);
 // Replaces the local snapshot's buffers and pictures by those of the table.
 void BuildProtocolSnapshot(const ParamDescriptor *table, int32_t rowCount, int32_t kind);
 
+// Whether a row has a curve record in the curve buffer: an analysed row marked for the protocol whose
+// graph kind is one of the table's. The protocol's reader walks the rows with the same test.
+bool HasProtocolCurve(const ParamDescriptor &row);
+
 // Append the result buffer of a table (header and rows) and the curve records of its rows marked for the
 // protocol to buffer; the curve writer also puts the pictures of those rows' graph windows into pictures.
 void WriteSnapshotResults(const ParamDescriptor *table, int32_t rowCount, std::vector<uint8_t> &buffer, int32_t kind);
