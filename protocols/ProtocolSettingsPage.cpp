@@ -9,7 +9,10 @@
 #include "state/DeviceSettings.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -57,45 +60,52 @@ enum class GenValue { Level, Frequency, Count };
 struct GeneratorRow {
     const char *Name;
     GenValue Kind;
-    float GenBlock::*Field;
+    std::size_t Field; // offset of the float in GenBlock
 };
 
 struct GeneratorKindRows {
     const GenBlock TDeviceSettings::*Block;
     int StringNumber; // the signal's name in the string table, 0 for a fixed name
     const char *Name;
-    std::initializer_list<GeneratorRow> Rows;
+    std::vector<GeneratorRow> Rows;
 };
 
-const GeneratorRow LevelRow = {"Уровень", GenValue::Level, &GenBlock::Level};
+const GeneratorRow LevelRow = {"Уровень", GenValue::Level, offsetof(GenBlock, Level)};
 
 // Indexed by the block's generator kind - 1.
 const GeneratorKindRows GeneratorKinds[] = {
-    {&TDeviceSettings::Sin, 0, "SIN", {LevelRow, {"Частота", GenValue::Frequency, &GenBlock::F1}}},
+    {&TDeviceSettings::Sin, 0, "SIN", {LevelRow, {"Частота", GenValue::Frequency, offsetof(GenBlock, F1)}}},
     {&TDeviceSettings::Sin2,
      0,
      "SIN2",
-     {LevelRow, {"Частота1", GenValue::Frequency, &GenBlock::F1}, {"Частота2", GenValue::Frequency, &GenBlock::F2}}},
+     {LevelRow, {"Частота1", GenValue::Frequency, offsetof(GenBlock, F1)}, {"Частота2", GenValue::Frequency, offsetof(GenBlock, F2)}}},
     {&TDeviceSettings::Mtts,
      141,
      "",
      {LevelRow,
-      {"Начальная частота", GenValue::Frequency, &GenBlock::F1},
-      {"Конечная частота", GenValue::Frequency, &GenBlock::F2},
-      {"Всего частот", GenValue::Count, nullptr},
-      {"Шаг по частоте", GenValue::Frequency, &GenBlock::Step}}},
+      {"Начальная частота", GenValue::Frequency, offsetof(GenBlock, F1)},
+      {"Конечная частота", GenValue::Frequency, offsetof(GenBlock, F2)},
+      {"Всего частот", GenValue::Count, offsetof(GenBlock, Count)},
+      {"Шаг по частоте", GenValue::Frequency, offsetof(GenBlock, Step)}}},
     {&TDeviceSettings::Rnd, 425, "", {LevelRow}},
     {nullptr, 209, "", {}},
     {&TDeviceSettings::Noise, 152, "", {LevelRow}},
 };
 constexpr int NoSignalKind = 5;
 
+// The block's fields are packed: a float is read by its bytes, never through a pointer.
+float FloatAt(const GenBlock &block, std::size_t offset) {
+    float value;
+    std::memcpy(&value, reinterpret_cast<const char *>(&block) + offset, sizeof value);
+    return value;
+}
+
 QString GeneratorValue(const GenBlock &block, const GeneratorRow &row) {
     switch (row.Kind) {
     case GenValue::Level:
-        return FormatValue(block.*row.Field) + QStringLiteral(" дБм0");
+        return FormatValue(FloatAt(block, row.Field)) + QStringLiteral(" дБм0");
     case GenValue::Frequency:
-        return FormatFrequency(block.*row.Field) + QStringLiteral(" кГц");
+        return FormatFrequency(FloatAt(block, row.Field)) + QStringLiteral(" кГц");
     case GenValue::Count:
         return QString::number(block.Count);
     }
