@@ -3,7 +3,6 @@
 #include "chart/ResultsTableHtml.h"
 #include "engine/catalogue/GraphKindTable.h"
 #include "engine/catalogue/ParamDescriptor.h"
-#include "platform/Cp1251.h"
 
 #include "protocols/ProtocolPagesFixture.h"
 
@@ -59,7 +58,12 @@ std::unique_ptr<TSnapshotPicture> Picture(int width, int height) {
     picture->Height = height;
     picture->Palette[0] = 0xFFFFFFFF;
     picture->Palette[1] = 0xFF0000FF;
-    picture->Bits.assign(std::size_t(picture->RowBytes()) * std::size_t(height), 0x11);
+    // Broad diagonal stripes of the second colour on the first.
+    picture->Bits.assign(std::size_t(picture->RowBytes()) * std::size_t(height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((x + y) % 40 < 20)
+                picture->Bits[std::size_t(y * picture->RowBytes() + x / 2)] |= uint8_t(x % 2 ? 0x01 : 0x10);
     return picture;
 }
 
@@ -128,18 +132,19 @@ TEST_F(ProtocolDataPage, OwnSectionHoldsCurveTablesAndPicturesThatExist) {
     std::vector<ParamDescriptor> rows = {Row("Качество,дБ\n"), Row("Отметка соответ.\n"),
                                          Row("Рефлектограмма,%\n", 4), Row("Спектр,дБм0\n", 1),
                                          Row("Рефлекс/2,дБ\n", 4)};
+    rows[0].Result = {-3.5f, NoValue, ParamFailed, {}};
+    rows[1].Result = {NoValue, NoValue, ParamFailed, {}};
     TProtocolSnapshot holder;
     holder.Curves = CurveBlock()
                         .Curve(4, {1.5f, 3}, {70, 12.25f}, {1, 0}, {150, 300})
                         .Curve(1, {0.5f, 1, 1.5f}, {-10, -20, NoValue}, {1, 255, 1})
                         .Curve(4, {}, {})
                         .Bytes;
-    holder.Pictures[4] = Picture(7, 5);
+    holder.Pictures[4] = Picture(320, 200);
     WriteDataSection(holder, rows.data(), int(rows.size()), 0);
 
-    const QByteArray bytes = PageBytes(DataPage);
-    const QString html = FromCp1251(bytes);
-    EXPECT_EQ(ToCp1251(html), bytes);
+    const QString html = Sections(DataPage);
+    KeepPage(DataPage);
     EXPECT_TRUE(html.startsWith(
         "<A NAME=\"15.03.13_10:22:05__1\"></A>\n<H5 align=left><FONT COLOR=\"#0000FF\"><NOBR>15.03.13 10:22:05 </NOBR> "
         "<NOBR>SIN/2_Г_И_симм/1024 кГц</NOBR>&nbsp&nbsp&nbsp&nbsp</FONT>\n<A href=\".\\150313 102205 _sett_1.html"
@@ -160,8 +165,8 @@ TEST_F(ProtocolDataPage, OwnSectionHoldsCurveTablesAndPicturesThatExist) {
         QImageReader reader(Folder.path(file));
         EXPECT_EQ(reader.format(), "jpeg") << name;
         const QImage image = reader.read();
-        ASSERT_EQ(image.size(), QSize(7, 5)) << name;
-        const QColor pixel = image.pixelColor(3, 2);
+        ASSERT_EQ(image.size(), QSize(320, 200)) << name;
+        const QColor pixel = image.pixelColor(5, 4);
         EXPECT_TRUE(pixel.blue() > 200 && pixel.red() < 60) << name; // the palette's second colour
     }
     EXPECT_FALSE(html.contains("Спектр,дБм0.jpg"));
@@ -174,7 +179,7 @@ TEST_F(ProtocolDataPage, RemoteSectionHasNoCurves) {
     holder.Pictures[1] = Picture(2, 2);
     ProtocolKindName = QStringLiteral("SIN2");
     WriteDataSection(holder, rows.data(), int(rows.size()), 1);
-    const QString html = FromCp1251(PageBytes(DataPage));
+    const QString html = Sections(DataPage);
     EXPECT_TRUE(html.contains("Результаты измерения от удаленного прибора:  </FONT><FONT COLOR=\"#008000\">SIN2"));
     EXPECT_FALSE(html.contains("<IMG"));
     EXPECT_EQ(html.count("<table"), 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/MeterRange.h"
+#include "platform/Cp1251.h"
 #include "engine/catalogue/MaskNameList.h"
 #include "protocols/ProtocolState.h"
 #include "state/DeviceSettings.h"
@@ -9,6 +10,7 @@
 
 #include "support/TempProgramDir.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -68,6 +70,9 @@ protected:
             ProtocolFileNames[std::size_t(i)] = names[i];
             ProtocolFilePaths[std::size_t(i)] = Folder.path(names[i]);
         }
+        // The data and settings pages as a new protocol creates them.
+        for (const int page : {DataPage, SettingsPage})
+            Folder.write(ProtocolFileNames[std::size_t(page)], PageHead.toLatin1());
     }
 
     void TearDown() override {
@@ -84,6 +89,31 @@ protected:
     }
 
     QByteArray PageBytes(int page) const { return Folder.read(ProtocolFileNames[std::size_t(page)]); }
+
+    // The sections written after the page's head, decoded; a page that is not windows-1251 text with its
+    // META line first fails the test.
+    QString Sections(int page) const {
+        const QByteArray bytes = PageBytes(page);
+        const QString text = FromCp1251(bytes);
+        EXPECT_EQ(ToCp1251(text), bytes);
+        EXPECT_TRUE(text.startsWith(PageHead));
+        return text.mid(PageHead.size());
+    }
+
+    // Leaves a page and the pictures beside it in the folder R9_SCREENSHOTS names, for a look in a browser.
+    void KeepPage(int page) const {
+        const QString target = qEnvironmentVariable("R9_SCREENSHOTS");
+        if (target.isEmpty())
+            return;
+        const QDir folder(Folder.path());
+        for (const QString &name : folder.entryList({ProtocolFileNames[std::size_t(page)], QStringLiteral("*.jpg")})) {
+            QFile::remove(target + '/' + name);
+            QFile::copy(folder.filePath(name), target + '/' + name);
+        }
+    }
+
+    inline static const QString PageHead =
+        QStringLiteral("<HEAD><META content=\"text/html; charset=windows-1251\" http-equiv=Content-Type></HEAD>\n");
 
     TempProgramDir Folder;
     TDeviceSettings Settings{};
