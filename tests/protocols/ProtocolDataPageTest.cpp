@@ -2,6 +2,7 @@
 
 #include "chart/ResultsTableHtml.h"
 #include "engine/catalogue/GraphKindTable.h"
+#include "engine/PrbsMeasurement.h"
 #include "engine/catalogue/ParamDescriptor.h"
 
 #include "protocols/ProtocolPagesFixture.h"
@@ -228,6 +229,44 @@ TEST_F(ProtocolDataPage, CurveRecordsAreReadWithinTheBlock) {
         EXPECT_FALSE(ReadCurveRecord(holder, position));
         EXPECT_EQ(position, 0);
     }
+}
+
+TEST_F(ProtocolDataPage, CurveSectionsReadTheSnapshotsOwnBlock) {
+    for (int i = 0; i < TableEchoCount; ++i) {
+        ReflectionTable.Delay[i] = float(i) + 0.5f;
+        ReflectionTable.Distance[i] = 100.0f * float(i + 1);
+        ReflectionTable.Level[i] = -float(i) - 0.25f;
+        ReflectionTable.Percent[i] = 10.0f * float(i + 1);
+    }
+    // Rows the writer skips lie between the ones it files: no protocol mark, no graph kind, a kind beyond
+    // the table; the oscillogram row has no points.
+    std::vector<ParamDescriptor> rows = {Row("Рефлектограмма,дБ\n", 3), Row("Без протокола\n", 4),
+                                         Row("Число\n"), Row("Осциллограмма\n", 0), Row("Чужой\n", 39),
+                                         Row("Рефлектограмма,%\n", 4)};
+    rows[1].Settings.Protocol = 0;
+    TProtocolSnapshot holder;
+    WriteSnapshotCurves(rows.data(), int32_t(rows.size()), holder.Curves, holder.Pictures);
+
+    int32_t position = 0;
+    for (const int kind : {3, 0, 4}) {
+        const auto record = ReadCurveRecord(holder, position);
+        ASSERT_TRUE(record) << kind;
+        EXPECT_EQ(record->GraphKind, kind);
+        EXPECT_EQ(record->N, kind == 0 ? 0 : TableEchoCount);
+        if (kind != 0) {
+            EXPECT_EQ(record->Columns, 3);
+            EXPECT_EQ(record->Second, std::vector<float>(std::begin(ReflectionTable.Distance),
+                                                         std::end(ReflectionTable.Distance)));
+            EXPECT_EQ(record->Y.back(), kind == 3 ? ReflectionTable.Level[7] : ReflectionTable.Percent[7]);
+        }
+    }
+    EXPECT_EQ(std::size_t(position), holder.Curves.size());
+
+    QStringList lines;
+    WriteCurveSections(lines, rows.data(), holder, int(rows.size()));
+    const QString html = Html(lines);
+    EXPECT_EQ(html.count("<table"), 2);
+    EXPECT_TRUE(html.contains(">-7.25</td>") && html.contains(">80.00</td>"));
 }
 
 TEST_F(ProtocolDataPage, CurvesStopAtARecordOfAnotherGraphKind) {
