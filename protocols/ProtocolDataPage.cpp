@@ -100,7 +100,8 @@ void WriteGraphPicture(QStringList &lines, const TProtocolSnapshot &holder, cons
     }
     lines << QStringLiteral("<h5 align=center><FONT COLOR=\"#0000FF\">") +
                  HtmlEscaped(GraphText(GraphKindTable[row.GraphKind].Caption)) + QStringLiteral("</FONT></h5>\n");
-    lines << QStringLiteral("<P align=center><IMG SRC=\".\\") + HtmlEscaped(name) + QStringLiteral("\" BORDER=1></P>\n");
+    lines << QStringLiteral("<P align=center><IMG SRC=\".\\") + HtmlEscaped(name) +
+                 QStringLiteral("\" BORDER=1></P>\n");
 }
 
 void WriteCurveSections(QStringList &lines, const ParamDescriptor *rows, const TProtocolSnapshot &holder, int count) {

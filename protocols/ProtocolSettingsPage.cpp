@@ -33,11 +33,10 @@ QString NoBreak(const char *text) {
 // The reference preset texts of the generator (high byte of the presets) and the meter (low byte); a
 // preset beyond its list shows no reference.
 constexpr const char *GeneratorPresets[] = {"\"=Прямое задание\" [", "\"=0 дБмо (дБм0=дБм)\" [",
-                                            "\"=0.775 В (дБм0=дБ)\" [", "\"=1.0 В (дБм0=дБВ)\" [",
-                                            "\"=-13 дБмо\" ["};
-constexpr const char *MeterPresets[] = {"\"=Прямое задание\" [",     "\"=0 дБмо (дБм0=дБм)\" [",
-                                        "\"=0.775 В (дБм0=дБ)\" [",  "\"=1.0 В (дБм0=дБВ)\" [",
-                                        "\"=+4 дБмо\" [",            "\"= Измеренному\" ["};
+                                            "\"=0.775 В (дБм0=дБ)\" [", "\"=1.0 В (дБм0=дБВ)\" [", "\"=-13 дБмо\" ["};
+constexpr const char *MeterPresets[] = {"\"=Прямое задание\" [",    "\"=0 дБмо (дБм0=дБм)\" [",
+                                        "\"=0.775 В (дБм0=дБ)\" [", "\"=1.0 В (дБм0=дБВ)\" [",
+                                        "\"=+4 дБмо\" [",           "\"= Измеренному\" ["};
 
 template <std::size_t N> QString ReferenceText(const char *const (&presets)[N], int preset, float level) {
     if (preset < 0 || preset >= int(N))
@@ -78,7 +77,9 @@ const GeneratorKindRows GeneratorKinds[] = {
     {&TDeviceSettings::Sin2,
      0,
      "SIN2",
-     {LevelRow, {"Частота1", GenValue::Frequency, offsetof(GenBlock, F1)}, {"Частота2", GenValue::Frequency, offsetof(GenBlock, F2)}}},
+     {LevelRow,
+      {"Частота1", GenValue::Frequency, offsetof(GenBlock, F1)},
+      {"Частота2", GenValue::Frequency, offsetof(GenBlock, F2)}}},
     {&TDeviceSettings::Mtts,
      141,
      "",
@@ -189,7 +190,8 @@ void WriteGeneratorSettings(QStringList &lines) {
     int rows = 0;
     WriteGeneratorRows(signalRows, rows, ProtocolHeader.GeneratorKind);
     lines << QStringLiteral("<tr bgcolor=\"lightyellow\"><td ROWSPAN=") + QString::number(rows + 2) +
-                 QStringLiteral(" align=center><FONT COLOR=\"blue\">") + LoadStr(210) + QStringLiteral("</FONT></td>\n");
+                 QStringLiteral(" align=center><FONT COLOR=\"blue\">") + LoadStr(210) +
+                 QStringLiteral("</FONT></td>\n");
     lines << QStringLiteral("<td align=left>Опорный уровень</td>") + ValueCell +
                  ReferenceText(GeneratorPresets, uint8_t(uint16_t(d.RefPresets) >> 8), d.GenRef) + RowEnd;
     lines << Row(YellowRow, LoadStr(144),

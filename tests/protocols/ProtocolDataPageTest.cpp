@@ -1,14 +1,17 @@
 #include "protocols/ProtocolDataPage.h"
+#include "protocols/ProtocolSettingsPage.h"
 
 #include "chart/ResultsTableHtml.h"
-#include "engine/catalogue/GraphKindTable.h"
 #include "engine/PrbsMeasurement.h"
+#include "engine/catalogue/GraphKindTable.h"
 #include "engine/catalogue/ParamDescriptor.h"
 
 #include "protocols/ProtocolPagesFixture.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QRegularExpression>
 
 #include <cstring>
 #include <vector>
@@ -77,7 +80,7 @@ using ProtocolDataPage = ProtocolPagesTest;
 TEST_F(ProtocolDataPage, ResultsTableShowsVerdictsNormsMarginsAndMaskNames) {
     MaskNameList = {QStringLiteral("Низ.9sf;Второй.9sf;"), QStringLiteral("Верх.9sf")};
     std::vector<ParamDescriptor> rows = {Row("Качество,дБ\n"), Row("Отметка соответ.\n"), Row("Сигнал,дБм0\n"),
-                                         Row("Шум,дБм0\n"), Row("Кнс,%\n", 29), Row("Скрытый\n")};
+                                         Row("Шум,дБм0\n"),    Row("Кнс,%\n", 29),        Row("Скрытый\n")};
     rows[0].Result = {12.5f, NoValue, ParamPassed, {}};
     rows[1].Result = {NoValue, NoValue, ParamFailed, {}};
     ParamDescriptor &level = rows[2];
@@ -130,9 +133,8 @@ TEST_F(ProtocolDataPage, ResultsTableShowsVerdictsNormsMarginsAndMaskNames) {
 
 TEST_F(ProtocolDataPage, OwnSectionHoldsCurveTablesAndPicturesThatExist) {
     // Two rows of the reflectogram's graph kind share its window's picture; the spectrum has no picture.
-    std::vector<ParamDescriptor> rows = {Row("Качество,дБ\n"), Row("Отметка соответ.\n"),
-                                         Row("Рефлектограмма,%\n", 4), Row("Спектр,дБм0\n", 1),
-                                         Row("Рефлекс/2,дБ\n", 4)};
+    std::vector<ParamDescriptor> rows = {Row("Качество,дБ\n"), Row("Отметка соответ.\n"), Row("Рефлектограмма,%\n", 4),
+                                         Row("Спектр,дБм0\n", 1), Row("Рефлекс/2,дБ\n", 4)};
     rows[0].Result = {-3.5f, NoValue, ParamFailed, {}};
     rows[1].Result = {NoValue, NoValue, ParamFailed, {}};
     TProtocolSnapshot holder;
@@ -160,8 +162,10 @@ TEST_F(ProtocolDataPage, OwnSectionHoldsCurveTablesAndPicturesThatExist) {
     const QString caption = GraphText(GraphKindTable[4].Caption);
     for (const char *name : {"150313_102205_1_Рефлектограмма_%.jpg", "150313_102205_1_Рефлекс_2_дБ.jpg"}) {
         const QString file = QString::fromUtf8(name);
-        EXPECT_TRUE(html.contains("<h5 align=center><FONT COLOR=\"#0000FF\">" + caption + "</FONT></h5>\n"
-                                  "<P align=center><IMG SRC=\".\\" + file + "\" BORDER=1></P>\n"))
+        EXPECT_TRUE(html.contains("<h5 align=center><FONT COLOR=\"#0000FF\">" + caption +
+                                  "</FONT></h5>\n"
+                                  "<P align=center><IMG SRC=\".\\" +
+                                  file + "\" BORDER=1></P>\n"))
             << name;
         QImageReader reader(Folder.path(file));
         EXPECT_EQ(reader.format(), "jpeg") << name;
@@ -171,6 +175,44 @@ TEST_F(ProtocolDataPage, OwnSectionHoldsCurveTablesAndPicturesThatExist) {
         EXPECT_TRUE(pixel.blue() > 200 && pixel.red() < 60) << name; // the palette's second colour
     }
     EXPECT_FALSE(html.contains("Спектр,дБм0.jpg"));
+}
+
+// Every href and src of a page, as a browser reads them: "\\" as "/", the entities decoded.
+QStringList Links(const QString &html) {
+    QStringList links;
+    static const QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"]*)\""),
+                                         QRegularExpression::CaseInsensitiveOption);
+    for (const QRegularExpressionMatch &m : link.globalMatch(html))
+        links << m.captured(1).replace('\\', '/').replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    return links;
+}
+
+TEST_F(ProtocolDataPage, LinksOfTwoEntriesResolveToFilesAndAnchors) {
+    std::vector<ParamDescriptor> rows = {Row("Качество,дБ\n"), Row("Отметка соответ.\n"), Row("Рефлектограмма,%\n", 4)};
+    TProtocolSnapshot holder;
+    holder.Curves = CurveBlock().Curve(4, {1}, {2}, {}, {3}).Bytes;
+    holder.Pictures[4] = Picture(16, 8);
+    for (const char *stamp : {"15.03.13_10:22:05__1", "15.03.13_10:22:09_REMOTE_R9_1"}) {
+        ProtocolPageStamp = QString::fromLatin1(stamp);
+        const int remote = ProtocolPageStamp.contains("REMOTE") ? 1 : 0;
+        WriteDataSection(holder, rows.data(), int(rows.size()), remote);
+        WriteSettingsSection(remote);
+    }
+    QStringList checked;
+    for (const int page : {DataPage, SettingsPage}) {
+        for (const QString &link : Links(Sections(page))) {
+            ASSERT_TRUE(link.startsWith("./")) << link.toStdString();
+            const QString file = link.mid(2).section('#', 0, 0);
+            const QString anchor = link.section('#', 1);
+            ASSERT_TRUE(QFileInfo::exists(Folder.path(file))) << link.toStdString();
+            if (!anchor.isEmpty())
+                EXPECT_TRUE(FromCp1251(Folder.read(file)).contains("<A NAME=\"" + anchor + "\"></A>"))
+                    << link.toStdString();
+            checked << link;
+        }
+    }
+    // The two settings links and the one picture of the own entry.
+    EXPECT_EQ(checked.size(), 3);
 }
 
 TEST_F(ProtocolDataPage, RemoteSectionHasNoCurves) {
@@ -220,8 +262,17 @@ TEST_F(ProtocolDataPage, CurveRecordsAreReadWithinTheBlock) {
         CurveBlock().Put(int16_t(1)).Put(int32_t(1)).Put(int32_t(4)).Put(0.0f).Put(0.0f).Put(0.0f).Put(0.0f).Bytes,
         CurveBlock().Put(int16_t(39)).Put(int32_t(0)).Bytes,
         CurveBlock().Put(int16_t(-1)).Put(int32_t(0)).Bytes,
-        CurveBlock().Put(int16_t(1)).Put(int32_t(2)).Put(int32_t(2)).Put(0.0f).Put(0.0f).Put(0.0f).Put(0.0f).Put(
-            uint8_t(1)).Put(uint8_t(1)).Bytes, // marks flag set, one mark of two
+        CurveBlock()
+            .Put(int16_t(1))
+            .Put(int32_t(2))
+            .Put(int32_t(2))
+            .Put(0.0f)
+            .Put(0.0f)
+            .Put(0.0f)
+            .Put(0.0f)
+            .Put(uint8_t(1))
+            .Put(uint8_t(1))
+            .Bytes, // marks flag set, one mark of two
     };
     for (const std::vector<uint8_t> &bytes : damaged) {
         holder.Curves = bytes;
@@ -240,9 +291,9 @@ TEST_F(ProtocolDataPage, CurveSectionsReadTheSnapshotsOwnBlock) {
     }
     // Rows the writer skips lie between the ones it files: no protocol mark, no graph kind, a kind beyond
     // the table; the oscillogram row has no points.
-    std::vector<ParamDescriptor> rows = {Row("Рефлектограмма,дБ\n", 3), Row("Без протокола\n", 4),
-                                         Row("Число\n"), Row("Осциллограмма\n", 0), Row("Чужой\n", 39),
-                                         Row("Рефлектограмма,%\n", 4)};
+    std::vector<ParamDescriptor> rows = {
+        Row("Рефлектограмма,дБ\n", 3), Row("Без протокола\n", 4), Row("Число\n"),
+        Row("Осциллограмма\n", 0),     Row("Чужой\n", 39),        Row("Рефлектограмма,%\n", 4)};
     rows[1].Settings.Protocol = 0;
     TProtocolSnapshot holder;
     WriteSnapshotCurves(rows.data(), int32_t(rows.size()), holder.Curves, holder.Pictures);
@@ -255,8 +306,8 @@ TEST_F(ProtocolDataPage, CurveSectionsReadTheSnapshotsOwnBlock) {
         EXPECT_EQ(record->N, kind == 0 ? 0 : TableEchoCount);
         if (kind != 0) {
             EXPECT_EQ(record->Columns, 3);
-            EXPECT_EQ(record->Second, std::vector<float>(std::begin(ReflectionTable.Distance),
-                                                         std::end(ReflectionTable.Distance)));
+            EXPECT_EQ(record->Second,
+                      std::vector<float>(std::begin(ReflectionTable.Distance), std::end(ReflectionTable.Distance)));
             EXPECT_EQ(record->Y.back(), kind == 3 ? ReflectionTable.Level[7] : ReflectionTable.Percent[7]);
         }
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/MeterRange.h"
-#include "platform/Cp1251.h"
 #include "engine/catalogue/MaskNameList.h"
+#include "platform/Cp1251.h"
 #include "protocols/ProtocolState.h"
 #include "state/DeviceSettings.h"
 #include "state/FileNameList.h"

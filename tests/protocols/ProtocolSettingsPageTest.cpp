@@ -98,7 +98,7 @@ TEST_F(ProtocolSettingsPage, MaximumLevelIsComputedApartFromTheMetersLevels) {
         {150, 12, -10, 0, ExpectedTopLevel(150, 12, -10) + 40},
         {75, 9, 4, 3, ExpectedTopLevel(75, 9, 4) - 20},
         {600, 3, 0, 200, ExpectedTopLevel(600, 3, 0) - 20}, // a damaged index: the last choice
-        {5, 3, 0, 1, 51},                                    // below 10 Ohm: the live choices stand
+        {5, 3, 0, 1, 51},                                   // below 10 Ohm: the live choices stand
     };
     for (const Case &c : cases) {
         Settings.ConnectionType = c.connectionType;
