@@ -8,6 +8,7 @@
 
 #include "protocols/ProtocolPagesFixture.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -69,6 +70,19 @@ std::unique_ptr<TSnapshotPicture> Picture(int width, int height) {
             if ((x + y) % 40 < 20)
                 picture->Bits[std::size_t(y * picture->RowBytes() + x / 2)] |= uint8_t(x % 2 ? 0x01 : 0x10);
     return picture;
+}
+
+// The picture painted pixel by pixel from its palette and encoded at a JPEG quality.
+QByteArray Jpeg(const TSnapshotPicture &picture, int quality) {
+    QImage image(picture.Width, picture.Height, QImage::Format_RGB32);
+    for (int y = 0; y < picture.Height; ++y)
+        for (int x = 0; x < picture.Width; ++x)
+            image.setPixel(x, y, picture.Palette[picture.PixelAt(x, y)]);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", quality);
+    return bytes;
 }
 
 QString Html(const QStringList &lines) {
@@ -173,7 +187,9 @@ TEST_F(ProtocolDataPage, OwnSectionHoldsCurveTablesAndPicturesThatExist) {
         ASSERT_EQ(image.size(), QSize(320, 200)) << name;
         const QColor pixel = image.pixelColor(5, 4);
         EXPECT_TRUE(pixel.blue() > 200 && pixel.red() < 60) << name; // the palette's second colour
+        EXPECT_EQ(Folder.read(file), Jpeg(*holder.Pictures[4], 90)) << name;
     }
+    EXPECT_NE(Jpeg(*holder.Pictures[4], 90), Jpeg(*holder.Pictures[4], 75));
     EXPECT_FALSE(html.contains("Спектр,дБм0.jpg"));
 }
 
