@@ -56,6 +56,14 @@ public:
     std::vector<uint8_t> Bytes;
 };
 
+// The next protocol dialog is answered by act once it shows.
+inline void WhenDialogShows(std::function<void(TForm_Cmt &)> act) {
+    QTimer::singleShot(0, [act] {
+        if (Form_Cmt)
+            act(*Form_Cmt);
+    });
+}
+
 // A protocol written in a program folder of its own by instance 1, with Fmax 1024 kHz and connection type
 // 3, no batch control and no peer; message boxes are collected, not shown. The protocol's globals are put
 // back afterwards.
@@ -124,14 +132,6 @@ protected:
     }
     static QString Text(const QString &path) { return FromCp1251(Read(path)); }
     static QStringList Files(const QString &folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
-
-    // The next protocol dialog is answered by act once it shows.
-    static void WhenDialogShows(std::function<void(TForm_Cmt &)> act) {
-        QTimer::singleShot(0, [act] {
-            if (Form_Cmt)
-                act(*Form_Cmt);
-        });
-    }
 
     TempProgramDir dir;
     TDeviceSettings Settings{};

@@ -98,8 +98,9 @@ TEST_F(ProtocolEntryTest, ABlockThatDoesNotDecodeIsLoggedAndDropped) {
         EXPECT_EQ(holder.HasData, 0);
         EXPECT_EQ(holder.Results.empty(), !c.written);
         EXPECT_EQ(QDir(Work()).exists(), c.written);
-        if (!c.written)
+        if (!c.written) {
             EXPECT_TRUE(Text(dir.path(QStringLiteral("debug.txt"))).contains(QStringLiteral("не принят")));
+        }
     }
     // A peer's block with more rows than the SYNC table has: its rows beyond the table are dropped.
     std::vector<ParamResult> results;
