@@ -1,5 +1,6 @@
 #include "ProtocolEntryFixture.h"
 
+#include "ProtocolLinks.h"
 #include "protocols/PackageWork.h"
 
 #include "support/Screenshot.h"
@@ -65,6 +66,7 @@ TEST_F(ProtocolEntryTest, FilingIntoAnEmptyFolderGivesEachPageItsHead) {
         EXPECT_EQ(bytes.size() - bytes.indexOf("<HEAD><META"), before.at(page) + (page == "cnt1_1.html" ? 9 : 0));
     }
     EXPECT_EQ(ProtocolDirReport(), target);
+    ExpectLinksResolve({target});
 }
 
 TEST_F(ProtocolEntryTest, FilingASecondProtocolAppendsWithoutASecondHead) {
@@ -89,6 +91,7 @@ TEST_F(ProtocolEntryTest, FilingASecondProtocolAppendsWithoutASecondHead) {
         EXPECT_TRUE(page.contains(QStringLiteral("второй") + QString(59 - 6, ' '))) << name;
     }
     EXPECT_EQ(Text(target + QStringLiteral("cnt0_1.html")).count(QStringLiteral("<LI>")), 2);
+    ExpectLinksResolve({target});
 }
 
 // The comment field keeps its 59 characters whatever the comment: escaped, cut without splitting an
@@ -146,6 +149,7 @@ TEST_F(ProtocolEntryTest, APictureNameTakenInTheTargetGetsAFreeNameAndTheLinkFol
     EXPECT_EQ(dir.read(QStringLiteral("folder/150313_102205_1_Кнс_2.jpg")), QByteArray("new picture"));
     EXPECT_TRUE(Text(target + QStringLiteral("150313 102205 _data_1.html"))
                     .contains(QStringLiteral("<IMG SRC=\".\\150313_102205_1_Кнс_2.jpg\" BORDER=1>")));
+    ExpectLinksResolve({target});
 }
 
 TEST_F(ProtocolEntryTest, CancelDeletesTheWorkFilesAndTheNextEntryOpensANewProtocol) {
@@ -183,6 +187,7 @@ TEST_F(ProtocolEntryTest, UnderRemoteControlTheProtocolGoesToReportRemote) {
     const QString field = QStringLiteral("Комплекс под удаленным управлением");
     EXPECT_TRUE(Text(remote + QStringLiteral("cnt0_1.html")).contains(field + QString(59 - field.size(), ' ')));
     EXPECT_TRUE(Text(remote + QStringLiteral("cnt1_1.html")).contains(field));
+    ExpectLinksResolve({remote});
 }
 
 // Start-up: a protocol an earlier run left open (all three of its main pages) is filed without a dialog
@@ -199,6 +204,7 @@ TEST_F(ProtocolEntryTest, StartUpFilesAProtocolLeftOpen) {
     EXPECT_EQ(Files(unsaved).size(), 5);
     EXPECT_TRUE(Text(unsaved + QStringLiteral("cnt1_1.html")).contains(QStringLiteral("10:22:05 ") + Blanks59));
     EXPECT_TRUE(Files(Work()).isEmpty());
+    ExpectLinksResolve({unsaved});
 
     QDir().mkpath(Work());
     dir.write(QStringLiteral("Report/Temp1/_Start_1.html"), "x");
@@ -225,6 +231,7 @@ TEST_F(ProtocolEntryTest, BatchProtocolsStayInTheResultFolder) {
     EXPECT_EQ(Files(results).size(), 5);
     EXPECT_TRUE(Text(results + QStringLiteral("cnt0_1.html")).contains(QStringLiteral("SAVE_PRT") + QString(51, ' ')));
     EXPECT_EQ(ProtocolDirReport(), results);
+    ExpectLinksResolve({results});
 }
 
 // A close that arrives while the save dialog is open waits for it: the contents table is closed once,
