@@ -7,9 +7,13 @@
 #include "engine/catalogue/ParamCatalogue.h"
 #include "engine/catalogue/ParameterTable.h"
 #include "platform/Cp1251.h"
+#include "platform/DateTime.h"
 #include "protocols/Form_cmt.h"
 #include "protocols/ProtocolState.h"
+#include "settings/remote/RemoteLinkPeers.h"
+#include "shell/DataCommandServices.h"
 #include "shell/WindowRegistries.h"
+#include "state/ProgramSettings.h"
 #include "views/Fgraph.h"
 
 #include <QDir>
@@ -126,6 +130,68 @@ TEST_F(ProtocolDemoTest, TheProtocolButtonWritesEntriesThatStopFiles) {
         for (const QString &name : files)
             QFile::copy(folder + name, keep + QStringLiteral("/protocol/") + name);
     }
+}
+
+} // namespace
+
+namespace {
+
+// A ready results block of SIN (32 rows) at 10:22:05 on 15.03.2013, as the snapshot and the peer send it.
+void FillReady(TProtocolSnapshot &holder) {
+    std::vector<uint8_t> &b = holder.Results;
+    b.assign(std::size_t(ProtocolResultsBlock::Rows + 32 * ProtocolResultsBlock::RowSize), 0);
+    const double time = EncodeDate(2013, 3, 15) + EncodeTime(10, 22, 5, 0);
+    std::memcpy(b.data(), &time, sizeof time);
+    b[ProtocolResultsBlock::Kind] = 1;
+    b[ProtocolResultsBlock::ConnectionType] = 3;
+    b[ProtocolResultsBlock::RowCount] = 32;
+    holder.HasData = 1;
+}
+
+// The remote link, the automatic protocol and the playback bar reach the protocol writer through the
+// entries the main window registers.
+TEST_F(ProtocolDemoTest, TheRemoteLinkAndTheAutomaticProtocolWriteEntries) {
+    Start();
+    // As in a program that has measured nothing yet: no Stop in progress.
+    Stopping = false;
+    const TRemoteLinkPeers &peers = RemoteLinkPeers();
+    ASSERT_TRUE(peers.AddProtocolEntry && peers.ProtocolIsRemote && peers.ProtocolOpen && peers.CloseProtocol);
+    LastDataTime = EncodeDate(2013, 3, 15) + EncodeTime(11, 0, 1, 0);
+    FillReady(RemoteProtocolSnapshot);
+    peers.AddProtocolEntry(1);
+    EXPECT_TRUE(peers.ProtocolOpen());
+    EXPECT_FALSE(peers.ProtocolIsRemote());
+    EXPECT_EQ(ProtocolPageStamp, QStringLiteral("15.03.13_11:00:01_REMOTE_R9_1"));
+    EXPECT_EQ(RemoteProtocolSnapshot.HasData, 0);
+
+    // Under the peer's control the own results follow, and the protocol is filed into Report/Remote.
+    DeviceSettings->PeerConnectState = 2;
+    FillReady(LocalProtocolSnapshot);
+    peers.AddProtocolEntry(0);
+    EXPECT_TRUE(peers.ProtocolIsRemote());
+    EXPECT_TRUE(DataCommandServices().ProtocolWrittenRemotely());
+    peers.CloseProtocol(0);
+    EXPECT_FALSE(peers.ProtocolOpen());
+    EXPECT_EQ(QDir(dir.path(QStringLiteral("Report/Remote"))).entryList({QStringLiteral("cnt1_1.html")}).size(), 1);
+    EXPECT_EQ(window->DirReport, dir.path(QStringLiteral("Report/Remote/")));
+    DeviceSettings->PeerConnectState = 0;
+
+    // The automatic protocol writes only while the program settings switch it on.
+    const auto &automatic = ProtocolSnapshotServices().AddAutoProtocolEntry;
+    ASSERT_TRUE(automatic);
+    FillReady(LocalProtocolSnapshot);
+    ProgramSettings.AutoProtocol = 0;
+    automatic(LocalProtocolSnapshot);
+    EXPECT_EQ(ProtocolState, 0);
+    ProgramSettings.AutoProtocol = 1;
+    automatic(LocalProtocolSnapshot);
+    EXPECT_EQ(ProtocolState, 1);
+    ProgramSettings.AutoProtocol = 0;
+    // A close without a dialog at the peer's Sync files into the unsaved protocols.
+    peers.CloseProtocol(1);
+    EXPECT_EQ(ProtocolState, 0);
+    EXPECT_EQ(QDir(dir.path(QStringLiteral("Report/UnsavedProtocol"))).entryList({QStringLiteral("*.html")}).size(), 5);
+    ExpectLinksResolve({dir.path(QStringLiteral("Report/Remote")), dir.path(QStringLiteral("Report/UnsavedProtocol"))});
 }
 
 } // namespace
