@@ -62,9 +62,8 @@ struct TProtocolSnapshotServices {
     // The scenario runner: its timing while a scenario runs, nullopt otherwise. Not built yet, so
     // nothing registers it and the automatic protocol follows the averaging interval alone.
     std::function<std::optional<TScenarioTiming>()> ScenarioTiming;
-    // The protocol writer: files the snapshot as an entry of the open protocol when the program settings
-    // switch the automatic protocol on. Not built yet: until it registers, the tick only keeps the
-    // snapshot.
+    // The protocol writer (registered by the main window): files the snapshot as an entry of the open
+    // protocol when the program settings switch the automatic protocol on.
     std::function<void(TProtocolSnapshot &snapshot)> AddAutoProtocolEntry;
 };
 
