@@ -21,6 +21,7 @@
 #include <QValidator>
 
 QPointer<TForm_Cmt> Form_Cmt;
+std::function<void(TForm_Cmt &dialog)> CommentDialogAnswer;
 
 namespace {
 
@@ -167,7 +168,14 @@ bool RunCommentDialog(int mode) {
         return false;
     const auto &owner = ProtocolHost().MainWindow;
     Form_Cmt = new TForm_Cmt(owner ? owner() : nullptr, mode);
-    const bool ok = Form_Cmt->exec() == QDialog::Accepted;
+    bool ok = false;
+    if (CommentDialogAnswer) {
+        Form_Cmt->show();
+        CommentDialogAnswer(*Form_Cmt);
+        ok = Form_Cmt && Form_Cmt->result() == QDialog::Accepted;
+    } else {
+        ok = Form_Cmt->exec() == QDialog::Accepted;
+    }
     delete Form_Cmt.data();
     return ok;
 }

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <functional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -52,3 +54,7 @@ extern QPointer<TForm_Cmt> Form_Cmt;
 // Shows the dialog modally over the main window; true when it ended with OK. False at once while one is
 // already open.
 bool RunCommentDialog(int mode);
+
+// Who answers the dialog in place of a user (tests): when set, the dialog is shown without a modal loop
+// and handed to it, which presses its buttons.
+extern std::function<void(TForm_Cmt &dialog)> CommentDialogAnswer;

@@ -21,7 +21,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 
@@ -29,14 +28,12 @@ namespace {
 
 // The next protocol dialog takes the comment (and, for the save dialog, the folder) and OK.
 void AnswerDialog(const QString &comment, const QString &folder = {}) {
-    QTimer::singleShot(0, [comment, folder] {
-        if (!Form_Cmt)
-            return;
+    CommentDialogAnswer = [comment, folder](TForm_Cmt &dialog) {
         if (!folder.isEmpty())
-            Form_Cmt->DirListChange(folder);
-        Form_Cmt->Edit1->setText(comment);
-        Form_Cmt->BitBtn1->click();
-    });
+            dialog.DirListChange(folder);
+        dialog.Edit1->setText(comment);
+        dialog.BitBtn1->click();
+    };
 }
 
 QString Text(const QString &path) {
