@@ -3,6 +3,7 @@
 #include "storage/StateCfgChoice.h"
 #include "storage/Statecfg.h"
 #include "platform/MessageService.h"
+#include "protocols/Form_cmt.h"
 #include "protocols/PackageWork.h"
 #include "shell/Main.h"
 #include "state/DeviceSettings.h"
@@ -34,6 +35,8 @@ protected:
         });
         // The generator-state question of a configuration save is answered with its preselection.
         StateCfgDialogAnswer = [](TForm_StateCfg &dialog) { dialog.BitBtn1->click(); };
+        // The protocol's comment and save dialogs are declined: the protocol a test leaves is discarded.
+        CommentDialogAnswer = [](TForm_Cmt &dialog) { dialog.BitBtn2->click(); };
         const auto label = [](const char *stem) {
             return [stem](int index) {
                 auto *window = new QLabel(QString::fromLatin1(stem) + QString::number(index));
@@ -54,6 +57,7 @@ protected:
         PackageWork = nullptr;
         SetMessageBoxHandler({});
         StateCfgDialogAnswer = {};
+        CommentDialogAnswer = {};
         WindowFactories = {};
     }
 
