@@ -13,6 +13,7 @@
 #include "platform/NumberFormat.h"
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
+#include "protocols/BatchTargets.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
 #include "selective/MirvakGraphSources.h"
@@ -117,6 +118,7 @@ TMainForm::~TMainForm() {
     // A window destroyed without closing still ends the batch run it started, while its timers exist.
     delete PackageWork;
     PackageWork = nullptr;
+    BatchControlTargets() = {};
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -145,6 +147,7 @@ void TMainForm::ParseBatchArguments() {
                 PackageWork->OnCloseRequest = [this] {
                     QMetaObject::invokeMethod(this, &TMainForm::close, Qt::QueuedConnection);
                 };
+                RegisterBatchTargets();
             }
         } else if (upper == QStringLiteral("/SPECTR_FULL")) {
             SpectrumTableMinStep = 0;

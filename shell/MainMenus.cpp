@@ -704,5 +704,5 @@ void TMainForm::Timer_masterTimer() {
 
 void TMainForm::PackWork_TimerTimer() {
     if (PackageWork)
-        PollCommandFile();
+        PackageWork->PollCommandFile();
 }
