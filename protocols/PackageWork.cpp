@@ -134,12 +134,17 @@ std::optional<MailboxLine> ReadMailboxLine(const QByteArray &bytes) {
     return line;
 }
 
+int LogBatchMessage(const MessageRequest &request) {
+    AppendBatchLog(request.batchLogSource, request.text);
+    return DefaultAnswer(request.buttons);
+}
+
 TPackageWork::TPackageWork(const QString &scheduleFile) : ScheduleFile(scheduleFile) {
     SetBatchMessageSink([this](const MessageRequest &request) {
-        AppendBatchLog(request.batchLogSource, request.text);
+        const int answer = LogBatchMessage(request);
         if (request.batchCode != 0)
             Finish(request.batchCode);
-        return DefaultAnswer(request.buttons);
+        return answer;
     });
 }
 

@@ -65,6 +65,12 @@ private:
 
 extern TPackageWork *PackageWork;
 
+struct MessageRequest;
+// A message of a batch run as a line of the batch log, answered as its default button would answer. The
+// main window keeps messages on this road after it deleted the controller, while its child windows
+// close, so that no box opens at the end of a batch run either.
+int LogBatchMessage(const MessageRequest &request);
+
 // The first line of the mailbox: the command (trimmed) and its argument (without leading blanks), split at
 // the first "=". Complete when the line had its line end; nothing for an empty mailbox.
 struct MailboxLine {

@@ -119,6 +119,7 @@ TMainForm::~TMainForm() {
     delete PackageWork;
     PackageWork = nullptr;
     BatchControlTargets() = {};
+    SetBatchMessageSink({});
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -285,8 +286,11 @@ void TMainForm::FormCloseQuery(bool &canClose) {
         canClose = false;
         return;
     }
-    delete PackageWork;
-    PackageWork = nullptr;
+    if (PackageWork) {
+        delete PackageWork;
+        PackageWork = nullptr;
+        SetBatchMessageSink(LogBatchMessage);
+    }
     ReleaseAllTimeSeries();
     SaveLayout();
     NCloseClick();
