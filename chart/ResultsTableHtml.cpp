@@ -81,7 +81,15 @@ QString MarginCell(const ParamDescriptor &row) {
 } // namespace
 
 void WriteResultsTableHtml(QStringList &lines, const ParamDescriptor *rows, int count, int mode,
-                           const QStringList &maskNames) {
+                           const QStringList &maskNames, const QString &kindName) {
+    if (mode == 0)
+        lines << QStringLiteral("<h5 align=center><NOBR><FONT COLOR=\"#0000FF\">Результаты измерения:  </FONT><FONT "
+                                "COLOR=\"#008000\">") +
+                     kindName + QStringLiteral("</NOBR></FONT></h5>\n");
+    else if (mode == 1)
+        lines << QStringLiteral("<h5 align=center><FONT COLOR=\"#0000FF\">Результаты измерения от удаленного прибора:  "
+                                "</FONT><FONT COLOR=\"#008000\">") +
+                     kindName + QStringLiteral("</FONT></h5>\n");
     lines << QStringLiteral("<table align=center border=\"1\" cellpadding=\"1\" width=\"100%\">\n");
     lines << QStringLiteral("<TR bgcolor=\"wheat\"><TH>") + LoadStr(427) + QStringLiteral("</TH><TH>") + LoadStr(439) +
                  QStringLiteral("</TH><TH>") + LoadStr(430) + QStringLiteral("</TH><TH>") + LoadStr(431) +

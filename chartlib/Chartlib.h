@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringView>
@@ -132,6 +133,10 @@ bool ReadFromFileStream(QIODevice &stream, void *data, qint64 size);
 // fails. A failed append is taken back and reported like a file that cannot be opened; the source is
 // kept whenever the append did not complete.
 bool AppendFileTo(const QString &destination, const QString &source, bool keepSource);
+
+// A name in the folder that no file holds yet: the name itself, else the stem numbered from 2 on
+// ("page.html", "page_2.html", "page_3.html").
+QString FreeName(const QDir &folder, const QString &name);
 
 // Moves every plain, non-hidden file of folder into destination (move), or deletes it. A move never
 // replaces a file: a name the destination already holds gets a number ("page_2.html"). False when a file

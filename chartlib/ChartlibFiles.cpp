@@ -137,9 +137,6 @@ bool AppendFileTo(const QString &destination, const QString &source, bool keepSo
     return true;
 }
 
-namespace {
-
-// A name in the folder that no file holds yet: the name itself, else the stem numbered from 2 on.
 QString FreeName(const QDir &folder, const QString &name) {
     if (!folder.exists(name))
         return name;
@@ -152,8 +149,6 @@ QString FreeName(const QDir &folder, const QString &name) {
             return numbered;
     }
 }
-
-} // namespace
 
 bool ClearOrMoveFiles(const QString &folder, const QString &destination, bool move) {
     const QDir from(folder);

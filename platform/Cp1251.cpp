@@ -46,3 +46,7 @@ QByteArray ToCp1251(const QString &text) {
         bytes.append(EncodeChar(c.unicode()));
     return bytes;
 }
+
+bool EncodableInCp1251(QChar c) {
+    return c == u'?' || EncodeChar(c.unicode()) != '?';
+}

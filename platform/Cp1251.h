@@ -8,3 +8,5 @@
 // these two calls are the only crossing of that boundary.
 QString FromCp1251(const QByteArray &bytes);
 QByteArray ToCp1251(const QString &text);
+// Whether windows-1251 has the character (every other one is written as '?').
+bool EncodableInCp1251(QChar c);

@@ -7,11 +7,12 @@
 #include <functional>
 #include <optional>
 
-// What the main window's recording, playback and protocol commands reach in subsystems that are not
-// built yet: the playback window, the snapshots of results, the protocol writer with its comment dialog,
+// What the main window's recording, playback and protocol commands reach in subsystems above it or
+// beside it: the playback window, the snapshots of results, the protocol writer with its comment dialog,
 // and the refreshes of the settings and parameter windows. Each subsystem fills its entries when it joins
-// the program; an empty entry is one this program does not have yet, and the command goes on without it
-// (no playback window: playback does not start; no snapshot: there are no results to write).
+// the program (the main window registers the protocol's); an empty entry is one this program run does
+// not have, and the command goes on without it (no playback window: playback does not start; no
+// snapshot: there are no results to write).
 struct TDataCommandServices {
     // Creates and shows the playback window of a recording: its caption the index file, its base name the
     // recording's files without extension.

@@ -16,6 +16,7 @@
 #include "protocols/BatchTargets.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
+#include "protocols/ProtocolState.h"
 #include "selective/MirvakGraphSources.h"
 #include "selective/MirvakPage.h"
 #include "selective/MirvakRun.h"
@@ -220,18 +221,12 @@ void TMainForm::FormCreate() {
     ParseBatchArguments();
     InitPowerStates();
     PowerReadPhase = 1;
-    if (!UnsavedProtocolStartPage.isEmpty() && !PackageWork) {
-        const QString folder = QFileInfo(UnsavedProtocolStartPage).absolutePath();
-        // A page that could not be moved is still in its folder, and the next Start empties that folder.
-        const QString text = UnsavedProtocolMoved
-                                 ? QStringLiteral("Все несохраненные протоколы из каталога \n") + folder +
-                                       QStringLiteral("\nперемещены в каталог \n") + UnsavedProtocolFolder
-                                 : QStringLiteral("Не все несохраненные протоколы из каталога \n") + folder +
-                                       QStringLiteral("\nудалось переместить в каталог \n") + UnsavedProtocolFolder +
-                                       QStringLiteral("\nСохраните их до старта измерения.");
-        ShowMessage({text, LoadStr(7), MsgIcon::Warning, MsgButtons::Ok});
-        UnsavedProtocolStartPage.clear();
-    }
+    if (!ProtocolFilePaths[FramesetPage].isEmpty() && !PackageWork)
+        ShowMessage({QStringLiteral("Все несохраненные протоколы из каталога \n") +
+                         QFileInfo(ProtocolFilePaths[FramesetPage]).absolutePath() +
+                         QStringLiteral("\nперемещены в каталог \n") + ProgramDir() +
+                         QStringLiteral("Report/UnsavedProtocol/"),
+                     LoadStr(7), MsgIcon::Warning, MsgButtons::Ok});
     qApp->installEventFilter(this);
 }
 

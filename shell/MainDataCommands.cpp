@@ -2,17 +2,21 @@
 
 #include "chartlib/FileNameCase.h"
 #include "engine/EngineBuffers.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
 #include "platform/Cp1251.h"
 #include "platform/MessageService.h"
 #include "platform/StringTable.h"
 #include "protocols/PackageWork.h"
+#include "protocols/ProtocolEntry.h"
 #include "protocols/ProtocolFiles.h"
+#include "protocols/ProtocolState.h"
 #include "protocols/ScenarioState.h"
 #include "shell/DataCommandServices.h"
 #include "shell/FileChoice.h"
 #include "shell/WindowRegistries.h"
 #include "state/DeviceSettings.h"
 #include "state/MainGlobals.h"
+#include "state/ProgramSettings.h"
 #include "state/RecordChangeMask.h"
 #include "storage/Configuration.h"
 
@@ -68,10 +72,10 @@ QByteArray VersionField(const char *bytes, qint64 size) {
     return QByteArray(bytes, qsizetype(strnlen(bytes, std::size_t(size))));
 }
 
-std::optional<QString> ProtocolComment() {
-    // Batch work writes its protocol without asking anybody.
+std::optional<QString> AskComment() {
+    // Batch work writes its protocol without asking anybody, with the comment it last gave.
     if (PackageWork)
-        return QString();
+        return ProtocolComment;
     const auto &ask = DataCommandServices().AskProtocolComment;
     return ask ? ask() : std::optional<QString>(QString());
 }
@@ -84,6 +88,33 @@ void AddEntry(int remote, const QString &comment) {
 bool SaveKindSnapshot(int kind) {
     const auto &save = DataCommandServices().SaveKindProtocol;
     return save && save(kind);
+}
+
+TProtocolSnapshot &ResultsOf(int remote) {
+    return remote ? RemoteProtocolSnapshot : LocalProtocolSnapshot;
+}
+
+// The protocol button, the automatic protocol and the filing reach the protocol writer and the main
+// window through these.
+void InstallProtocolServices() {
+    TDataCommandServices &data = DataCommandServices();
+    data.ProtocolWrittenRemotely = [] { return UnderRemoteControl == 1; };
+    data.LocalMasterDone = [] { return LocalProtocolSnapshot.MasterDone != 0; };
+    data.SaveKindProtocol = [](int kind) { return SaveKindProtocol(kind); };
+    data.AskProtocolComment = []() -> std::optional<QString> {
+        if (!AskProtocolDialog(0))
+            return std::nullopt;
+        return ProtocolComment;
+    };
+    data.AddProtocolEntry = [](int remote, const QString &comment) {
+        AddProtocolEntry(remote, ResultsOf(remote), 0, comment);
+    };
+    ProtocolSnapshotServices().AddAutoProtocolEntry = [](TProtocolSnapshot &snapshot) {
+        if (ProgramSettings.AutoProtocol)
+            AddProtocolEntry(0, snapshot, 0, QString());
+    };
+    ProtocolHost().DirReport = []() -> QString * { return MainForm ? &MainForm->DirReport : nullptr; };
+    ProtocolHost().MainWindow = []() -> QWidget * { return MainForm; };
 }
 
 } // namespace
@@ -105,6 +136,7 @@ void TMainForm::BuildDataCommands() {
     connect(play, &QAction::triggered, this, [this, play] { Button_PlayDataClick(play); });
     connect(Button_Protocol, &QToolButton::clicked, this, &TMainForm::Button_ProtocolClick);
     InstallRecordingServices();
+    InstallProtocolServices();
     PlaceBands();
 }
 
@@ -261,7 +293,7 @@ void TMainForm::Button_ProtocolClick() {
     const int type = DeviceSettings->ConnectionType;
     if (type > 1 && type != 6) {
         if (services.LocalMasterDone && services.LocalMasterDone()) {
-            if (const std::optional<QString> comment = ProtocolComment()) {
+            if (const std::optional<QString> comment = AskComment()) {
                 AddEntry(0, *comment);
                 if (SignalKind != 1 && SaveKindSnapshot(SignalKind))
                     AddEntry(0, *comment);
@@ -270,7 +302,7 @@ void TMainForm::Button_ProtocolClick() {
             }
             done = true;
         } else if (SaveKindSnapshot(SignalKind)) {
-            if (const std::optional<QString> comment = ProtocolComment()) {
+            if (const std::optional<QString> comment = AskComment()) {
                 AddEntry(0, *comment);
                 if (PlaybackOn)
                     AddEntry(1, QString());

@@ -14,7 +14,10 @@
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
 #include "protocols/BatchLog.h"
+#include "engine/evaluation/ProtocolSnapshot.h"
+#include "protocols/ProtocolEntry.h"
 #include "protocols/ProtocolFiles.h"
+#include "protocols/ProtocolState.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ScenarioState.h"
 #include "selective/MirvakRun.h"
@@ -219,9 +222,13 @@ void TMainForm::RegisterRemoteLinkPeers() {
             dialog->ShowSettings();
     };
     peers.ConfigFileName = [this] { return ConfigFileName; };
-    peers.ProtocolOpen = [] { return ProtocolOpen(); };
-    // Filing without a dialog (flag 1) goes to the unsaved protocols; the filing of a protocol made under
-    // the peer's control (flag 0) joins with the protocol writer.
+    peers.ProtocolOpen = [] { return ProtocolState == 1; };
+    peers.ProtocolIsRemote = [] { return UnderRemoteControl == 1; };
+    peers.AddProtocolEntry = [](int remote) {
+        AddProtocolEntry(remote, remote ? RemoteProtocolSnapshot : LocalProtocolSnapshot, 0, QString());
+    };
+    // Flag 1 files without a dialog into the unsaved protocols; 0 files as at Stop (a protocol written
+    // under the peer's control goes to the remote folder).
     peers.CloseProtocol = [](int flag) { CloseProtocol(flag != 0); };
     peers.ResetAllResults = ResetAllResults;
     peers.ResetGraphsAndMasks = ResetGraphsAndMasks;

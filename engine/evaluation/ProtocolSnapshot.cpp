@@ -33,9 +33,6 @@ uint8_t TSnapshotPicture::PixelAt(int32_t x, int32_t y) const {
 
 namespace {
 
-constexpr int32_t GeneratorImpedanceQuantizer = 2;
-constexpr int32_t MeterImpedanceQuantizer = 4;
-
 // Little-endian, whatever the host: the buffers travel to the peer and into protocol files.
 template <typename T> void Put(std::vector<uint8_t> &buffer, T value) {
     uint8_t bytes[sizeof(T)];
@@ -212,12 +209,16 @@ void WriteSnapshotResults(const ParamDescriptor *table, int32_t rowCount, std::v
     }
 }
 
+bool HasProtocolCurve(const ParamDescriptor &row) {
+    return row.Settings.Analyse && row.Settings.Protocol && row.GraphKind >= 0 && row.GraphKind < GraphKindCount;
+}
+
 void WriteSnapshotCurves(const ParamDescriptor *table, int32_t rowCount, std::vector<uint8_t> &buffer,
                          std::array<std::unique_ptr<TSnapshotPicture>, GraphKindCount> &pictures) {
     const auto &takePicture = ProtocolSnapshotServices().GraphPicture;
     for (int32_t i = 0; table && i < rowCount; ++i) {
         const ParamDescriptor &row = table[i];
-        if (!row.Settings.Analyse || !row.Settings.Protocol || row.GraphKind < 0 || row.GraphKind >= GraphKindCount)
+        if (!HasProtocolCurve(row))
             continue;
         const TSnapshotCurve curve = SnapshotCurve(row);
         Put(buffer, int16_t(row.GraphKind));

@@ -39,6 +39,9 @@ struct TProtocolSnapshot {
 
 inline constexpr int32_t SnapshotHeaderSize = 29;
 inline constexpr int32_t SnapshotRowSize = 12;
+// The ValueQuantizers that code the generator and meter impedances of the header.
+inline constexpr int32_t GeneratorImpedanceQuantizer = 2;
+inline constexpr int32_t MeterImpedanceQuantizer = 4;
 
 // The local snapshot, and the peer's result buffer as it arrived (that one never has curves or pictures).
 extern TProtocolSnapshot LocalProtocolSnapshot;
@@ -59,9 +62,8 @@ struct TProtocolSnapshotServices {
     // The scenario runner: its timing while a scenario runs, nullopt otherwise. Not built yet, so
     // nothing registers it and the automatic protocol follows the averaging interval alone.
     std::function<std::optional<TScenarioTiming>()> ScenarioTiming;
-    // The protocol writer: files the snapshot as an entry of the open protocol when the program settings
-    // switch the automatic protocol on. Not built yet: until it registers, the tick only keeps the
-    // snapshot.
+    // The protocol writer (registered by the main window): files the snapshot as an entry of the open
+    // protocol when the program settings switch the automatic protocol on.
     std::function<void(TProtocolSnapshot &snapshot)> AddAutoProtocolEntry;
 };
 
@@ -78,6 +80,10 @@ bool SaveKindProtocol(int32_t kind);
 
 // Replaces the local snapshot's buffers and pictures by those of the table.
 void BuildProtocolSnapshot(const ParamDescriptor *table, int32_t rowCount, int32_t kind);
+
+// Whether a row has a curve record in the curve buffer: an analysed row marked for the protocol whose
+// graph kind is one of the table's. The protocol's reader walks the rows with the same test.
+bool HasProtocolCurve(const ParamDescriptor &row);
 
 // Append the result buffer of a table (header and rows) and the curve records of its rows marked for the
 // protocol to buffer; the curve writer also puts the pictures of those rows' graph windows into pictures.

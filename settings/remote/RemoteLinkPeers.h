@@ -34,12 +34,10 @@ struct TRemoteLinkPeers {
     // Both master timers of the main window disabled (a master's settings arrived from the peer).
     std::function<void()> DisableMasterTimers;
 
-    // The protocol writer: whether one is open and whether it was opened under the peer's control; an
+    // The protocol writer: whether one is open and whether it is written under the peer's control; an
     // entry of the local (0) or the peer's (1) results added; the open protocol filed (flag 1: without a
-    // dialog into the unsaved folder; 0: a remote protocol into the remote folder). The main window
-    // registers ProtocolOpen and CloseProtocol over the protocol's files; ProtocolIsRemote and
-    // AddProtocolEntry are the protocol writer's to register when it is built (until then a results
-    // exchange adds no entry and a peer's Sync files any open protocol).
+    // dialog into the unsaved folder; 0: as at Stop, a protocol written under the peer's control into the
+    // remote folder). The main window registers them over the protocol writer.
     std::function<bool()> ProtocolOpen;
     std::function<bool()> ProtocolIsRemote;
     std::function<void(int remote)> AddProtocolEntry;

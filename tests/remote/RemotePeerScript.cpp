@@ -15,11 +15,14 @@
 #include "state/RemoteMessage.h"
 #include "views/Form_parambase.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFocusEvent>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cstdio>
@@ -144,6 +147,13 @@ TRemotePeerScript::Outcome TRemotePeerScript::Run(const QString &verb, const QSt
         return Outcome::Done;
     }
     if (verb == QLatin1String("stop")) {
+        // The protocol's save dialog of the Stop is told and declined: nobody sits at this program.
+        QTimer::singleShot(0, [] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                PeerSay(QStringLiteral("dialog ") + dialog->windowTitle());
+                dialog->reject();
+            }
+        });
         window_.StopMeasurement(QString(), false);
         return Outcome::Done;
     }
@@ -170,7 +180,8 @@ TRemotePeerScript::Outcome TRemotePeerScript::Wait(const QString &condition) {
         holds = LocalProtocolSnapshot.HasData && LocalProtocolSnapshot.Results.size() > 8 &&
                 LocalProtocolSnapshot.Results[8] == 1;
     else if (condition == QLatin1String("remote-results"))
-        holds = RemoteProtocolSnapshot.HasData && !RemoteProtocolSnapshot.Results.empty();
+        // The protocol takes the ready flag when it writes the peer's entry; the block stays.
+        holds = !RemoteProtocolSnapshot.Results.empty();
     else if (condition == QLatin1String("text"))
         holds = ReceivedTexts().contains(QStringLiteral(">>Удаленный R-9:"));
     else {

@@ -80,25 +80,26 @@ TEST_F(MainWindowTest, AProtocolLeftOpenIsFiledAwayWithANotice) {
     EXPECT_EQ(messages[0].caption, QStringLiteral("Внимание!"));
 }
 
-// A protocol filed away earlier holds the same page names: the new one goes to a folder of its own, so
-// neither is lost and the pages keep their links, and the notice names that folder.
-TEST_F(MainWindowTest, AProtocolFiledAwayTwiceKeepsBoth) {
+// A protocol filed away earlier holds the same page names: the new pages are appended to the old ones
+// (the old frameset stays, it shows them all), nothing goes to a folder of its own, and nothing is lost.
+TEST_F(MainWindowTest, AProtocolFiledAwayTwiceIsAppended) {
     QDir().mkpath(dir.path(QStringLiteral("Report/UnsavedProtocol")));
     dir.write(QStringLiteral("Report/UnsavedProtocol/_Start_1.html"), "old");
+    dir.write(QStringLiteral("Report/UnsavedProtocol/cnt0_1.html"), "old list\n");
     QDir().mkpath(dir.path(QStringLiteral("Report/Temp1")));
     for (const char *page : {"_Start_1.html", "cnt0_1.html", "cnt1_1.html"})
-        dir.write(QStringLiteral("Report/Temp1/") + QLatin1String(page), "new");
+        dir.write(QStringLiteral("Report/Temp1/") + QLatin1String(page), "new\n");
     Start();
     EXPECT_EQ(dir.read(QStringLiteral("Report/UnsavedProtocol/_Start_1.html")), QByteArray("old"));
+    EXPECT_EQ(dir.read(QStringLiteral("Report/UnsavedProtocol/cnt0_1.html")), QByteArray("old list\nnew\n"));
+    EXPECT_TRUE(dir.read(QStringLiteral("Report/UnsavedProtocol/cnt1_1.html")).endsWith("</HEAD>\n<BODY>\nnew\n</table>\n"));
     EXPECT_TRUE(QDir(dir.path(QStringLiteral("Report/Temp1"))).entryList(QDir::Files).isEmpty());
-    const QStringList folders =
-        QDir(dir.path(QStringLiteral("Report/UnsavedProtocol"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    ASSERT_EQ(folders.size(), 1);
-    const QString own = QStringLiteral("Report/UnsavedProtocol/") + folders[0] + '/';
-    for (const char *page : {"_Start_1.html", "cnt0_1.html", "cnt1_1.html"})
-        EXPECT_EQ(dir.read(own + QLatin1String(page)), QByteArray("new")) << page;
+    EXPECT_TRUE(QDir(dir.path(QStringLiteral("Report/UnsavedProtocol")))
+                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                    .isEmpty());
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("перемещены в каталог \n") + dir.path(own)));
+    EXPECT_TRUE(messages[0].text.endsWith(QStringLiteral("перемещены в каталог \n") +
+                                          dir.path(QStringLiteral("Report/UnsavedProtocol/"))));
 }
 
 TEST(DefaultConfig, FallbackOrder) {
@@ -177,8 +178,8 @@ TEST_F(MainWindowTest, ABatchRunGoesOnPastAFileThatCannotBeOpened) {
     PackageWork->OnCloseRequest = [&closeAsked] { closeAsked = true; };
     QFile::remove(dir.path(QStringLiteral("R9_307.msg")));
     std::unique_ptr<QFile> stream;
-    EXPECT_FALSE(OpenFileStream(stream, dir.path(QStringLiteral("missing.cfg")), FileOpenMode::OpenRead,
-                                SeekOrigin::Begin));
+    EXPECT_FALSE(
+        OpenFileStream(stream, dir.path(QStringLiteral("missing.cfg")), FileOpenMode::OpenRead, SeekOrigin::Begin));
     EXPECT_EQ(PackageWork->ResultCode, 0);
     EXPECT_FALSE(closeAsked);
     EXPECT_TRUE(messages.empty());
