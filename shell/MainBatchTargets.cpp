@@ -1,4 +1,5 @@
 #include "protocols/BatchTargets.h"
+#include "protocols/ProtocolState.h"
 #include "shell/Main.h"
 #include "shell/StatusBar2.h"
 #include "state/MainGlobals.h"
@@ -16,7 +17,11 @@ void TMainForm::RegisterBatchTargets() {
     };
     targets.StartMeasurement = [this] { Button_StartClick(nullptr); };
     targets.StopMeasurement = [this] { Button_BreakClick(nullptr); };
-    targets.SaveProtocol = [this](const QString &) { Button_ProtocolClick(); };
+    targets.SaveProtocol = [this](const QString &comment) {
+        if (!comment.isEmpty())
+            ProtocolComment = comment;
+        Button_ProtocolClick();
+    };
     targets.LoadConfig = [this](const QString &fileName) {
         ConfigFileName = fileName;
         return LoadConfiguration(fileName);

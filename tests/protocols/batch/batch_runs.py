@@ -5,6 +5,7 @@ R9_307.mng one at a time (atomically, each once the previous one was acknowledge
 the program to close itself and reads what it left: the log R9_307.msg, the mailbox, the files.
 
 usage: batch_runs.py <r9 program> <fixtures folder> [case ...]"""
+import html.parser
 import os
 import re
 import shutil
@@ -83,6 +84,52 @@ class Run:
         return self.log()
 
 
+class Links(html.parser.HTMLParser):
+    def __init__(self):
+        super().__init__()
+        self.links, self.anchors = [], set()
+
+    def handle_starttag(self, tag, attrs):
+        for name, value in attrs:
+            if name in ("href", "src") and value:
+                self.links.append(value)
+            if name == "name" and tag == "a":
+                self.anchors.add(value)
+
+
+def check_protocol_folder(folder, comment):
+    """A filed protocol: the frameset, list and contents pages, one data and one settings page, every page
+    windows-1251 behind its META line, every link to a file and an anchor that exist, the comment filed."""
+    names = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+    pages = [n for n in names if n.endswith(".html")]
+    for fixed in ("_Start_1.html", "cnt0_1.html", "cnt1_1.html"):
+        if fixed not in pages:
+            raise AssertionError(f"{fixed} missing from {names}")
+    if not any(n.endswith("_data_1.html") for n in pages) or not any(n.endswith("_sett_1.html") for n in pages):
+        raise AssertionError(f"no data or settings page in {names}")
+    parsed = {}
+    for name in pages:
+        with open(os.path.join(folder, name), "rb") as f:
+            text = f.read().decode("cp1251")
+        if "charset=windows-1251" not in text:
+            raise AssertionError(f"{name} has no windows-1251 META line")
+        parser = Links()
+        parser.feed(text)
+        parsed[name] = (text, parser)
+    for name, (text, parser) in parsed.items():
+        for link in parser.links:
+            target, _, anchor = link.replace("\\", "/").partition("#")
+            target = os.path.normpath(os.path.join(folder, target)) if target else os.path.join(folder, name)
+            if not os.path.exists(target):
+                raise AssertionError(f"{name}: {link} leads to no file")
+            if anchor:
+                linked = parsed.get(os.path.basename(target))
+                if not linked or anchor not in linked[1].anchors:
+                    raise AssertionError(f"{name}: {link} leads to no anchor")
+    if not any(comment in text for text, _ in parsed.values()):
+        raise AssertionError(f"the comment {comment!r} is not in the filed pages")
+
+
 def expect_equal(actual, expected, what):
     if actual != expected:
         raise AssertionError(f"{what}:\n  got      {actual}\n  expected {expected}")
@@ -107,6 +154,7 @@ def config_run(folder):
     for name in ("R9.ini", "Config/default1.cfg"):
         if not os.path.exists(run.path(name)):
             raise AssertionError(f"{name} was not written")
+    check_protocol_folder(os.path.join(folder, "out"), "Кабель 3, пара 2")
 
 
 def schedule_faults(folder):
