@@ -13,6 +13,7 @@
 #include "platform/NumberFormat.h"
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
+#include "protocols/BatchTargets.h"
 #include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
 #include "protocols/ProtocolState.h"
@@ -118,6 +119,8 @@ TMainForm::~TMainForm() {
     // A window destroyed without closing still ends the batch run it started, while its timers exist.
     delete PackageWork;
     PackageWork = nullptr;
+    BatchControlTargets() = {};
+    SetBatchMessageSink({});
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -146,6 +149,7 @@ void TMainForm::ParseBatchArguments() {
                 PackageWork->OnCloseRequest = [this] {
                     QMetaObject::invokeMethod(this, &TMainForm::close, Qt::QueuedConnection);
                 };
+                RegisterBatchTargets();
             }
         } else if (upper == QStringLiteral("/SPECTR_FULL")) {
             SpectrumTableMinStep = 0;
@@ -277,8 +281,11 @@ void TMainForm::FormCloseQuery(bool &canClose) {
         canClose = false;
         return;
     }
-    delete PackageWork;
-    PackageWork = nullptr;
+    if (PackageWork) {
+        delete PackageWork;
+        PackageWork = nullptr;
+        SetBatchMessageSink(LogBatchMessage);
+    }
     ReleaseAllTimeSeries();
     SaveLayout();
     NCloseClick();

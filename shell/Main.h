@@ -171,6 +171,7 @@ public:
     // Start-up and shutdown.
     void ParseCommandLine();
     void ParseBatchArguments();
+    void RegisterBatchTargets();
     void InitDeviceSettings();
     void SaveDefaultConfig();
     void FormCloseQuery(bool &canClose);
@@ -386,3 +387,7 @@ void FitToolBarWidth(QToolBar *bar);
 // The default configuration start-up loads: the first existing of default<n>.cfg, default1.cfg,
 // default2.cfg and default.cfg in the folder; empty when there is none.
 QString FindDefaultConfig(const QString &configDir, int instance);
+
+// The connected instruments as status panel 0 names them: the 16 characters after "Trova " of each
+// instrument's USB description.
+QStringList ListInstrumentNames();

@@ -385,6 +385,9 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
     QApplication::beep();
     Sleep(200);
     QApplication::beep();
+    // A Stop of a batch run's own accord (a fault, the scenario) must not leave the mailbox unheard.
+    if (PackageWork)
+        PackageWork->ResumePolling();
     return true;
 }
 

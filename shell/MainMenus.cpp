@@ -708,5 +708,5 @@ void TMainForm::Timer_masterTimer() {
 
 void TMainForm::PackWork_TimerTimer() {
     if (PackageWork)
-        PollCommandFile();
+        PackageWork->PollCommandFile();
 }

@@ -6,6 +6,7 @@
 #include "platform/StringTable.h"
 #include "shell/DesktopStart.h"
 #include "shell/Main.h"
+#include "shell/ModalWatch.h"
 #include "state/MainGlobals.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ int WinMain(int argc, char **argv) {
     LoadQtTranslations(app);
     SetProgramIcon(app);
     InitNumberFormat();
+    WatchModalWindows();
     TInstanceLock lock;
     if (TakeInstanceNumber(lock) == 0)
         return 0;

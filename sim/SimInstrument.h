@@ -52,8 +52,8 @@ struct SimConfig {
     // The default bus: another converter, an instrument opened by another program, then ours.
     std::vector<SimNode> nodes{
         {"USB Serial Converter A", 0x1011, false, "CV0001A"}, {"USB Serial Converter B", 0x1012, false, "CV0001B"},
-        {"Trova R-9 A", 0x2011, true, "R9000001A"},           {"Trova R-9 B", 0x2012, true, "R9000001B"},
-        {"Trova R-9 A", 0x3011, false, "R9000002A"},          {"Trova R-9 B", 0x3012, false, "R9000002B"},
+        {"Trova R-9_307 0001 A", 0x2011, true, "R9000001A"},  {"Trova R-9_307 0001 B", 0x2012, true, "R9000001B"},
+        {"Trova R-9_307 0002 A", 0x3011, false, "R9000002A"}, {"Trova R-9_307 0002 B", 0x3012, false, "R9000002B"},
     };
     std::uint32_t instrumentLocation = 0x3011; // channel A; channel B is the next location
     bool batteryBeforePulse = true;            // high GPIO bit 3 before the start pulse

@@ -70,9 +70,9 @@ TEST(UsbPortSim, DeviceListHoldsDecoysAndOnlyTheInstrumentOpens) {
     std::vector<UsbDeviceNode> nodes;
     ASSERT_EQ(rig.port.GetDeviceList(nodes), UsbOk);
     ASSERT_EQ(nodes.size(), 6u);
-    EXPECT_EQ(nodes[2].description, "Trova R-9 A");
+    EXPECT_EQ(nodes[2].description, "Trova R-9_307 0001 A");
     EXPECT_EQ(nodes[2].flags & UsbNodeOpened, UsbNodeOpened);
-    EXPECT_EQ(nodes[4].description, "Trova R-9 A");
+    EXPECT_EQ(nodes[4].description, "Trova R-9_307 0002 A");
     EXPECT_EQ(nodes[4].flags & UsbNodeOpened, 0u);
 
     const std::pair<std::uint32_t, int> opens[] = {
