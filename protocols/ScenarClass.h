@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoValue.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -11,7 +13,6 @@
 // scenario (each row's configuration path and the comment) live in FileNameList; the scenario keeps
 // their indexes.
 
-inline constexpr float NoQuality = -9999999.0f;
 inline constexpr int PauseMessageSize = 450;
 inline constexpr int ProtocolRefSize = 70;
 
@@ -35,9 +36,9 @@ struct ScenarioRow {
     uint8_t AdcSizeIndex = 0; // 0 to 4 as the configuration stores it
     int16_t State = 0;        // execution state of the run
     int16_t NormOk = 3;       // 1 pass, 0 fail, 3 not judged
-    float Quality = NoQuality;
+    float Quality = NoValue;
     int16_t RemoteNormOk = 3;
-    float RemoteQuality = NoQuality;
+    float RemoteQuality = NoValue;
     char M_Cnt0[ProtocolRefSize] = {}; // "<list page>#<anchor>" of the run's first local entry
     char M_Data[ProtocolRefSize] = {}; // "<data page>#<anchor>" of the row's local entry
     char R_Cnt0[ProtocolRefSize] = {};

@@ -1,84 +1,12 @@
 #include "protocols/ScenarioConfigRows.h"
 
-#include "engine/catalogue/ParamCatalogue.h"
-#include "platform/MessageService.h"
-#include "protocols/ScenarClass.h"
-#include "storage/Configuration.h"
-#include "storage/SettingsSnapshot.h"
-#include "storage/SettingsSnapshotApply.h"
-#include "storage/SnapshotTestState.h"
-#include "support/QuietSettings.h"
-#include "support/TempProgramDir.h"
-
-#include <QBuffer>
+#include "ScenarioConfigFixture.h"
 
 #include <cstring>
 
 namespace {
 
-class ScenarioConfigRows : public SnapshotTestState {
-protected:
-    void SetUp() override {
-        // The tables' captions name the keys of an INI configuration.
-        BuildParamCatalogue();
-        SnapshotTestState::SetUp();
-        savedVersion_ = ProgramVersionText;
-        ProgramVersionText = QStringLiteral("V6.11");
-        savedServices_ = SnapshotServices();
-        SnapshotServices() = {};
-        SnapshotServices().MaskDir = [this] { return program.path(QStringLiteral("Masks/")); };
-        ConnectionKind = 1;
-        *DeviceSettings = QuietSettings();
-        SetMessageBoxHandler([this](const MessageRequest &request) {
-            messages << request.text;
-            return int(IdOk);
-        });
-        OpenCurrentScenario();
-    }
-    void TearDown() override {
-        CloseCurrentScenario();
-        SetMessageBoxHandler({});
-        SnapshotServices() = savedServices_;
-        ProgramVersionText = savedVersion_;
-        SnapshotTestState::TearDown();
-    }
-
-    // A counting configuration whose timer norms make a 66 s row: max(10, 60) + 4 + 2 (remote link).
-    static TDeviceSettings CountingSettings() {
-        TDeviceSettings s = QuietSettings();
-        s.EventCounting = 1;
-        s.AveragingInterval = 10;
-        s.AdcSizeIndex = 0;
-        RecomputeBlockSizeFields(s);
-        s.ConnectState = 1;
-        ParamTableSin[17].Settings.LowerNorm = 60.9f;
-        ParamTableMtts[10].Settings.LowerNorm = 0;
-        ParamTableNoise[4].Settings.LowerNorm = 30;
-        return s;
-    }
-
-    // A binary configuration of older versions: version text, settings snapshot (the layout block after it
-    // is not read for a scenario row).
-    QString WriteBinaryConfig(const char *version, const TDeviceSettings &settings) {
-        QByteArray bytes;
-        QBuffer stream(&bytes);
-        stream.open(QIODevice::WriteOnly);
-        QByteArray v(version);
-        v.resize(VersionTextSize, '\0');
-        stream.write(v);
-        EXPECT_GT(WriteSettingsSnapshot(stream, settings), 0);
-        const QString path = program.path(QStringLiteral("old.cfg"));
-        program.write(QStringLiteral("old.cfg"), bytes);
-        return path;
-    }
-
-    TempProgramDir program;
-    QStringList messages;
-
-private:
-    QString savedVersion_;
-    TSnapshotServices savedServices_;
-};
+using ScenarioConfigRows = ScenarioConfigFixture;
 
 TEST_F(ScenarioConfigRows, BinaryConfigurationsOutsideTheProgramsVersionsAreRefused) {
     struct Case {
@@ -145,18 +73,7 @@ TEST_F(ScenarioConfigRows, ARefreshedRowKeepsItsPoolEntryWithTheReplacementsName
     const int16_t pooled = CurrentScenario->Rows[0].ConfigIndex;
     EXPECT_EQ(CurrentScenario->Rows[0].ModeClass, 255);
 
-    TDeviceSettings master = QuietSettings();
-    master.MasterF.State = 1;
-    master.MasterF.Source = 1;
-    master.MasterF.RangeN = 9;
-    master.MasterF.Interval = 2;
-    master.AveragingInterval = 4;
-    master.AdcSizeIndex = 2;
-    RecomputeBlockSizeFields(master);
-    *DeviceSettings = master;
-    const QString replacement = program.path(QStringLiteral("master.cfg"));
-    ASSERT_TRUE(SaveConfiguration(replacement, false));
-    *DeviceSettings = QuietSettings();
+    const QString replacement = WriteIniConfig(MasterSettings(), QStringLiteral("master.cfg"));
 
     ASSERT_TRUE(ReadConfigIntoRow(replacement, false, 0));
     ASSERT_EQ(CurrentScenario->RowCount(), 1);

@@ -195,8 +195,8 @@ TEST(ScenarioModel, ANewRowIsTheTemplate) {
     EXPECT_EQ(t.RemotePrt, 0);
     EXPECT_EQ(t.NormOk, 3);
     EXPECT_EQ(t.RemoteNormOk, 3);
-    EXPECT_EQ(t.Quality, NoQuality);
-    EXPECT_EQ(t.RemoteQuality, NoQuality);
+    EXPECT_EQ(t.Quality, NoValue);
+    EXPECT_EQ(t.RemoteQuality, NoValue);
     EXPECT_EQ(t.LegacyFactor, 1.0f);
     TScenarClass scenario;
     EXPECT_EQ(scenario.RepeatKind, 1);
