@@ -15,6 +15,7 @@ class QSpinBox;
 class QStatusBar;
 class QTableWidget;
 class QTableWidgetItem;
+class QUrl;
 class QToolBar;
 class QToolButton;
 class TFormStorage;
@@ -29,6 +30,8 @@ struct TScenarioWindowHost {
     std::function<bool()> MeasurementRunning;
     std::function<QString(QWidget *owner, const TSaveDialogRequest &request)> AskOpenFile;
     std::function<QString(QWidget *owner, const TSaveDialogRequest &request)> AskSaveFile;
+    // Opens a page in the desktop's browser (empty: QDesktopServices).
+    std::function<void(const QUrl &url)> OpenUrl;
 };
 TScenarioWindowHost &ScenarioWindowHost();
 
@@ -48,8 +51,8 @@ enum ScenarioColumn : int {
 // "Сценарий": the window in which the user builds a scenario, saves and opens it, and looks at a run's
 // results. It owns the scenario (CurrentScenario) while it exists. The grid shows one row per scenario
 // row and a last row with the summary "Итог"; flags are check boxes in their cells, and a row's results
-// carry a ">>" button. The run (Start, Pause, Continue and the auto-repeat countdown) and the opening of a
-// row's protocol pages are not built yet: those buttons follow the enabling rules and do nothing.
+// carry a ">>" button that shows the row's protocol pages. The run (Start, Pause, Continue and the
+// auto-repeat countdown) is not built yet: those buttons follow the enabling rules and do nothing.
 class TForm_Scenario : public QWidget {
     Q_OBJECT
 public:
@@ -151,6 +154,8 @@ private:
     void CheckBoxInGrid(int column, int gridRow);
     void BtnInGrid(int column, int gridRow);
     void RemoveCellControl(int column, int gridRow);
+    void BtnClick(QToolButton *button, int column);
+    int ControlRow(int column, const QWidget *control) const;
     void RemoveAllGridControls();
     void CheckBoxClick(int column, int gridRow, bool checked);
     bool ApplyFlagChange(int column, int gridRow);

@@ -7,6 +7,7 @@
 #include "protocols/BatchLog.h"
 #include "protocols/Form_scnmessage.h"
 #include "protocols/ScenarClass.h"
+#include "protocols/ScenarioProtocolView.h"
 #include "state/FileNameList.h"
 #include "state/MainGlobals.h"
 
@@ -235,12 +236,8 @@ void TForm_Scenario::CheckBoxInGrid(int column, int gridRow) {
     layout->setStretch(2, 0);
     SG->setCellWidget(gridRow - 1, column, cell);
     connect(box, &QCheckBox::clicked, this, [this, box, column](bool checked) {
-        // The row is found where the box stands now, since rows move as others are inserted or deleted.
-        for (int gridRow = 1; gridRow < GridRowCount() - 1; ++gridRow)
-            if (FlagBox(column, gridRow) == box) {
-                CheckBoxClick(column, gridRow, checked);
-                return;
-            }
+        if (const int gridRow = ControlRow(column, box))
+            CheckBoxClick(column, gridRow, checked);
     });
 }
 
@@ -263,6 +260,27 @@ void TForm_Scenario::BtnInGrid(int column, int gridRow) {
     button->setEnabled(false);
     layout->addWidget(button);
     SG->setCellWidget(gridRow - 1, column, cell);
+    connect(button, &QToolButton::clicked, this, [this, button, column] { BtnClick(button, column); });
+}
+
+// The row is found where the control stands now, since rows move as others are inserted or deleted;
+// 0 when it stands in none.
+int TForm_Scenario::ControlRow(int column, const QWidget *control) const {
+    for (int gridRow = 1; gridRow < GridRowCount() - 1; ++gridRow) {
+        const QWidget *cell = SG->cellWidget(gridRow - 1, column);
+        if (cell && control->parentWidget() == cell)
+            return gridRow;
+    }
+    return 0;
+}
+
+void TForm_Scenario::BtnClick(QToolButton *button, int column) {
+    const ScenarioRow *row = RowOf(ControlRow(column, button));
+    if (!row)
+        return;
+    const bool local = column == ColResult;
+    ShowProtocol(*CurrentScenario, FixedText(local ? row->M_Cnt0 : row->R_Cnt0),
+                 FixedText(local ? row->M_Data : row->R_Data), ScenarioWindowHost().OpenUrl);
 }
 
 void TForm_Scenario::RemoveCellControl(int column, int gridRow) {

@@ -7,6 +7,7 @@
 #include "protocols/Form_scnmessage.h"
 #include "protocols/PauseMessage.h"
 #include "protocols/ScenarioFiles.h"
+#include "protocols/ScenarioProtocolView.h"
 #include "support/Screenshot.h"
 
 #include <QApplication>
@@ -39,6 +40,8 @@ protected:
             saveRequests.push_back(request);
             return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
         };
+        savedLinks_ = ScenarioProtocolLinks();
+        ScenarioProtocolLinks().DirReport = [this] { return &dirReport; };
         savedPrecision_ = PrecisionZeros;
         SetPrecisionZeros(2);
         QDir().mkpath(program.path(QStringLiteral("Config")));
@@ -48,6 +51,7 @@ protected:
     void TearDown() override {
         form.reset();
         PrecisionZeros = savedPrecision_;
+        ScenarioProtocolLinks() = savedLinks_;
         ScenarioWindowHost() = savedHost_;
         ScenarioConfigFixture::TearDown();
     }
@@ -77,12 +81,14 @@ protected:
 
     std::unique_ptr<TForm_Scenario> form;
     QString dirCfgFile;
+    QString dirReport;
     bool measuring = false;
     QStringList openAnswers, saveAnswers;
     std::vector<TSaveDialogRequest> openRequests, saveRequests;
 
 private:
     TScenarioWindowHost savedHost_;
+    TScenarioProtocolLinks savedLinks_;
     QString savedPrecision_;
 };
 
@@ -274,6 +280,8 @@ TEST_F(ScenarioWindow, AResultsFileShowsTheFinishedRunAgain) {
     first.State = 3;
     first.NormOk = 1;
     first.Quality = 1.25f;
+    SetFixedText(first.M_Cnt0, QStringLiteral("cnt0_1.html#15.03.13_10:22:05__1"));
+    SetFixedText(first.M_Data, QStringLiteral("150313 102205 _data_1.html#15.03.13_10:22:05__1"));
     ScenarioRow &second = CurrentScenario->Rows[1];
     second.State = -2;
     form->Modified = false;
@@ -300,6 +308,22 @@ TEST_F(ScenarioWindow, AResultsFileShowsTheFinishedRunAgain) {
     EXPECT_EQ(form->Cell(ColState, 3), QString());
     EXPECT_FALSE(form->Modified);
     SaveScreenshot(*form, QStringLiteral("scenario_results"));
+
+    // The row's button shows its entries of the filed protocol in the browser.
+    QList<QUrl> opened;
+    ScenarioWindowHost().OpenUrl = [&opened](const QUrl &url) { opened << url; };
+    dirReport = QStringLiteral("/reports/line 7/");
+    form->ResultButton(ColResult, 1)->click();
+    ASSERT_EQ(opened.size(), 1);
+    QFile page(opened[0].toLocalFile());
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QByteArray html = page.readAll();
+    EXPECT_TRUE(html.contains("<FRAME src=\"file:///reports/line%207/cnt0_1.html#15.03.13_10:22:05__1\" "
+                              "NAME=\"Frame1\">"))
+        << html.toStdString();
+    EXPECT_TRUE(html.contains("<FRAME src=\"file:///reports/line%207/150313%20102205%20_data_1.html"
+                              "#15.03.13_10:22:05__1\" NAME=\"Frame2\">"))
+        << html.toStdString();
 }
 
 TEST_F(ScenarioWindow, TheSummaryCombinesTheFinishedRows) {
@@ -373,6 +397,15 @@ TEST_F(ScenarioWindow, ClosingAModifiedScenarioAsksToSaveAndCancelKeepsTheWindow
     EXPECT_FALSE(form->close());
     EXPECT_EQ(messages.constLast(), QStringLiteral("Сохранить текущий сценарий ?"));
     EXPECT_NE(CurrentScenario, nullptr);
+}
+
+TEST_F(ScenarioWindow, WithoutAScenarioNameNoProtocolOpens) {
+    AddTwoRows();
+    QList<QUrl> opened;
+    ShowProtocol(*CurrentScenario, QStringLiteral("a#b"), QStringLiteral("c#d"),
+                 [&opened](const QUrl &url) { opened << url; });
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(messages.constLast(), QStringLiteral("Не задано имя сценария!"));
 }
 
 } // namespace
