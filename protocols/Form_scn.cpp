@@ -66,8 +66,7 @@ TForm_Scenario::TForm_Scenario(const QString &iniFileName, QWidget *parent)
     Tlb_New = ToolAction(ToolBar1, "Tlb_New", QStyle::SP_FileIcon, QStringLiteral("Новый сценарий"));
     Tlb_Open = ToolAction(ToolBar1, "Tlb_Open", QStyle::SP_DialogOpenButton, QStringLiteral("Открыть сценарий"));
     Tlb_Save = ToolAction(ToolBar1, "Tlb_Save", QStyle::SP_DialogSaveButton, QStringLiteral("Сохранить сценарий"));
-    Tlb_SaveAs =
-        ToolAction(ToolBar1, "Tlb_SaveAs", QStyle::SP_DriveFDIcon, QStringLiteral("Сохранить сценарий как"));
+    Tlb_SaveAs = ToolAction(ToolBar1, "Tlb_SaveAs", QStyle::SP_DriveFDIcon, QStringLiteral("Сохранить сценарий как"));
     ToolBar1->addSeparator();
     Tlb_ImageOpen = ToolAction(ToolBar1, "Tlb_ImageOpen", QStyle::SP_FileDialogContentsView,
                                QStringLiteral("Загрузить результаты \nисполнения сценария из файла "));
@@ -205,9 +204,14 @@ TForm_Scenario::~TForm_Scenario() {
 
 // Without a stored width a column fits its caption and the widest text it shows, in this platform's font.
 int TForm_Scenario::DefaultColumnWidth(int column) const {
-    static const QString widest[ScenarioColumnCount] = {
-        {}, QStringLiteral("00:00:00"), {}, {}, {}, QStringLiteral("Передача результатов"),
-        QStringLiteral("-99.99 дБ,Ненорма >>"), QStringLiteral("-99.99 дБ,Ненорма >>")};
+    static const QString widest[ScenarioColumnCount] = {{},
+                                                        QStringLiteral("00:00:00"),
+                                                        {},
+                                                        {},
+                                                        {},
+                                                        QStringLiteral("Передача результатов"),
+                                                        QStringLiteral("-99.99 дБ,Ненорма >>"),
+                                                        QStringLiteral("-99.99 дБ,Ненорма >>")};
     const QFontMetrics metrics = SG->fontMetrics();
     return std::max(metrics.horizontalAdvance(Cell(column, 0)), metrics.horizontalAdvance(widest[column])) + 16;
 }
@@ -215,8 +219,8 @@ int TForm_Scenario::DefaultColumnWidth(int column) const {
 void TForm_Scenario::FormStorage1RestorePlacement() {
     TIniFile ini(iniFileName_);
     for (int column = ColDuration; column < ScenarioColumnCount; ++column)
-        SG->setColumnWidth(column, ini.ReadInteger(Caption, QStringLiteral("ColWidth[%1]").arg(column),
-                                                   DefaultColumnWidth(column)));
+        SG->setColumnWidth(
+            column, ini.ReadInteger(Caption, QStringLiteral("ColWidth[%1]").arg(column), DefaultColumnWidth(column)));
 }
 
 void TForm_Scenario::FormStorage1SavePlacement() {
@@ -363,7 +367,8 @@ void TForm_Scenario::Edit1Change() {
 QString DurationHint(const ScenarioRow &row) {
     const int32_t setup = ConfigSetupSeconds(row.AdcSizeIndex, row.RemoteLink != 0);
     const QString t = QString::number(setup);
-    const QString intro = QStringLiteral("Время исполнения складывается из:\n  - времени на установку конфигурации Tдоп = ");
+    const QString intro =
+        QStringLiteral("Время исполнения складывается из:\n  - времени на установку конфигурации Tдоп = ");
     switch (row.ModeClass) {
     case 255:
         return QStringLiteral("В конфигурации задан режим прецизионного анализа.\n") + intro + t +

@@ -47,11 +47,11 @@ QString TForm_Scenario::AskOpenName(const TSaveDialogRequest &request) {
 QString TForm_Scenario::AskSaveName(TSaveDialogRequest request, const QString &extension) {
     for (;;) {
         const auto &ask = ScenarioWindowHost().AskSaveFile;
-        const QString chosen = ask ? ask(window(), request)
-                                   : QFileDialog::getSaveFileName(window(), request.title,
-                                                                  request.folder + request.fileName,
-                                                                  request.filters.join(QStringLiteral(";;")), nullptr,
-                                                                  QFileDialog::DontConfirmOverwrite);
+        const QString chosen =
+            ask ? ask(window(), request)
+                : QFileDialog::getSaveFileName(window(), request.title, request.folder + request.fileName,
+                                               request.filters.join(QStringLiteral(";;")), nullptr,
+                                               QFileDialog::DontConfirmOverwrite);
         if (chosen.isEmpty())
             return {};
         RememberFolder(chosen);
@@ -125,13 +125,12 @@ void TForm_Scenario::Tlb_SaveAsClick() {
 }
 
 void TForm_Scenario::Tlb_ImageSaveClick() {
-    const QString name = CurrentScenario->Name.isEmpty() ? QStringLiteral("noname")
-                                                         : FileNameWithoutExt(CurrentScenario->Name);
-    const QString file =
-        AskSaveName({QStringLiteral("Сохранить результаты исполнения сценария"), name,
-                     DialogFilters(QStringLiteral("Результаты исполнения ( *.dat)|*.dat")), *DirCfgFile(),
-                     QStringLiteral("dat")},
-                    QStringLiteral(".dat"));
+    const QString name =
+        CurrentScenario->Name.isEmpty() ? QStringLiteral("noname") : FileNameWithoutExt(CurrentScenario->Name);
+    const QString file = AskSaveName({QStringLiteral("Сохранить результаты исполнения сценария"), name,
+                                      DialogFilters(QStringLiteral("Результаты исполнения ( *.dat)|*.dat")),
+                                      *DirCfgFile(), QStringLiteral("dat")},
+                                     QStringLiteral(".dat"));
     if (file.isEmpty())
         return;
     // The protocol is filed first, so that the file names the folder and frameset it was filed as.
@@ -143,12 +142,12 @@ void TForm_Scenario::OpenScenario(bool withResults) {
     const bool rows = CurrentScenario->RowCount() > 0;
     if (rows && Modified && AskSaveScenario() == IdCancel)
         return;
-    const QString file =
-        withResults ? AskOpenName({QStringLiteral("Загрузка результатов исполнения сценария"), QString(),
-                                   DialogFilters(QStringLiteral(" Результаты исполнения ( *.dat)|*.dat")),
-                                   *DirCfgFile(), QStringLiteral("dat")})
-                    : AskOpenName({QStringLiteral("Открыть сценарий"), QString(), DialogFilters(ScenarioFilter),
-                                   *DirCfgFile(), QStringLiteral("scn")});
+    const QString file = withResults
+                             ? AskOpenName({QStringLiteral("Загрузка результатов исполнения сценария"), QString(),
+                                            DialogFilters(QStringLiteral(" Результаты исполнения ( *.dat)|*.dat")),
+                                            *DirCfgFile(), QStringLiteral("dat")})
+                             : AskOpenName({QStringLiteral("Открыть сценарий"), QString(),
+                                            DialogFilters(ScenarioFilter), *DirCfgFile(), QStringLiteral("scn")});
     if (file.isEmpty())
         return;
     RememberFolder(file);
@@ -185,8 +184,8 @@ void TForm_Scenario::OpenScenarioFile(const QString &fileName) {
 }
 
 void TForm_Scenario::InsertConfiguration(bool insert) {
-    const QString file = AskOpenName({QString(), QString(), DialogFilters(ConfigFilter), *DirCfgFile(),
-                                      QStringLiteral("cfg")});
+    const QString file =
+        AskOpenName({QString(), QString(), DialogFilters(ConfigFilter), *DirCfgFile(), QStringLiteral("cfg")});
     if (file.isEmpty())
         return;
     for (int i = 0; i < CurrentScenario->RowCount(); ++i)
@@ -206,8 +205,8 @@ void TForm_Scenario::Tlb_AddCfgClick() {
 
 void TForm_Scenario::AddConfiguration(const QString &fileName, bool insert) {
     TScenarClass &s = *CurrentScenario;
-    const int index = s.RowCount() == 0 || insert ? std::clamp(SelectedGridRow() - 1, 0, int(s.RowCount()))
-                                                  : int(s.RowCount());
+    const int index =
+        s.RowCount() == 0 || insert ? std::clamp(SelectedGridRow() - 1, 0, int(s.RowCount())) : int(s.RowCount());
     if (!ReadConfigIntoRow(fileName, true, index))
         return;
     SG->setRowCount(s.RowCount() + 1);
@@ -233,8 +232,8 @@ bool TForm_Scenario::LocateMissingConfiguration(QString &path) {
                          QStringLiteral("\nУкажите путь к файлу или его замену!"),
                      LoadStr(5), MsgIcon::Warning, MsgButtons::Ok});
         const QFileInfo missing(path);
-        path = AskOpenName({QString(), missing.fileName(), DialogFilters(ConfigFilter), missing.path() + u'/',
-                            QStringLiteral("cfg")});
+        path = AskOpenName(
+            {QString(), missing.fileName(), DialogFilters(ConfigFilter), missing.path() + u'/', QStringLiteral("cfg")});
         if (path.isEmpty()) {
             Modified = false;
             Tlb_NewClick();

@@ -48,10 +48,17 @@ struct StateText {
 };
 
 const StateText StateTexts[] = {
-    {1, u"Загрузка"},          {7, u"Пауза"},           {2, u"Исполнение"},
-    {5, u"Передача результатов"}, {6, u"Разрыв соединения"}, {-6, u"Разрыв соединения"},
-    {-12, u"Разрыв соединения"}, {3, u"Выполнена"},       {-1, u"Нет результатов"},
-    {-2, u"Нет соединения"},   {-14, u"Режим не поддерживается"},
+    {1, u"Загрузка"},
+    {7, u"Пауза"},
+    {2, u"Исполнение"},
+    {5, u"Передача результатов"},
+    {6, u"Разрыв соединения"},
+    {-6, u"Разрыв соединения"},
+    {-12, u"Разрыв соединения"},
+    {3, u"Выполнена"},
+    {-1, u"Нет результатов"},
+    {-2, u"Нет соединения"},
+    {-14, u"Режим не поддерживается"},
 };
 
 QString StateTextOf(int16_t state) {
@@ -97,9 +104,9 @@ void TForm_Scenario::InitGrid() {
     headerHints_.clear();
     for (int column = 0; column < ScenarioColumnCount; ++column) {
         const ColumnSpec &spec = Columns[column];
-        const QString hint =
-            spec.Hint ? QString::fromUtf16(spec.Hint)
-                      : ResultHint.arg(column == ColResult ? QStringLiteral("собственного") : QStringLiteral("удаленного"));
+        const QString hint = spec.Hint ? QString::fromUtf16(spec.Hint)
+                                       : ResultHint.arg(column == ColResult ? QStringLiteral("собственного")
+                                                                            : QStringLiteral("удаленного"));
         auto *header = new QTableWidgetItem(QString::fromUtf16(spec.Caption));
         header->setToolTip(hint);
         SG->setHorizontalHeaderItem(column, header);
@@ -107,15 +114,16 @@ void TForm_Scenario::InitGrid() {
     }
     ClearSummaryRow();
     SizeFirstColumn();
-    connect(SG, &QTableWidget::currentCellChanged, this, [this](int row, int column, int previousRow, int previousColumn) {
-        // Only the result cells of data rows become current; a press elsewhere selects its row.
-        if (row < 0 || (IsResultColumn(column) && row + 1 < SG->rowCount()))
-            return;
-        const int targetRow = row + 1 < SG->rowCount() ? row : std::max(previousRow, 0);
-        const int targetColumn = IsResultColumn(previousColumn) ? previousColumn : ColResult;
-        const QSignalBlocker blocker(SG);
-        SG->setCurrentCell(targetRow, targetColumn);
-    });
+    connect(SG, &QTableWidget::currentCellChanged, this,
+            [this](int row, int column, int previousRow, int previousColumn) {
+                // Only the result cells of data rows become current; a press elsewhere selects its row.
+                if (row < 0 || (IsResultColumn(column) && row + 1 < SG->rowCount()))
+                    return;
+                const int targetRow = row + 1 < SG->rowCount() ? row : std::max(previousRow, 0);
+                const int targetColumn = IsResultColumn(previousColumn) ? previousColumn : ColResult;
+                const QSignalBlocker blocker(SG);
+                SG->setCurrentCell(targetRow, targetColumn);
+            });
 }
 
 int TForm_Scenario::GridRowCount() const {
@@ -322,7 +330,8 @@ void TForm_Scenario::FillRow(int index) {
     show(ColPause, row.PauseBefore);
     show(ColPrt, row.Prt);
     show(ColRemotePrt, row.RemotePrt);
-    for (const auto &[column, on] : {std::pair{ColResult, row.Prt != 0}, std::pair{ColRemoteResult, row.RemotePrt != 0}})
+    for (const auto &[column, on] :
+         {std::pair{ColResult, row.Prt != 0}, std::pair{ColRemoteResult, row.RemotePrt != 0}})
         if (on)
             BtnInGrid(column, gridRow);
         else

@@ -45,8 +45,8 @@ TForm_ScnCont::TForm_ScnCont(QWidget *owner) : QDialog(owner) {
     setObjectName(QStringLiteral("Form_ScnCont"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Пауза в исполнении сценария"));
-    setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
@@ -181,10 +181,9 @@ TForm_ScnCont *ShowScenarioPause(QWidget *owner, const QString &configFileName, 
         Form_ScnCont = new TForm_ScnCont(owner);
     TForm_ScnCont *window = Form_ScnCont;
     window->Continue = std::move(onContinue);
-    window->Memo1->setPlainText((QStringList{QStringLiteral("Пауза перед ") + QFileInfo(configFileName).fileName(),
-                                             QString()} +
-                                 messageLines)
-                                    .join(u'\n'));
+    window->Memo1->setPlainText(
+        (QStringList{QStringLiteral("Пауза перед ") + QFileInfo(configFileName).fileName(), QString()} + messageLines)
+            .join(u'\n'));
     QTextCursor first(window->Memo1->document()->firstBlock());
     first.select(QTextCursor::LineUnderCursor);
     window->Memo1->setTextCursor(first);

@@ -23,14 +23,14 @@ struct ScenarioRow {
     float SinTimerNorm = 0;   // lower norms of the timer rows ("Таймер,с") of the configuration's tables
     float MttsTimerNorm = 0;
     float NoiseTimerNorm = 0;
-    int32_t AveragingTime = 0; // s
-    int32_t CountingMode = 0;  // the configuration counts random events
-    int16_t Prt = 1;           // the local results go into the protocol
-    float LegacyFactor = 1.0f; // kept from legacy binary scenario files only
-    int16_t RemoteLink = 0;    // the configuration asks for the remote link
-    int16_t RemotePrt = 0;     // the remote results go into the protocol
-    int32_t LegacyValue = 0;   // kept from legacy binary scenario files only
-    int16_t PauseBefore = 0;   // stop before this row and show PauseMessage
+    int32_t AveragingTime = 0;                // s
+    int32_t CountingMode = 0;                 // the configuration counts random events
+    int16_t Prt = 1;                          // the local results go into the protocol
+    float LegacyFactor = 1.0f;                // kept from legacy binary scenario files only
+    int16_t RemoteLink = 0;                   // the configuration asks for the remote link
+    int16_t RemotePrt = 0;                    // the remote results go into the protocol
+    int32_t LegacyValue = 0;                  // kept from legacy binary scenario files only
+    int16_t PauseBefore = 0;                  // stop before this row and show PauseMessage
     char PauseMessage[PauseMessageSize] = {}; // every line followed by " \n "
     uint8_t ModeClass = 0;    // 0 random-events counting, 1 frequency master, 2 level master, 255 precision
     uint8_t AdcSizeIndex = 0; // 0 to 4 as the configuration stores it
@@ -52,14 +52,14 @@ class TScenarClass {
 public:
     int16_t RowCount() const { return int16_t(Rows.size()); }
 
-    QString Name;              // full path of the .scn file; empty for an unnamed scenario
-    int16_t LastState = 0;     // a row state that a step ignores: -999 at a run's start, 1 once loading
-    int32_t RowStartTick = 0;  // tick at which the current row's measurement time started
-    int32_t RunStartTick = 0;  // tick of the run's start, later the planned start of the next repetition
-    int16_t RepeatNumber = 0;  // the repetition being executed, 0 before the first
+    QString Name;             // full path of the .scn file; empty for an unnamed scenario
+    int16_t LastState = 0;    // a row state that a step ignores: -999 at a run's start, 1 once loading
+    int32_t RowStartTick = 0; // tick at which the current row's measurement time started
+    int32_t RunStartTick = 0; // tick of the run's start, later the planned start of the next repetition
+    int16_t RepeatNumber = 0; // the repetition being executed, 0 before the first
     uint8_t RemoteResultsArrived = 0;
-    int16_t CommentIndex = -1; // FileNameList index of the comment
-    int16_t RepeatKind = 1;    // 1 single run, 2 repeat counted from the previous start, 3 from its end
+    int16_t CommentIndex = -1;  // FileNameList index of the comment
+    int16_t RepeatKind = 1;     // 1 single run, 2 repeat counted from the previous start, 3 from its end
     int32_t RepeatInterval = 0; // s
     int16_t RepeatCount = 1;    // runs of a series, 1 to 1000
     int16_t CurrentRow = 0;
@@ -94,5 +94,9 @@ void FindLastRemoteRow(TScenarClass &scenario);
 // its first zero byte or its end). The fields hold windows-1251 text.
 void SetFixedText(char *field, std::size_t size, const QString &text);
 QString FixedText(const char *field, std::size_t size);
-template <std::size_t N> void SetFixedText(char (&field)[N], const QString &text) { SetFixedText(field, N, text); }
-template <std::size_t N> QString FixedText(const char (&field)[N]) { return FixedText(field, N); }
+template <std::size_t N> void SetFixedText(char (&field)[N], const QString &text) {
+    SetFixedText(field, N, text);
+}
+template <std::size_t N> QString FixedText(const char (&field)[N]) {
+    return FixedText(field, N);
+}

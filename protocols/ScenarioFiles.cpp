@@ -120,8 +120,8 @@ void ReadResultsLinks(TMemIniFile &ini) {
     if (dirReport.isEmpty() || !IsSeparator(dirReport.back()))
         dirReport += u'/';
     SetProtocolLink(links.DirReport, dirReport);
-    SetProtocolLink(links.FramesetName,
-                    ini.ReadString(Section, NameIdxKey, ProtocolLinkValue(links.FramesetName, ThisCopysFramesetName())));
+    SetProtocolLink(links.FramesetName, ini.ReadString(Section, NameIdxKey,
+                                                       ProtocolLinkValue(links.FramesetName, ThisCopysFramesetName())));
 }
 
 void ReadRowResults(TMemIniFile &ini, int i, ScenarioRow &row) {

@@ -46,8 +46,8 @@ QByteArray RowProtocolFrameset(const QString &folder, const QString &listReferen
 void ShowProtocol(const TScenarClass &scenario, const QString &listReference, const QString &dataReference,
                   const std::function<void(const QUrl &)> &open) {
     if (scenario.Name.isEmpty()) {
-        ShowMessage({QStringLiteral("Не задано имя сценария!"), QStringLiteral("Ошибка!"), MsgIcon::Error,
-                     MsgButtons::Ok});
+        ShowMessage(
+            {QStringLiteral("Не задано имя сценария!"), QStringLiteral("Ошибка!"), MsgIcon::Error, MsgButtons::Ok});
         return;
     }
     const QString page =

@@ -67,8 +67,8 @@ void FillRowFromConfig(ScenarioRow &row, const TDeviceSettings &settings, float 
         row.Duration = MasterDuration(settings.MasterL, settings);
         row.ModeClass = 2;
     } else if (settings.EventCounting) {
-        const int32_t timer = std::max({0, TruncatedNorm(sinTimerNorm), TruncatedNorm(mttsTimerNorm),
-                                        TruncatedNorm(noiseTimerNorm)});
+        const int32_t timer =
+            std::max({0, TruncatedNorm(sinTimerNorm), TruncatedNorm(mttsTimerNorm), TruncatedNorm(noiseTimerNorm)});
         row.Duration =
             ClampedSeconds(int64_t(std::max(settings.AveragingInterval, timer)) + ConfigOverheadSeconds(settings));
         row.ModeClass = 0;
@@ -81,6 +81,6 @@ void FillRowFromConfig(ScenarioRow &row, const TDeviceSettings &settings, float 
 void SetRowFromConfig(const TDeviceSettings &settings, float noiseTimerNorm, float mttsTimerNorm, float sinTimerNorm) {
     if (!CurrentScenario || ScenarioInsertIndex < 0 || ScenarioInsertIndex >= CurrentScenario->RowCount())
         return;
-    FillRowFromConfig(CurrentScenario->Rows[std::size_t(ScenarioInsertIndex)], settings, noiseTimerNorm,
-                      mttsTimerNorm, sinTimerNorm);
+    FillRowFromConfig(CurrentScenario->Rows[std::size_t(ScenarioInsertIndex)], settings, noiseTimerNorm, mttsTimerNorm,
+                      sinTimerNorm);
 }

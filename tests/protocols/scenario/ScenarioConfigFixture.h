@@ -104,4 +104,3 @@ private:
     QString savedVersion_;
     TSnapshotServices savedServices_;
 };
-

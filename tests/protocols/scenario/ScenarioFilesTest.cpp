@@ -395,12 +395,14 @@ TEST_F(ScenarioFiles, ALegacyFileIsReadWithItsRowsResolved) {
     EXPECT_FALSE(LoadScenarioIni(damaged, false, file));
     EXPECT_EQ(damaged.RowCount(), 1);
     ASSERT_FALSE(messages.isEmpty());
-    EXPECT_TRUE(messages.constLast().startsWith(QStringLiteral("Файл сценария поврежден"))) << messages.constLast().toStdString();
+    EXPECT_TRUE(messages.constLast().startsWith(QStringLiteral("Файл сценария поврежден")))
+        << messages.constLast().toStdString();
 
     messages.clear();
     TScenarClass missing;
     EXPECT_FALSE(LoadScenarioIni(missing, false, program.path(QStringLiteral("none.scn"))));
-    EXPECT_EQ(messages, QStringList{QStringLiteral("Не могу открыть файл ") + program.path(QStringLiteral("none.scn"))});
+    EXPECT_EQ(messages,
+              QStringList{QStringLiteral("Не могу открыть файл ") + program.path(QStringLiteral("none.scn"))});
 }
 
 } // namespace

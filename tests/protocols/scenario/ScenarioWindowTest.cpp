@@ -75,9 +75,7 @@ protected:
         return names;
     }
 
-    QColor Colour(int column, int gridRow) const {
-        return form->SG->item(gridRow - 1, column)->background().color();
-    }
+    QColor Colour(int column, int gridRow) const { return form->SG->item(gridRow - 1, column)->background().color(); }
 
     std::unique_ptr<TForm_Scenario> form;
     QString dirCfgFile;
@@ -97,8 +95,9 @@ const QColor Silver(0xC0, 0xC0, 0xC0);
 TEST_F(ScenarioWindow, ANewWindowShowsTheHeaderAnEmptyRowAndTheSummary) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Сценарий"));
     ASSERT_EQ(form->GridRowCount(), 3);
-    const QStringList captions{QStringLiteral("Конфигурация"), QStringLiteral("Tкнф"),      QStringLiteral("Прт"),
-                               QStringLiteral("уд.Прт"),       QStringLiteral("Пауза"),     QStringLiteral("Состояние"),
+    const QStringList captions{QStringLiteral("Конфигурация"), QStringLiteral("Tкнф"),
+                               QStringLiteral("Прт"),          QStringLiteral("уд.Прт"),
+                               QStringLiteral("Пауза"),        QStringLiteral("Состояние"),
                                QStringLiteral("Результат"),    QStringLiteral("уд.Результат")};
     for (int column = 0; column < ScenarioColumnCount; ++column)
         EXPECT_EQ(form->Cell(column, 0), captions[column]);
@@ -140,8 +139,9 @@ TEST_F(ScenarioWindow, AddedConfigurationsShowTheirNamesDurationsAndFlags) {
     EXPECT_TRUE(form->Modified);
     EXPECT_TRUE(form->Tlb_Save->isEnabled());
     EXPECT_FALSE(form->Tlb_ImageSave->isEnabled());
-    EXPECT_TRUE(form->SG->item(0, ColDuration)->toolTip().startsWith(
-        QStringLiteral("В конфигурации задан режим мастера частоты.")));
+    EXPECT_TRUE(form->SG->item(0, ColDuration)
+                    ->toolTip()
+                    .startsWith(QStringLiteral("В конфигурации задан режим мастера частоты.")));
     EXPECT_EQ(form->SG->item(0, ColConfig)->toolTip(), program.path(QStringLiteral("sin master.cfg")));
     SaveScreenshot(*form, QStringLiteral("scenario_window"));
 
@@ -212,9 +212,9 @@ TEST(RepeatInterval, BlankDigitsAreZeroAndTensOfMinutesAndSecondsAtMostFive) {
         const char *Typed, *Text;
         int32_t Seconds;
     };
-    for (const Case &c : {Case{"1_:7_:__", "10:50:00", 39000}, Case{"00:00:00", "00:00:00", 0},
-                          Case{"23:59:59", "23:59:59", 86399}, Case{"99:99:99", "99:59:59", 359999},
-                          Case{"__:__:__", "00:00:00", 0}, Case{"", "00:00:00", 0}}) {
+    for (const Case &c :
+         {Case{"1_:7_:__", "10:50:00", 39000}, Case{"00:00:00", "00:00:00", 0}, Case{"23:59:59", "23:59:59", 86399},
+          Case{"99:99:99", "99:59:59", 359999}, Case{"__:__:__", "00:00:00", 0}, Case{"", "00:00:00", 0}}) {
         const RepeatIntervalText r = CorrectRepeatInterval(QString::fromLatin1(c.Typed));
         EXPECT_EQ(r.Text, QString::fromLatin1(c.Text)) << c.Typed;
         EXPECT_EQ(r.Seconds, c.Seconds) << c.Typed;
@@ -261,9 +261,8 @@ TEST_F(ScenarioWindow, SaveAsTakesTheScenarioExtensionAndAsksBeforeOverwriting) 
     saveAnswers = {program.path(QStringLiteral("test")), program.path(QStringLiteral("other"))};
     answers = {IdNo};
     form->Tlb_SaveAsClick();
-    EXPECT_EQ(messages.constLast(),
-              QStringLiteral("Имя '") + program.path(QStringLiteral("test.scn")) +
-                  QStringLiteral("' уже существует! Перезаписать?"));
+    EXPECT_EQ(messages.constLast(), QStringLiteral("Имя '") + program.path(QStringLiteral("test.scn")) +
+                                        QStringLiteral("' уже существует! Перезаписать?"));
     EXPECT_EQ(CurrentScenario->Name, program.path(QStringLiteral("other.scn")));
     EXPECT_EQ(saveRequests.size(), 3u);
     // The configurations beside the scenario are stored by their bare names.
