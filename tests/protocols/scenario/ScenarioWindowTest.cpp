@@ -408,3 +408,33 @@ TEST_F(ScenarioWindow, WithoutAScenarioNameNoProtocolOpens) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScenarioDurationHint, ExplainsTheEstimateByTheConfigurationsMode) {
+    ScenarioRow precision;
+    precision.ModeClass = 255;
+    precision.AdcSizeIndex = 200; // a damaged file's index takes the largest block's set-up time
+    precision.AveragingTime = 90;
+    EXPECT_EQ(DurationHint(precision),
+              QStringLiteral("В конфигурации задан режим прецизионного анализа.\nВремя исполнения складывается из:\n"
+                             "  - времени на установку конфигурации Tдоп = 28,с \n   (в случае сигнала ПСС Tдоп = "
+                             "8,c) \n    и\n  - времени усреднения Tуср = 90,с (00:01:30)"));
+    ScenarioRow master;
+    master.ModeClass = 1;
+    master.AdcSizeIndex = 2;
+    master.RemoteLink = 1;
+    master.Duration = 41;
+    EXPECT_TRUE(DurationHint(master).endsWith(
+        QStringLiteral("Tдоп =  11,с \n    и\n  - времени исполнения мастера частоты Tм = 30,с (00:00:30)")));
+    ScenarioRow counting;
+    counting.ModeClass = 0;
+    counting.SinTimerNorm = 60.9f;
+    counting.NoiseTimerNorm = 3725;
+    EXPECT_TRUE(DurationHint(counting).endsWith(
+        QStringLiteral("SIN Норма на таймер = 60,с (00:01:00)\n     МЧС Норма на таймер = 0,с (00:00:00)\n"
+                       "     ШУМ Норма на таймер = 3725,с (01:02:05)")))
+        << DurationHint(counting).toStdString();
+}
+
+} // namespace
