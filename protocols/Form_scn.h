@@ -142,6 +142,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Enter on a result cell acts on its button; the mouse wheel does not scroll the grid.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void InitGrid();

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -114,6 +115,8 @@ void TForm_Scenario::InitGrid() {
     }
     ClearSummaryRow();
     SizeFirstColumn();
+    SG->installEventFilter(this);
+    SG->viewport()->installEventFilter(this);
     connect(SG, &QTableWidget::currentCellChanged, this,
             [this](int row, int column, int previousRow, int previousColumn) {
                 // Only the result cells of data rows become current; a press elsewhere selects its row.
@@ -124,6 +127,21 @@ void TForm_Scenario::InitGrid() {
                 const QSignalBlocker blocker(SG);
                 SG->setCurrentCell(targetRow, targetColumn);
             });
+}
+
+bool TForm_Scenario::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == SG->viewport() && event->type() == QEvent::Wheel)
+        return true;
+    if (watched == SG && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            QToolButton *button = ResultButton(SG->currentColumn(), SelectedGridRow());
+            if (button && button->isEnabled())
+                button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int TForm_Scenario::GridRowCount() const {

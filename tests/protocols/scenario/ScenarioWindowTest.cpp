@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -312,7 +313,10 @@ TEST_F(ScenarioWindow, AResultsFileShowsTheFinishedRunAgain) {
     QList<QUrl> opened;
     ScenarioWindowHost().OpenUrl = [&opened](const QUrl &url) { opened << url; };
     dirReport = QStringLiteral("/reports/line 7/");
-    form->ResultButton(ColResult, 1)->click();
+    form->SelectGridRow(1);
+    form->SG->setCurrentCell(0, ColResult);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->SG, &enter);
     ASSERT_EQ(opened.size(), 1);
     QFile page(opened[0].toLocalFile());
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
@@ -396,6 +400,22 @@ TEST_F(ScenarioWindow, ClosingAModifiedScenarioAsksToSaveAndCancelKeepsTheWindow
     EXPECT_FALSE(form->close());
     EXPECT_EQ(messages.constLast(), QStringLiteral("Сохранить текущий сценарий ?"));
     EXPECT_NE(CurrentScenario, nullptr);
+}
+
+TEST_F(ScenarioWindow, OnlyResultCellsOfDataRowsBecomeCurrent) {
+    AddTwoRows();
+    form->SG->setCurrentCell(0, ColRemoteResult);
+    EXPECT_EQ(form->SG->currentColumn(), int(ColRemoteResult));
+    // A press elsewhere selects the row and keeps the column.
+    form->SG->setCurrentCell(1, ColConfig);
+    EXPECT_EQ(form->SG->currentRow(), 1);
+    EXPECT_EQ(form->SG->currentColumn(), int(ColRemoteResult));
+    form->SG->setCurrentCell(0, ColState);
+    EXPECT_EQ(form->SG->currentColumn(), int(ColRemoteResult));
+    // The summary row is never current.
+    form->SG->setCurrentCell(2, ColResult);
+    EXPECT_EQ(form->SG->currentRow(), 0);
+    EXPECT_EQ(form->SelectedGridRow(), 1);
 }
 
 TEST_F(ScenarioWindow, WithoutAScenarioNameNoProtocolOpens) {
