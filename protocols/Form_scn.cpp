@@ -6,6 +6,7 @@
 #include "platform/MessageService.h"
 #include "protocols/Form_scncontinue.h"
 #include "protocols/ProtocolFiles.h"
+#include "protocols/ProtocolState.h"
 #include "protocols/ScenarClass.h"
 #include "protocols/ScenarioRowEstimate.h"
 #include "state/FileNameList.h"
@@ -13,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +22,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -170,6 +173,13 @@ TForm_Scenario::TForm_Scenario(const QString &iniFileName, QWidget *parent)
     connect(MaskEdit1, &QLineEdit::textEdited, this, &TForm_Scenario::MaskEdit1Change);
     connect(CSEdit_AutoRepeat, &QSpinBox::valueChanged, this, &TForm_Scenario::CSEdit_AutoRepeatChange);
     connect(Edit1, &QLineEdit::textEdited, this, &TForm_Scenario::Edit1Change);
+    connect(Tlb_Start, &QAction::triggered, this, &TForm_Scenario::Tlb_StartClick);
+    connect(Tlb_Pause, &QAction::triggered, this, &TForm_Scenario::Tlb_PauseClick);
+    connect(Tlb_Continue, &QAction::triggered, this, &TForm_Scenario::Tlb_ContinueClick);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TForm_Scenario::Timer1Timer);
 
     OpenCurrentScenario();
     InitGrid();
@@ -230,8 +240,25 @@ void TForm_Scenario::FormStorage1SavePlacement() {
 }
 
 void TForm_Scenario::closeEvent(QCloseEvent *event) {
-    if (ScenarioRunning == 0 && ProtocolOpen())
+    const bool series = InSeries();
+    if (ScenarioRunning != 0 || series) {
+        if (!BatchMessagesDiverted() &&
+            ShowMessage({QStringLiteral("Прервать сценарий?"), QStringLiteral("Внимание!"), MsgIcon::Question,
+                         MsgButtons::YesNo}) != IdYes) {
+            event->ignore();
+            return;
+        }
+        ScenarioRunning = 0;
+        // The series' protocol waits in the build folder: it is filed now.
+        if (series && ProtocolState == 0 && QFileInfo::exists(ProtocolFilePaths[ContentsPage]))
+            ProtocolState = 1;
+        UpdateButtons();
+        UpdateRunLocks();
         CloseProtocol(false);
+        CurrentScenario->RepeatNumber = 0;
+    } else if (ProtocolState == 1) {
+        CloseProtocol(false);
+    }
     if (Form_ScnCont)
         Form_ScnCont->close();
     if (CurrentScenario && CurrentScenario->RowCount() > 0 && Modified && !BatchMessagesDiverted() &&
@@ -239,9 +266,21 @@ void TForm_Scenario::closeEvent(QCloseEvent *event) {
         event->ignore();
         return;
     }
+    Timer1->stop();
     FormStorage1->SaveFormPlacement();
-    RemoveAllGridControls();
+    if (Busy == 1) {
+        // A step below this close (it pumped the events that closed the window) still uses the scenario
+        // and the grid: the window leaves its frame and goes once that step has returned.
+        Busy = 2;
+        releasePending_ = true;
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        hide();
+        setParent(nullptr);
+    } else {
+        RemoveAllGridControls();
+    }
     event->accept();
+    emit Closed();
 }
 
 void TForm_Scenario::UpdateButtons() {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "engine/evaluation/ProtocolSnapshot.h"
+#include "settings/remote/RemoteLinkPeers.h"
+
 #include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -18,6 +22,7 @@ class QTableWidgetItem;
 class QUrl;
 class QToolBar;
 class QToolButton;
+class QTimer;
 class TFormStorage;
 struct ScenarioRow;
 struct TSaveDialogRequest;
@@ -32,8 +37,31 @@ struct TScenarioWindowHost {
     std::function<QString(QWidget *owner, const TSaveDialogRequest &request)> AskSaveFile;
     // Opens a page in the desktop's browser (empty: QDesktopServices).
     std::function<void(const QUrl &url)> OpenUrl;
+    // What a run drives in the main window: its Start button, the locks a run puts on its commands and on
+    // the settings and parameter windows (running true while a run is in progress), reopening the
+    // instrument (to leave the selective-mode firmware), and loading a row's configuration as the
+    // current one (empty: LoadConfiguration).
+    std::function<void()> StartMeasurement;
+    std::function<void(bool running)> LockForRun;
+    std::function<void()> ReopenInstrument;
+    std::function<bool(const QString &fileName)> LoadConfiguration;
+    // The technological port that a pause sends its commands on: its number when the instrument is on
+    // USB and the technology switch is on, else 0.
+    std::function<int()> PausePort;
 };
 TScenarioWindowHost &ScenarioWindowHost();
+
+// The remote link as a run uses it: ending the link and asking the peer for its results with the
+// scenario's information (empty: the remote link's BreakRemoteConnection and SendRemoteMessage with the
+// codes 30 and 250). The link's states are DeviceSettings' ConnectState and PeerConnectState.
+struct TScenarioRemoteLink {
+    std::function<void()> BreakConnection;
+    std::function<void()> RequestResults;
+};
+TScenarioRemoteLink &ScenarioRemoteLink();
+
+// How long a run waits for the peer: for its results after the request, and for a link to go down.
+inline constexpr uint32_t RemoteWaitMs = 45000;
 
 // Grid columns.
 enum ScenarioColumn : int {
@@ -51,8 +79,10 @@ enum ScenarioColumn : int {
 // "Сценарий": the window in which the user builds a scenario, saves and opens it, and looks at a run's
 // results. It owns the scenario (CurrentScenario) while it exists. The grid shows one row per scenario
 // row and a last row with the summary "Итог"; flags are check boxes in their cells, and a row's results
-// carry a ">>" button that shows the row's protocol pages. The run (Start, Pause, Continue and the
-// auto-repeat countdown) is not built yet: those buttons follow the enabling rules and do nothing.
+// carry a ">>" button that shows the row's protocol pages. Start runs the rows one after another
+// (StepScenario advances the current row, called by the main window's timer and after every evaluated
+// block), Pause stops the run before the next step, Continue resumes at the selected row, and an
+// auto-repeat series starts the scenario again after its interval.
 class TForm_Scenario : public QWidget {
     Q_OBJECT
 public:
@@ -117,6 +147,22 @@ public:
     void OpenScenarioFile(const QString &fileName);
     int AskSaveScenario();
 
+    // The run.
+    void StepScenario();
+    void StartScenario();
+    void UpdateRunLocks();
+    // 0 idle, 1 a step (or a start) is executing, 2 the window is closing and no step may start.
+    int Busy = 0;
+    // The first local and remote list references of the run ("<list page>#<anchor>").
+    QString FirstLocalRef;
+    QString FirstRemoteRef;
+    QTimer *Timer1;
+    // What the others read of a run: the automatic protocol's timing, the scenario information the peer
+    // is sent (false without a current row); and the peer's refusal of the current row's mode.
+    std::optional<TScenarioTiming> RunTiming() const;
+    bool RunInfo(TRemoteLinkPeers::ScenarioInfo &info) const;
+    void MarkRowRefused();
+
     // The combined verdicts of the summary (3 none), and whether any row contributed one.
     uint8_t LocalVerdict = 3;
     uint8_t RemoteVerdict = 3;
@@ -139,6 +185,14 @@ public slots:
     void MaskEdit1Change();
     void CSEdit_AutoRepeatChange();
     void Edit1Change();
+    void Tlb_StartClick();
+    void Tlb_PauseClick();
+    void Tlb_ContinueClick();
+    void Timer1Timer();
+
+signals:
+    // The window has agreed to close: what registered it lets go of it (it may be deleted later).
+    void Closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -146,6 +200,28 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void BeginRun();
+    void BeginRow();
+    void LoadRowConfig();
+    void StepStart();
+    void StepWaitLink();
+    void StepExecution();
+    void StepTransfer();
+    void StepDisconnect();
+    void StepUnsupported();
+    void FinishRow();
+    void ScheduleRepeat();
+    void TakeResults(bool remote);
+    void ShowRunWindow();
+    void Beeps();
+    bool InSeries() const;
+    // The window closed while a step ran below its close: it goes once that step has returned.
+    void ReleaseAfterStep();
+    bool releasePending_ = false;
+    int shownSecondsLeft_ = -1;
+    uint32_t requestTick_ = 0;
+    bool peerRefused_ = false;
+
     void InitGrid();
     void SizeFirstColumn();
     void SetCurrentColumn(int column);
@@ -178,6 +254,10 @@ private:
     QString iniFileName_;
     QStringList headerHints_;
 };
+
+// A protocol left in the build folder with no protocol open (between the runs of an auto-repeat series)
+// is filed unattended, to Report/UnsavedProtocol/, before a Start clears that folder.
+void FileProtocolLeftInBuildFolder();
 
 // The repeat interval typed as "hh:mm:ss": a blank digit is 0 and the tens of minutes and seconds are at
 // most 5. The text put right, and its seconds.

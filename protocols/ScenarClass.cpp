@@ -2,7 +2,9 @@
 
 #include "platform/Cp1251.h"
 #include "platform/MessageService.h"
+#include "protocols/ProtocolEntry.h"
 #include "protocols/ScenarioRowEstimate.h"
+#include "state/FileNameList.h"
 #include "storage/SettingsSnapshotApply.h"
 
 #include <algorithm>
@@ -29,9 +31,20 @@ void OpenCurrentScenario() {
     CurrentScenario = OwnedScenario().get();
     ScenarioInsertIndex = 0;
     SnapshotServices().SetScenarioRowFromConfig = SetRowFromConfig;
+    // The protocol's scenario entries name the scenario, its pass and the current row's configuration.
+    TProtocolScenario &protocol = ProtocolScenario();
+    protocol.RowConfigPath = [] {
+        const TScenarClass &s = *CurrentScenario;
+        return s.CurrentRow >= 0 && s.CurrentRow < s.RowCount()
+                   ? FileNameList.value(s.Rows[std::size_t(s.CurrentRow)].ConfigIndex)
+                   : QString();
+    };
+    protocol.ScenarioPath = [] { return CurrentScenario->Name; };
+    protocol.RepeatNumber = [] { return int32_t(CurrentScenario->RepeatNumber); };
 }
 
 void CloseCurrentScenario() {
+    ProtocolScenario() = {};
     SnapshotServices().SetScenarioRowFromConfig = nullptr;
     CurrentScenario = nullptr;
     OwnedScenario().reset();

@@ -11,6 +11,7 @@
 #include "protocols/PauseMessage.h"
 #include "protocols/ProtocolFiles.h"
 #include "protocols/ScenarioLegacyReader.h"
+#include "state/MainGlobals.h"
 #include "state/FileNameList.h"
 #include "storage/FilePaths.h"
 
@@ -86,7 +87,7 @@ void SetProtocolLink(const std::function<QString *()> &link, const QString &valu
 }
 
 QString ThisCopysFramesetName() {
-    return QFileInfo(ProtocolStartPage()).fileName();
+    return QStringLiteral("_Start_") + QString::number(InstanceNumber) + QStringLiteral(".html");
 }
 
 void StoreComment(TScenarClass &scenario, const QString &comment) {

@@ -3,7 +3,9 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp1251.h"
 #include "platform/MessageService.h"
+#include "protocols/ProtocolEntry.h"
 #include "protocols/ProtocolFiles.h"
+#include "protocols/ProtocolState.h"
 #include "protocols/ScenarClass.h"
 #include "protocols/ScenarioFiles.h"
 #include "state/MainGlobals.h"
@@ -25,8 +27,8 @@ QString PageUrl(const QString &folder, const QString &reference) {
 
 QString ScenarioProtocolBase(const TScenarClass &scenario) {
     const bool seriesUnderWay = scenario.RepeatKind != 1 && scenario.RepeatNumber < scenario.RepeatCount;
-    if (seriesUnderWay || ProtocolOpen())
-        return ProtocolFolder();
+    if (seriesUnderWay || ProtocolState == 1)
+        return ProtocolWorkFolder();
     const auto &link = ScenarioProtocolLinks().DirReport;
     const QString *dirReport = link ? link() : nullptr;
     QString folder = dirReport ? QString(*dirReport).replace(u'\\', u'/') : QString();
