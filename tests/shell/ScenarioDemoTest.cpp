@@ -120,6 +120,12 @@ TEST_F(ScenarioDemoTest, ATwoRowScenarioOfSinAndMttsRunsToItsEndAndFilesItsProto
     EXPECT_TRUE(page.contains(QStringLiteral("<td>Выполнен</td>")));
     for (const ScenarioRow &row : CurrentScenario->Rows)
         EXPECT_TRUE(page.contains(QStringLiteral(" <A href=\"") + FixedText(row.M_Data) + QStringLiteral("\">")));
+    // The filed protocol is kept beside the screenshots for a look in a browser.
+    if (const QString shots = qEnvironmentVariable("R9_SCREENSHOTS"); !shots.isEmpty()) {
+        QDir().mkpath(shots + QStringLiteral("/protocol"));
+        for (const QString &name : QDir(form.DirReport).entryList(QDir::Files))
+            QFile::copy(form.DirReport + name, shots + QStringLiteral("/protocol/") + name);
+    }
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
     EXPECT_TRUE(window->Tlb_Start->isEnabled());
 }

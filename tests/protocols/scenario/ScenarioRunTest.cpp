@@ -8,6 +8,7 @@
 #include "protocols/ProtocolFiles.h"
 #include "protocols/ProtocolState.h"
 #include "protocols/ScenarioFiles.h"
+#include "protocols/ScenarioSummary.h"
 #include "state/ProgramSettings.h"
 
 #include <QApplication>
@@ -254,6 +255,57 @@ TEST_F(ScenarioRun, RemoteResultsThatArriveAreTakenAndTheRowIsDoneOnceTheLinkIsD
     EXPECT_EQ(CurrentScenario->Rows[0].State, 3);
     EXPECT_EQ(form->Cell(ColRemoteResult, 1), QStringLiteral("0.50 дБ,Ненорма"));
     EXPECT_TRUE(FixedText(CurrentScenario->Rows[0].R_Data).contains(QStringLiteral("REMOTE_R9")));
+}
+
+// The summary reproduces the grid in the data page: a failed row's linked result on light pink, a row
+// without "Прт" grey, a row whose remote result never came an empty cell, and the summary row with a grey
+// duration and unlinked results; nothing at all while no protocol is open.
+TEST_F(ScenarioRun, TheSummaryReproducesTheGridWithItsLinksAndColours) {
+    form->Tlb_SaveClick();
+    WriteScenarioSummary(*form);
+    EXPECT_EQ(ProtocolState, 0);
+    EXPECT_FALSE(QDir(ProtocolWorkFolder()).exists()) << "no protocol is opened";
+
+    LocalReady(0.5f, 0);
+    AddProtocolEntry(0, LocalProtocolSnapshot, 1, QString());
+    ASSERT_EQ(ProtocolState, 1);
+    ScenarioRow &failed = CurrentScenario->Rows[0];
+    failed.State = 3;
+    failed.NormOk = 0;
+    failed.Quality = 0.5f;
+    SetFixedText(failed.M_Data, QStringLiteral("x_data_1.html#A"));
+    form->ShowRowState(0);
+    ScenarioRow &remoteOnly = CurrentScenario->Rows[1];
+    remoteOnly.Prt = 0;
+    remoteOnly.RemotePrt = 1;
+    remoteOnly.State = -1;
+    form->ShowRowState(1);
+    CurrentScenario->CurrentRow = 1;
+    form->ShowSummary();
+    WriteScenarioSummary(*form);
+
+    const QString data = Page(DataPage);
+    EXPECT_TRUE(data.contains(QStringLiteral(
+        "<td bgcolor=\"lightpink\"><NOBR> <A href=\"x_data_1.html#A\">\n0.50 дБ,Ненорма</A></NOBR></td>\n")));
+    EXPECT_TRUE(data.contains(QStringLiteral("<td>Нет результатов</td>\n<td bgcolor=\"gainsboro\">&nbsp</td>\n"
+                                             "<td>&nbsp</td>\n</tr>\n")));
+    EXPECT_TRUE(data.contains(QStringLiteral(
+        "<tr align=center><td align=left>Итог</td>\n<td bgcolor=\"gainsboro\">&nbsp</td>\n<td>Ошибка!</td>\n"
+        "<td bgcolor=\"lightpink\"><NOBR>0.50 дБ,Ненорма</NOBR></td>\n<td>&nbsp</td></tr>\n</table>\n")));
+    EXPECT_TRUE(data.contains(QStringLiteral("<FONT COLOR=\"#0000FF\"><NOBR>")));
+    EXPECT_TRUE(data.contains(QStringLiteral("<NOBR>run №0000</NOBR>  ")));
+    const QString contents = Page(ContentsPage);
+    EXPECT_TRUE(contents.contains(QStringLiteral("<tr align=center bgcolor=\"gainsboro\"><td align=left><A href=\".\\") +
+                                  ProtocolFileNames[DataPage] + u'#' + ProtocolPageStamp + QStringLiteral("\">")));
+    EXPECT_TRUE(ProtocolPageStamp.endsWith(QStringLiteral("_ITOG_1")));
+    EXPECT_TRUE(contents.endsWith(QStringLiteral("</table>")));
+
+    // Under remote control the heading names the peer's scenario and pass.
+    UnderRemoteControl = 1;
+    PeerScenario.Name = QStringLiteral("peer");
+    PeerScenario.Number = 7;
+    WriteScenarioSummary(*form);
+    EXPECT_TRUE(Page(DataPage).contains(QStringLiteral("<NOBR>peer №0007</NOBR>  ")));
 }
 
 // Each repeat kind: the next run starts when its time has come, the protocol is kept in the build folder
