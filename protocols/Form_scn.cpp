@@ -176,6 +176,11 @@ TForm_Scenario::TForm_Scenario(const QString &iniFileName, QWidget *parent)
     connect(Tlb_Start, &QAction::triggered, this, &TForm_Scenario::Tlb_StartClick);
     connect(Tlb_Pause, &QAction::triggered, this, &TForm_Scenario::Tlb_PauseClick);
     connect(Tlb_Continue, &QAction::triggered, this, &TForm_Scenario::Tlb_ContinueClick);
+    // A double-click on a data row continues from it, when Continue could.
+    connect(SG, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        if (row < CurrentScenario->RowCount() && Tlb_Continue->isEnabled())
+            Tlb_ContinueClick();
+    });
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);

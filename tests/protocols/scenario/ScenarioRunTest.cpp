@@ -5,6 +5,7 @@
 #include "chartlib/Chartlib.h"
 #include "platform/Clock.h"
 #include "platform/Cp1251.h"
+#include "protocols/Form_scncontinue.h"
 #include "protocols/ProtocolFiles.h"
 #include "protocols/ProtocolState.h"
 #include "protocols/ScenarioFiles.h"
@@ -13,6 +14,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QPointer>
 #include <QTableWidget>
 #include <QTimer>
@@ -255,6 +258,33 @@ TEST_F(ScenarioRun, RemoteResultsThatArriveAreTakenAndTheRowIsDoneOnceTheLinkIsD
     EXPECT_EQ(CurrentScenario->Rows[0].State, 3);
     EXPECT_EQ(form->Cell(ColRemoteResult, 1), QStringLiteral("0.50 дБ,Ненорма"));
     EXPECT_TRUE(FixedText(CurrentScenario->Rows[0].R_Data).contains(QStringLiteral("REMOTE_R9")));
+}
+
+// A row with a pause stops the run before it and shows the pause window; Continue from that row loads its
+// configuration without the pause again.
+TEST_F(ScenarioRun, APauseBeforeARowStopsTheRunAndContinueLoadsTheRowWithoutPausingAgain) {
+    CurrentScenario->Rows[1].PauseBefore = 1;
+    SetFixedText(CurrentScenario->Rows[1].PauseMessage, QStringLiteral("Подключите кабель 2 \n "));
+    form->Tlb_StartClick();
+    Step(3);
+    LocalReady(2.5f, 1);
+    RunOut();
+    ASSERT_EQ(CurrentScenario->CurrentRow, 1);
+    Step();
+    EXPECT_EQ(CurrentScenario->Rows[1].State, 13);
+    EXPECT_EQ(ScenarioRunning, 0);
+    ASSERT_FALSE(Form_ScnCont.isNull());
+    EXPECT_TRUE(Form_ScnCont->Memo1->toPlainText().startsWith(QStringLiteral("Пауза перед mtts.cfg\n\nПодключите кабель 2")));
+    EXPECT_EQ(loaded.size(), 1);
+    EXPECT_EQ(form->SelectedGridRow(), 2);
+    Form_ScnCont->BitBtn1->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(Form_ScnCont.isNull() || !Form_ScnCont->isVisible());
+    EXPECT_EQ(ScenarioRunning, 1);
+    EXPECT_EQ(CurrentScenario->Rows[1].State, 13);
+    Step();
+    EXPECT_EQ(CurrentScenario->Rows[1].State, 7);
+    EXPECT_EQ(loaded.size(), 2);
 }
 
 // The summary reproduces the grid in the data page: a failed row's linked result on light pink, a row
