@@ -71,14 +71,17 @@ void TMainForm::LockForScenarioRun(bool running) {
 }
 
 void TMainForm::RegisterScenarioWindow() {
-    WindowFactories.Scenario = [](int) -> QWidget * {
-        if (!MainForm)
-            return nullptr;
-        auto *window = new TForm_Scenario(MainForm->IniFileName);
-        FitOnMaximize(window);
-        RegisterScenarioBatchTargets(window);
-        return window;
-    };
+    // Like the small windows' factories, the scenario window's reaches the main window that exists when
+    // it is called; a stand-in put in place before stays.
+    if (!WindowFactories.Scenario)
+        WindowFactories.Scenario = [](int) -> QWidget * {
+            if (!MainForm)
+                return nullptr;
+            auto *window = new TForm_Scenario(MainForm->IniFileName);
+            FitOnMaximize(window);
+            RegisterScenarioBatchTargets(window);
+            return window;
+        };
     TScenarioWindowHost &host = ScenarioWindowHost();
     host.DirCfgFile = [] { return MainForm ? &MainForm->DirCfgFile : nullptr; };
     host.MeasurementRunning = [] { return MainForm && !MainForm->Button_Start->isEnabled(); };

@@ -10,8 +10,12 @@
 #include "shell/ScenarioWindow.h"
 #include "state/FileNameList.h"
 #include "storage/Configuration.h"
+#include "platform/IniFile.h"
+#include "protocols/BatchTargets.h"
+#include "state/MainGlobals.h"
 
 #include <QDir>
+#include <QPointer>
 #include <QFile>
 #include <QPushButton>
 #include <QTimer>
@@ -128,6 +132,28 @@ TEST_F(ScenarioDemoTest, ATwoRowScenarioOfSinAndMttsRunsToItsEndAndFilesItsProto
     }
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
     EXPECT_TRUE(window->Tlb_Start->isEnabled());
+}
+
+// A window left open when the program closed comes back at start-up; playback closes it, and so does a
+// playback started while a run is in progress (without asking).
+TEST_F(ScenarioDemoTest, TheWindowComesBackAtStartUpAndPlaybackClosesIt) {
+    {
+        TIniFile ini(dir.path(QStringLiteral("R9.ini")));
+        ini.WriteInteger(QString::fromUtf8(DemoProgramName), QStringLiteral("Form_Scenario"), 1);
+    }
+    TMainForm &form = Start({QStringLiteral("/demo")});
+    form.show(); // the placement and the windows come back when the main window is first shown
+    QPointer<TForm_Scenario> window = ScenarioWindow();
+    ASSERT_FALSE(window.isNull());
+    EXPECT_EQ(WindowTag(window), ScenarioTag);
+    ASSERT_TRUE(BatchControlTargets().StartScenario) << "batch control reaches the open window";
+    PlaybackOn = true;
+    form.UpdatePlaybackControls();
+    PlaybackOn = false;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_FALSE(BatchControlTargets().StartScenario) << "the closed window is no target any more";
+    EXPECT_TRUE(messages.empty());
 }
 
 } // namespace
