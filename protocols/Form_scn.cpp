@@ -22,8 +22,8 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTimer>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -247,9 +247,8 @@ void TForm_Scenario::FormStorage1SavePlacement() {
 void TForm_Scenario::closeEvent(QCloseEvent *event) {
     const bool series = InSeries();
     if (ScenarioRunning != 0 || series) {
-        if (!BatchMessagesDiverted() &&
-            ShowMessage({QStringLiteral("Прервать сценарий?"), QStringLiteral("Внимание!"), MsgIcon::Question,
-                         MsgButtons::YesNo}) != IdYes) {
+        if (!BatchMessagesDiverted() && ShowMessage({QStringLiteral("Прервать сценарий?"), QStringLiteral("Внимание!"),
+                                                     MsgIcon::Question, MsgButtons::YesNo}) != IdYes) {
             event->ignore();
             return;
         }

@@ -303,9 +303,8 @@ void TForm_Scenario::BeginRow() {
     ShowRunWindow();
     Beeps();
     const auto &port = ScenarioWindowHost().PausePort;
-    ShowScenarioPause(this, QFileInfo(FileNameList.value(row.ConfigIndex)).fileName(),
-                      PauseMessageLines(row), port ? port() : 0,
-                      [this] { Tlb_ContinueClick(); });
+    ShowScenarioPause(this, QFileInfo(FileNameList.value(row.ConfigIndex)).fileName(), PauseMessageLines(row),
+                      port ? port() : 0, [this] { Tlb_ContinueClick(); });
 }
 
 void TForm_Scenario::LoadRowConfig() {

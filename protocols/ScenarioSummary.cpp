@@ -40,7 +40,8 @@ QString WriteScenarioTableRow(const TForm_Scenario &window, int gridRow) {
     const bool summary = gridRow == window.GridRowCount() - 1;
     QString line = QStringLiteral("<tr align=center><td align=left>") + window.Cell(ColConfig, gridRow) +
                    QStringLiteral("</td>\n");
-    line += summary ? Gainsboro : QStringLiteral("<td>") + window.Cell(ColDuration, gridRow) + QStringLiteral("</td>\n");
+    line +=
+        summary ? Gainsboro : QStringLiteral("<td>") + window.Cell(ColDuration, gridRow) + QStringLiteral("</td>\n");
     line += QStringLiteral("<td>") + window.Cell(ColState, gridRow) + QStringLiteral("</td>\n");
     for (const bool local : {true, false}) {
         const QString cell = window.Cell(local ? ColResult : ColRemoteResult, gridRow);
@@ -68,7 +69,9 @@ QString WriteScenarioTableRow(const TForm_Scenario &window, int gridRow) {
 void WriteScenarioTable(const TForm_Scenario &window, QStringList &lines) {
     lines << QStringLiteral("<h5 align=center><FONT COLOR=\"#0000FF\">Результаты исполнения сценария  </FONT></h5>\n");
     lines << QStringLiteral("<table align=center border=\"1\" cellpadding=\"1\" width=\"100%\">\n");
-    const auto th = [&window](int column) { return QStringLiteral("<TH>") + window.Cell(column, 0) + QStringLiteral("</TH>"); };
+    const auto th = [&window](int column) {
+        return QStringLiteral("<TH>") + window.Cell(column, 0) + QStringLiteral("</TH>");
+    };
     lines << QStringLiteral("<TR bgcolor=\"wheat\">") + th(ColConfig) + th(ColDuration) + th(ColState) + th(ColResult) +
                  QStringLiteral("<TH><NOBR>") + window.Cell(ColRemoteResult, 0) + QStringLiteral("</NOBR></TH></TR>\n");
     for (int gridRow = 1; gridRow < window.GridRowCount(); ++gridRow)
@@ -77,8 +80,9 @@ void WriteScenarioTable(const TForm_Scenario &window, QStringList &lines) {
 }
 
 void WriteSummarySection(const TForm_Scenario &window) {
-    QString header = Nobr(FileNameWithoutExt(CurrentScenario->Name) + u' ' + PassNumber(CurrentScenario->RepeatNumber)) +
-                     QStringLiteral("  ");
+    QString header =
+        Nobr(FileNameWithoutExt(CurrentScenario->Name) + u' ' + PassNumber(CurrentScenario->RepeatNumber)) +
+        QStringLiteral("  ");
     if (UnderRemoteControl == 1 && !RemoteScenarioName().isEmpty())
         header = Nobr(RemoteScenarioName() + u' ' + PassNumber(RemoteScenarioNumber())) + QStringLiteral("  ");
     header += ProtocolCommentField();
@@ -97,8 +101,8 @@ void WriteScenarioSummary(const TForm_Scenario &window) {
     // Without measured data yet the summary is stamped with the present moment.
     const QDateTime moment = DateTimeToQDateTime(LastDataTime > 0 ? LastDataTime : Now());
     ProtocolStampText = moment.toString(QStringLiteral("dd.MM.yy hh:mm:ss "));
-    ProtocolPageStamp = QString(ProtocolStampText).replace(u' ', u'_') + QStringLiteral("ITOG_") +
-                        QString::number(InstanceNumber);
+    ProtocolPageStamp =
+        QString(ProtocolStampText).replace(u' ', u'_') + QStringLiteral("ITOG_") + QString::number(InstanceNumber);
     ProtocolEntryTitle = Nobr(ProtocolStampText) + u' ' + Nobr(QStringLiteral("Итог"));
     WriteSummaryContentsRow();
     WriteSummarySection(window);

@@ -1,3 +1,4 @@
+#include "shell/ScenarioWindow.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "engine/evaluation/ProtocolSnapshot.h"
 #include "protocols/BatchTargets.h"
@@ -7,7 +8,6 @@
 #include "shell/DataCommandServices.h"
 #include "shell/Main.h"
 #include "shell/MaximizeFit.h"
-#include "shell/ScenarioWindow.h"
 #include "shell/WindowRegistries.h"
 #include "state/MainGlobals.h"
 #include "storage/Configuration.h"

@@ -2,6 +2,8 @@
 #include "support/Screenshot.h"
 
 #include "platform/Cp1251.h"
+#include "platform/IniFile.h"
+#include "protocols/BatchTargets.h"
 #include "protocols/Form_cmt.h"
 #include "protocols/Form_scn.h"
 #include "protocols/ProtocolFiles.h"
@@ -9,14 +11,12 @@
 #include "protocols/ScenarClass.h"
 #include "shell/ScenarioWindow.h"
 #include "state/FileNameList.h"
-#include "storage/Configuration.h"
-#include "platform/IniFile.h"
-#include "protocols/BatchTargets.h"
 #include "state/MainGlobals.h"
+#include "storage/Configuration.h"
 
 #include <QDir>
-#include <QPointer>
 #include <QFile>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 

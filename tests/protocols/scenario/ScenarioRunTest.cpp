@@ -15,8 +15,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -91,10 +91,9 @@ protected:
     }
 
     static void LocalReady(float quality, uint8_t verdict, int kind = 1) {
-        LocalProtocolSnapshot.Results =
-            ResultsBlock(EncodeDate(2013, 3, 15) + EncodeTime(10, 0, 0, 0), kind, ParamTableRowCounts[kind], quality,
-                         verdict)
-                .Bytes;
+        LocalProtocolSnapshot.Results = ResultsBlock(EncodeDate(2013, 3, 15) + EncodeTime(10, 0, 0, 0), kind,
+                                                     ParamTableRowCounts[kind], quality, verdict)
+                                            .Bytes;
         LocalProtocolSnapshot.HasData = 1;
     }
 
@@ -175,11 +174,10 @@ TEST_F(ScenarioRun, TwoRowsRunThroughTheirStatesAndTheSummaryIsFiled) {
     EXPECT_EQ(form->Cell(ColState, summary), QStringLiteral("Выполнен"));
     EXPECT_EQ(form->Cell(ColResult, summary), QStringLiteral("1.25 дБ,Норма"));
     // The protocol was filed with the summary: its data page shows the grid with links to the rows.
-    const QString data = FromCp1251(
-        [&] {
-            QFile f(ProtocolDirReport() + ProtocolFileNames[DataPage]);
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }());
+    const QString data = FromCp1251([&] {
+        QFile f(ProtocolDirReport() + ProtocolFileNames[DataPage]);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }());
     EXPECT_EQ(ProtocolState, 0);
     EXPECT_TRUE(data.contains(QStringLiteral("Результаты исполнения сценария"))) << data.toStdString();
     EXPECT_TRUE(data.contains(QStringLiteral("run №0001")));
@@ -274,7 +272,8 @@ TEST_F(ScenarioRun, APauseBeforeARowStopsTheRunAndContinueLoadsTheRowWithoutPaus
     EXPECT_EQ(CurrentScenario->Rows[1].State, 13);
     EXPECT_EQ(ScenarioRunning, 0);
     ASSERT_FALSE(Form_ScnCont.isNull());
-    EXPECT_TRUE(Form_ScnCont->Memo1->toPlainText().startsWith(QStringLiteral("Пауза перед mtts.cfg\n\nПодключите кабель 2")));
+    EXPECT_TRUE(
+        Form_ScnCont->Memo1->toPlainText().startsWith(QStringLiteral("Пауза перед mtts.cfg\n\nПодключите кабель 2")));
     EXPECT_EQ(loaded.size(), 1);
     EXPECT_EQ(form->SelectedGridRow(), 2);
     Form_ScnCont->BitBtn1->click();
@@ -325,8 +324,9 @@ TEST_F(ScenarioRun, TheSummaryReproducesTheGridWithItsLinksAndColours) {
     EXPECT_TRUE(data.contains(QStringLiteral("<FONT COLOR=\"#0000FF\"><NOBR>")));
     EXPECT_TRUE(data.contains(QStringLiteral("<NOBR>run №0000</NOBR>  ")));
     const QString contents = Page(ContentsPage);
-    EXPECT_TRUE(contents.contains(QStringLiteral("<tr align=center bgcolor=\"gainsboro\"><td align=left><A href=\".\\") +
-                                  ProtocolFileNames[DataPage] + u'#' + ProtocolPageStamp + QStringLiteral("\">")));
+    EXPECT_TRUE(
+        contents.contains(QStringLiteral("<tr align=center bgcolor=\"gainsboro\"><td align=left><A href=\".\\") +
+                          ProtocolFileNames[DataPage] + u'#' + ProtocolPageStamp + QStringLiteral("\">")));
     EXPECT_TRUE(ProtocolPageStamp.endsWith(QStringLiteral("_ITOG_1")));
     EXPECT_TRUE(contents.endsWith(QStringLiteral("</table>")));
 
