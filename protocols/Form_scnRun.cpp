@@ -293,6 +293,7 @@ void TForm_Scenario::BeginRow() {
     ScenarioRow &row = s.Rows[std::size_t(s.CurrentRow)];
     SelectGridRow(s.CurrentRow + 1);
     row.State = 13;
+    peerRefused_ = false;
     if (!row.PauseBefore || BatchMessagesDiverted())
         return;
     Timer1->stop();

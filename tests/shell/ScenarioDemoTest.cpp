@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -78,8 +79,9 @@ TEST_F(ScenarioDemoTest, ATwoRowScenarioOfSinAndMttsRunsToItsEndAndFilesItsProto
     ScenarioWindowHost().AskOpenFile = [this](QWidget *, const TSaveDialogRequest &) {
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     };
-    ScenarioWindowHost().AskSaveFile = [this](QWidget *, const TSaveDialogRequest &) {
-        return dir.path(QStringLiteral("demo.scn"));
+    ScenarioWindowHost().AskSaveFile = [this](QWidget *, const TSaveDialogRequest &request) {
+        return dir.path(request.defaultSuffix == QStringLiteral("dat") ? QStringLiteral("demo.dat")
+                                                                       : QStringLiteral("demo.scn"));
     };
     form.N_ScenarClick();
     TForm_Scenario *window = ScenarioWindow();
@@ -114,6 +116,8 @@ TEST_F(ScenarioDemoTest, ATwoRowScenarioOfSinAndMttsRunsToItsEndAndFilesItsProto
     EXPECT_EQ(window->Cell(ColState, 2), QStringLiteral("Выполнена"));
     EXPECT_EQ(window->Cell(ColState, 3), QStringLiteral("Выполнен"));
     EXPECT_FALSE(window->Cell(ColResult, 1).isEmpty());
+    const QString localSummary = window->Cell(ColResult, 3);
+    EXPECT_TRUE(localSummary.endsWith(QStringLiteral(" дБ,Норма"))) << localSummary.toStdString();
     EXPECT_EQ(ProtocolState, 0) << "filed";
     EXPECT_TRUE(form.Button_Start->isEnabled() == false) << "the end of a run does not stop the measurement";
     QFile data(form.DirReport + FixedText(CurrentScenario->Rows[0].M_Data).section(u'#', 0, 0));
@@ -132,6 +136,20 @@ TEST_F(ScenarioDemoTest, ATwoRowScenarioOfSinAndMttsRunsToItsEndAndFilesItsProto
     }
     EXPECT_TRUE(form.StopMeasurement(QString(), false));
     EXPECT_TRUE(window->Tlb_Start->isEnabled());
+
+    // The finished run saved as a results file shows again once opened.
+    window->Tlb_ImageSaveClick();
+    ASSERT_TRUE(QFileInfo::exists(dir.path(QStringLiteral("demo.dat"))));
+    window->Tlb_NewClick();
+    EXPECT_EQ(CurrentScenario->RowCount(), 0);
+    openAnswers = {dir.path(QStringLiteral("demo.dat"))};
+    window->Tlb_ImageOpenClick();
+    ASSERT_EQ(CurrentScenario->RowCount(), 2);
+    EXPECT_EQ(window->Cell(ColState, 1), QStringLiteral("Выполнена"));
+    EXPECT_EQ(window->Cell(ColState, 2), QStringLiteral("Выполнена"));
+    EXPECT_EQ(window->Cell(ColState, 3), QStringLiteral("Выполнен"));
+    EXPECT_EQ(window->Cell(ColResult, 3), localSummary);
+    SaveScreenshot(form, QStringLiteral("scenario_results_reopened"));
 }
 
 // A window left open when the program closed comes back at start-up; playback closes it, and so does a
