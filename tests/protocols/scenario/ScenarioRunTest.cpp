@@ -258,6 +258,28 @@ TEST_F(ScenarioRun, RemoteResultsThatArriveAreTakenAndTheRowIsDoneOnceTheLinkIsD
     EXPECT_TRUE(FixedText(CurrentScenario->Rows[0].R_Data).contains(QStringLiteral("REMOTE_R9")));
 }
 
+// The peer refuses the row's mode: the row says so, the link is taken down, the text stays and the next
+// row starts.
+TEST_F(ScenarioRun, APeerThatRefusesTheModeEndsTheRowWithItsText) {
+    CurrentScenario->Rows[0].RemotePrt = 1;
+    form->Tlb_StartClick();
+    Step(2);
+    DeviceSettings->ConnectState = 2;
+    Step(2);
+    ASSERT_EQ(CurrentScenario->Rows[0].State, 2);
+    form->MarkRowRefused();
+    Step();
+    EXPECT_EQ(StateCell(0), QStringLiteral("Режим не поддерживается"));
+    EXPECT_EQ(CurrentScenario->Rows[0].State, -12);
+    EXPECT_EQ(breaks, 1);
+    Step();
+    EXPECT_EQ(CurrentScenario->Rows[0].State, -2);
+    EXPECT_EQ(StateCell(0), QStringLiteral("Режим не поддерживается"));
+    EXPECT_EQ(CurrentScenario->CurrentRow, 1);
+    Step();
+    EXPECT_EQ(CurrentScenario->Rows[1].State, 13);
+}
+
 // A row with a pause stops the run before it and shows the pause window; Continue from that row loads its
 // configuration without the pause again.
 TEST_F(ScenarioRun, APauseBeforeARowStopsTheRunAndContinueLoadsTheRowWithoutPausingAgain) {
