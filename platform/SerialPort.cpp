@@ -130,7 +130,7 @@ int SerialPort::Read(std::uint8_t *data, std::size_t size) {
     return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
 }
 
-bool SerialPort::Write(const std::uint8_t *data, std::size_t size) {
+bool SerialPort::Write(const std::uint8_t *data, std::size_t size, std::uint32_t timeoutMs) {
     if (fd_ < 0)
         return false;
     const std::uint32_t start = GetTickCount();
@@ -143,7 +143,7 @@ bool SerialPort::Write(const std::uint8_t *data, std::size_t size) {
         }
         if (put < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
             return false;
-        if (TicksSince(start) >= 1000)
+        if (TicksSince(start) >= timeoutMs)
             return false;
         Sleep(1);
     }

@@ -35,8 +35,8 @@ public:
     bool Configure(std::uint32_t baudRate);
     // At most `size` bytes that wait, at once: the count, 0 when none waits, -1 when the read failed.
     int Read(std::uint8_t *data, std::size_t size);
-    // The whole buffer, waiting at most 1000 ms for room; false when not all of it went out.
-    bool Write(const std::uint8_t *data, std::size_t size);
+    // The whole buffer, waiting at most `timeoutMs` for room; false when not all of it went out.
+    bool Write(const std::uint8_t *data, std::size_t size, std::uint32_t timeoutMs = 1000);
     // Waits until what was written has left.
     bool Flush();
     // False when the lines cannot be read.

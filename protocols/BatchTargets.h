@@ -19,8 +19,8 @@ struct BatchTargets {
     std::function<bool(const QString &fileName)> LoadConfig;  // made the current configuration
     std::function<void()> ShowScenarioWindow;                 // the scenario menu item: creates or raises the window
 
-    // Scenario window. The scenario window is not built yet: nothing registers these, and the scenario
-    // commands of a schedule and of the mailbox find no window.
+    // Scenario window: registered while it is open (Start, Pause, opening a scenario file, whether a run
+    // is in progress); without it the scenario commands of a schedule and of the mailbox find no window.
     std::function<void()> StartScenario;
     std::function<void()> PauseScenario;
     std::function<void(const QString &fileName)> OpenScenarioFile;

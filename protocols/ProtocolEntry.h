@@ -10,9 +10,8 @@
 
 struct ParamDescriptor;
 
-// What an entry written by a scenario run reads of the scenario: the scenario window fills these hooks
-// while it exists (the scenario model is its own); while they are empty a scenario entry shows empty
-// names and pass 0.
+// What an entry written by a scenario run reads of the scenario: the current scenario fills these hooks
+// while it exists (the protocol library sits below the scenario's).
 struct TProtocolScenario {
     // The configuration file of the current row of the current scenario (its item of the file list).
     std::function<QString()> RowConfigPath;

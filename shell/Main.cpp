@@ -93,6 +93,7 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     RegisterInterlockTargets();
     RegisterConfigurationServices();
     RegisterRemoteLinkPeers();
+    RegisterScenarioWindow();
     RegisterRecorder();
     ShowMessageTransfer = [this](bool sending) { ShowMessageTransferState(sending); };
     SetPauseHandler([this](bool on) { SetPause(on); });

@@ -231,6 +231,11 @@ public:
     // Every open graph window binds its masks again, with newXRange also taking its default X range.
     void RebindGraphWindows(bool newXRange);
     void RegisterRemoteLinkPeers();
+    // The scenario window: its factory, what it takes from this window, and the hooks of its run.
+    void RegisterScenarioWindow();
+    // A scenario run locks loading a configuration, playback and the protocol button, and the settings
+    // and parameter windows' editors.
+    void LockForScenarioRun(bool running);
     void OpenStatusList(int panel);
     void CloseStatusList();
     void LB1Choose(int index);

@@ -24,6 +24,8 @@
 #include "settings/SettingsWindowButtons.h"
 #include "settings/remote/RemoteExchange.h"
 #include "shell/Formend_unit.h"
+#include "protocols/Form_scn.h"
+#include "shell/ScenarioWindow.h"
 #include "shell/SmallWindows.h"
 #include "shell/MainTimeDiagrams.h"
 #include "shell/StatusBar2.h"
@@ -172,6 +174,7 @@ void TMainForm::Button_StartClick(QObject *sender) {
     Stopping = false;
     ClearTextMessages();
     TransferProgress = -1;
+    FileProtocolLeftInBuildFolder();
     ClearOrMoveFiles(ProgramDir() + QStringLiteral("Report/Temp") + QString::number(InstanceNumber) + '/', {}, false);
     const auto startButtonUp = [this] {
         Button_Start->setChecked(false);
@@ -234,6 +237,8 @@ void TMainForm::Button_StartClick(QObject *sender) {
     }
     ResetParamTables(false);
     ReloadTimeDiagramSettings();
+    if (TForm_Scenario *window = ScenarioWindow())
+        window->UpdateButtons();
 }
 
 void TMainForm::Button_StopClick(QObject *sender) {
@@ -314,6 +319,10 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
             SendCommand();
         }
         ScenarioRunning = 0;
+        if (TForm_Scenario *window = ScenarioWindow())
+            window->UpdateRunLocks();
+        else
+            LockForScenarioRun(false);
         SaveRecordingAs();
         CloseProtocol(false);
         if (wasRunning) {
@@ -385,6 +394,8 @@ bool TMainForm::StopMeasurement(const QString &question, bool ask) {
     QApplication::beep();
     Sleep(200);
     QApplication::beep();
+    if (TForm_Scenario *window = ScenarioWindow())
+        window->UpdateButtons();
     // A Stop of a batch run's own accord (a fault, the scenario) must not leave the mailbox unheard.
     if (PackageWork)
         PackageWork->ResumePolling();
@@ -458,6 +469,8 @@ void TMainForm::Timer1Timer() {
     }
     if (Memo1->blockCount() > MemoLineLimit)
         Memo1->clear();
+    if (DspIo)
+        StepRunningScenario();
     if (StopRequest)
         StopMeasurement(QString(), false);
     else

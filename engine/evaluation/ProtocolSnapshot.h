@@ -66,8 +66,8 @@ struct TScenarioTiming {
 struct TProtocolSnapshotServices {
     // The picture of the graph window of a graph kind; null when the window is closed or minimized.
     std::function<std::unique_ptr<TSnapshotPicture>(int32_t graphKind)> GraphPicture;
-    // The scenario runner: its timing while a scenario runs, nullopt otherwise. Not built yet, so
-    // nothing registers it and the automatic protocol follows the averaging interval alone.
+    // The scenario runner (registered by the main window): its timing while a scenario runs, nullopt
+    // otherwise, when the automatic protocol follows the averaging interval alone.
     std::function<std::optional<TScenarioTiming>()> ScenarioTiming;
     // The protocol writer (registered by the main window): files the snapshot as an entry of the open
     // protocol when the program settings switch the automatic protocol on.

@@ -44,11 +44,10 @@ struct TRemoteLinkPeers {
     std::function<void(int flag)> CloseProtocol;
 
     // The scenario runner, while a scenario runs with its window: its number, its file name, the
-    // configuration of its current row and whether that row is its last one that uses the peer. The
-    // scenario runner registers these three entries when it is built: RunningScenario (for
-    // ScenarioInfo_R), MarkScenarioRowRefused (its current row's State -14 when the peer refuses the mode,
-    // only while its window and current scenario exist) and RemoteResultsArrived (Results_R came while it
-    // runs). Until then ScenarioRunning stays 0 and none of them is called.
+    // configuration of its current row and whether that row is its last one that uses the peer. The main
+    // window registers these three entries for the scenario window: RunningScenario (for ScenarioInfo_R),
+    // MarkScenarioRowRefused (its current row's State -14 when the peer refuses the mode, only while its
+    // window and current scenario exist) and RemoteResultsArrived (Results_R came while it runs).
     struct ScenarioInfo {
         int Number = 0;
         QString FileName;

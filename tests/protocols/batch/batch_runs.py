@@ -157,6 +157,39 @@ def config_run(folder):
     check_protocol_folder(os.path.join(folder, "out"), "Кабель 3, пара 2")
 
 
+def scenario_run(folder):
+    """A scenario of two rows run by START_SCN: each row's configuration averages over 5 s, so that its
+    results are ready when its time is up."""
+    os.makedirs(os.path.join(folder, "Config"))
+    with open(os.path.join(FIXTURES, "batch", "line3.cfg"), "rb") as f:
+        config = f.read().replace("Интервал усреднения, сек=0".encode("cp1251"),
+                                  "Интервал усреднения, сек=5".encode("cp1251"))
+    for name in ("first.cfg", "second.cfg"):
+        with open(os.path.join(folder, "Config", name), "wb") as f:
+            f.write(config)
+    scenario = os.path.join(folder, "a.scn")
+    lines = ["[Сценарий]", "Тип автоповтора сценария=1", "Интервал автоповтора, сек=0", "Количество автоповторов=1",
+             "Количество конфигураций=2"]
+    for number, name in ((1, "first.cfg"), (2, "second.cfg")):
+        lines += [f"Конфигурация №{number} Прт=1", f"Конфигурация №{number} уд.Прт=0",
+                  f"Конфигурация №{number} Пауза=0", f"Конфигурация №{number} N строк=0",
+                  f"Конфигурация №{number} Имя={name}"]
+    with open(scenario, "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("cp1251"))
+    run = Run(folder, ["CLOSE_PROGRAM = YES", "TIME_PERIOD_MS=100", "SCENARIO_NAME = " + scenario,
+                       "RESULT_PATH = " + os.path.join(folder, "out")])
+    run.wait_for(lambda: run.log()[:1] == ["Загружен сценарий " + scenario], "the scenario's log line")
+    run.command("START_SCN")
+    rows = [f"{name}={state}" for name in ("first", "second") for state in ("Загрузка", "Исполнение", "Выполнена")]
+    expect_equal(run.finish(120), ["Загружен сценарий " + scenario, "Получена команда START_SCN",
+                                   "Исполнение сценария " + scenario, *rows, "Итог Выполнен",
+                                   "Завершен сценарий " + scenario, "Закрытие программы."], "log")
+    for name in ("R9.ini", "Config/default1.cfg"):
+        if not os.path.exists(run.path(name)):
+            raise AssertionError(f"{name} was not written")
+    check_protocol_folder(os.path.join(folder, "out"), "Результаты исполнения сценария")
+
+
 def schedule_faults(folder):
     os.makedirs(folder)
     scenario = os.path.join(folder, "a.scn")
@@ -222,7 +255,7 @@ def modal_watch(folder):
         raise AssertionError(f"status {run.returncode}, stderr: {err[-2000:]}")
 
 
-CASES = [config_run, schedule_faults, mailbox_names, missing_instrument, modal_watch]
+CASES = [config_run, scenario_run, schedule_faults, mailbox_names, missing_instrument, modal_watch]
 
 failed = 0
 with tempfile.TemporaryDirectory() as root:
