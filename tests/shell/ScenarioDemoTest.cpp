@@ -19,7 +19,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 
 #include <chrono>
 
@@ -95,12 +94,7 @@ TEST_F(ScenarioDemoTest, ATwoRowScenarioOfSinAndMttsRunsToItsEndAndFilesItsProto
 
     // The save dialog at the end files the protocol into the protocol folder.
     form.DirReport = dir.path(QStringLiteral("Protocols/"));
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [] {
-        if (Form_Cmt && Form_Cmt->isVisible())
-            Form_Cmt->BitBtn1->click();
-    });
-    answer.start(100);
+    CommentDialogAnswer = [](TForm_Cmt &dialog) { dialog.BitBtn1->click(); };
 
     window->Tlb_StartClick();
     ASSERT_EQ(ScenarioRunning, 1);
@@ -109,7 +103,6 @@ TEST_F(ScenarioDemoTest, ATwoRowScenarioOfSinAndMttsRunsToItsEndAndFilesItsProto
     ASSERT_TRUE(PumpUntil([&] { return CurrentScenario->Rows[1].State == 2; }));
     SaveScreenshot(form, QStringLiteral("scenario_running"));
     ASSERT_TRUE(PumpUntil([] { return ScenarioRunning == 0; }));
-    answer.stop();
     SaveScreenshot(form, QStringLiteral("scenario_done"));
 
     EXPECT_EQ(window->Cell(ColState, 1), QStringLiteral("Выполнена"));
