@@ -157,10 +157,10 @@ def config_run(folder):
     check_protocol_folder(os.path.join(folder, "out"), "Кабель 3, пара 2")
 
 
-def scenario_run(folder):
-    """A scenario of two rows run by START_SCN: each row's configuration averages over 5 s, so that its
-    results are ready when its time is up."""
-    os.makedirs(os.path.join(folder, "Config"))
+def two_row_scenario(folder):
+    """A scenario of two rows whose configurations average over 5 s, so that their results are ready when
+    their time is up."""
+    os.makedirs(os.path.join(folder, "Config"), exist_ok=True)
     with open(os.path.join(FIXTURES, "batch", "line3.cfg"), "rb") as f:
         config = f.read().replace("Интервал усреднения, сек=0".encode("cp1251"),
                                   "Интервал усреднения, сек=5".encode("cp1251"))
@@ -176,8 +176,15 @@ def scenario_run(folder):
                   f"Конфигурация №{number} Имя={name}"]
     with open(scenario, "wb") as f:
         f.write(("\r\n".join(lines) + "\r\n").encode("cp1251"))
+    return scenario
+
+
+def run_scenario(folder, schedule=(), arguments=("/demo",), env=None):
+    """START_SCN runs the scenario to its end: each row's loading, execution and completion, the summary,
+    the end of the scenario and the close; the protocol with the summary is filed in the result folder."""
+    scenario = two_row_scenario(folder)
     run = Run(folder, ["CLOSE_PROGRAM = YES", "TIME_PERIOD_MS=100", "SCENARIO_NAME = " + scenario,
-                       "RESULT_PATH = " + os.path.join(folder, "out")])
+                       "RESULT_PATH = " + os.path.join(folder, "out"), *schedule], arguments, env)
     run.wait_for(lambda: run.log()[:1] == ["Загружен сценарий " + scenario], "the scenario's log line")
     run.command("START_SCN")
     rows = [f"{name}={state}" for name in ("first", "second") for state in ("Загрузка", "Исполнение", "Выполнена")]
@@ -188,6 +195,35 @@ def scenario_run(folder):
         if not os.path.exists(run.path(name)):
             raise AssertionError(f"{name} was not written")
     check_protocol_folder(os.path.join(folder, "out"), "Результаты исполнения сценария")
+
+
+def scenario_run(folder):
+    run_scenario(folder)
+
+
+def scenario_on_the_simulated_instrument(folder):
+    # The simulated boot loader takes any firmware; this one is the smallest Intel-HEX file.
+    os.makedirs(folder)
+    with open(os.path.join(folder, "r9_307.i00"), "wb") as f:
+        f.write(b":0400100012345678D8\r\n:00000001FF\r\n")
+    run_scenario(folder, ["USB_PORT = 0002"], arguments=(), env={"R9_USB_BACKEND": "sim"})
+
+
+def scenario_break(folder):
+    """BREAK_SCN in the middle of a row pauses the run; the program goes on listening and CLOSE ends it."""
+    scenario = two_row_scenario(folder)
+    run = Run(folder, ["TIME_PERIOD_MS=100", "SCENARIO_NAME = " + scenario])
+    run.wait_for(lambda: run.log()[:1] == ["Загружен сценарий " + scenario], "the scenario's log line")
+    run.command("START_SCN", lambda: "first=Исполнение" in run.log())
+    run.command("BREAK_SCN", lambda: "Прерван пользователем." in run.log())
+    run.command("CLOSE")
+    log = run.finish()
+    expect_equal(log[:4], ["Загружен сценарий " + scenario, "Получена команда START_SCN",
+                           "Исполнение сценария " + scenario, "first=Загрузка"], "log's start")
+    expect_equal(log[-4:], ["Получена команда BREAK_SCN", "Прерван пользователем.", "Получена команда CLOSE",
+                            "Закрытие программы."], "log's end")
+    if any(line.startswith("second=") or line.startswith("Завершен сценарий") for line in log):
+        raise AssertionError(f"the run went on after BREAK_SCN: {log}")
 
 
 def schedule_faults(folder):
@@ -255,7 +291,7 @@ def modal_watch(folder):
         raise AssertionError(f"status {run.returncode}, stderr: {err[-2000:]}")
 
 
-CASES = [config_run, scenario_run, schedule_faults, mailbox_names, missing_instrument, modal_watch]
+CASES = [config_run, scenario_break, scenario_on_the_simulated_instrument, scenario_run, schedule_faults, mailbox_names, missing_instrument, modal_watch]
 
 failed = 0
 with tempfile.TemporaryDirectory() as root:
