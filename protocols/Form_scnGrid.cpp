@@ -23,7 +23,7 @@
 
 namespace {
 
-struct ColumnSpec {
+struct ColumnLayout {
     const char16_t *Caption;
     const char16_t *Hint;
 };
@@ -32,7 +32,7 @@ const QString ResultHint =
     QStringLiteral("Рассчитанное качество и \nотметка соответствия результатов\nизмерений %1 анализатора нормам,\n"
                    "заданным в данной конфигурации\nбелый цвет фона - Норма \nкрасный цвет фона - Ненорма");
 
-const ColumnSpec Columns[ScenarioColumnCount] = {
+const ColumnLayout Columns[ScenarioColumnCount] = {
     {u"Конфигурация", u"Наименование конфигурации"},
     {u"Tкнф", u"Длительность исполнения конфигурации"},
     {u"Прт", u"Флаг протоколирования результатов\nизмерений собственного анализатора"},
@@ -104,11 +104,11 @@ void TForm_Scenario::InitGrid() {
     SG->setWordWrap(false);
     headerHints_.clear();
     for (int column = 0; column < ScenarioColumnCount; ++column) {
-        const ColumnSpec &spec = Columns[column];
-        const QString hint = spec.Hint ? QString::fromUtf16(spec.Hint)
-                                       : ResultHint.arg(column == ColResult ? QStringLiteral("собственного")
-                                                                            : QStringLiteral("удаленного"));
-        auto *header = new QTableWidgetItem(QString::fromUtf16(spec.Caption));
+        const ColumnLayout &layout = Columns[column];
+        const QString hint = layout.Hint ? QString::fromUtf16(layout.Hint)
+                                         : ResultHint.arg(column == ColResult ? QStringLiteral("собственного")
+                                                                              : QStringLiteral("удаленного"));
+        auto *header = new QTableWidgetItem(QString::fromUtf16(layout.Caption));
         header->setToolTip(hint);
         SG->setHorizontalHeaderItem(column, header);
         headerHints_ << hint;

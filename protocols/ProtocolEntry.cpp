@@ -30,25 +30,6 @@ namespace {
 const QString MetaLine =
     QStringLiteral("<HEAD><META content=\"text/html; charset=windows-1251\" http-equiv=Content-Type></HEAD>\n");
 
-QString KindName(int32_t kind) {
-    switch (kind) {
-    case 1:
-        return QStringLiteral("SIN");
-    case 2:
-        return QStringLiteral("SIN2");
-    case 3:
-        return LoadStr(141);
-    case 4:
-        return LoadStr(425);
-    case 5:
-        return LoadStr(152);
-    case 6:
-        return LoadStr(459);
-    default:
-        return QStringLiteral("SYNC");
-    }
-}
-
 // The maximum frequency's text, 4096 kHz down to 4 kHz in halving steps; the nearest one for the current
 // maximum frequency.
 QString RateName(double maxFrequency) {
@@ -211,7 +192,7 @@ void AddProtocolEntry(int remote, TProtocolSnapshot &holder, int scenarioRow, co
     // The peer's block carries the peer's clock; the entry is stamped with this analyser's newest data.
     const double time = remote ? LastDataTime : header.Time;
     ProtocolConnName = ConnectionTypeNames.value(header.ConnectionType);
-    ProtocolKindName = KindName(header.Kind);
+    ProtocolKindName = SignalKindName(header.Kind);
     const std::vector<ParamDescriptor> rows = ProtocolEntryRows(header.Kind, results);
     ProtocolStampText = StampText(time);
     ProtocolPageStamp = QString(ProtocolStampText).replace(QLatin1Char(' '), QLatin1Char('_')) +

@@ -1,5 +1,7 @@
 #include "engine/catalogue/ParameterTable.h"
 
+#include "platform/StringTable.h"
+
 ParamDescriptor ParamTableSin[ParamTableRowCounts[1]];
 ParamDescriptor ParamTableSin2[ParamTableRowCounts[2]];
 ParamDescriptor ParamTableMtts[ParamTableRowCounts[3]];
@@ -36,4 +38,25 @@ ParameterTable ParameterTableOf(int32_t signalKind) {
     if (signalKind < FirstTableKind || signalKind > LastTableKind)
         return Tables[0];
     return Tables[signalKind];
+}
+
+QString SignalKindName(int32_t signalKind) {
+    switch (signalKind) {
+    case 1:
+        return QStringLiteral("SIN");
+    case 2:
+        return QStringLiteral("SIN2");
+    case 3:
+        return LoadStr(141);
+    case 4:
+        return LoadStr(425);
+    case 5:
+        return LoadStr(152);
+    case 6:
+        return LoadStr(459);
+    case 7:
+        return QStringLiteral("SYNC");
+    default:
+        return LoadStr(149);
+    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include "engine/catalogue/ParamDescriptor.h"
 
 #include <cstdint>
@@ -42,3 +44,7 @@ struct ParameterTable {
 };
 
 ParameterTable ParameterTableOf(int32_t signalKind);
+
+// The name a signal kind goes by in captions and protocols: "SIN", "SIN2", the string-table names of
+// MTTS, PRBS, NOISE and the selective mode, "SYNC"; string 149 for any other value.
+QString SignalKindName(int32_t signalKind);

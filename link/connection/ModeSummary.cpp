@@ -5,6 +5,7 @@
 #include "engine/MeterRange.h"
 #include "engine/SignalKindChange.h"
 #include "engine/catalogue/ConnectionTypes.h"
+#include "engine/catalogue/ParameterTable.h"
 #include "engine/evaluation/DispatchTargets.h"
 #include "link/Library.h"
 #include "link/connection/ConnectionServices.h"
@@ -70,27 +71,6 @@ void ShowGeneratorSummary(std::int32_t pending) {
         ConnectionView()->SetGeneratorSummary(caption, GeneratorImage());
 }
 
-QString KindName(std::int32_t kind) {
-    switch (kind) {
-    case 1:
-        return QStringLiteral("SIN");
-    case 2:
-        return QStringLiteral("SIN2");
-    case 3:
-        return LoadStr(141);
-    case 4:
-        return LoadStr(425);
-    case 5:
-        return LoadStr(152);
-    case 6:
-        return LoadStr(459);
-    case 7:
-        return QStringLiteral("SYNC");
-    default:
-        return LoadStr(149);
-    }
-}
-
 void ShowMeterSummary(std::int32_t pending) {
     pending &= ~(PendingRecompute | PendingMeterFrames);
     if (!(pending & PendingMode) && SignalKind == LastSignalKind)
@@ -100,7 +80,7 @@ void ShowMeterSummary(std::int32_t pending) {
     const QString sep = QStringLiteral("\\");
     const QString caption = FormatValue(s.MeterImpedance) + ' ' + LoadStr(254) +
                             (s.MeterHighImpedance ? QStringLiteral(" (выс.)") : QString()) + sep +
-                            KindName(SignalKind) + sep + Level(RangeMaxLevels[ValidMeterRange(s.MaxLevelIndex)]) + sep +
+                            SignalKindName(SignalKind) + sep + Level(RangeMaxLevels[ValidMeterRange(s.MaxLevelIndex)]) + sep +
                             Band(s.BandF0, s.BandF1, '-') + sep + SecondsToClock(s.AveragingInterval, false);
     if (ConnectionView())
         ConnectionView()->SetMeterSummary(caption);
