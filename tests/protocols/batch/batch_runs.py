@@ -4,7 +4,7 @@ program folder of its own, with a schedule in windows-1251 and CRLF, writes comm
 R9_307.mng one at a time (atomically, each once the previous one was acknowledged with NONE), waits for
 the program to close itself and reads what it left: the log R9_307.msg, the mailbox, the files.
 
-usage: batch_runs.py <r9 program> <fixtures folder> [case ...]"""
+usage: batch_runs.py <r9 program> <fixtures folder> <simulated line program> [case ...]"""
 import html.parser
 import os
 import re
@@ -16,7 +16,8 @@ import time
 
 PROGRAM = sys.argv[1]
 FIXTURES = sys.argv[2]
-ONLY = sys.argv[3:]
+LINE = sys.argv[3]
+ONLY = sys.argv[4:]
 ACK = b"NONE\r\n\x00"
 STAMP = re.compile(r"^R9_307\.(mng|exe): [0-9.]+( [0-9:]+)? ")
 
@@ -71,6 +72,12 @@ class Run:
         self.wait_for(lambda: self.read("R9_307.mng") == ACK, f"acknowledgement of {text}")
         if then:
             self.wait_for(then, f"the effect of {text}")
+
+    def kill(self):
+        """Ends the program when a failed case left it running."""
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.communicate()
 
     def finish(self, seconds=60):
         try:
@@ -157,26 +164,47 @@ def config_run(folder):
     check_protocol_folder(os.path.join(folder, "out"), "Кабель 3, пара 2")
 
 
-def two_row_scenario(folder):
-    """A scenario of two rows whose configurations average over 5 s, so that their results are ready when
-    their time is up."""
-    os.makedirs(os.path.join(folder, "Config"), exist_ok=True)
+def line3_config(averaging, link):
+    """The fixture's configuration averaging over `averaging` s, asking for the link to the peer when `link`."""
     with open(os.path.join(FIXTURES, "batch", "line3.cfg"), "rb") as f:
-        config = f.read().replace("Интервал усреднения, сек=0".encode("cp1251"),
-                                  "Интервал усреднения, сек=5".encode("cp1251"))
-    for name in ("first.cfg", "second.cfg"):
-        with open(os.path.join(folder, "Config", name), "wb") as f:
-            f.write(config)
-    scenario = os.path.join(folder, "a.scn")
+        text = f.read().decode("cp1251")
+    for key, value in (("Интервал усреднения, сек", averaging), ("Установить соединение", link)):
+        if f"\r\n{key}=0\r\n" not in text:
+            raise AssertionError(f"the fixture has no {key}=0")
+        text = text.replace(f"\r\n{key}=0\r\n", f"\r\n{key}={value}\r\n")
+    return text.encode("cp1251")
+
+
+def write_scenario(folder, rows):
+    """A scenario that runs once, its rows (name, peer's results wanted, configuration bytes) each with the
+    local results in the protocol; the configurations go into Config/<name>.cfg."""
+    os.makedirs(os.path.join(folder, "Config"), exist_ok=True)
     lines = ["[Сценарий]", "Тип автоповтора сценария=1", "Интервал автоповтора, сек=0", "Количество автоповторов=1",
-             "Количество конфигураций=2"]
-    for number, name in ((1, "first.cfg"), (2, "second.cfg")):
-        lines += [f"Конфигурация №{number} Прт=1", f"Конфигурация №{number} уд.Прт=0",
+             f"Количество конфигураций={len(rows)}"]
+    for number, (name, remote, config) in enumerate(rows, 1):
+        with open(os.path.join(folder, "Config", name + ".cfg"), "wb") as f:
+            f.write(config)
+        lines += [f"Конфигурация №{number} Прт=1", f"Конфигурация №{number} уд.Прт={remote}",
                   f"Конфигурация №{number} Пауза=0", f"Конфигурация №{number} N строк=0",
-                  f"Конфигурация №{number} Имя={name}"]
+                  f"Конфигурация №{number} Имя={name}.cfg"]
+    scenario = os.path.join(folder, "a.scn")
     with open(scenario, "wb") as f:
         f.write(("\r\n".join(lines) + "\r\n").encode("cp1251"))
     return scenario
+
+
+def two_row_scenario(folder):
+    """A scenario of two rows whose configurations average over 5 s, so that their results are ready when
+    their time is up."""
+    config = line3_config(5, 0)
+    return write_scenario(folder, [("first", 0, config), ("second", 0, config)])
+
+
+def write_firmware(folder):
+    # The simulated boot loader takes any firmware; this one is the smallest Intel-HEX file.
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "r9_307.i00"), "wb") as f:
+        f.write(b":0400100012345678D8\r\n:00000001FF\r\n")
 
 
 def run_scenario(folder, schedule=(), arguments=("/demo",), env=None):
@@ -202,11 +230,91 @@ def scenario_run(folder):
 
 
 def scenario_on_the_simulated_instrument(folder):
-    # The simulated boot loader takes any firmware; this one is the smallest Intel-HEX file.
-    os.makedirs(folder)
-    with open(os.path.join(folder, "r9_307.i00"), "wb") as f:
-        f.write(b":0400100012345678D8\r\n:00000001FF\r\n")
+    write_firmware(folder)
     run_scenario(folder, ["USB_PORT = 0002"], arguments=(), env={"R9_USB_BACKEND": "sim"})
+
+
+REMOTE_COMMENT = "Комплекс под удаленным управлением"
+
+
+def page_texts(folder):
+    """The pages of a protocol folder as one text."""
+    texts = []
+    for name in sorted(os.listdir(folder)):
+        if name.endswith(".html"):
+            with open(os.path.join(folder, name), "rb") as f:
+                texts.append(f.read().decode("cp1251"))
+    return "".join(texts)
+
+
+def remote_pair(folder):
+    """Two instances, each in its own program folder under a controlling program of its own, on simulated
+    instruments joined by one measured line. The master's scenario row asks for the link to the peer and for
+    its results; the controlled instance, measuring its configuration, answers the request of the master's
+    last row by filing its own protocol into its own result folder with the remote-control comment, before
+    anything of its own controlling program ends the measurement; each closes through its own mailbox."""
+    os.makedirs(folder)
+    socket = os.path.join(folder, "line")
+    line = subprocess.Popen([LINE, socket], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    runs = []
+    try:
+        if line.stdout.readline() != b"listening\n":
+            raise AssertionError("the simulated line does not listen")
+        env = {"R9_USB_BACKEND": "sim", "R9_SIM_LINE": socket}
+        controlled_folder, master_folder = os.path.join(folder, "controlled"), os.path.join(folder, "master")
+        controlled_out, master_out = os.path.join(controlled_folder, "out"), os.path.join(master_folder, "out")
+        for program_folder in (controlled_folder, master_folder):
+            write_firmware(program_folder)
+        config = os.path.join(controlled_folder, "line3.cfg")
+        with open(config, "wb") as f:
+            f.write(line3_config(0, 0))
+        controlled = Run(controlled_folder, ["TIME_PERIOD_MS=100", "USB_PORT = 0002", "CONFIG_NAME = " + config,
+                                             "RESULT_PATH = " + controlled_out], arguments=(), env=env)
+        runs.append(controlled)
+        controlled.wait_for(lambda: len(controlled.log()) == 1, "the configuration's log line")
+        # The master's start opens its instrument as this one does, and only then does its row ask for the
+        # link, so this instance measures by the time the pairing arrives.
+        controlled.command("START_R9")
+
+        scenario = write_scenario(master_folder, [("remote", 1, line3_config(0, 1))])
+        master = Run(master_folder, ["CLOSE_PROGRAM = YES", "TIME_PERIOD_MS=100", "USB_PORT = 0002",
+                                     "SCENARIO_NAME = " + scenario, "RESULT_PATH = " + master_out], arguments=(), env=env)
+        runs.append(master)
+        master.wait_for(lambda: master.log()[:1] == ["Загружен сценарий " + scenario], "the scenario's log line")
+        master.command("START_SCN")
+        row = [f"remote={state}" for state in ("Загрузка", "Исполнение", "Передача результатов", "Разрыв соединения",
+                                              "Выполнена")]
+        expect_equal(master.finish(120), ["Загружен сценарий " + scenario, "Получена команда START_SCN",
+                                          "Исполнение сценария " + scenario, *row, "Итог Выполнен",
+                                          "Завершен сценарий " + scenario, "Закрытие программы."], "master's log")
+
+        controlled.wait_for(lambda: os.path.isdir(controlled_out) and REMOTE_COMMENT in page_texts(controlled_out),
+                            "the controlled instance's protocol filed with the remote-control comment")
+        controlled.command("CLOSE")
+        expect_equal(controlled.finish(), ["Загружена конфигурация " + config, "Получена команда START_R9",
+                                           "Получена команда CLOSE", "Закрытие программы."],
+                     "controlled instance's log")
+    finally:
+        for run in runs:
+            run.kill()
+        carried, _ = line.communicate(timeout=30)
+    expect_equal(carried.split()[1:], [b"a=1", b"b=3"], "messages carried from the controlled (a) and the master (b)")
+
+    for run in (master, controlled):
+        if not os.path.exists(run.path("R9.ini")):
+            raise AssertionError(f"{run.folder}: R9.ini was not written")
+    check_protocol_folder(controlled_out, REMOTE_COMMENT)
+    check_protocol_folder(master_out, "Результаты исполнения сценария")
+    # The controlled pages name the master's scenario and pass; the master's hold the peer's entry and are
+    # filed without the remote-control comment.
+    if "<NOBR>a №0001</NOBR>" not in page_texts(controlled_out):
+        raise AssertionError("the controlled protocol does not name the master's scenario")
+    master_pages = page_texts(master_out)
+    if "_REMOTE_R9_1" not in master_pages or "(уд.R-9)" not in master_pages or REMOTE_COMMENT in master_pages:
+        raise AssertionError("the master's protocol lacks the peer's entry or carries the remote-control comment")
+    remote_folder = controlled.path(os.path.join("Report", "Remote"))
+    if os.path.isdir(remote_folder) and os.listdir(remote_folder):
+        raise AssertionError(f"under batch control pages went to {remote_folder}: {os.listdir(remote_folder)}")
 
 
 def scenario_break(folder):
@@ -291,7 +399,7 @@ def modal_watch(folder):
         raise AssertionError(f"status {run.returncode}, stderr: {err[-2000:]}")
 
 
-CASES = [config_run, scenario_break, scenario_on_the_simulated_instrument, scenario_run, schedule_faults, mailbox_names, missing_instrument, modal_watch]
+CASES = [remote_pair, config_run, scenario_break, scenario_on_the_simulated_instrument, scenario_run, schedule_faults, mailbox_names, missing_instrument, modal_watch]
 
 failed = 0
 with tempfile.TemporaryDirectory() as root:
