@@ -237,56 +237,84 @@ def scenario_on_the_simulated_instrument(folder):
 REMOTE_COMMENT = "Комплекс под удаленным управлением"
 
 
+def page_text(folder, name):
+    with open(os.path.join(folder, name), "rb") as f:
+        return f.read().decode("cp1251")
+
+
 def page_texts(folder):
     """The pages of a protocol folder as one text."""
-    texts = []
-    for name in sorted(os.listdir(folder)):
-        if name.endswith(".html"):
-            with open(os.path.join(folder, name), "rb") as f:
-                texts.append(f.read().decode("cp1251"))
-    return "".join(texts)
+    return "".join(page_text(folder, name) for name in sorted(os.listdir(folder)) if name.endswith(".html"))
+
+
+class Line:
+    """The measured line between simulated instruments, the first `drop` messages of the end that joins first
+    lost on it, and the programs put on it."""
+
+    def __init__(self, folder, drop=0):
+        os.makedirs(folder)
+        self.socket = os.path.join(folder, "line")
+        self.process = subprocess.Popen([LINE, self.socket, *["drop"] * drop], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE)
+        self.runs = []
+        if self.process.stdout.readline() != b"listening\n":
+            self.close()
+            raise AssertionError("the simulated line does not listen")
+
+    def run(self, folder, schedule):
+        """The program in `folder` on a simulated instrument joined to this line, its schedule naming it."""
+        write_firmware(folder)
+        run = Run(folder, ["USB_PORT = 0002", *schedule], arguments=(),
+                  env={"R9_USB_BACKEND": "sim", "R9_SIM_LINE": self.socket})
+        self.runs.append(run)
+        return run
+
+    def close(self):
+        """Ends what a failed case left running and the line; the messages each end handed it, as "a=n"."""
+        for run in self.runs:
+            run.kill()
+        carried, _ = self.process.communicate(timeout=30)
+        return [word.decode() for word in carried.split()[1:]]
+
+
+def master_run(line, folder, rows, log):
+    """The master: its scenario of `rows` started by START_SCN, each row logging `log`, run to its end."""
+    scenario = write_scenario(folder, rows)
+    master = line.run(folder, ["CLOSE_PROGRAM = YES", "TIME_PERIOD_MS=100", "SCENARIO_NAME = " + scenario,
+                               "RESULT_PATH = " + os.path.join(folder, "out")])
+    master.wait_for(lambda: master.log()[:1] == ["Загружен сценарий " + scenario], "the scenario's log line")
+    master.command("START_SCN")
+    expect_equal(master.finish(120), ["Загружен сценарий " + scenario, "Получена команда START_SCN",
+                                      "Исполнение сценария " + scenario, *log, "Завершен сценарий " + scenario,
+                                      "Закрытие программы."], "master's log")
+    return master
 
 
 def remote_pair(folder):
     """Two instances, each in its own program folder under a controlling program of its own, on simulated
-    instruments joined by one measured line. The master's scenario row asks for the link to the peer and for
-    its results; the controlled instance, measuring its configuration, answers the request of the master's
-    last row by filing its own protocol into its own result folder with the remote-control comment, before
-    anything of its own controlling program ends the measurement; each closes through its own mailbox."""
-    os.makedirs(folder)
-    socket = os.path.join(folder, "line")
-    line = subprocess.Popen([LINE, socket], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-    runs = []
+    instruments joined by one measured line. Each of the master's two scenario rows asks for the link to the
+    peer and for its results; the controlled instance, measuring its configuration, answers both into one
+    protocol and files it at the request of the master's last row, into its own result folder with the
+    remote-control comment, before anything of its own controlling program ends the measurement; each closes
+    through its own mailbox."""
+    line = Line(folder)
+    controlled_folder, master_folder = os.path.join(folder, "controlled"), os.path.join(folder, "master")
+    controlled_out, master_out = os.path.join(controlled_folder, "out"), os.path.join(master_folder, "out")
     try:
-        if line.stdout.readline() != b"listening\n":
-            raise AssertionError("the simulated line does not listen")
-        env = {"R9_USB_BACKEND": "sim", "R9_SIM_LINE": socket}
-        controlled_folder, master_folder = os.path.join(folder, "controlled"), os.path.join(folder, "master")
-        controlled_out, master_out = os.path.join(controlled_folder, "out"), os.path.join(master_folder, "out")
-        for program_folder in (controlled_folder, master_folder):
-            write_firmware(program_folder)
-        config = os.path.join(controlled_folder, "line3.cfg")
+        config = os.path.join(folder, "line3.cfg")
         with open(config, "wb") as f:
             f.write(line3_config(0, 0))
-        controlled = Run(controlled_folder, ["TIME_PERIOD_MS=100", "USB_PORT = 0002", "CONFIG_NAME = " + config,
-                                             "RESULT_PATH = " + controlled_out], arguments=(), env=env)
-        runs.append(controlled)
+        controlled = line.run(controlled_folder, ["TIME_PERIOD_MS=100", "CONFIG_NAME = " + config,
+                                                  "RESULT_PATH = " + controlled_out])
         controlled.wait_for(lambda: len(controlled.log()) == 1, "the configuration's log line")
         # The master's start opens its instrument as this one does, and only then does its row ask for the
         # link, so this instance measures by the time the pairing arrives.
         controlled.command("START_R9")
 
-        scenario = write_scenario(master_folder, [("remote", 1, line3_config(0, 1))])
-        master = Run(master_folder, ["CLOSE_PROGRAM = YES", "TIME_PERIOD_MS=100", "USB_PORT = 0002",
-                                     "SCENARIO_NAME = " + scenario, "RESULT_PATH = " + master_out], arguments=(), env=env)
-        runs.append(master)
-        master.wait_for(lambda: master.log()[:1] == ["Загружен сценарий " + scenario], "the scenario's log line")
-        master.command("START_SCN")
-        row = [f"remote={state}" for state in ("Загрузка", "Исполнение", "Передача результатов", "Разрыв соединения",
-                                              "Выполнена")]
-        expect_equal(master.finish(120), ["Загружен сценарий " + scenario, "Получена команда START_SCN",
-                                          "Исполнение сценария " + scenario, *row, "Итог Выполнен",
-                                          "Завершен сценарий " + scenario, "Закрытие программы."], "master's log")
+        linked = line3_config(0, 1)
+        states = ("Загрузка", "Исполнение", "Передача результатов", "Разрыв соединения", "Выполнена")
+        master = master_run(line, master_folder, [("first", 1, linked), ("second", 1, linked)],
+                            [f"{name}={state}" for name in ("first", "second") for state in states] + ["Итог Выполнен"])
 
         controlled.wait_for(lambda: os.path.isdir(controlled_out) and REMOTE_COMMENT in page_texts(controlled_out),
                             "the controlled instance's protocol filed with the remote-control comment")
@@ -295,26 +323,45 @@ def remote_pair(folder):
                                            "Получена команда CLOSE", "Закрытие программы."],
                      "controlled instance's log")
     finally:
-        for run in runs:
-            run.kill()
-        carried, _ = line.communicate(timeout=30)
-    expect_equal(carried.split()[1:], [b"a=1", b"b=3"], "messages carried from the controlled (a) and the master (b)")
+        carried = line.close()
+    # Per row: the master's pairing, its request and its break; the controlled instance's answer.
+    expect_equal(carried, ["a=2", "b=6"], "messages carried from the controlled (a) and the master (b)")
 
     for run in (master, controlled):
         if not os.path.exists(run.path("R9.ini")):
             raise AssertionError(f"{run.folder}: R9.ini was not written")
     check_protocol_folder(controlled_out, REMOTE_COMMENT)
     check_protocol_folder(master_out, "Результаты исполнения сценария")
-    # The controlled pages name the master's scenario and pass; the master's hold the peer's entry and are
-    # filed without the remote-control comment.
-    if "<NOBR>a №0001</NOBR>" not in page_texts(controlled_out):
+    # One controlled protocol, headed by the master's scenario and pass, its entries titled by the master's
+    # rows; the master's protocol holds the peer's entries and is filed without the remote-control comment.
+    protocols = page_text(controlled_out, "cnt0_1.html")
+    expect_equal(protocols.count("<LI>"), 1, "protocols filed by the controlled instance")
+    if "<NOBR>a №0001</NOBR>" not in protocols:
         raise AssertionError("the controlled protocol does not name the master's scenario")
+    expect_equal(re.findall(r"<NOBR>[\d.]+ [\d:]+ </NOBR> <NOBR>(\w+)</NOBR>", page_text(controlled_out, "cnt1_1.html")),
+                 ["first", "second"], "the controlled instance's entries")
+    expect_equal(page_text(master_out, "cnt1_1.html").count("_REMOTE_R9_1"), 4,
+                 "links to the peer's two entries and their settings")
     master_pages = page_texts(master_out)
-    if "_REMOTE_R9_1" not in master_pages or "(уд.R-9)" not in master_pages or REMOTE_COMMENT in master_pages:
-        raise AssertionError("the master's protocol lacks the peer's entry or carries the remote-control comment")
+    if "(уд.R-9)" not in master_pages or REMOTE_COMMENT in master_pages:
+        raise AssertionError("the master's protocol lacks the peer's entries or carries the remote-control comment")
     remote_folder = controlled.path(os.path.join("Report", "Remote"))
     if os.path.isdir(remote_folder) and os.listdir(remote_folder):
         raise AssertionError(f"under batch control pages went to {remote_folder}: {os.listdir(remote_folder)}")
+
+
+def lost_pairing(folder):
+    """The master's row asks for the link, and the line loses the pairing: the row ends with "Нет
+    соединения" at once, the scenario ends in error, and the program closes without asking anybody."""
+    line = Line(folder, drop=1)
+    try:
+        master = master_run(line, os.path.join(folder, "master"), [("first", 1, line3_config(0, 1))],
+                            ["first=Загрузка", "first=Нет соединения", "Итог Ошибка!"])
+    finally:
+        carried = line.close()
+    expect_equal(carried, ["a=1", "b=0"], "messages handed to the line")
+    if not os.path.exists(master.path("R9.ini")):
+        raise AssertionError("R9.ini was not written")
 
 
 def scenario_break(folder):
@@ -399,7 +446,7 @@ def modal_watch(folder):
         raise AssertionError(f"status {run.returncode}, stderr: {err[-2000:]}")
 
 
-CASES = [remote_pair, config_run, scenario_break, scenario_on_the_simulated_instrument, scenario_run, schedule_faults, mailbox_names, missing_instrument, modal_watch]
+CASES = [remote_pair, lost_pairing, config_run, scenario_break, scenario_on_the_simulated_instrument, scenario_run, schedule_faults, mailbox_names, missing_instrument, modal_watch]
 
 failed = 0
 with tempfile.TemporaryDirectory() as root:
