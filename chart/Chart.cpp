@@ -98,7 +98,7 @@ void TChart::RepaintLater(bool screenRate) {
     });
 }
 
-// The plot is drawn now, straight on the screen where it can be.
+// The plot is drawn with the window's next paint, straight on the screen where it can be.
 void TChart::DrawQueued() {
     repaintQueued_ = false;
     waitingForScreen_ = false;

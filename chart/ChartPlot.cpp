@@ -63,7 +63,8 @@ void ChartPlot::Draw(RefreshPriority priority) {
         return;
     }
     drawingAsked_ = true;
-    if (priority == rpQueuedReplot) {
+    // Charts drawn in one turn of the event loop are painted together, with one flush to the screen.
+    if (priority != rpImmediateRefresh) {
         update();
         return;
     }

@@ -16,8 +16,8 @@ class ChartPlot final : public QCustomPlot {
 public:
     explicit ChartPlot(TChart &chart);
     void ShowZoomFrame(const QRect &frame); // an empty frame hides it
-    // A drawing with the current data and ranges: rpQueuedReplot at the next paint, else painted at once.
-    // beforeReplot and afterReplot come with it, as with replot.
+    // A drawing with the current data and ranges: rpImmediateRefresh painted at once, else at the next paint
+    // of the window. beforeReplot and afterReplot come with it, as with replot.
     void Draw(RefreshPriority priority);
 
 protected:

@@ -16,6 +16,11 @@ protected:
     QString getTickLabel(double tick, const QLocale &locale, QChar formatChar, int precision) override;
 
 private:
+    // The width of a label in the axis' font: measuring shapes the text, at every drawing of the chart.
+    int LabelWidth(const QString &label);
+
     const TChartAxis &axis_;
     const QCPAxis &drawnAxis_;
+    QHash<QString, int> labelWidths_; // of the font below; a few hundred at most
+    QFont widthsFont_;
 };

@@ -89,6 +89,10 @@ int Differing(const QImage &a, const QImage &b, const QRect &area) {
 
 TEST_F(ChartScreen, TheScreenShowsThePictureWhollyAndInParts) {
     FillSeries();
+    // An earlier drawing leaves its pixels in the window, where the next must paint over every one.
+    chart->BottomAxis().SetMinMax(150, 450);
+    chart->LeftAxis().SetMinMax(-150, -40);
+    chart->Repaint();
     chart->BottomAxis().SetMinMax(0, 300);
     chart->LeftAxis().SetMinMax(-100, 10);
     chart->Repaint();
