@@ -53,6 +53,34 @@ int ChartTicker::LabelWidth(const QString &label) {
     return labelWidths_[label] = QFontMetrics(font).horizontalAdvance(label);
 }
 
+void ChartTicker::generate(const QCPRange &range, const QLocale &locale, QChar formatChar, int precision,
+                           QVector<double> &ticks, QVector<double> *subTicks, QVector<QString> *tickLabels) {
+    const bool horizontal = drawnAxis_.orientation() == Qt::Horizontal;
+    const Generated now{range.lower,
+                        range.upper,
+                        axis_.Increment(),
+                        axis_.ValueFormat(),
+                        horizontal ? drawnAxis_.axisRect()->width() : drawnAxis_.axisRect()->height(),
+                        tickCount(),
+                        tickOrigin(),
+                        drawnAxis_.tickLabelFont(),
+                        locale,
+                        formatChar,
+                        precision,
+                        subTicks != nullptr,
+                        tickLabels != nullptr};
+    if (generated_ != now) {
+        QCPAxisTicker::generate(range, locale, formatChar, precision, ticks_, subTicks ? &subTicks_ : nullptr,
+                                tickLabels ? &labels_ : nullptr);
+        generated_ = now;
+    }
+    ticks = ticks_;
+    if (subTicks)
+        *subTicks = subTicks_;
+    if (tickLabels)
+        *tickLabels = labels_;
+}
+
 QString ChartTicker::getTickLabel(double tick, const QLocale &, QChar, int) {
     return FormatAxisLabel(tick, axis_.ValueFormat());
 }

@@ -150,11 +150,17 @@ void SeriesPlottable::DrawWideLine(QCPPainter *painter) const {
         bool open = false;
     } column;
     steps_.clear();
+    const std::optional<TRasterPixels> pixels =
+        colour.alpha() == 255 ? TRasterPixels::Of(*painter) : std::optional<TRasterPixels>();
     const auto closeColumn = [&] {
         if (!column.open)
             return;
         const int top = int(std::floor(column.low)), bottom = int(std::floor(column.high));
-        painter->fillRect(QRect(column.x - width / 2, top - width / 2, width, bottom - top + width), colour);
+        const QRect bar(column.x - width / 2, top - width / 2, width, bottom - top + width);
+        if (pixels)
+            pixels->FillRect(bar, colour.rgba());
+        else
+            painter->fillRect(bar, colour);
         column.open = false;
     };
     bool afterGap = true;

@@ -28,17 +28,23 @@ protected:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     QCustomPlot &Plot() { return *chart->findChild<QCustomPlot *>(); }
-    // A spectrum-like area with a coloured band, a line above it, and the after-draw painting.
+    // A spectrum-like area with a coloured band, a line above it, a wide line swinging in every column
+    // below, and the after-draw painting.
     void FillSeries() {
         TChartSeries *area = chart->AddSeries(TChartSeries::Style::StairsArea);
         area->SetColor(Qt::darkGray);
         TChartSeries *line = chart->AddSeries(TChartSeries::Style::Line);
         line->SetColor(Qt::red);
+        TChartSeries *wide = chart->AddSeries(TChartSeries::Style::Line);
+        wide->SetColor(Qt::darkGreen);
+        wide->SetLineWidth(3);
         for (int i = 0; i <= 300; ++i) {
             const double y = -70 + 20 * std::sin(i / 17.0) + (i % 7) * 2;
             area->AddXY(i, y, {}, i >= 100 && i < 140 ? QColor(Qt::blue) : QColor());
             line->AddXY(i, y + 15);
         }
+        for (int i = 0; i <= 3000; ++i)
+            wide->AddXY(i / 10.0, -95 + 8 * std::sin(i * 2.3));
         chart->SetOnAfterDraw([](QPainter &painter, const QRect &rect) {
             painter.setPen(Qt::green);
             painter.drawLine(rect.topLeft(), rect.bottomRight());
