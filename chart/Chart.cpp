@@ -70,7 +70,7 @@ void TChart::SetBackColor(const QColor &colour) {
 
 void TChart::Repaint() {
     UpdateSeries();
-    plot_->replot(QCustomPlot::rpImmediateRefresh);
+    plot_->Draw(QCustomPlot::rpImmediateRefresh);
 }
 
 void TChart::UpdateSeries() {
@@ -98,7 +98,7 @@ void TChart::RepaintLater(bool screenRate) {
     });
 }
 
-// The plot is drawn into its buffer now and copied to the screen with the next paint.
+// The plot is drawn with the window's next paint, straight on the screen where it can be.
 void TChart::DrawQueued() {
     repaintQueued_ = false;
     waitingForScreen_ = false;
@@ -107,7 +107,7 @@ void TChart::DrawQueued() {
         return;
     }
     UpdateSeries();
-    plot_->replot(QCustomPlot::rpQueuedRefresh);
+    plot_->Draw(QCustomPlot::rpQueuedRefresh);
     lastDrawing_.start();
 }
 

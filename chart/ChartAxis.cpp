@@ -1,6 +1,7 @@
 #include "chart/ChartAxis.h"
 
 #include "chart/ChartTicker.h"
+#include "chart/DottedGrid.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +25,7 @@ TChartAxis::TChartAxis(QCPAxis *axis) : axis_(axis) {
     if (QCPAxisPainterPrivate *painter = axis_->*AxisPainterOf::Member())
         (painter->*LabelCacheOf::Member()).setMaxCost(LabelsKept);
     axis_->setTicker(QSharedPointer<ChartTicker>::create(*this, *axis_));
+    DottedGrid::Install(*axis_);
     // ticks stand outside the plot, so that nothing covers the curves
     axis_->setTickLength(0, 4);
     axis_->setSubTickLength(0, 2);

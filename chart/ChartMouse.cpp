@@ -81,7 +81,7 @@ void TChart::ZoomRect(QRect pixels) {
     for (TChartAxis *axis : {left_.get(), right_.get()})
         axis->SetMinMax(axis->CalcPosPoint(pixels.bottom()), axis->CalcPosPoint(pixels.top()));
     emit OnZoom();
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    plot_->Draw(QCustomPlot::rpQueuedReplot);
 }
 
 void TChart::ScrollBy(QPoint pixels) {
@@ -93,7 +93,7 @@ void TChart::ScrollBy(QPoint pixels) {
         axis->SetMinMax(axis->Minimum() + shift, axis->Maximum() + shift);
     }
     emit OnScroll();
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    plot_->Draw(QCustomPlot::rpQueuedReplot);
 }
 
 void TChart::RememberUnzoomed() {
@@ -112,7 +112,7 @@ void TChart::UndoZoom() {
     for (std::size_t i = 0; i < axes.size(); ++i)
         axes[i]->SetMinMax(unzoomed_[i].minimum, unzoomed_[i].maximum);
     zoomed_ = false;
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    plot_->Draw(QCustomPlot::rpQueuedReplot);
 }
 
 void TChart::UndoZoomByCode() {

@@ -24,8 +24,8 @@ double ChartTicker::getTickStep(const QCPRange &range) {
     const QFontMetrics metrics(drawnAxis_.tickLabelFont());
     const bool horizontal = drawnAxis_.orientation() == Qt::Horizontal;
     const int length = horizontal ? drawnAxis_.axisRect()->width() : drawnAxis_.axisRect()->height();
-    const int label = horizontal ? std::max(metrics.horizontalAdvance(getTickLabel(range.lower, {}, {}, 0)),
-                                            metrics.horizontalAdvance(getTickLabel(range.upper, {}, {}, 0))) +
+    const int label = horizontal ? std::max(LabelWidth(getTickLabel(range.lower, {}, {}, 0)),
+                                            LabelWidth(getTickLabel(range.upper, {}, {}, 0))) +
                                        8
                                  : metrics.height() + 2;
     const double fitting = std::max(2.0, double(length) / std::max(label, 1));
@@ -39,6 +39,46 @@ double ChartTicker::getTickStep(const QCPRange &range) {
     if (ticks > fitting)
         step *= std::exp2(std::ceil(std::log2(ticks / fitting)));
     return step;
+}
+
+int ChartTicker::LabelWidth(const QString &label) {
+    const QFont font = drawnAxis_.tickLabelFont();
+    if (font != widthsFont_ || labelWidths_.size() > 256) {
+        labelWidths_.clear();
+        widthsFont_ = font;
+    }
+    const auto known = labelWidths_.constFind(label);
+    if (known != labelWidths_.cend())
+        return *known;
+    return labelWidths_[label] = QFontMetrics(font).horizontalAdvance(label);
+}
+
+void ChartTicker::generate(const QCPRange &range, const QLocale &locale, QChar formatChar, int precision,
+                           QVector<double> &ticks, QVector<double> *subTicks, QVector<QString> *tickLabels) {
+    const bool horizontal = drawnAxis_.orientation() == Qt::Horizontal;
+    const Generated now{range.lower,
+                        range.upper,
+                        axis_.Increment(),
+                        axis_.ValueFormat(),
+                        horizontal ? drawnAxis_.axisRect()->width() : drawnAxis_.axisRect()->height(),
+                        tickCount(),
+                        tickOrigin(),
+                        drawnAxis_.tickLabelFont(),
+                        locale,
+                        formatChar,
+                        precision,
+                        subTicks != nullptr,
+                        tickLabels != nullptr};
+    if (generated_ != now) {
+        QCPAxisTicker::generate(range, locale, formatChar, precision, ticks_, subTicks ? &subTicks_ : nullptr,
+                                tickLabels ? &labels_ : nullptr);
+        generated_ = now;
+    }
+    ticks = ticks_;
+    if (subTicks)
+        *subTicks = subTicks_;
+    if (tickLabels)
+        *tickLabels = labels_;
 }
 
 QString ChartTicker::getTickLabel(double tick, const QLocale &, QChar, int) {

@@ -80,6 +80,27 @@ TEST_F(ChartFixture, TickLabelsFollowTheIncrementAndTheValueFormat) {
     EXPECT_EQ(drawn->tickVectorLabels(), (QStringList{"0", "0.25", "0.5", "0.75", "1"}));
 }
 
+// Over one range drawn again and again, the ticks still follow every change of what they depend on.
+TEST_F(ChartFixture, TicksOfAnUnchangedRangeFollowTheFormatTheIncrementAndTheWidth) {
+    TChartAxis &axis = chart.BottomAxis();
+    axis.SetMinMax(0, 8);
+    axis.SetIncrement(1);
+    axis.SetValueFormat(QStringLiteral("###0"));
+    chart.Repaint();
+    const QCPAxis *drawn = Plot().xAxis;
+    EXPECT_EQ(drawn->tickVector().size(), 9);
+    axis.SetValueFormat(QStringLiteral("###0.0"));
+    chart.Repaint();
+    EXPECT_EQ(drawn->tickVectorLabels().value(1), QStringLiteral("1.0"));
+    axis.SetIncrement(2);
+    chart.Repaint();
+    EXPECT_EQ(drawn->tickVector(), (QVector<double>{0, 2, 4, 6, 8}));
+    axis.SetIncrement(1);
+    chart.resize(120, 300); // too narrow for nine labels
+    chart.Repaint();
+    EXPECT_LT(drawn->tickVector().size(), 9);
+}
+
 TEST_F(ChartFixture, AnIncrementTooSmallForTheAxisIsWidenedNotDrawnTickByTick) {
     TChartAxis &axis = chart.BottomAxis();
     axis.SetMinMax(0, 1e6);

@@ -129,8 +129,9 @@ TEST_F(GraphRedraw, AWindowCoveredByAMaximisedSiblingOrMinimisedDrawsOnceWhenItC
     Blocks(*spectrum, -40);
     above->showNormal();
     area.setActiveSubWindow(below);
-    QApplication::processEvents(); // the uncovered window's paint asks for the drawing
-    QApplication::processEvents();
+    // The uncovered window's paint asks for the drawing, which fills the series and is painted in its turn.
+    for (int turn = 0; turn < 3; ++turn)
+        QApplication::processEvents();
     EXPECT_TRUE(spectrum->Chart1->OnScreen());
     EXPECT_EQ(drawings, 1);
     EXPECT_DOUBLE_EQ(Shown(*spectrum), -36);
