@@ -234,6 +234,34 @@ TEST_F(ProtocolEntryTest, BatchProtocolsStayInTheResultFolder) {
     ExpectLinksResolve({results});
 }
 
+// The closing program deletes the controller before its child windows close, and keeps the messages on the
+// batch road. A protocol filed then (the scenario window files the series it interrupts) still asks nobody
+// and stays in the result folder it was written into.
+TEST_F(ProtocolEntryTest, AfterTheBatchControllerIsDeletedFilingStillAsksNobody) {
+    TPackageWork work(dir.path(QStringLiteral("none.lst")));
+    work.ResultPath = dir.path(QStringLiteral("results/"));
+    PackageWork = &work;
+    ProtocolComment = QStringLiteral("SAVE_PRT");
+    Entry(March15(10, 22, 5));
+    PackageWork = nullptr;
+    SetBatchMessageSink(LogBatchMessage);
+    int dialogs = 0;
+    CommentDialogAnswer = [&dialogs](TForm_Cmt &form) {
+        ++dialogs;
+        form.BitBtn2->click();
+    };
+    CloseProtocol(false);
+    CommentDialogAnswer = {};
+    SetBatchMessageSink({});
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(ProtocolState, 0);
+    const QString results = dir.path(QStringLiteral("results/"));
+    EXPECT_EQ(Files(results).size(), 5);
+    EXPECT_TRUE(Text(results + QStringLiteral("cnt0_1.html")).contains(QStringLiteral("SAVE_PRT") + QString(51, ' ')));
+    EXPECT_FALSE(QDir(Work()).exists());
+    ExpectLinksResolve({results});
+}
+
 // A close that arrives while the save dialog is open waits for it: the contents table is closed once,
 // and no entry grows the pages meanwhile.
 TEST_F(ProtocolEntryTest, ACloseDuringTheSaveDialogWaitsForIt) {
