@@ -124,6 +124,19 @@ protected:
         clock->Advance(10001);
         Step();
     }
+    // The first run of a series of three with one row, every ten minutes: its protocol stays unfiled.
+    void RunTheFirstOfASeries() {
+        form->N2Click();
+        CurrentScenario->RepeatCount = 3;
+        CurrentScenario->RepeatInterval = 600;
+        CurrentScenario->Rows.resize(1);
+        form->FillGrid(false);
+        CurrentScenario->Rows[0].Duration = 10;
+        form->Tlb_StartClick();
+        Step(3);
+        LocalReady(2.5f, 1);
+        RunOut();
+    }
     QString StateCell(int row) const { return form->Cell(ColState, row + 1); }
     QString Page(int page) const {
         QFile file(ProtocolFilePaths[std::size_t(page)]);
@@ -411,16 +424,7 @@ TEST_F(ScenarioRun, RepeatKindsStartTheNextRunAtTheirTimeAndFileTheProtocolAtThe
 }
 
 TEST_F(ScenarioRun, AStartBetweenTheRunsOfASeriesFilesTheKeptProtocolFirst) {
-    form->N2Click();
-    CurrentScenario->RepeatCount = 3;
-    CurrentScenario->RepeatInterval = 600;
-    CurrentScenario->Rows.resize(1);
-    form->FillGrid(false);
-    CurrentScenario->Rows[0].Duration = 10;
-    form->Tlb_StartClick();
-    Step(3);
-    LocalReady(2.5f, 1);
-    RunOut();
+    RunTheFirstOfASeries();
     ASSERT_EQ(ProtocolState, 0);
     const QString kept = ProtocolFileNames[DataPage];
     ASSERT_TRUE(QFileInfo::exists(ProtocolWorkFolder() + kept));
@@ -467,17 +471,8 @@ TEST_F(ScenarioRun, ASeriesInterruptedAfterTheBatchControllerIsDeletedIsFiledWit
     TPackageWork work(program.path(QStringLiteral("plan.lst")));
     work.ResultPath = program.path(QStringLiteral("results/"));
     PackageWork = &work;
-    form->N2Click();
     CurrentScenario->Name = program.path(QStringLiteral("series.scn"));
-    CurrentScenario->RepeatCount = 3;
-    CurrentScenario->RepeatInterval = 600;
-    CurrentScenario->Rows.resize(1);
-    form->FillGrid(false);
-    CurrentScenario->Rows[0].Duration = 10;
-    form->Tlb_StartClick();
-    Step(3);
-    LocalReady(2.5f, 1);
-    RunOut();
+    RunTheFirstOfASeries();
     ASSERT_EQ(ProtocolState, 0);
     const QString kept = program.path(QStringLiteral("results/")) + ProtocolFileNames[DataPage];
     ASSERT_TRUE(QFileInfo::exists(kept));
