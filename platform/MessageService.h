@@ -15,6 +15,10 @@ enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetr
 // Answers, numbered as the program's callers compare them.
 enum MsgResult : int { IdOk = 1, IdCancel = 2, IdAbort = 3, IdRetry = 4, IdIgnore = 5, IdYes = 6, IdNo = 7 };
 
+// The result code with which a message ends a batch run: a file that cannot be read or found, a fault of
+// the schedule or of a command.
+constexpr int BatchCloseCode = -5;
+
 struct MessageRequest {
     QString text;
     QString caption;

@@ -34,7 +34,10 @@ const QString ConfigFilter = QStringLiteral("*.cfg|*.cfg");
 
 } // namespace
 
+// Under batch control nobody is there to choose a file: a file dialog counts as cancelled.
 QString TForm_Scenario::AskOpenName(const TSaveDialogRequest &request) {
+    if (BatchMessagesDiverted())
+        return {};
     const auto &ask = ScenarioWindowHost().AskOpenFile;
     if (ask)
         return ask(this, request);
@@ -45,6 +48,8 @@ QString TForm_Scenario::AskOpenName(const TSaveDialogRequest &request) {
 // The name gets the extension in place of its own; an existing file is only taken once the user agreed
 // to overwrite it, and the writer replaces it whole.
 QString TForm_Scenario::AskSaveName(TSaveDialogRequest request, const QString &extension) {
+    if (BatchMessagesDiverted())
+        return {};
     for (;;) {
         const auto &ask = ScenarioWindowHost().AskSaveFile;
         const QString chosen =

@@ -48,8 +48,6 @@ constexpr EndLine EndLines[] = {
 constexpr int MailboxSource = 1;
 constexpr int ProgramSource = 0;
 
-// The code that ends a run on a fault of the schedule, a file or a command.
-constexpr int CloseCode = -5;
 // The code of a schedule that cannot be read at all.
 constexpr int SyntaxCode = -2;
 
@@ -247,14 +245,14 @@ bool TPackageWork::ParseScheduleLine(const QString &line) {
                                                                : ResultPath;
     field.clear();
     if (!hasValue) {
-        Report(SyntaxError(found->name), CloseCode);
+        Report(SyntaxError(found->name), BatchCloseCode);
         return false;
     }
     field = found->key == ScheduleKey::UsbPort ? WithoutBlanks(value) : WithoutLeadingBlanks(value);
     if (found->key != ScheduleKey::ResultPath)
         return true;
     if (field.isEmpty()) {
-        Report(QStringLiteral("Не задан каталог результатов в строке RESULT_PATH файла-расписания"), CloseCode);
+        Report(QStringLiteral("Не задан каталог результатов в строке RESULT_PATH файла-расписания"), BatchCloseCode);
         return false;
     }
     field = LocalPath(field);
@@ -268,16 +266,16 @@ void TPackageWork::CheckScheduleNames() {
         if (ConfigName.isEmpty()) {
             Report(QStringLiteral("Не задано имя сценария или конфигурации\nв строке SCENARIO_NAME или "
                                   "CONFIG_NAME файла-расписания"),
-                   CloseCode);
+                   BatchCloseCode);
         } else if (!FileExists(ConfigName)) {
             const QString name = ConfigName;
             ConfigName.clear();
-            Report(QStringLiteral("Конфигурация  ") + name + QStringLiteral(" не найдена"), CloseCode);
+            Report(QStringLiteral("Конфигурация  ") + name + QStringLiteral(" не найдена"), BatchCloseCode);
         }
     } else if (!FileExists(ScenarioName)) {
         const QString name = ScenarioName;
         ScenarioName.clear();
-        Report(QStringLiteral("Сценарий ") + name + QStringLiteral(" не найден"), CloseCode);
+        Report(QStringLiteral("Сценарий ") + name + QStringLiteral(" не найден"), BatchCloseCode);
     }
 }
 
@@ -315,7 +313,7 @@ void TPackageWork::LoadConfig() {
 void TPackageWork::ScenarioFinished() {
     Log(QStringLiteral("Завершен сценарий ") + ScenarioName);
     if (CloseAtEnd)
-        Finish(CloseCode);
+        Finish(BatchCloseCode);
 }
 
 void TPackageWork::ResumePolling() {
@@ -363,7 +361,7 @@ void TPackageWork::CarryOut(const QString &command, const QString &argument) {
         {"CLOSE",
          [](TPackageWork &work, const QString &) {
              work.pollingEnded_ = true;
-             work.Finish(CloseCode);
+             work.Finish(BatchCloseCode);
          }},
         {"BREAK_SCN",
          [](TPackageWork &, const QString &) {

@@ -4,6 +4,7 @@
 #include "chartlib/Chartlib.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp1251.h"
+#include "platform/MessageService.h"
 #include "platform/ProgramDir.h"
 #include "platform/StringTable.h"
 #include "protocols/Form_cmt.h"
@@ -152,6 +153,10 @@ void CloseNow(bool unattended) {
     } else if (PackageWork) {
         dirReport = ProtocolWorkFolder();
         QDir().mkpath(dirReport);
+    } else if (BatchMessagesDiverted()) {
+        // The closing program deleted the batch controller and its result folder with it, and still nobody
+        // is there to answer a dialog: the pages stay where the run wrote them.
+        dirReport = QFileInfo(ProtocolFilePaths[ListPage]).absolutePath() + '/';
     } else {
         filed = AskProtocolDialog(1);
     }

@@ -39,8 +39,9 @@ bool PrepareRow(const QString &fileName, bool add, int index) {
     return true;
 }
 
+// A batch run ends on it, as on a refused version: it must not go on as if the scenario had been loaded.
 void ReportUnreadable(const QString &text) {
-    ShowMessage({text, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok});
+    ShowMessage({text, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok, BatchCloseCode, 0});
 }
 
 bool ReadBinaryConfig(const QString &fileName, bool add, int index) {

@@ -169,7 +169,7 @@ void LoadIni(TScenarClass &scenario, bool withResults, TMemIniFile &ini, const Q
 bool LoadLegacy(TScenarClass &scenario, bool withResults, const QString &fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage({LoadStr(413) + u' ' + fileName, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok, 0, 1});
+        ShowMessage({LoadStr(413) + u' ' + fileName, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok, BatchCloseCode, 1});
         return false;
     }
     const LegacyScenario read = ReadLegacyScenario(file.readAll(), withResults);
@@ -189,7 +189,7 @@ bool LoadLegacy(TScenarClass &scenario, bool withResults, const QString &fileNam
     if (!read.Complete) {
         DebugLog(QStringLiteral("Scenario file ends inside an item: ") + fileName);
         ShowMessage({QStringLiteral("Файл сценария поврежден:\n") + fileName, LoadStr(5), MsgIcon::Warning,
-                     MsgButtons::Ok, 0, 1});
+                     MsgButtons::Ok, BatchCloseCode, 1});
     }
     return read.Complete;
 }

@@ -13,7 +13,6 @@
 #include "platform/MessageService.h"
 #include "platform/NumberFormat.h"
 #include "platform/StringTable.h"
-#include "protocols/BatchLog.h"
 #include "engine/evaluation/ProtocolSnapshot.h"
 #include "protocols/ProtocolEntry.h"
 #include "protocols/ProtocolFiles.h"
@@ -512,10 +511,9 @@ void TMainForm::Timer_PowerStatusTimer() {
 void TMainForm::ApplyPowerTick(const TPowerTick &tick) {
     if (!tick.Warning.isEmpty())
         PendingWarning = tick.Warning;
+    // Only a batch run has these lines: each is a line of its log, and a power fault ends the run.
     for (const QString &line : tick.BatchLines)
-        AppendBatchLog(0, line);
-    if (tick.FinishBatch && PackageWork)
-        PackageWork->Finish(-5);
+        ShowMessage({line, LoadStr(7), MsgIcon::Error, MsgButtons::Ok, tick.FinishBatch ? BatchCloseCode : 0});
     if (tick.StopRequest)
         StopRequest = true;
     if (tick.ArmMessageTimer)

@@ -56,10 +56,11 @@ ConfigFileNames FileNames() {
     return {maskDir ? maskDir() : QString(), &FileNameList, dirMaskFile ? dirMaskFile() : QString()};
 }
 
+// A batch run ends on it: it must not go on as if the configuration had been loaded.
 void ReportMissingConfiguration(const QString &fileName) {
     if (BatchMessagesDiverted())
         ShowMessage({LoadStr(279) + QStringLiteral(" '") + fileName + QStringLiteral("' ") + LoadStr(280), LoadStr(5),
-                     MsgIcon::Warning, MsgButtons::Ok});
+                     MsgIcon::Warning, MsgButtons::Ok, BatchCloseCode, 0});
     else
         ShowMessage({LoadStr(413) + u' ' + fileName, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok});
 }

@@ -12,9 +12,6 @@ namespace {
 
 FilePathQuestions pathQuestions;
 
-// The batch code of a file that a configuration or scenario names but that cannot be found.
-constexpr int MissingFileBatchCode = -5;
-
 QString FolderJoin(const QString &folder, const QString &name) {
     if (folder.isEmpty() || folder.endsWith(u'/') || folder.endsWith(u'\\'))
         return folder + name;
@@ -51,7 +48,7 @@ QString SameFolderKey(const QString &folder) {
 QString ReportMissingFile(const QString &path) {
     const QString missing = LoadStr(279) + QStringLiteral(" '") + path + QStringLiteral("' ") + LoadStr(280);
     if (BatchMessagesDiverted()) {
-        ShowMessage({missing, LoadStr(5), MsgIcon::Error, MsgButtons::Ok, MissingFileBatchCode, 0});
+        ShowMessage({missing, LoadStr(5), MsgIcon::Error, MsgButtons::Ok, BatchCloseCode, 0});
         return {};
     }
     ShowMessage({missing + QStringLiteral("\nУкажите путь к файлу или его замену!"), LoadStr(5), MsgIcon::Error,

@@ -10,10 +10,8 @@
 
 namespace {
 
-constexpr int UnreadableConfigBatchCode = -5;
-
 void ReportLegacyFailure(const QString &text) {
-    ShowMessage({text, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok, UnreadableConfigBatchCode, 0});
+    ShowMessage({text, LoadStr(5), MsgIcon::Warning, MsgButtons::Ok, BatchCloseCode, 0});
 }
 
 QString VersionShown(const QByteArray &version) {

@@ -217,21 +217,40 @@ TEST_F(ProtocolEntryTest, StartUpFilesAProtocolLeftOpen) {
     EXPECT_EQ(Files(Work()).size(), 2);
 }
 
-// While batch control runs the pages are written in its result folder and filing only fills the comment.
+// While batch control runs the pages are written in its result folder and filing only fills the comment. The
+// closing program deletes the controller before its child windows close and keeps the messages on the batch
+// road: a protocol filed then (the scenario window files the series it interrupts) still asks nobody and
+// stays in the result folder too.
 TEST_F(ProtocolEntryTest, BatchProtocolsStayInTheResultFolder) {
-    TPackageWork work(dir.path(QStringLiteral("none.lst")));
-    work.ResultPath = dir.path(QStringLiteral("results/"));
-    PackageWork = &work;
-    ProtocolComment = QStringLiteral("SAVE_PRT");
-    Entry(March15(10, 22, 5));
-    CloseProtocol(false);
-    PackageWork = nullptr;
-    EXPECT_FALSE(QDir(Work()).exists());
-    const QString results = dir.path(QStringLiteral("results/"));
-    EXPECT_EQ(Files(results).size(), 5);
-    EXPECT_TRUE(Text(results + QStringLiteral("cnt0_1.html")).contains(QStringLiteral("SAVE_PRT") + QString(51, ' ')));
-    EXPECT_EQ(ProtocolDirReport(), results);
-    ExpectLinksResolve({results});
+    for (const bool controllerDeleted : {false, true}) {
+        SCOPED_TRACE(controllerDeleted);
+        const QString results = dir.path(controllerDeleted ? QStringLiteral("late/") : QStringLiteral("results/"));
+        TPackageWork work(dir.path(QStringLiteral("none.lst")));
+        work.ResultPath = results;
+        PackageWork = &work;
+        ProtocolComment = QStringLiteral("SAVE_PRT");
+        Entry(March15(10, 22, 5));
+        if (controllerDeleted) {
+            PackageWork = nullptr;
+            SetBatchMessageSink(LogBatchMessage);
+        }
+        int dialogs = 0;
+        CommentDialogAnswer = [&dialogs](TForm_Cmt &form) {
+            ++dialogs;
+            form.BitBtn2->click();
+        };
+        CloseProtocol(false);
+        CommentDialogAnswer = {};
+        PackageWork = nullptr;
+        EXPECT_EQ(dialogs, 0);
+        EXPECT_EQ(ProtocolState, 0);
+        EXPECT_FALSE(QDir(Work()).exists());
+        EXPECT_EQ(Files(results).size(), 5);
+        EXPECT_TRUE(
+            Text(results + QStringLiteral("cnt0_1.html")).contains(QStringLiteral("SAVE_PRT") + QString(51, ' ')));
+        EXPECT_EQ(ProtocolDirReport(), results);
+        ExpectLinksResolve({results});
+    }
 }
 
 // A close that arrives while the save dialog is open waits for it: the contents table is closed once,

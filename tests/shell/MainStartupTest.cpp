@@ -68,17 +68,31 @@ TEST_F(MainWindowTest, StartUpCreatesTheFoldersAndIssuesTheFirstCommands) {
     EXPECT_TRUE(messages.empty());
 }
 
+// A batch run files it away too, but tells nobody: neither a box nor a line of the batch log.
 TEST_F(MainWindowTest, AProtocolLeftOpenIsFiledAwayWithANotice) {
-    for (const char *page : {"_Start_1.html", "cnt0_1.html", "cnt1_1.html"}) {
-        QDir().mkpath(dir.path(QStringLiteral("Report/Temp1")));
-        dir.write(QStringLiteral("Report/Temp1/") + QLatin1String(page), "<html/>");
+    for (const bool batch : {false, true}) {
+        SCOPED_TRACE(batch);
+        SetUp();
+        messages.clear();
+        for (const char *page : {"_Start_1.html", "cnt0_1.html", "cnt1_1.html"}) {
+            QDir().mkpath(dir.path(QStringLiteral("Report/Temp1")));
+            dir.write(QStringLiteral("Report/Temp1/") + QLatin1String(page), "<html/>");
+        }
+        dir.write(QStringLiteral("plan.lst"), "CONFIG_NAME=x\r\n");
+        Start(batch ? QStringList{QStringLiteral("plan.lst")} : QStringList{});
+        EXPECT_EQ(PackageWork != nullptr, batch);
+        EXPECT_TRUE(QFile::exists(dir.path(QStringLiteral("Report/UnsavedProtocol/_Start_1.html"))));
+        EXPECT_FALSE(QFile::exists(dir.path(QStringLiteral("Report/Temp1/_Start_1.html"))));
+        EXPECT_FALSE(FromCp1251(dir.read(QStringLiteral("R9_307.msg"))).contains(QStringLiteral("несохраненные")));
+        if (batch) {
+            EXPECT_TRUE(messages.empty());
+        } else {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Все несохраненные протоколы из каталога \n")));
+            EXPECT_EQ(messages[0].caption, QStringLiteral("Внимание!"));
+        }
+        TearDown();
     }
-    Start();
-    EXPECT_TRUE(QFile::exists(dir.path(QStringLiteral("Report/UnsavedProtocol/_Start_1.html"))));
-    EXPECT_FALSE(QFile::exists(dir.path(QStringLiteral("Report/Temp1/_Start_1.html"))));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Все несохраненные протоколы из каталога \n")));
-    EXPECT_EQ(messages[0].caption, QStringLiteral("Внимание!"));
 }
 
 // A protocol filed away earlier holds the same page names: the new pages are appended to the old ones

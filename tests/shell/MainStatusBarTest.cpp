@@ -256,3 +256,25 @@ TEST_F(MainWindowTest, ANewBlockSizeStartsThePointVerdictsAfresh) {
     form.ApplyBlockSize(true, false);
     EXPECT_EQ(PointVerdicts[0], nullptr);
 }
+
+// A power fault in a batch run takes the road of every message: a line of the batch log with the code that
+// ends the run, and no box.
+TEST_F(MainWindowTest, APowerFaultOfABatchRunIsAMessageThatEndsTheRun) {
+    TMainForm &form = Start();
+    std::vector<MessageRequest> logged;
+    SetBatchMessageSink([&logged](const MessageRequest &request) {
+        logged.push_back(request);
+        return int(IdOk);
+    });
+    TPowerTick tick;
+    tick.Warning = QStringLiteral("Аккумулятор разряжен! = 5%");
+    tick.BatchLines << tick.Warning;
+    tick.FinishBatch = true;
+    form.ApplyPowerTick(tick);
+    SetBatchMessageSink({});
+    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0].text, tick.Warning);
+    EXPECT_EQ(logged[0].batchCode, -5);
+    EXPECT_EQ(logged[0].batchLogSource, 0);
+}

@@ -193,13 +193,18 @@ TEST_F(ConfigurationTest, AMissingFileIsReportedAndLeavesTheLoadStateAlone) {
     SettingsLoadState = 0;
     EXPECT_FALSE(LoadConfiguration(file));
     EXPECT_EQ(boxes, std::vector<QString>{QStringLiteral("Не могу открыть файл ") + file});
+    // A batch run logs it and ends: it must not go on as if the configuration were loaded.
     std::vector<QString> lines;
-    SetBatchMessageSink([&lines](const MessageRequest &request) {
+    std::vector<int> codes;
+    SetBatchMessageSink([&lines, &codes](const MessageRequest &request) {
         lines.push_back(request.text);
+        codes.push_back(request.batchCode);
         return int(IdOk);
     });
     EXPECT_FALSE(LoadConfiguration(file));
+    SetBatchMessageSink({});
     EXPECT_EQ(lines, std::vector<QString>{QStringLiteral("Файл '") + file + QStringLiteral("' не найден!")});
+    EXPECT_EQ(codes, std::vector<int>{-5});
     EXPECT_EQ(SettingsLoadState, 0);
     EXPECT_TRUE(calls.empty());
 }

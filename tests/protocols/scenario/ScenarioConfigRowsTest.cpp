@@ -43,6 +43,16 @@ TEST_F(ScenarioConfigRows, ADamagedBinaryConfigurationAddsNoRow) {
     EXPECT_FALSE(ReadConfigIntoRow(path, true, 0));
     EXPECT_EQ(CurrentScenario->RowCount(), 0);
     EXPECT_EQ(messages.size(), 1);
+    // A batch run that loads a scenario naming it ends after the log line, as on a refused version.
+    std::vector<int> codes;
+    SetBatchMessageSink([&codes](const MessageRequest &request) {
+        codes.push_back(request.batchCode);
+        return int(IdOk);
+    });
+    EXPECT_FALSE(ReadConfigIntoRow(path, true, 0));
+    SetBatchMessageSink({});
+    EXPECT_EQ(codes, std::vector<int>{-5});
+    EXPECT_EQ(messages.size(), 1);
 }
 
 TEST_F(ScenarioConfigRows, AnIniConfigurationFillsTheRowAndChangesNothingLive) {

@@ -405,4 +405,37 @@ TEST_F(ScenarioFiles, ALegacyFileIsReadWithItsRowsResolved) {
               QStringList{QStringLiteral("Не могу открыть файл ") + program.path(QStringLiteral("none.scn"))});
 }
 
+// Under batch control a scenario file that cannot be read is a line of the batch log with the files' source,
+// and it ends the run: the run must not go on as if the scenario had been loaded.
+TEST_F(ScenarioFiles, UnderBatchControlAScenarioThatCannotBeReadEndsTheRun) {
+    Touch(QStringLiteral("Config/a.cfg"));
+    program.write(QStringLiteral("damaged.scn"), TwoRowLegacyScenario(false).chopped(10));
+    program.write(QStringLiteral("empty.scn"), QByteArray());
+    struct Case {
+        const char *file;
+        QString text;
+    };
+    const Case cases[] = {
+        {"damaged.scn", QStringLiteral("Файл сценария поврежден:\n") + program.path(QStringLiteral("damaged.scn"))},
+        {"empty.scn", QStringLiteral("Файл сценария поврежден:\n") + program.path(QStringLiteral("empty.scn"))},
+        {"none.scn", QStringLiteral("Не могу открыть файл ") + program.path(QStringLiteral("none.scn"))},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<MessageRequest> logged;
+        SetBatchMessageSink([&logged](const MessageRequest &request) {
+            logged.push_back(request);
+            return int(IdOk);
+        });
+        TScenarClass scenario;
+        EXPECT_FALSE(LoadScenarioIni(scenario, false, program.path(QLatin1String(c.file))));
+        SetBatchMessageSink({});
+        EXPECT_TRUE(messages.isEmpty()) << "no box";
+        ASSERT_EQ(logged.size(), 1u);
+        EXPECT_EQ(logged[0].text, c.text);
+        EXPECT_EQ(logged[0].batchCode, -5);
+        EXPECT_EQ(logged[0].batchLogSource, 1);
+    }
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Cp1251.h"
 #include "protocols/Form_scncontinue.h"
+#include "protocols/PackageWork.h"
 #include "protocols/ProtocolFiles.h"
 #include "protocols/ProtocolState.h"
 #include "protocols/ScenarioFiles.h"
@@ -122,6 +123,19 @@ protected:
     void RunOut() {
         clock->Advance(10001);
         Step();
+    }
+    // The first run of a series of three with one row, every ten minutes: its protocol stays unfiled.
+    void RunTheFirstOfASeries() {
+        form->N2Click();
+        CurrentScenario->RepeatCount = 3;
+        CurrentScenario->RepeatInterval = 600;
+        CurrentScenario->Rows.resize(1);
+        form->FillGrid(false);
+        CurrentScenario->Rows[0].Duration = 10;
+        form->Tlb_StartClick();
+        Step(3);
+        LocalReady(2.5f, 1);
+        RunOut();
     }
     QString StateCell(int row) const { return form->Cell(ColState, row + 1); }
     QString Page(int page) const {
@@ -410,22 +424,71 @@ TEST_F(ScenarioRun, RepeatKindsStartTheNextRunAtTheirTimeAndFileTheProtocolAtThe
 }
 
 TEST_F(ScenarioRun, AStartBetweenTheRunsOfASeriesFilesTheKeptProtocolFirst) {
-    form->N2Click();
-    CurrentScenario->RepeatCount = 3;
-    CurrentScenario->RepeatInterval = 600;
-    CurrentScenario->Rows.resize(1);
-    form->FillGrid(false);
-    CurrentScenario->Rows[0].Duration = 10;
-    form->Tlb_StartClick();
-    Step(3);
-    LocalReady(2.5f, 1);
-    RunOut();
+    RunTheFirstOfASeries();
     ASSERT_EQ(ProtocolState, 0);
     const QString kept = ProtocolFileNames[DataPage];
     ASSERT_TRUE(QFileInfo::exists(ProtocolWorkFolder() + kept));
     FileProtocolLeftInBuildFolder();
     EXPECT_TRUE(QFileInfo::exists(program.path(QStringLiteral("Report/UnsavedProtocol/")) + kept));
     EXPECT_FALSE(QFileInfo::exists(ProtocolWorkFolder() + kept));
+}
+
+// Under batch control nobody is there to choose a file: an unnamed scenario does not start and says so in
+// the batch log with the mailbox's source, and opening a scenario over it asks for no file either.
+TEST_F(ScenarioRun, UnderBatchControlNoFileDialogOpens) {
+    int dialogs = 0;
+    const auto count = [&dialogs](QWidget *, const TSaveDialogRequest &) {
+        ++dialogs;
+        return QString();
+    };
+    ScenarioWindowHost().AskSaveFile = count;
+    ScenarioWindowHost().AskOpenFile = count;
+    const QString plan = program.path(QStringLiteral("plan.scn"));
+    ASSERT_TRUE(SaveScenarioIni(*CurrentScenario, plan));
+    std::vector<MessageRequest> logged;
+    SetBatchMessageSink([&logged](const MessageRequest &request) {
+        logged.push_back(request);
+        return int(IdYes);
+    });
+    ASSERT_TRUE(CurrentScenario->Name.isEmpty());
+    form->Modified = true;
+    form->Tlb_StartClick();
+    EXPECT_EQ(ScenarioRunning, 0);
+    form->OpenScenarioFile(plan);
+    SetBatchMessageSink({});
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(messages.isEmpty());
+    ASSERT_GE(logged.size(), 1u);
+    EXPECT_EQ(logged[0].text, QStringLiteral("Не задано имя сценария!"));
+    EXPECT_EQ(logged[0].batchLogSource, 1);
+    EXPECT_EQ(CurrentScenario->Name, plan);
+    EXPECT_EQ(CurrentScenario->RowCount(), 2);
+}
+
+// The closing program deletes the batch controller before the scenario window closes. The window files the
+// series it interrupts then: no dialog asks for the folder, and the pages stay in the run's result folder.
+TEST_F(ScenarioRun, ASeriesInterruptedAfterTheBatchControllerIsDeletedIsFiledWithoutADialog) {
+    TPackageWork work(program.path(QStringLiteral("plan.lst")));
+    work.ResultPath = program.path(QStringLiteral("results/"));
+    PackageWork = &work;
+    CurrentScenario->Name = program.path(QStringLiteral("series.scn"));
+    RunTheFirstOfASeries();
+    ASSERT_EQ(ProtocolState, 0);
+    const QString kept = program.path(QStringLiteral("results/")) + ProtocolFileNames[DataPage];
+    ASSERT_TRUE(QFileInfo::exists(kept));
+    PackageWork = nullptr;
+    SetBatchMessageSink(LogBatchMessage);
+    int dialogs = 0;
+    CommentDialogAnswer = [&dialogs](TForm_Cmt &dialog) {
+        ++dialogs;
+        dialog.BitBtn2->click();
+    };
+    form->close();
+    CommentDialogAnswer = {};
+    SetBatchMessageSink({});
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(ProtocolState, 0);
+    EXPECT_TRUE(QFileInfo::exists(kept)) << "filed where the run wrote it";
 }
 
 // A step entered from a wait inside another step returns at once and leaves Busy alone; once the window
