@@ -196,8 +196,13 @@ void TForm_Graphic::FillValueTable(const float *x, const float *y, int32_t n) {
     }
     if (IsSelectiveKind(kind_))
         table_.FillPackedTable(x, y, IsSelectiveLevelKind(kind_) ? SelectiveGapValue : NoValue, n);
-    else
+    else {
         table_.FillPairTable(x, y, n);
+        // A value cell's ground shows its point's verdict against the window's mask, which can change
+        // while the value stays.
+        if (WindowMaskSlot >= 0)
+            table_.RepaintValues();
+    }
 }
 
 void TForm_Graphic::Chart1AfterDraw(QPainter &painter, const QRect &chartRect) {
