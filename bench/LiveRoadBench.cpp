@@ -2,8 +2,10 @@
 // block, the main window's hand-over (ProcessAdcBlock: the analysis, the evaluation and the dispatch),
 // and the windows a user keeps open redrawn: the graph windows that draw under the road's signal, three value
 // windows and the time diagrams of two of their parameters; and one spectrum window maximised on a large
-// screen. The windows that showed values after the last block are counted. Then the resident memory after
-// 10,000 blocks against after 1,000, which must not grow.
+// screen. The desk's windows open either each as a top-level window of its own, or, as the program holds
+// them, as children of one MDI area filling a main window the size of the screen, which paints and flushes
+// them together. The windows that showed values after the last block are counted. Then the resident
+// memory after 10,000 blocks against after 1,000, which must not grow.
 #include "chart/ChartSeries.h"
 #include "engine/EngineBuffers.h"
 #include "engine/TimeSeries.h"
@@ -27,7 +29,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPoint>
+#include <QScreen>
 #include <QSize>
 
 #include <algorithm>
@@ -71,11 +79,29 @@ const TDesk OneLargeSpectrum{{1}, QSize(1600, 1000), false};
 
 TDeviceSettings Settings;
 
+// Where the desk's windows open: each a top-level window, or children of the main window's MDI area.
+enum class THost { TopLevel, Mdi };
+
 // Demonstration mode set up as Start sets it up, with the generator of the road on, the windows open as
 // the main window's factories open them, and the emulator building its blocks in this thread.
 class TLiveRoad {
 public:
-    TLiveRoad(const TRoad &road, int32_t samples, const TDesk &desk) : road_(road), desk_(desk) {
+    TLiveRoad(const TRoad &road, int32_t samples, const TDesk &desk, THost host = THost::TopLevel)
+        : road_(road), desk_(desk) {
+        if (host == THost::Mdi) {
+            frame_ = std::make_unique<QMainWindow>();
+            area_ = new QMdiArea;
+            frame_->setCentralWidget(area_);
+            frame_->resize(QGuiApplication::primaryScreen()->size());
+            frame_->show();
+            // The value windows open in the area as the main window places them.
+            hostPlace_ = ScaleLabelHost.Place;
+            ScaleLabelHost.Place = [this](QWidget *window, int) {
+                QMdiSubWindow *sub = area_->addSubWindow(window);
+                sub->show();
+                Lay(sub);
+            };
+        }
         Settings = DefaultDeviceSettings();
         DeviceSettings = &Settings;
         ConnectionKind = 0;
@@ -92,9 +118,7 @@ public:
             if (ParamSettings *settings = GraphParamSettings[std::size_t(kind)][std::size_t(road.Kind)])
                 settings->Analyse = 1;
             auto *window = new TForm_Graphic(kind);
-            window->show();
-            // Sized once shown: showing restores the window's placement.
-            window->resize(desk.Size);
+            Open(window);
             GraphWindows[std::size_t(kind)] = window;
         }
         const ParameterTable table = ParameterTableOf(road.Kind);
@@ -113,8 +137,7 @@ public:
             QPointer<QWidget> &diagram = TimeDiagramWindows[std::size_t(row.UnitGroup)];
             if (!diagram) {
                 diagram = new TForm_TimeDiagram(row.UnitGroup);
-                diagram->show();
-                diagram->resize(desk.Size);
+                Open(diagram);
             }
             row.Settings.TimeDiagram = 1;
             BindRowTimeSeries(&row, true);
@@ -131,12 +154,16 @@ public:
         for (QPointer<QWidget> &diagram : TimeDiagramWindows)
             delete diagram.data();
         ReleaseAllTimeSeries();
+        frame_.reset();
+        if (area_)
+            ScaleLabelHost.Place = hostPlace_;
         QApplication::processEvents();
         FreeAnalysisBuffers();
         SignalKind = 0;
     }
 
     bool OnItsKind() const { return SignalKind == road_.Kind; }
+    QWidget *Frame() const { return frame_.get(); }
 
     // One block from the emulator through the main window's handler to the redrawn windows.
     void Block() {
@@ -149,15 +176,44 @@ public:
     }
 
 private:
+    // Shows a window of the desk at the desk's size, sized once shown: showing restores its placement.
+    void Open(QWidget *window) {
+        if (!area_) {
+            window->show();
+            window->resize(desk_.Size);
+            return;
+        }
+        QMdiSubWindow *sub = area_->addSubWindow(window);
+        window->show();
+        sub->resize(desk_.Size);
+        Lay(sub);
+    }
+
+    // The windows side by side in the order they open, in rows across the area, as a user arranges a desk.
+    void Lay(QMdiSubWindow *sub) {
+        if (next_.x() > 0 && next_.x() + sub->width() > area_->width()) {
+            next_ = QPoint(0, next_.y() + rowHeight_);
+            rowHeight_ = 0;
+        }
+        sub->move(next_);
+        next_.rx() += sub->width();
+        rowHeight_ = std::max(rowHeight_, sub->height());
+    }
+
     const TRoad &road_;
     const TDesk &desk_;
+    std::unique_ptr<QMainWindow> frame_;
+    QMdiArea *area_ = nullptr;
+    decltype(ScaleLabelHost.Place) hostPlace_;
+    QPoint next_;
+    int rowHeight_ = 0;
     TEmulatorState emulator_;
 };
 
 // Time per block as a share of the cadence, on the clock and in the CPU time of every thread (Qt composites
 // large pictures on its thread pool), with what the windows showed after the last block.
-void RunRoad(benchmark::State &state, const TRoad &road, const TDesk &desk) {
-    TLiveRoad live(road, int32_t(state.range(0)), desk);
+void RunRoad(benchmark::State &state, const TRoad &road, const TDesk &desk, THost host = THost::TopLevel) {
+    TLiveRoad live(road, int32_t(state.range(0)), desk, host);
     if (!live.OnItsKind()) {
         state.SkipWithError("the emulator's blocks are not analysed as the road's kind");
         return;
@@ -192,10 +248,17 @@ void RunRoad(benchmark::State &state, const TRoad &road, const TDesk &desk) {
     state.counters["graph_windows_with_points"] = drawn;
     state.counters["time_diagram_lines_with_points"] = lines;
     state.counters["value_windows_measured"] = measured;
+    // A picture of the desk, for a look by eye.
+    if (const QString shots = qEnvironmentVariable("R9_SCREENSHOTS"); !shots.isEmpty() && live.Frame())
+        live.Frame()->grab().save(shots + QStringLiteral("/desk_%1_%2.png").arg(road.Name).arg(state.range(0)));
 }
 
 void LiveRoad(benchmark::State &state, const TRoad &road) {
     RunRoad(state, road, road.Desk);
+}
+
+void LiveRoadMdi(benchmark::State &state, const TRoad &road) {
+    RunRoad(state, road, road.Desk, THost::Mdi);
 }
 
 void LiveRoadOneLargeSpectrum(benchmark::State &state, const TRoad &road) {
@@ -220,6 +283,11 @@ void LiveRoadMemory(benchmark::State &state, const TRoad &road) {
 void RegisterRoads() {
     for (const TRoad &road : Roads) {
         benchmark::RegisterBenchmark((std::string("LiveRoad/") + road.Name).c_str(), LiveRoad, road)
+            ->Arg(2048)
+            ->Arg(32768)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark((std::string("LiveRoadMdi/") + road.Name).c_str(), LiveRoadMdi, road)
             ->Arg(2048)
             ->Arg(32768)
             ->Unit(benchmark::kMillisecond)

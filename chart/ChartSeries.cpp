@@ -20,6 +20,8 @@ void TChartSeries::AddXY(double x, double y, const QString &label, const QColor 
         at = std::size_t(std::upper_bound(x_.begin(), x_.end(), x, [](double v, double e) { return v < e; }) -
                          x_.begin());
     x_.insert(x_.begin() + std::ptrdiff_t(at), x);
+    // Points that ascended still do when the new one sits between its neighbours.
+    ascending_ = ascending_ && !std::isnan(x) && (at == 0 || x_[at - 1] <= x) && (at + 1 == x_.size() || x <= x_[at + 1]);
     y_.insert(y_.begin() + std::ptrdiff_t(at), y);
     colours_.insert(colours_.begin() + std::ptrdiff_t(at), colour.isValid() ? colour.rgb() : QRgb(0));
     // The label list stays empty until the first label, then runs parallel to the points.
@@ -35,6 +37,7 @@ void TChartSeries::AddNull(double x) {
 
 void TChartSeries::Clear() {
     x_.clear();
+    ascending_ = true;
     y_.clear();
     colours_.clear();
     labels_.clear();
@@ -62,9 +65,45 @@ QColor TChartSeries::ValueColor(int index) const {
 }
 
 void TChartSeries::ColorRange(double fromX, double toX, const QColor &colour) {
-    for (std::size_t i = 0; i < x_.size(); ++i)
-        if (x_[i] >= fromX && x_[i] <= toX)
-            colours_[i] = colour.isValid() ? colour.rgb() : QRgb(0);
+    const QRgb rgb = colour.isValid() ? colour.rgb() : QRgb(0);
+    if (!ascending_) {
+        for (std::size_t i = 0; i < x_.size(); ++i)
+            if (x_[i] >= fromX && x_[i] <= toX)
+                colours_[i] = rgb;
+        return;
+    }
+    if (!(fromX <= toX)) // empty, or a bound that is no number: no point lies inside
+        return;
+    const auto first = std::lower_bound(x_.begin(), x_.end(), fromX);
+    const auto end = std::upper_bound(first, x_.end(), toX);
+    std::fill(colours_.begin() + (first - x_.begin()), colours_.begin() + (end - x_.begin()), rgb);
+}
+
+bool TChartSeries::SnapBound(double &bound) const {
+    const std::size_t n = x_.size();
+    if (!ascending_) {
+        for (std::size_t p = 0; p + 1 < n; ++p)
+            if (x_[p] <= bound && bound <= x_[p + 1]) {
+                bound = x_[p + 1];
+                return true;
+            }
+        return false;
+    }
+    if (std::isnan(bound))
+        return false;
+    // The first pair whose right point is not below the bound, if its left point is not above it.
+    const std::size_t notBelow = std::size_t(std::lower_bound(x_.begin(), x_.end(), bound) - x_.begin());
+    const std::size_t p = notBelow > 0 ? notBelow - 1 : 0;
+    if (p + 1 >= n || x_[p] > bound)
+        return false;
+    bound = x_[p + 1];
+    return true;
+}
+
+bool TChartSeries::SnapInterval(double &from, double &to) const {
+    const bool fromFound = SnapBound(from);
+    const bool toFound = SnapBound(to);
+    return fromFound || toFound;
 }
 
 bool TChartSeries::Range(const std::vector<double> &values, bool maximum, double &result) const {

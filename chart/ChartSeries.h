@@ -36,6 +36,12 @@ public:
     QString Label(int index) const;
     QColor ValueColor(int index) const;                              // the point's own colour or the series colour
     void ColorRange(double fromX, double toX, const QColor &colour); // every point with x in [fromX, toX]
+    // Moves each bound of an interval to the x of the point after the first pair of neighbours that holds
+    // it; false when neither bound found one.
+    bool SnapInterval(double &from, double &to) const;
+    // Every x a number and none below the one before, as the points stand; then the two functions above
+    // search instead of going through every point.
+    bool XAscending() const { return ascending_; }
 
     // Ranges of the points that are not gaps; 0 when there is none.
     double MinXValue() const;
@@ -82,6 +88,7 @@ private:
     friend class SeriesPlottable;
     TChartSeries(Style style, TChartAxis &vertical);
     bool Range(const std::vector<double> &values, bool maximum, double &result) const;
+    bool SnapBound(double &bound) const;
 
     Style style_;
     std::vector<double> x_, y_;
@@ -93,6 +100,7 @@ private:
     bool penVisible_ = true;
     bool active_ = true;
     bool ordered_ = true;
+    bool ascending_ = true;
     bool pointerVisible_ = false;
     bool marksVisible_ = false;
     int marksStyle_ = MarksLabelValue;

@@ -94,23 +94,6 @@ void TForm_Graphic::FillSeriesDecimated(const float *x, const float *y, int32_t 
 
 namespace {
 
-// Moves each bound of an interval to the series x that follows it; false when neither bound found one.
-bool SnapInterval(const TChartSeries &series, double &from, double &to) {
-    bool fromOpen = true, toOpen = true;
-    for (int p = 0; p + 1 < series.Count() && (fromOpen || toOpen); ++p) {
-        const double a = series.XValue(p), b = series.XValue(p + 1);
-        if (fromOpen && a <= from && from <= b) {
-            from = b;
-            fromOpen = false;
-        }
-        if (toOpen && a <= to && to <= b) {
-            to = b;
-            toOpen = false;
-        }
-    }
-    return !(fromOpen && toOpen);
-}
-
 // The frequency of the display point that holds spectrum bin b.
 float DisplayFrequency(int32_t bin) {
     const int32_t step = std::max(int32_t(DeviceSettings->SpectrumStepIndex), 1);
@@ -133,7 +116,7 @@ void TForm_Graphic::MarkBandAndTones(double binWidth) {
         const TEngineBuffers &b = EngineBuffers;
         const auto tone = [&](int32_t fromBin, int32_t toBin) {
             double from = DisplayFrequency(fromBin), to = DisplayFrequency(toBin);
-            if (SnapInterval(*series_, from, to))
+            if (series_->SnapInterval(from, to))
                 series_->ColorRange(from, to, WinColor(ToneColour));
         };
         if (SignalKind == 1) {
@@ -196,8 +179,13 @@ void TForm_Graphic::FillValueTable(const float *x, const float *y, int32_t n) {
     }
     if (IsSelectiveKind(kind_))
         table_.FillPackedTable(x, y, IsSelectiveLevelKind(kind_) ? SelectiveGapValue : NoValue, n);
-    else
+    else {
         table_.FillPairTable(x, y, n);
+        // A value cell's ground shows its point's verdict against the window's mask, which can change
+        // while the value stays.
+        if (WindowMaskSlot >= 0)
+            table_.RepaintValues();
+    }
 }
 
 void TForm_Graphic::Chart1AfterDraw(QPainter &painter, const QRect &chartRect) {

@@ -2,6 +2,7 @@
 
 #include "engine/evaluation/PointVerdicts.h"
 #include "engine/masks/TMASK.h"
+#include "views/CellTextPainter.h"
 #include "views/GraphHost.h"
 
 #include <QPainter>
@@ -36,11 +37,12 @@ public:
         }
         painter->fillRect(option.rect, ground);
         painter->setPen(pen);
-        painter->drawText(option.rect.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+        text_.Draw(*painter, option.rect.adjusted(3, 0, 0, 0), text);
     }
 
 private:
     TForm_Graphic &window_;
+    mutable TCellTextPainter text_;
 };
 
 } // namespace

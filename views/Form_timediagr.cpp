@@ -350,7 +350,12 @@ void TForm_TimeDiagram::AppendPoints(bool newOnly) {
         series->HasNewPoints = 0;
     }
     RefreshCursors(CursorSet);
-    Chart1->Repaint();
+    // A frame's drawing waits for the end of the event loop's turn, to be painted with the other windows'
+    // and flushed to the screen with them once, and not at all while the diagram is covered or minimised.
+    if (newOnly)
+        Chart1->RepaintLater();
+    else
+        Chart1->Repaint();
 }
 
 bool TForm_TimeDiagram::Frozen() const {

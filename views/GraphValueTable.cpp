@@ -5,6 +5,7 @@
 #include "views/GraphSources.h"
 
 #include <algorithm>
+#include <cstring>
 
 TGraphValueTable::TGraphValueTable(QObject *parent) : QAbstractTableModel(parent) {}
 
@@ -42,11 +43,52 @@ void TGraphValueTable::ClearValues() {
 
 void TGraphValueTable::FillPairTable(const float *x, const float *y, int32_t n) {
     const int32_t shown = std::clamp<int64_t>(int64_t(rowCount_ - 1) * (colCount_ / 2), 0, std::max(n, 0));
+    // The arrays swap with those kept from before, whose storage is reused, so a filling allocates nothing.
+    previousX_.swap(x_);
+    previousY_.swap(y_);
     x_.assign(x, x + shown);
     y_.assign(y, y + shown);
-    second_.clear();
-    kept_.clear();
-    Changed();
+    // The cells showed the arrays as pairs only in this layout and after no other layout's filling.
+    if (layout_ != TLayout::Pairs || !second_.empty() || !kept_.empty()) {
+        second_.clear();
+        kept_.clear();
+        Changed();
+        return;
+    }
+    PairsChanged(previousX_, previousY_);
+}
+
+namespace {
+
+// A point's value as shown: absent past the end, else compared bit for bit, so that a sentinel or a
+// NaN that stays counts as unchanged.
+bool SameValue(const std::vector<float> &a, const std::vector<float> &b, std::size_t p) {
+    const bool inA = p < a.size(), inB = p < b.size();
+    return inA == inB && (!inA || std::memcmp(&a[p], &b[p], sizeof(float)) == 0);
+}
+
+} // namespace
+
+void TGraphValueTable::PairsChanged(const std::vector<float> &previousX, const std::vector<float> &previousY) {
+    const int rows = rowCount_ - 1;
+    const std::size_t reach = std::max(previousX.size(), x_.size());
+    for (int column = 0; column < colCount_; ++column) {
+        const std::vector<float> &now = column % 2 == 0 ? x_ : y_;
+        const std::vector<float> &before = column % 2 == 0 ? previousX : previousY;
+        int first = -1, last = -1;
+        for (int row = 0; row < rows; ++row) {
+            const std::size_t p = std::size_t(int64_t(rows) * (column / 2) + row);
+            if (p >= reach)
+                break;
+            if (!SameValue(now, before, p)) {
+                if (first < 0)
+                    first = row;
+                last = row;
+            }
+        }
+        if (first >= 0)
+            emit dataChanged(index(first, column), index(last, column));
+    }
 }
 
 void TGraphValueTable::FillEventTable(const float *delay, const float *distance, const float *level) {

@@ -32,7 +32,10 @@ public:
 
     // Every value cell empty.
     void ClearValues();
+    // Only the cells whose value changed since the last filling are reported changed, so that a view
+    // repaints just those; RepaintValues reports every cell, for a look that depends on more than the value.
     void FillPairTable(const float *x, const float *y, int32_t n);
+    void RepaintValues() { Changed(); }
     // Eight echoes; the third cell stays empty where an entry has no echo (its distance is the sentinel).
     void FillEventTable(const float *delay, const float *distance, const float *level);
     // Points whose x is the sentinel or whose y equals gap take no cell.
@@ -50,6 +53,9 @@ public:
 
 private:
     void Changed();
+    // Reports the cells of the pair columns whose point's x or y differs between the previous and the
+    // present arrays, one range of rows per column.
+    void PairsChanged(const std::vector<float> &previousX, const std::vector<float> &previousY);
 
     TLayout layout_ = TLayout::Pairs;
     int rowCount_ = 1;
@@ -58,4 +64,5 @@ private:
     QStringList hints_;
     std::vector<float> x_, second_, y_;
     std::vector<int32_t> kept_; // Packed: the curve index shown by each cell pair, in reading order
+    std::vector<float> previousX_, previousY_; // the pairs of the filling before, kept to compare
 };

@@ -1,6 +1,8 @@
 #include "ChartFixture.h"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 TEST_F(ChartFixture, GapsAreSkippedByTheRangeFunctions) {
     TChartSeries *s = chart.AddSeries(TChartSeries::Style::Line);
@@ -120,4 +122,68 @@ TEST_F(ChartFixture, MarksFollowTheirStyleAndTheHandler) {
     EXPECT_EQ(s->MarkText(0), QString());
     EXPECT_EQ(s->MarkText(2), QStringLiteral("3.00"));
     chart.Repaint(); // drawing the marks
+}
+
+// Colouring a range and snapping an interval search the points when their x ascend; whatever the points,
+// both must give what going through every point gives.
+TEST_F(ChartFixture, ColourRangesAndSnappedIntervalsMatchAWalkThroughEveryPoint) {
+    const double nan = std::nan(""), inf = INFINITY;
+    struct Points {
+        const char *name;
+        std::vector<double> x; // in the order added
+        bool ordered;
+        bool ascending;
+    } const pointSets[] = {
+        {"ascending", {0, 1, 2, 3, 4, 5}, true, true},
+        {"repeated x", {0, 1, 1, 1, 2, 4}, true, true},
+        {"added out of order, kept ascending", {5, 1, 3, 0, 4, 2}, true, true},
+        {"a gap without x", {0, 1, nan, 3, 4}, true, false},
+        {"a gap without x, then smaller x", {3, nan, 1, 2}, true, false},
+        {"unordered", {4, 2, 5, 0, 3}, false, false},
+        {"unordered but ascending", {0, 2, 3, 7}, false, true},
+        {"infinite ends", {-inf, 0, 1, inf}, true, true},
+        {"one point", {2}, true, true},
+        {"none", {}, true, true},
+    };
+    const std::pair<double, double> intervals[] = {
+        {1, 3}, {3, 3}, {1.5, 2.5}, {-10, 10}, {-10, -5}, {6, 9}, {3, 1}, {nan, 3}, {1, nan}, {4, 5}, {0, 0}, {5, 5},
+        {-inf, 1}, {2, inf},
+    };
+    for (const Points &points : pointSets) {
+        SCOPED_TRACE(points.name);
+        TChartSeries *s = chart.AddSeries(TChartSeries::Style::StairsArea);
+        s->SetXOrdered(points.ordered);
+        for (double x : points.x)
+            s->AddXY(x, 1);
+        EXPECT_EQ(s->XAscending(), points.ascending);
+        std::vector<double> xs;
+        for (int i = 0; i < s->Count(); ++i)
+            xs.push_back(s->XValue(i));
+        for (const auto &[from, to] : intervals) {
+            SCOPED_TRACE(testing::Message() << "[" << from << ", " << to << "]");
+            s->ColorRange(-inf, inf, QColor()); // back to the series colour, gaps without x stay so too
+            s->ColorRange(from, to, Qt::blue);
+            for (int i = 0; i < s->Count(); ++i) {
+                const bool inside = xs[std::size_t(i)] >= from && xs[std::size_t(i)] <= to;
+                EXPECT_EQ(s->ValueColor(i), inside ? QColor(Qt::blue) : s->Color()) << "point " << i;
+            }
+            // Each bound moves to the right point of the first neighbours that hold it.
+            double expectedFrom = from, expectedTo = to;
+            bool fromFound = false, toFound = false;
+            for (std::size_t p = 0; p + 1 < xs.size(); ++p) {
+                if (!fromFound && xs[p] <= from && from <= xs[p + 1])
+                    expectedFrom = xs[p + 1], fromFound = true;
+                if (!toFound && xs[p] <= to && to <= xs[p + 1])
+                    expectedTo = xs[p + 1], toFound = true;
+            }
+            double snappedFrom = from, snappedTo = to;
+            EXPECT_EQ(s->SnapInterval(snappedFrom, snappedTo), fromFound || toFound);
+            EXPECT_EQ(std::isnan(snappedFrom), std::isnan(expectedFrom));
+            if (!std::isnan(expectedFrom))
+                EXPECT_EQ(snappedFrom, expectedFrom);
+            if (!std::isnan(expectedTo))
+                EXPECT_EQ(snappedTo, expectedTo);
+        }
+        chart.RemoveSeries(s);
+    }
 }

@@ -301,6 +301,28 @@ TEST_F(GraphMasks, AVerdictOf255ColoursTheCellInTheLowerMasksColour) {
     SaveScreenshot(w, QStringLiteral("graph_lower_mask_cells"));
 }
 
+// While a mask colours the cells, a frame whose values stay the same still repaints them: a verdict can
+// change under the same value.
+TEST_F(GraphMasks, UnderAMaskAFrameOfTheSameValuesRepaintsTheCells) {
+    SignalKind = 3;
+    FillResponse();
+    Analyse(5, 3);
+    TForm_Graphic &w = Open(5);
+    w.SetMaskFromFile(1, MaskFile("floor.9af", "100 -5\r\n200 -5\r\n"));
+    ASSERT_TRUE(w.BoundMask(1) && w.BoundMask(1)->Active);
+    w.RedrawGraph();
+    QApplication::processEvents();
+    const QModelIndex cell = w.ValueTable().index(1, 1);
+    bool reported = false;
+    QObject::connect(&w.ValueTable(), &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex &from, const QModelIndex &to) {
+                         reported |= from.row() <= cell.row() && cell.row() <= to.row() &&
+                                     from.column() <= cell.column() && cell.column() <= to.column();
+                     });
+    w.RedrawGraph();
+    EXPECT_TRUE(reported);
+}
+
 // Value windows of this kind's points judge by the verdicts of the slot just bound; a parameter's
 // window is left alone.
 TEST_F(GraphMasks, BindingRepointsTheValueWindowsOfTheKindsPoints) {

@@ -18,9 +18,11 @@
 #include "views/Scalelabel.h"
 
 #include <gtest/gtest.h>
+#include <qcustomplot.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
@@ -146,6 +148,22 @@ TEST_F(TimeDiagramTest, TheBoundLevelSlidesWithTheFrames) {
     EXPECT_GT(Drawn(*window.Line(29)), 10);
     EXPECT_EQ(window.Line(29)->YValue(window.Line(29)->Count() - 1), -8);
     SaveScreenshot(window, QStringLiteral("time_diagram_unit"));
+}
+
+// The frames of one turn of the event loop are drawn once, at its end.
+TEST_F(TimeDiagramTest, FramesOfOneTurnAreDrawnOnceAtItsEnd) {
+    TForm_TimeDiagram &window = BindSignal(-10);
+    ShowLaidOut(window);
+    int drawings = 0;
+    QObject::connect(window.Chart1->findChild<QCustomPlot *>(), &QCustomPlot::afterReplot, [&] { ++drawings; });
+    for (int i = 0; i < 3; ++i)
+        Frame(1, float(-10 - i));
+    EXPECT_EQ(drawings, 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 50)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    EXPECT_EQ(drawings, 1);
 }
 
 TEST_F(TimeDiagramTest, WithoutAPlotWidthAppendingDrawsNothing) {
