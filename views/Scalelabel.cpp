@@ -142,9 +142,14 @@ TFormScaleLabel::TFormScaleLabel(int32_t slot, const QString &name) : Slot(slot)
     const QString shownName = ReplaceAll(name, QStringLiteral("\n"), QString());
     setWindowTitle(shownName + QStringLiteral(" - ") + LoadStr(441));
 
-    Label1 = new QLabel(shownName, this);
+    // The labels sit on a plain widget of the window's size rather than on the window itself: a new text
+    // asks its label's parent to lay out again, and asked of the window, that request travels on to the
+    // MDI frame, which would lay itself out at every value. The window fits its width itself (FitWidth).
+    Body = new QWidget(this);
+    Body->setObjectName(QStringLiteral("Body"));
+    Label1 = new QLabel(shownName, Body);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(this);
+    Label2 = new QLabel(Body);
     Label2->setObjectName(QStringLiteral("Label2"));
     for (QLabel *label : {Label1, Label2}) {
         label->setAlignment(Qt::AlignCenter);
@@ -199,6 +204,7 @@ QSize TFormScaleLabel::sizeHint() const {
 void TFormScaleLabel::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     FitFonts(height());
+    Body->setGeometry(rect());
     const int nameHeight = Label1->sizeHint().height();
     Label1->setGeometry(0, 0, width(), nameHeight);
     Label2->setGeometry(0, nameHeight, width(), std::max(0, height() - nameHeight));

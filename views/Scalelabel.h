@@ -74,6 +74,7 @@ private:
 
     static constexpr int DefaultClientHeight = 120; // until the user sizes the window
 
+    QWidget *Body = nullptr; // holds the labels
     TFormPlacement *FormStorage1 = nullptr;
 };
 

@@ -16,9 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTest>
 
+#include <map>
 #include <vector>
 
 namespace {
@@ -283,6 +287,90 @@ TEST_F(ValueWindowTest, Picture) {
     SaveScreenshot(*Window(9), QStringLiteral("value_window_failed"));
     SaveScreenshot(*Window(8), QStringLiteral("value_window_not_measured"));
     EXPECT_EQ(Window(8)->Label2->text(), QStringLiteral("Не измеряется"));
+}
+
+// Counts the layout requests that reach the watched widgets.
+class LayoutRequestCounter : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        count += event->type() == QEvent::LayoutRequest;
+        return false;
+    }
+};
+
+// Value windows as the main window holds them: children of an MDI area, as wide as its client at most.
+class ValueWindowInMdiTest : public ValueWindowTest {
+protected:
+    void SetUp() override {
+        ValueWindowTest::SetUp();
+        area.resize(1200, 700);
+        area.show();
+        ScaleLabelHost.Place = [this](QWidget *window, int) { area.addSubWindow(window)->show(); };
+        ScaleLabelHost.ClientWidth = [this] { return area.width(); };
+    }
+    void TearDown() override {
+        ValueWindowTest::TearDown();
+        area.closeAllSubWindows();
+    }
+    // Shows each value in turn, with the events of each update handled before the next.
+    static void ShowValues(const std::vector<float> &values) {
+        for (const float value : values) {
+            SinRow(SinLevelRow).Result.Value = value;
+            UpdateScaleLabels();
+            QApplication::processEvents();
+        }
+    }
+    QMdiArea area;
+};
+
+// A new value whose text is as wide as the last one leaves the sub-window and the area unlaid.
+TEST_F(ValueWindowInMdiTest, AValueOfTheSameWidthLaysNothingOutAgain) {
+    SinRow(SinLevelRow).Result.Value = 11.25f;
+    ASSERT_TRUE(ShowParamScaleLabel(SinName(SinLevelRow), SinKind, SinLevelRow));
+    TFormScaleLabel *window = Window(9);
+    auto *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    QApplication::processEvents();
+    const std::vector<float> values = {22.25f, 33.25f, 44.25f, 55.25f, 66.25f, 77.25f, 88.25f, 99.25f};
+    // The digits of the value font are equally wide, or the case would not show what it claims.
+    const QFontMetrics metrics(window->Label2->font());
+    for (const float value : values)
+        ASSERT_EQ(metrics.horizontalAdvance(FormatValue(value)), metrics.horizontalAdvance(QStringLiteral("11.25")));
+    const QSize frameSize = frame->size();
+    LayoutRequestCounter counter;
+    frame->installEventFilter(&counter);
+    area.installEventFilter(&counter);
+    area.viewport()->installEventFilter(&counter);
+    window->installEventFilter(&counter);
+    ShowValues(values);
+    EXPECT_EQ(window->Label2->text(), QStringLiteral("99.25"));
+    EXPECT_EQ(counter.count, 0);
+    EXPECT_EQ(frame->size(), frameSize);
+}
+
+// The window keeps the width of its text: after many updates it is as wide as after the first, and a
+// wider text widens it, a narrower one narrows it back, each by what the text needs.
+TEST_F(ValueWindowInMdiTest, TheWidthFollowsTheTextAndDoesNotCreep) {
+    SinRow(SinLevelRow).Result.Value = 1.25f;
+    ASSERT_TRUE(ShowParamScaleLabel(SinName(SinLevelRow), SinKind, SinLevelRow));
+    TFormScaleLabel *window = Window(9);
+    auto *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    window->Label1->setText(QStringLiteral("a")); // a short name, so that the value decides the width
+    std::map<QString, QSize> sizes;               // the window's size for each text, as first seen
+    const std::vector<float> values = {-123456.75f, 1.25f, 22.5f, -123456.75f, 1.25f};
+    for (int round = 0; round < 20; ++round)
+        for (const float value : values) {
+            ShowValues({value});
+            const auto [seen, first] = sizes.emplace(window->Label2->text(), window->size());
+            EXPECT_EQ(window->size(), seen->second) << round << " " << value;
+            EXPECT_EQ(window->width(),
+                      std::max(window->Label1->sizeHint().width(), window->Label2->sizeHint().width()) + 5);
+        }
+    EXPECT_GT(sizes.at(FormatValue(-123456.75f)).width(), sizes.at(FormatValue(1.25f)).width());
+    // The digits still fill six tenths of the height.
+    EXPECT_EQ(window->Label2->font().pixelSize(), int(window->height() * 0.6));
 }
 
 } // namespace
