@@ -89,6 +89,16 @@ bool IsResultColumn(int column) {
     return column == ColResult || column == ColRemoteResult;
 }
 
+// A grid cell that holds one control at its right edge, the rest of the cell showing the cell's colour.
+QWidget *RightAlignedCell(QWidget *control, const QMargins &margins) {
+    auto *cell = new QWidget;
+    auto *layout = new QHBoxLayout(cell);
+    layout->setContentsMargins(margins);
+    layout->addStretch(1);
+    layout->addWidget(control);
+    return cell;
+}
+
 } // namespace
 
 void TForm_Scenario::InitGrid() {
@@ -249,18 +259,10 @@ void TForm_Scenario::CheckBoxInGrid(int column, int gridRow) {
     const ScenarioRow *row = RowOf(gridRow);
     if (!row || SG->cellWidget(gridRow - 1, column) || (column == ColRemotePrt && !row->RemoteLink))
         return;
-    auto *cell = new QWidget;
-    auto *layout = new QHBoxLayout(cell);
-    layout->setContentsMargins(0, 0, 3, 0);
-    layout->addStretch(1);
-    auto *box = new QCheckBox(cell);
+    auto *box = new QCheckBox;
     box->setFocusPolicy(Qt::NoFocus);
     box->setEnabled(ScenarioRunning == 0);
-    layout->addWidget(box);
-    layout->addStretch(1);
-    layout->setStretch(0, 1);
-    layout->setStretch(2, 0);
-    SG->setCellWidget(gridRow - 1, column, cell);
+    SG->setCellWidget(gridRow - 1, column, RightAlignedCell(box, QMargins(0, 0, 3, 0)));
     connect(box, &QCheckBox::clicked, this, [this, box, column](bool checked) {
         if (const int gridRow = ControlRow(column, box))
             CheckBoxClick(column, gridRow, checked);
@@ -271,11 +273,7 @@ void TForm_Scenario::CheckBoxInGrid(int column, int gridRow) {
 void TForm_Scenario::BtnInGrid(int column, int gridRow) {
     if (SG->cellWidget(gridRow - 1, column))
         return;
-    auto *cell = new QWidget;
-    auto *layout = new QHBoxLayout(cell);
-    layout->setContentsMargins(0, 2, 3, 2);
-    layout->addStretch(1);
-    auto *button = new QToolButton(cell);
+    auto *button = new QToolButton;
     button->setText(QStringLiteral(">>"));
     button->setToolTip(QStringLiteral("Подробная информация о\nрезультатах измерения"));
     QFont font = button->font();
@@ -284,8 +282,7 @@ void TForm_Scenario::BtnInGrid(int column, int gridRow) {
     const int side = SG->verticalHeader()->defaultSectionSize() - 4;
     button->setFixedSize(side, side);
     button->setEnabled(false);
-    layout->addWidget(button);
-    SG->setCellWidget(gridRow - 1, column, cell);
+    SG->setCellWidget(gridRow - 1, column, RightAlignedCell(button, QMargins(0, 2, 3, 2)));
     connect(button, &QToolButton::clicked, this, [this, button, column] { BtnClick(button, column); });
 }
 

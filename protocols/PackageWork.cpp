@@ -107,6 +107,19 @@ QStringList TextLines(const QByteArray &bytes) {
     return lines;
 }
 
+// NEW_SCN and NEW_CFG: the named file becomes the run's scenario or configuration and is loaded at once.
+void LoadNamedFile(TPackageWork &work, const QString &argument, QString TPackageWork::*name,
+                   void (TPackageWork::*load)(), const QString &noName, const QString &missing) {
+    if (argument.isEmpty()) {
+        Log(noName);
+    } else if (FileExists(argument)) {
+        work.*name = argument;
+        (work.*load)();
+    } else {
+        Log(missing.arg(argument));
+    }
+}
+
 } // namespace
 
 QString MailboxPath() {
@@ -372,15 +385,10 @@ void TPackageWork::CarryOut(const QString &command, const QString &argument) {
          }},
         {"NEW_SCN",
          [](TPackageWork &work, const QString &argument) {
-             if (argument.isEmpty()) {
-                 Log(QStringLiteral("Не задано имя сценария в команде NEW_SCN"));
-             } else if (FileExists(argument)) {
-                 work.ScenarioName = argument;
-                 work.LoadScenario();
-             } else {
-                 // The controlling programs know this text with a Latin C at its start.
-                 Log(QStringLiteral("Cценарий ") + argument + QStringLiteral(" не найден"));
-             }
+             // The controlling programs know the missing file's text with a Latin C at its start.
+             LoadNamedFile(work, argument, &TPackageWork::ScenarioName, &TPackageWork::LoadScenario,
+                           QStringLiteral("Не задано имя сценария в команде NEW_SCN"),
+                           QStringLiteral("Cценарий %1 не найден"));
          }},
         {"START_R9",
          [](TPackageWork &, const QString &) {
@@ -399,14 +407,9 @@ void TPackageWork::CarryOut(const QString &command, const QString &argument) {
          }},
         {"NEW_CFG",
          [](TPackageWork &work, const QString &argument) {
-             if (argument.isEmpty()) {
-                 Log(QStringLiteral("Не задано имя конфигурации в команде NEW_CFG"));
-             } else if (FileExists(argument)) {
-                 work.ConfigName = argument;
-                 work.LoadConfig();
-             } else {
-                 Log(QStringLiteral("Конфигурация ") + argument + QStringLiteral(" не найдена"));
-             }
+             LoadNamedFile(work, argument, &TPackageWork::ConfigName, &TPackageWork::LoadConfig,
+                           QStringLiteral("Не задано имя конфигурации в команде NEW_CFG"),
+                           QStringLiteral("Конфигурация %1 не найдена"));
          }},
     };
     for (const Action &action : Actions)
